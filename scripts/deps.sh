@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages that building, running and testing Kernwick need.
+# Only what is missing is installed; run as root or through sudo.
+set -euo pipefail
+
+packages=(
+    # build
+    cmake ninja-build g++ pkg-config
+    # libraries
+    qt6-base-dev qt6-serialport-dev libgl-dev
+    libfreeimage-dev libfreeimageplus-dev
+    # tests and benchmarks
+    libgtest-dev libgmock-dev libbenchmark-dev
+    lrzsz          # rx: an independent XMODEM-CRC receiver for the serial tests
+    xfonts-base pcf2bdf  # real bitmap fonts, converted to BDF by the import tests
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=()
+[ "$(id -u)" -eq 0 ] || sudo=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -qq
+"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds every target with AddressSanitizer and
+# UndefinedBehaviorSanitizer, and runs the whole test suite.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/deps.sh
+cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKERNWICK_SANITIZE=address,undefined
+cmake --build build/test
+export QT_QPA_PLATFORM=offscreen
+# Qt keeps some allocations until exit on purpose; leak reports from it would drown real faults.
+export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+ctest --test-dir build/test --output-on-failure -j2 --timeout 300

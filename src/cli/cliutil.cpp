@@ -1,0 +1,73 @@
+#include "cliutil.h"
+
+#include "savefile.h"
+
+#include <cstdio>
+
+namespace Kernwick::Cli {
+
+static void printTo(FILE *stream, const QString &text)
+{
+    const QByteArray bytes = text.toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+int fail(const QString &message)
+{
+    printTo(stderr, QStringLiteral("kernwick-cli: %1\n").arg(message));
+    return WorkFailed;
+}
+
+int usageError(const QString &message)
+{
+    printTo(stderr, QStringLiteral("kernwick-cli: %1\n").arg(message));
+    return UsageError;
+}
+
+void print(const QString &text)
+{
+    printTo(stdout, text);
+}
+
+bool parseArguments(QCommandLineParser &parser, const QStringList &args, int *exitCode)
+{
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Shows this help."));
+    parser.addOption(help);
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    QStringList withProgram = args;
+    withProgram[0] = QStringLiteral("kernwick-cli ") + args.value(0);
+    if (!parser.parse(withProgram)) {
+        *exitCode = usageError(parser.errorText());
+        return false;
+    }
+    if (parser.isSet(help)) {
+        print(parser.helpText());
+        *exitCode = Success;
+        return false;
+    }
+    return true;
+}
+
+bool parseNumber(const QString &text, const QString &what, qint64 *value, int *exitCode)
+{
+    bool ok = false;
+    *value = text.toLongLong(&ok, 10);
+    if (!ok || *value < 0) {
+        *exitCode = usageError(QStringLiteral("%1 must be a decimal number, not '%2'").arg(what, text));
+        return false;
+    }
+    return true;
+}
+
+bool writeOutput(const QString &path, const QByteArray &bytes)
+{
+    QString error;
+    if (saveFileAtomically(path, bytes, &error))
+        return true;
+    fail(QStringLiteral("%1: %2").arg(path, error));
+    return false;
+}
+
+} // namespace Kernwick::Cli

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QByteArray>
+#include <QCommandLineParser>
+#include <QString>
+#include <QStringList>
+
+namespace Kernwick::Cli {
+
+enum ExitCode { Success = 0, WorkFailed = 1, UsageError = 2 };
+
+/// Prints "kernwick-cli: <message>" on standard error and returns WorkFailed.
+int fail(const QString &message);
+/// Prints "kernwick-cli: <message>" on standard error and returns UsageError.
+int usageError(const QString &message);
+
+/// Prints text on standard output.
+void print(const QString &text);
+
+/// Parses a subcommand's arguments (args[0] is the subcommand's name). Adds --help.
+/// Returns false when the command must end at once with *exitCode: after --help
+/// (0) or on a usage error (2, already reported).
+bool parseArguments(QCommandLineParser &parser, const QStringList &args, int *exitCode);
+
+/// Reads a non-negative decimal number option or argument; reports a usage error
+/// naming `what` when it is not one.
+bool parseNumber(const QString &text, const QString &what, qint64 *value, int *exitCode);
+
+/// Writes an output file atomically; on failure reports it and returns false.
+bool writeOutput(const QString &path, const QByteArray &bytes);
+
+} // namespace Kernwick::Cli

@@ -1,0 +1,23 @@
+#include "commands.h"
+
+namespace Kernwick::Cli {
+
+static const Command table[] = {
+    {"info", "Prints a font file's header", runInfo},
+    {"dump", "Prints every glyph of a font file", runDump},
+    {"new", "Writes a new font as the New Font Properties dialog makes it", runNew},
+    {"default", "Writes the font of a fresh document", runDefault},
+    {"export-c", "Writes a font as C source", runExportC},
+    {"concat", "Joins font files into one chain of fonts", runConcat},
+    {"import-bdf", "Imports a BDF font", runImportBdf},
+    {"transform", "Applies editing operations to a font", runTransform},
+    {"ports", "Lists the port table", runPorts},
+    {"test-com", "Opens the port and writes \"Hello there!\"", runTestCom},
+};
+
+std::span<const Command> commands()
+{
+    return table;
+}
+
+} // namespace Kernwick::Cli

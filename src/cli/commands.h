@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QStringList>
+
+#include <span>
+
+namespace Kernwick::Cli {
+
+/// One subcommand. `run` gets the arguments from the subcommand's name on and
+/// returns the exit status.
+struct Command
+{
+    const char *name;
+    const char *summary;
+    int (*run)(const QStringList &args);
+};
+
+std::span<const Command> commands();
+
+// Font files
+int runInfo(const QStringList &args);
+int runDump(const QStringList &args);
+int runNew(const QStringList &args);
+int runDefault(const QStringList &args);
+int runExportC(const QStringList &args);
+int runConcat(const QStringList &args);
+int runImportBdf(const QStringList &args);
+int runTransform(const QStringList &args);
+
+// Board
+int runPorts(const QStringList &args);
+int runTestCom(const QStringList &args);
+
+} // namespace Kernwick::Cli

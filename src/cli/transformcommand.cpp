@@ -1,0 +1,11 @@
+#include "cliutil.h"
+#include "commands.h"
+
+namespace Kernwick::Cli {
+
+int runTransform(const QStringList &)
+{
+    return fail(QStringLiteral("not implemented yet"));
+}
+
+} // namespace Kernwick::Cli

@@ -1,0 +1,66 @@
+#pragma once
+
+// Starts zuvo-sim as a process on a fresh pseudo-terminal for one test.
+
+#include <QByteArray>
+#include <QProcess>
+#include <QFile>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+namespace Kernwick::Test {
+
+class Simulator
+{
+public:
+    /// Starts the simulator with `args` (for example {"--mode", "debug"}) and a
+    /// state folder of its own. Returns false when it did not print its device path.
+    bool start(const QStringList &args = {})
+    {
+        m_process.setProgram(QStringLiteral(ZUVO_SIM));
+        m_process.setArguments(QStringList{QStringLiteral("--state"), m_state.path()} + args);
+        m_process.start();
+        if (!m_process.waitForStarted(10000))
+            return false;
+        while (!m_process.canReadLine()) {
+            if (!m_process.waitForReadyRead(10000))
+                return false;
+        }
+        m_device = QString::fromLocal8Bit(m_process.readLine()).trimmed();
+        return !m_device.isEmpty();
+    }
+
+    ~Simulator() { stop(); }
+
+    /// The pseudo-terminal's device path, to open as a port.
+    QString device() const { return m_device; }
+    /// The folder the simulator records into.
+    QString stateDir() const { return m_state.path(); }
+    /// A file of the state folder, for example "wire.log".
+    QByteArray stateFile(const QString &name) const
+    {
+        QFile f(m_state.filePath(name));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    void stop()
+    {
+        if (m_process.state() == QProcess::NotRunning)
+            return;
+        m_process.terminate();
+        if (!m_process.waitForFinished(5000)) {
+            m_process.kill();
+            m_process.waitForFinished();
+        }
+    }
+
+    QProcess &process() { return m_process; }
+
+private:
+    QTemporaryDir m_state;
+    QProcess m_process;
+    QString m_device;
+};
+
+} // namespace Kernwick::Test
