@@ -55,7 +55,8 @@ bool parseNumber(const QString &text, const QString &what, qint64 *value, int *e
     bool ok = false;
     *value = text.toLongLong(&ok, 10);
     if (!ok || *value < 0) {
-        *exitCode = usageError(QStringLiteral("%1 must be a decimal number, not '%2'").arg(what, text));
+        *exitCode =
+            usageError(QStringLiteral("%1 must be a decimal number, not '%2'").arg(what, text));
         return false;
     }
     return true;

@@ -7,7 +7,12 @@
 
 namespace Kernwick::Cli {
 
-enum ExitCode { Success = 0, WorkFailed = 1, UsageError = 2 };
+enum ExitCode
+{
+    Success = 0,
+    WorkFailed = 1,
+    UsageError = 2
+};
 
 /// Prints "kernwick-cli: <message>" on standard error and returns WorkFailed.
 int fail(const QString &message);

@@ -11,7 +11,9 @@ static void printUsage()
 {
     QString text = QStringLiteral("Usage: kernwick-cli <command> [options]\n\nCommands:\n");
     for (const Command &c : commands())
-        text += QStringLiteral("  %1 %2\n").arg(QString::fromLatin1(c.name), -12).arg(QString::fromLatin1(c.summary));
+        text += QStringLiteral("  %1 %2\n")
+                    .arg(QString::fromLatin1(c.name), -12)
+                    .arg(QString::fromLatin1(c.summary));
     text += QStringLiteral("\nEvery command prints its options with --help.\n");
     print(text);
 }
@@ -25,8 +27,8 @@ int main(int argc, char **argv)
         printUsage();
         return UsageError;
     }
-    if (args[0] == QLatin1String("--help") || args[0] == QLatin1String("-h")
-        || args[0] == QLatin1String("help")) {
+    if (args[0] == QLatin1String("--help") || args[0] == QLatin1String("-h") ||
+        args[0] == QLatin1String("help")) {
         printUsage();
         return Success;
     }
@@ -34,5 +36,6 @@ int main(int argc, char **argv)
         if (args[0] == QLatin1String(c.name))
             return c.run(args);
     }
-    return usageError(QStringLiteral("unknown command '%1' (see kernwick-cli --help)").arg(args[0]));
+    return usageError(
+        QStringLiteral("unknown command '%1' (see kernwick-cli --help)").arg(args[0]));
 }

@@ -3,8 +3,8 @@
 // Starts zuvo-sim as a process on a fresh pseudo-terminal for one test.
 
 #include <QByteArray>
-#include <QProcess>
 #include <QFile>
+#include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>

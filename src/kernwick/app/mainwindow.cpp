@@ -4,8 +4,7 @@
 
 namespace Kernwick {
 
-MainWindow::MainWindow(QWidget *parent)
-    : QMainWindow(parent)
+MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
 {
     setWindowTitle(QStringLiteral("ZUVO Kernwick"));
     resize(780, 550);

@@ -98,6 +98,9 @@ std::int64_t stripRowBytes(std::int64_t totalWidth, int bitsPerPixel);
 std::int64_t glyphTableBytes(int chars);
 
 /// Rounds up to the next multiple of 32.
-constexpr std::int64_t roundUp32(std::int64_t n) { return (n + 31) / 32 * 32; }
+constexpr std::int64_t roundUp32(std::int64_t n)
+{
+    return (n + 31) / 32 * 32;
+}
 
 } // namespace Kernwick

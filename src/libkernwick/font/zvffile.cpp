@@ -25,9 +25,18 @@ void putU32(char *p, std::uint32_t v)
     putU16(p + 2, v >> 16);
 }
 
-std::uint32_t u8(const char *p) { return std::uint8_t(*p); }
-std::uint32_t u16(const char *p) { return u8(p) | u8(p + 1) << 8; }
-std::uint32_t u32(const char *p) { return u16(p) | u16(p + 2) << 16; }
+std::uint32_t u8(const char *p)
+{
+    return std::uint8_t(*p);
+}
+std::uint32_t u16(const char *p)
+{
+    return u8(p) | u8(p + 1) << 8;
+}
+std::uint32_t u32(const char *p)
+{
+    return u16(p) | u16(p + 2) << 16;
+}
 
 // Bytes of each strip row that the file stores: the legacy layout stores every
 // byte, the others only whole 4-byte column groups.
@@ -210,8 +219,8 @@ ZvfRead loadZvfFile(const QString &path, Font *font, QString *error)
         const char *h = bytes.constData();
         const std::uint8_t height = std::uint8_t(h[24]);
         const std::uint8_t layout = std::uint8_t(h[27]);
-        const std::int64_t needed = glyphTableBytes(int(u16(h + 20)))
-                                    + height * storedRowBytes(u32(h + 16), layout);
+        const std::int64_t needed =
+            glyphTableBytes(int(u16(h + 20))) + height * storedRowBytes(u32(h + 16), layout);
         if (needed > file.size() - HeaderBytes) {
             *error = QString::fromLatin1(UnexpectedFileFormat);
             return ZvfRead::Malformed;

@@ -12,7 +12,8 @@ namespace Kernwick {
 inline constexpr char UnexpectedFileFormat[] = "Unexpected file format.";
 
 /// Outcome of reading a font file.
-enum class ZvfRead {
+enum class ZvfRead
+{
     Ok,       ///< the font was replaced by the file's font
     Empty,    ///< the file has no bytes; the font is unchanged
     Malformed ///< the file ends early or does not describe a font; the font is unchanged

@@ -31,7 +31,8 @@ struct FileSizeCase
 };
 
 class ComputeFileSize : public ::testing::TestWithParam<FileSizeCase>
-{};
+{
+};
 
 TEST_P(ComputeFileSize, MatchesTheWrittenLayout)
 {

@@ -35,7 +35,10 @@ Font patternFont(const std::vector<int> &widths, int height, int ldepth, unsigne
     return f;
 }
 
-std::uint8_t byteAt(const QByteArray &b, int i) { return std::uint8_t(b.at(i)); }
+std::uint8_t byteAt(const QByteArray &b, int i)
+{
+    return std::uint8_t(b.at(i));
+}
 
 } // namespace
 
@@ -68,15 +71,16 @@ TEST(ZvfWriter, TwoGlyphFileByteForByte)
     ASSERT_EQ(file.size(), 96);
     EXPECT_EQ(f.pixwidth, 4u);
     // Header numbers.
-    EXPECT_EQ(byteAt(file, 16), 4);  // Pixwidth
-    EXPECT_EQ(byteAt(file, 20), 2);  // Chars
+    EXPECT_EQ(byteAt(file, 16), 4); // Pixwidth
+    EXPECT_EQ(byteAt(file, 20), 2); // Chars
     EXPECT_EQ(byteAt(file, 22), 0x41);
-    EXPECT_EQ(byteAt(file, 27), 1);  // Layout
+    EXPECT_EQ(byteAt(file, 27), 1); // Layout
     // Table: offsets 0 and 3, Left, Width, reserved bytes cleared, terminator 8.
     const QByteArray table = file.mid(32, 32);
     const QByteArray expectedTable("\x00\x00\x00\x03\x00\x00"
                                    "\x03\x00\x07\x05\x00\x00"
-                                   "\x08\x00\x00\x00\x00\x00", 18);
+                                   "\x08\x00\x00\x00\x00\x00",
+                                   18);
     EXPECT_EQ(table.left(18), expectedTable);
     EXPECT_EQ(table.mid(18), QByteArray(14, '\0'));
     // Bitmap: row 0 = 0b00001111, row 1 = bit 7 (glyph 1, column 4 = strip column 7).

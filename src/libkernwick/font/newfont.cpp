@@ -1,0 +1,92 @@
+#include "font/newfont.h"
+
+namespace Kernwick {
+
+namespace {
+
+QString rangeMessage(int low, int high)
+{
+    return QStringLiteral("Please enter an integer between %1 and %2.").arg(low).arg(high);
+}
+
+// An integer field of the dialog: a number between low and high.
+bool checkInteger(const QString &text, int low, int high, int *value, QString *message)
+{
+    bool ok = false;
+    const qint64 n = text.trimmed().toLongLong(&ok);
+    if (!ok) {
+        *message = QStringLiteral("Please enter an integer.");
+        return false;
+    }
+    if (n < low || n > high) {
+        *message = rangeMessage(low, high);
+        return false;
+    }
+    *value = int(n);
+    return true;
+}
+
+// An 8-bit field: first it must be a byte at all, then inside its own range.
+bool checkByte(const QString &text, int low, int *value, QString *message)
+{
+    bool ok = false;
+    const qint64 n = text.trimmed().toLongLong(&ok);
+    if (!ok || n < 0 || n > 255) {
+        *message = rangeMessage(0, 255);
+        return false;
+    }
+    if (n < low) {
+        *message = rangeMessage(low, 255);
+        return false;
+    }
+    *value = int(n);
+    return true;
+}
+
+} // namespace
+
+bool checkNewFontInput(const NewFontInput &input, NewFontSpec *spec, QString *message)
+{
+    bool ascentOk = false;
+    bool heightOk = false;
+    const qint64 ascent = input.ascent.trimmed().toLongLong(&ascentOk);
+    const qint64 height = input.height.trimmed().toLongLong(&heightOk);
+    if (ascentOk && heightOk && ascent >= height) {
+        *message = QStringLiteral("Error! Ascent must be less than Height");
+        return false;
+    }
+    NewFontSpec s;
+    if (!checkInteger(input.chars, 1, MaxGlyphs, &s.chars, message))
+        return false;
+    const QByteArray name = input.name.toLatin1();
+    if (name.size() > 11) {
+        *message = QStringLiteral("Please enter no more than 11 characters.");
+        return false;
+    }
+    s.name = name;
+    s.depth = input.depth;
+    if (!checkByte(input.height, 1, &s.height, message) ||
+        !checkByte(input.width, 1, &s.width, message) ||
+        !checkInteger(input.first, 1, 65535, &s.first, message) ||
+        !checkByte(input.ascent, 0, &s.ascent, message))
+        return false;
+    *spec = s;
+    return true;
+}
+
+Font makeNewFont(const NewFontSpec &spec)
+{
+    Font font;
+    font.setName(spec.name);
+    font.ldepth = std::uint8_t(spec.depth);
+    font.height = std::uint8_t(spec.height);
+    font.first = std::uint16_t(spec.first);
+    font.ascent = std::uint8_t(spec.ascent);
+    font.resizeGlyphTable(spec.chars);
+    for (Glyph &g : font.glyphs)
+        g.reset(spec.height, spec.width);
+    font.computeFileSize();
+    return font;
+}
+
+} // namespace Kernwick

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "font/font.h"
+
+#include <QString>
+
+namespace Kernwick {
+
+/// What the New Font Properties dialog collects, as the user typed it.
+struct NewFontInput
+{
+    QString name = QStringLiteral("newfont");
+    int depth = 0; ///< 0 = 1BPP, 1 = 2BPP
+    QString height = QStringLiteral("14");
+    QString width = QStringLiteral("8");
+    QString chars = QStringLiteral("95");
+    QString first = QStringLiteral("32");
+    QString ascent = QStringLiteral("10");
+};
+
+/// The checked values of a new font.
+struct NewFontSpec
+{
+    QByteArray name;
+    int depth = 0;
+    int height = 14;
+    int width = 8;
+    int chars = 95;
+    int first = 32;
+    int ascent = 10;
+};
+
+/// Checks the input as the dialog does and in its order (ascent below height,
+/// then characters, name, height, width, first encoding, ascent). On failure
+/// returns false with the dialog's message, e.g. "Error! Ascent must be less than
+/// Height" or "Please enter an integer between 1 and 65535.".
+bool checkNewFontInput(const NewFontInput &input, NewFontSpec *spec, QString *message);
+
+/// A new font: every glyph `width` wide with `height` transparent rows.
+Font makeNewFont(const NewFontSpec &spec);
+
+} // namespace Kernwick
