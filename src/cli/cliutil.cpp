@@ -2,6 +2,8 @@
 
 #include "savefile.h"
 
+#include <QCoreApplication>
+
 #include <cstdio>
 
 namespace Kernwick::Cli {
@@ -36,14 +38,18 @@ bool parseArguments(QCommandLineParser &parser, const QStringList &args, int *ex
                                   QStringLiteral("Shows this help."));
     parser.addOption(help);
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    QStringList withProgram = args;
-    withProgram[0] = QStringLiteral("kernwick-cli ") + args.value(0);
-    if (!parser.parse(withProgram)) {
+    if (!parser.parse(args)) {
         *exitCode = usageError(parser.errorText());
         return false;
     }
     if (parser.isSet(help)) {
-        print(parser.helpText());
+        // The parser names the program by its full path; show the command instead.
+        QString text = parser.helpText();
+        const QString program = QCoreApplication::arguments().value(0);
+        const qsizetype at = text.indexOf(program);
+        if (at >= 0)
+            text.replace(at, program.size(), QStringLiteral("kernwick-cli ") + args.value(0));
+        print(text);
         *exitCode = Success;
         return false;
     }

@@ -1,11 +1,255 @@
+// transform: applies glyph editing operations to a font file, in order.
+
 #include "cliutil.h"
 #include "commands.h"
 
+#include "font/editingstate.h"
+#include "font/glyphediting.h"
+#include "font/zvffile.h"
+
+#include <QFileInfo>
+
+#include <optional>
+
 namespace Kernwick::Cli {
 
-int runTransform(const QStringList &)
+namespace {
+
+enum class StepKind
 {
-    return fail(QStringLiteral("not implemented yet"));
+    Edit,
+    Select,
+    Rename,
+    SetAscent,
+    SetLeft
+};
+
+// One operation from the command line, checked for its syntax.
+struct Step
+{
+    QString text; // as given, for messages
+    StepKind kind = StepKind::Edit;
+    EditOperation operation = EditOperation::InsertRow;
+    int number = 0;
+    QByteArray name;
+};
+
+struct PlainOp
+{
+    const char *word;
+    EditOperation operation;
+};
+
+// Operations that take no argument. "cut" and "mod" go beyond the documented list.
+constexpr PlainOp plainOps[] = {
+    {"x2", EditOperation::X2},
+    {"outline", EditOperation::Outline},
+    {"to-2bpp", EditOperation::To2Bpp},
+    {"to-1bpp", EditOperation::To1Bpp},
+    {"insert-row", EditOperation::InsertRow},
+    {"delete-row", EditOperation::DeleteRow},
+    {"insert-column", EditOperation::InsertColumn},
+    {"delete-column", EditOperation::DeleteColumn},
+    {"insert-char", EditOperation::InsertCharacter},
+    {"delete-char", EditOperation::DeleteSelectedCharacter},
+    {"clear", EditOperation::Clear},
+    {"move-up", EditOperation::MoveUp},
+    {"move-down", EditOperation::MoveDown},
+    {"move-left", EditOperation::MoveLeft},
+    {"move-right", EditOperation::MoveRight},
+    {"copy", EditOperation::Copy},
+    {"paste", EditOperation::Paste},
+    {"cut", EditOperation::Cut},
+    {"mod", EditOperation::Mod},
+};
+
+constexpr char helpText[] =
+    "Applies editing operations to a font, in the order given, and writes the result.\n"
+    "The current glyph starts at the font's first code.\n\n"
+    "Operations:\n"
+    "  x2               double the font vertically\n"
+    "  outline          halftone outline around white pixels (2BPP fonts)\n"
+    "  to-2bpp, to-1bpp change the pixel depth\n"
+    "  insert-row, delete-row        a row at the bottom of every glyph\n"
+    "  insert-column, delete-column  a column at the right of the current glyph\n"
+    "  insert-char      a blank glyph at the current code\n"
+    "  delete-char      remove the current glyph\n"
+    "  clear, cut, copy, paste       the current glyph and the clipboard glyph\n"
+    "  move-up, move-down, move-left, move-right  shift the current glyph's image\n"
+    "  mod              take up to 6 rows off the bottom of every glyph\n"
+    "  select=CODE      make CODE the current glyph\n"
+    "  rename=NAME      rename the font (at most 11 characters)\n"
+    "  set-ascent=ROW   set the ascent row (0 to Height - 1)\n"
+    "  set-left=COL     set the current glyph's left marker (-128 to 255)";
+
+// Parses one operation word; on a syntax error reports it and returns nothing.
+std::optional<Step> parseStep(const QString &text, int *exitCode)
+{
+    Step step;
+    step.text = text;
+    const qsizetype eq = text.indexOf(QLatin1Char('='));
+    const QString word = eq < 0 ? text : text.left(eq);
+    const QString value = eq < 0 ? QString() : text.mid(eq + 1);
+
+    for (const PlainOp &op : plainOps) {
+        if (word == QLatin1String(op.word)) {
+            if (eq >= 0) {
+                *exitCode = usageError(QStringLiteral("%1 takes no value: '%2'").arg(word, text));
+                return std::nullopt;
+            }
+            step.operation = op.operation;
+            return step;
+        }
+    }
+
+    static const struct
+    {
+        const char *word;
+        StepKind kind;
+    } valued[] = {{"select", StepKind::Select},
+                  {"rename", StepKind::Rename},
+                  {"set-ascent", StepKind::SetAscent},
+                  {"set-left", StepKind::SetLeft}};
+    for (const auto &op : valued) {
+        if (word != QLatin1String(op.word))
+            continue;
+        step.kind = op.kind;
+        if (eq < 0) {
+            *exitCode = usageError(QStringLiteral("%1 needs a value: %1=...").arg(word));
+            return std::nullopt;
+        }
+        if (op.kind == StepKind::Rename) {
+            step.name = value.toLatin1();
+            if (QString::fromLatin1(step.name) != value) {
+                *exitCode =
+                    usageError(QStringLiteral("%1: the font name must be Latin-1 text").arg(text));
+                return std::nullopt;
+            }
+            if (step.name.size() > 11) {
+                *exitCode = fail(QStringLiteral("Please enter no more than 11 characters."));
+                return std::nullopt;
+            }
+            return step;
+        }
+        bool ok = false;
+        step.number = value.toInt(&ok, 10);
+        if (!ok || (op.kind == StepKind::Select && (step.number < 0 || step.number > 0xffff))) {
+            *exitCode = usageError(
+                op.kind == StepKind::Select
+                    ? QStringLiteral("%1: CODE must be a decimal number from 0 to 65535").arg(text)
+                    : QStringLiteral("%1: the value must be a decimal number").arg(text));
+            return std::nullopt;
+        }
+        return step;
+    }
+    *exitCode =
+        usageError(QStringLiteral("unknown operation '%1' (see transform --help)").arg(text));
+    return std::nullopt;
+}
+
+// Applies one step; on a refusal reports it and returns false.
+bool applyStep(const Step &step, Font &font, EditingState &state)
+{
+    EditResult result;
+    switch (step.kind) {
+    case StepKind::Select:
+        if (selectCode(font, state, step.number))
+            return true;
+        if (font.chars() == 0)
+            fail(QStringLiteral("%1: the font has no characters").arg(step.text));
+        else
+            fail(QStringLiteral("%1: the font has codes %2 to %3 only")
+                     .arg(step.text)
+                     .arg(font.first)
+                     .arg(int(font.first) + font.chars() - 1));
+        return false;
+    case StepKind::Rename:
+        font.setName(step.name);
+        return true;
+    case StepKind::SetAscent:
+        state.pickRow = step.number;
+        result = setAscent(font, state);
+        break;
+    case StepKind::SetLeft:
+        state.pickColumn = step.number;
+        result = setLeft(font, state);
+        break;
+    case StepKind::Edit:
+        result = applyEdit(step.operation, font, state);
+        break;
+    }
+    if (!result.refused())
+        return true;
+    fail(QStringLiteral("%1: %2").arg(step.text,
+                                      QString::fromLatin1(refusalMessage(result.refusal))));
+    return false;
+}
+
+bool loadFont(const QString &path, Font *font)
+{
+    QString error;
+    const ZvfRead read = loadZvfFile(path, font, &error);
+    if (read == ZvfRead::Ok)
+        return true;
+    // An empty file holds no font to transform.
+    if (read == ZvfRead::Empty)
+        error = QString::fromLatin1(UnexpectedFileFormat);
+    fail(QStringLiteral("%1: %2").arg(path, error));
+    return false;
+}
+
+} // namespace
+
+int runTransform(const QStringList &args)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QString::fromLatin1(helpText));
+    parser.addPositionalArgument(QStringLiteral("FONT"), QStringLiteral("The .zvf file to read."));
+    parser.addPositionalArgument(QStringLiteral("OP"), QStringLiteral("Operations, in order."),
+                                 QStringLiteral("OP..."));
+    const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")},
+                                    QStringLiteral("The font file to write."),
+                                    QStringLiteral("file"));
+    parser.addOption(output);
+    int exitCode = Success;
+    if (!parseArguments(parser, args, &exitCode))
+        return exitCode;
+
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() < 2)
+        return usageError(QStringLiteral("transform needs a font file and at least one operation"));
+    const QString outPath = parser.value(output);
+    if (outPath.isEmpty())
+        return usageError(QStringLiteral("transform needs an output file: -o FILE"));
+    const QString inPath = positional[0];
+    const QFileInfo inInfo(inPath);
+    const QFileInfo outInfo(outPath);
+    if (inInfo.exists() && outInfo.exists() &&
+        inInfo.canonicalFilePath() == outInfo.canonicalFilePath())
+        return usageError(QStringLiteral("the output file must not be the input file"));
+
+    // Every operation is checked before the font is read, so a typo fails fast.
+    std::vector<Step> steps;
+    for (qsizetype i = 1; i < positional.size(); ++i) {
+        std::optional<Step> step = parseStep(positional[i], &exitCode);
+        if (!step)
+            return exitCode;
+        steps.push_back(std::move(*step));
+    }
+
+    Font font;
+    if (!loadFont(inPath, &font))
+        return WorkFailed;
+    EditingState state = initialEditingState(font);
+    for (const Step &step : steps) {
+        if (!applyStep(step, font, state))
+            return WorkFailed;
+    }
+
+    QString error;
+    if (!saveZvfFile(outPath, font, &error))
+        return fail(QStringLiteral("%1: %2").arg(outPath, error));
+    return Success;
 }
 
 } // namespace Kernwick::Cli

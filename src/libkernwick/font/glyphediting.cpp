@@ -1,0 +1,354 @@
+#include "font/glyphediting.h"
+
+#include "font/x2.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace Kernwick {
+
+namespace {
+
+bool isTwoBpp(const Font &font)
+{
+    return font.ldepth != 0;
+}
+
+// Gives every glyph `rows` rows, keeping the rows that stay; new rows are transparent.
+void setHeight(Font &font, int rows)
+{
+    for (Glyph &g : font.glyphs)
+        g.resize(rows, g.width);
+    font.height = std::uint8_t(rows);
+}
+
+// Shifts the glyph's image by (down, right) pixels inside its box; pixels that
+// leave the box are dropped and the ones that enter are transparent.
+void shiftImage(Glyph &g, int down, int right)
+{
+    Glyph shifted = g;
+    std::fill(shifted.pixels.begin(), shifted.pixels.end(), 0);
+    for (int r = 0; r < g.rowCount; ++r) {
+        const int toRow = r + down;
+        if (toRow < 0 || toRow >= g.rowCount)
+            continue;
+        for (int c = 0; c < g.width; ++c) {
+            const int toColumn = c + right;
+            if (toColumn >= 0 && toColumn < g.width)
+                shifted.setPixel(toRow, toColumn, g.pixel(r, c));
+        }
+    }
+    g.pixels = std::move(shifted.pixels);
+}
+
+EditResult move(Font &font, EditingState &state, int down, int right)
+{
+    const int index = currentGlyphIndex(font, state);
+    if (index < 0)
+        return EditResult::refuse(EditRefusal::NoCurrentGlyph);
+    shiftImage(font.glyphs[std::size_t(index)], down, right);
+    return EditResult::repainted();
+}
+
+// Copies the shape and the first `height` rows of `from` into `to`. Rows that
+// `from` does not have are transparent; its Offset is not copied.
+void copyInto(const Glyph &from, Glyph &to, int height)
+{
+    to.left = from.left;
+    to.reserved1 = from.reserved1;
+    to.reserved2 = from.reserved2;
+    to.reset(height, from.width);
+    const int rows = std::min(height, from.rowCount);
+    for (int r = 0; r < rows; ++r)
+        std::copy_n(from.row(r), from.width, to.row(r));
+}
+
+} // namespace
+
+EditResult insertRow(Font &font, EditingState &)
+{
+    if (font.height >= MaxGlyphSide)
+        return EditResult::refuse(EditRefusal::HeightAtMaximum);
+    setHeight(font, font.height + 1);
+    font.computeFileSize();
+    return EditResult::resized();
+}
+
+EditResult deleteRow(Font &font, EditingState &)
+{
+    if (font.height <= 1)
+        return EditResult::refuse(EditRefusal::HeightAtMinimum);
+    setHeight(font, font.height - 1);
+    font.computeFileSize();
+    return EditResult::resized();
+}
+
+EditResult trimRows(Font &font, EditingState &)
+{
+    if (font.height <= 1)
+        return EditResult::refuse(EditRefusal::HeightAtMinimum);
+    setHeight(font, std::max(1, font.height - ModRowCount));
+    font.computeFileSize();
+    return EditResult::resized();
+}
+
+EditResult insertColumn(Font &font, EditingState &state)
+{
+    const int index = currentGlyphIndex(font, state);
+    if (index < 0)
+        return EditResult::refuse(EditRefusal::NoCurrentGlyph);
+    Glyph &g = font.glyphs[std::size_t(index)];
+    if (g.width >= MaxGlyphSide)
+        return EditResult::refuse(EditRefusal::WidthAtMaximum);
+    g.resize(font.height, g.width + 1);
+    font.computeFileSize();
+    return EditResult::resized();
+}
+
+EditResult deleteColumn(Font &font, EditingState &state)
+{
+    const int index = currentGlyphIndex(font, state);
+    if (index < 0)
+        return EditResult::refuse(EditRefusal::NoCurrentGlyph);
+    Glyph &g = font.glyphs[std::size_t(index)];
+    if (g.width == 0)
+        return EditResult::refuse(EditRefusal::WidthAtMinimum);
+    g.resize(font.height, g.width - 1);
+    font.computeFileSize();
+    return EditResult::resized();
+}
+
+EditResult insertCharacter(Font &font, EditingState &state)
+{
+    if (font.chars() >= MaxGlyphs)
+        return EditResult::refuse(EditRefusal::TooManyGlyphs);
+    // The new last glyph stands for first + chars.
+    if (int(font.first) + font.chars() > 0xffff)
+        return EditResult::refuse(EditRefusal::CodeAtMaximum);
+    Glyph blank;
+    int index = 0;
+    if (font.chars() == 0) {
+        state.currentCode = font.first;
+    } else {
+        index = currentGlyphIndex(font, state);
+        if (index < 0)
+            return EditResult::refuse(EditRefusal::NoCurrentGlyph);
+        const Glyph &current = font.glyphs[std::size_t(index)];
+        blank.offset = current.offset;
+        blank.left = current.left;
+        blank.reserved1 = current.reserved1;
+        blank.reserved2 = current.reserved2;
+        blank.width = current.width;
+    }
+    blank.reset(font.height, blank.width);
+    font.glyphs.insert(font.glyphs.begin() + index, std::move(blank));
+    font.computeFileSize();
+    return EditResult::resized();
+}
+
+EditResult deleteSelectedCharacter(Font &font, EditingState &state)
+{
+    const int index = currentGlyphIndex(font, state);
+    if (index < 0)
+        return EditResult::refuse(EditRefusal::NoCurrentGlyph);
+    if (font.chars() == 1)
+        return EditResult::refuse(EditRefusal::OnlyGlyph);
+    font.glyphs.erase(font.glyphs.begin() + index);
+    // Deleting the last glyph leaves the code past the table: step back onto the
+    // glyph that is now last.
+    if (index == font.chars())
+        --state.currentCode;
+    font.computeFileSize();
+    return EditResult::resized();
+}
+
+EditResult addOutline(Font &font, EditingState &)
+{
+    if (!isTwoBpp(font))
+        return EditResult::refuse(EditRefusal::NeedsTwoBpp);
+    // Only transparent pixels change (to halftone) and white ones never do, so one
+    // pass in any order equals a simultaneous pass. The stray value 3 is kept.
+    const auto mark = [](Glyph &g, int r, int c) {
+        if (r >= 0 && r < g.rowCount && c >= 0 && c < g.width && g.pixel(r, c) == 0)
+            g.setPixel(r, c, 1);
+    };
+    for (Glyph &g : font.glyphs) {
+        for (int r = 0; r < g.rowCount; ++r) {
+            for (int c = 0; c < g.width; ++c) {
+                if (g.pixel(r, c) != 2)
+                    continue;
+                mark(g, r, c - 1);
+                mark(g, r, c + 1);
+                mark(g, r - 1, c);
+                mark(g, r + 1, c);
+            }
+        }
+    }
+    return EditResult::repainted();
+}
+
+EditResult moveDown(Font &font, EditingState &state)
+{
+    return move(font, state, 1, 0);
+}
+
+EditResult moveUp(Font &font, EditingState &state)
+{
+    return move(font, state, -1, 0);
+}
+
+EditResult moveRight(Font &font, EditingState &state)
+{
+    return move(font, state, 0, 1);
+}
+
+EditResult moveLeft(Font &font, EditingState &state)
+{
+    return move(font, state, 0, -1);
+}
+
+EditResult convertTo2Bpp(Font &font, EditingState &state)
+{
+    if (isTwoBpp(font))
+        return EditResult::unchanged();
+    font.ldepth = 1;
+    for (Glyph &g : font.glyphs)
+        for (std::uint8_t &p : g.pixels)
+            p = p != 0 ? 2 : 0;
+    // White stays white for the brush too.
+    if (state.paintValue != 0)
+        state.paintValue = 2;
+    font.computeFileSize();
+    return EditResult::resized();
+}
+
+EditResult convertTo1Bpp(Font &font, EditingState &state)
+{
+    if (!isTwoBpp(font))
+        return EditResult::unchanged();
+    font.ldepth = 0;
+    // Halftone is lost; white, and 3 like white, become the 1BPP white.
+    for (Glyph &g : font.glyphs)
+        for (std::uint8_t &p : g.pixels)
+            p = p >= 2 ? 1 : 0;
+    // A painting brush keeps painting something visible: white or halftone
+    // become the 1BPP white, transparent stays transparent.
+    if (state.paintValue != 0)
+        state.paintValue = 1;
+    font.computeFileSize();
+    return EditResult::resized();
+}
+
+EditResult clearGlyph(Font &font, EditingState &state)
+{
+    const int index = currentGlyphIndex(font, state);
+    if (index < 0)
+        return EditResult::refuse(EditRefusal::NoCurrentGlyph);
+    Glyph &g = font.glyphs[std::size_t(index)];
+    std::fill(g.pixels.begin(), g.pixels.end(), 0);
+    return EditResult::repainted();
+}
+
+EditResult copyGlyph(Font &font, EditingState &state)
+{
+    const int index = currentGlyphIndex(font, state);
+    if (index < 0)
+        return EditResult::refuse(EditRefusal::NoCurrentGlyph);
+    copyInto(font.glyphs[std::size_t(index)], state.clipGlyph, font.height);
+    state.canPaste = true;
+    return EditResult::unchanged();
+}
+
+EditResult cutGlyph(Font &font, EditingState &state)
+{
+    const EditResult copied = copyGlyph(font, state);
+    if (copied.refused())
+        return copied;
+    return clearGlyph(font, state);
+}
+
+EditResult pasteGlyph(Font &font, EditingState &state)
+{
+    if (!state.canPaste)
+        return EditResult::refuse(EditRefusal::NothingToPaste);
+    const int index = currentGlyphIndex(font, state);
+    if (index < 0)
+        return EditResult::refuse(EditRefusal::NoCurrentGlyph);
+    copyInto(state.clipGlyph, font.glyphs[std::size_t(index)], font.height);
+    font.computeFileSize();
+    return EditResult::resized();
+}
+
+EditResult chooseTransparent(Font &, EditingState &state)
+{
+    state.paintValue = 0;
+    return EditResult::unchanged();
+}
+
+EditResult chooseWhite(Font &font, EditingState &state)
+{
+    state.paintValue = font.whiteValue();
+    return EditResult::unchanged();
+}
+
+EditResult chooseHalftone(Font &font, EditingState &state)
+{
+    if (!isTwoBpp(font))
+        return EditResult::refuse(EditRefusal::NeedsTwoBpp);
+    state.paintValue = 1;
+    return EditResult::unchanged();
+}
+
+EditResult setAscent(Font &font, EditingState &state)
+{
+    if (state.pickRow < 0 || state.pickRow >= font.height)
+        return EditResult::refuse(EditRefusal::RowOutsideGlyph);
+    font.ascent = std::uint8_t(state.pickRow);
+    return EditResult::updatedViews();
+}
+
+EditResult setLeft(Font &font, EditingState &state)
+{
+    const int index = currentGlyphIndex(font, state);
+    if (index < 0)
+        return EditResult::refuse(EditRefusal::NoCurrentGlyph);
+    if (state.pickColumn < -128 || state.pickColumn > 255)
+        return EditResult::refuse(EditRefusal::ColumnOutOfRange);
+    font.glyphs[std::size_t(index)].left = std::uint8_t(state.pickColumn & 0xff);
+    return EditResult::updatedViews();
+}
+
+bool isEnabled(EditOperation operation, const Font &font, const EditingState &state)
+{
+    switch (operation) {
+    case EditOperation::Outline:
+    case EditOperation::Halftone:
+    case EditOperation::To1Bpp:
+        return isTwoBpp(font);
+    case EditOperation::To2Bpp:
+        return !isTwoBpp(font);
+    case EditOperation::Paste:
+        return state.canPaste;
+    default:
+        return true;
+    }
+}
+
+EditResult applyEdit(EditOperation operation, Font &font, EditingState &state)
+{
+    using Op = EditResult (*)(Font &, EditingState &);
+    static constexpr Op table[] = {
+        insertRow,     deleteRow,       insertColumn,
+        deleteColumn,  insertCharacter, deleteSelectedCharacter,
+        addOutline,    moveDown,        moveUp,
+        moveRight,     moveLeft,        convertTo2Bpp,
+        convertTo1Bpp, clearGlyph,      copyGlyph,
+        cutGlyph,      pasteGlyph,      chooseTransparent,
+        chooseWhite,   chooseHalftone,  setAscent,
+        setLeft,       trimRows,        applyX2,
+    };
+    static_assert(std::size(table) == std::size_t(EditOperation::X2) + 1);
+    return table[std::size_t(operation)](font, state);
+}
+
+} // namespace Kernwick

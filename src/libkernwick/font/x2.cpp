@@ -1,0 +1,32 @@
+#include "font/x2.h"
+
+#include <algorithm>
+
+namespace Kernwick {
+
+EditResult applyX2(Font &font, EditingState &state)
+{
+    if (font.height > 127 || font.ascent > 127)
+        return EditResult::refuse(EditRefusal::TooTallToDouble);
+    const int oldHeight = font.height;
+    const int newHeight = 2 * oldHeight;
+    font.height = std::uint8_t(newHeight);
+    font.ascent = std::uint8_t(2 * font.ascent);
+    Glyph &clip = state.clipGlyph;
+    for (Glyph &g : font.glyphs) {
+        clip.left = g.left;
+        clip.reserved1 = g.reserved1;
+        clip.reserved2 = g.reserved2;
+        clip.reset(newHeight, g.width);
+        const int rows = std::min(oldHeight, g.rowCount);
+        for (int k = 0; k < rows; ++k) {
+            std::copy_n(g.row(k), g.width, clip.row(2 * k));
+            std::copy_n(g.row(k), g.width, clip.row(2 * k + 1));
+        }
+        g.rowCount = newHeight;
+        g.pixels = clip.pixels;
+    }
+    return EditResult::updatedViews();
+}
+
+} // namespace Kernwick

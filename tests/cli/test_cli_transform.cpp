@@ -1,0 +1,179 @@
+// kernwick-cli transform: editing operations applied to a font file.
+
+#include "clirun.h"
+
+#include "font/font.h"
+#include "font/zvffile.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using namespace Kernwick;
+using namespace Kernwick::Test;
+
+namespace {
+
+class CliTransform : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        // Codes 65 to 68, 3 × 4 pixels; glyph i has its pixel (i, i) white.
+        Font font;
+        font.setName("input");
+        font.first = 65;
+        font.height = 4;
+        font.ascent = 2;
+        font.resizeGlyphTable(4);
+        for (int i = 0; i < 4; ++i) {
+            font.glyphs[std::size_t(i)].reset(4, 3);
+            font.glyphs[std::size_t(i)].setPixel(i, i % 3, 1);
+        }
+        font.computeFileSize();
+        QString error;
+        ASSERT_TRUE(saveZvfFile(path("in.zvf"), font, &error)) << qPrintable(error);
+        m_input = read("in.zvf");
+        ASSERT_FALSE(m_input.isEmpty());
+    }
+
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+    QByteArray read(const QString &name) const
+    {
+        QFile f(path(name));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    CliResult transform(const QStringList &ops, const QString &input = QStringLiteral("in.zvf"))
+    {
+        return runCli(QStringList{"transform", path(input), "-o", path("out.zvf")} + ops);
+    }
+    Font output() const
+    {
+        Font font;
+        QString error;
+        EXPECT_EQ(loadZvfFile(path("out.zvf"), &font, &error), ZvfRead::Ok) << qPrintable(error);
+        return font;
+    }
+
+    QTemporaryDir m_dir;
+    QByteArray m_input;
+};
+
+} // namespace
+
+TEST_F(CliTransform, AppliesAChainOfOperationsInOrder)
+{
+    // Copy glyph 66 over glyph 68, widen 68, mark its left, then double the font
+    // and give it a new name.
+    const CliResult r = transform({"select=66", "copy", "select=68", "paste", "insert-column",
+                                   "set-left=-1", "rename=chained", "set-ascent=3", "x2"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+    EXPECT_TRUE(r.err.isEmpty());
+
+    const Font font = output();
+    EXPECT_EQ(font.nameText(), "chained");
+    EXPECT_EQ(font.chars(), 4);
+    EXPECT_EQ(font.height, 8);
+    EXPECT_EQ(font.ascent, 6);
+    const Glyph &g = font.glyphs[3];
+    ASSERT_EQ(g.width, 4);
+    EXPECT_EQ(g.left, 255);
+    for (int r = 0; r < 8; ++r)
+        for (int c = 0; c < 4; ++c)
+            EXPECT_EQ(g.pixel(r, c), (r / 2 == 1 && c == 1) ? 1 : 0) << r << ',' << c;
+    const Glyph &source = font.glyphs[1];
+    EXPECT_EQ(source.pixel(2, 1) + source.pixel(3, 1), 2) << "every glyph is doubled";
+    EXPECT_EQ(font.glyphs[0].width, 3);
+    EXPECT_EQ(font.glyphs[0].left, 0);
+    EXPECT_EQ(read("in.zvf"), m_input) << "the input is never touched";
+}
+
+TEST_F(CliTransform, CharacterAndDepthOperations)
+{
+    const CliResult r = transform({"select=66", "delete-char", "insert-char", "to-2bpp",
+                                   "select=65", "move-right", "outline", "delete-row"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+    const Font font = output();
+    EXPECT_EQ(font.ldepth, 1);
+    EXPECT_EQ(font.height, 3);
+    ASSERT_EQ(font.chars(), 4);
+    // Glyph 65: white moved from (0,0) to (0,1), then outlined.
+    const std::vector<std::uint8_t> expected{1, 2, 1, 0, 1, 0, 0, 0, 0};
+    EXPECT_EQ(font.glyphs[0].pixels, expected);
+    // Code 66 is the blank inserted in place of the deleted glyph.
+    EXPECT_EQ(std::count(font.glyphs[1].pixels.begin(), font.glyphs[1].pixels.end(), 0), 9);
+}
+
+struct FailureCase
+{
+    const char *name;
+    QStringList ops;
+    int exitCode;
+    const char *message;
+    const char *input = "in.zvf";
+};
+
+void PrintTo(const FailureCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class CliTransformFailure : public CliTransform, public ::testing::WithParamInterface<FailureCase>
+{
+};
+
+TEST_P(CliTransformFailure, WritesNothing)
+{
+    const FailureCase c = GetParam();
+    QFile::copy(path("in.zvf"), path("short.zvf"));
+    QFile::resize(path("short.zvf"), 40);
+    const CliResult r = transform(c.ops, QString::fromLatin1(c.input));
+    EXPECT_EQ(r.exitCode, c.exitCode) << r.err.constData();
+    EXPECT_TRUE(r.err.startsWith("kernwick-cli: ")) << r.err.constData();
+    EXPECT_TRUE(r.err.contains(c.message)) << r.err.constData();
+    EXPECT_EQ(r.err.count('\n'), 1) << "one line: " << r.err.constData();
+    EXPECT_FALSE(QFile::exists(path("out.zvf")));
+    EXPECT_EQ(read("in.zvf"), m_input);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CliTransformFailure,
+    ::testing::Values(
+        FailureCase{
+            "PasteBeforeCopy", {"insert-row", "paste"}, 1, "paste: Nothing has been copied"},
+        FailureCase{"DeleteLastRow",
+                    {"delete-row", "delete-row", "delete-row", "delete-row"},
+                    1,
+                    "delete-row: A glyph must keep at least one row."},
+        FailureCase{"OutlineOn1Bpp", {"outline"}, 1, "outline: This needs a 2BPP font."},
+        FailureCase{"SelectOutsideTable", {"select=69"}, 1, "codes 65 to 68"},
+        FailureCase{"AscentOutsideGlyph", {"set-ascent=4"}, 1, "set-ascent=4: The ascent"},
+        FailureCase{"LeftOutOfRange", {"set-left=256"}, 1, "set-left=256: The left marker"},
+        FailureCase{
+            "NameTooLong", {"rename=twelve_chars"}, 1, "Please enter no more than 11 characters."},
+        FailureCase{"TruncatedInput", {"x2"}, 1, "Unexpected file format.", "short.zvf"},
+        FailureCase{"MissingInput", {"x2"}, 1, "missing.zvf", "missing.zvf"},
+        FailureCase{"UnknownOp", {"x2", "spin"}, 2, "unknown operation 'spin'"},
+        FailureCase{"ValueOnPlainOp", {"copy=1"}, 2, "copy takes no value"},
+        FailureCase{"MissingValue", {"select"}, 2, "select needs a value"},
+        FailureCase{"CodeNotANumber", {"select=A"}, 2, "CODE must be a decimal number"},
+        FailureCase{"RowNotANumber", {"set-ascent=two"}, 2, "must be a decimal number"},
+        FailureCase{"NoOperation", {}, 2, "at least one operation"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(CliTransform, UsageErrors)
+{
+    const CliResult noOutput = runCli({"transform", path("in.zvf"), "x2"});
+    EXPECT_EQ(noOutput.exitCode, 2);
+    EXPECT_TRUE(noOutput.err.contains("-o FILE"));
+    const CliResult sameFile = runCli({"transform", path("in.zvf"), "-o", path("in.zvf"), "x2"});
+    EXPECT_EQ(sameFile.exitCode, 2);
+    EXPECT_EQ(read("in.zvf"), m_input);
+    const CliResult help = runCli({"transform", "--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.contains("set-left=COL"));
+}
