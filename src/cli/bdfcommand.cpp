@@ -1,11 +1,143 @@
+// import-bdf: builds a font file from a BDF font with the Import Font dialog's choices.
+
 #include "cliutil.h"
 #include "commands.h"
 
+#include "font/bdfimport.h"
+#include "font/zvffile.h"
+
+#include <QFileInfo>
+
 namespace Kernwick::Cli {
 
-int runImportBdf(const QStringList &)
+namespace {
+
+constexpr char helpText[] =
+    "Imports characters from a BDF font into a fixed-cell font file, as the Import Font\n"
+    "dialog does. Every glyph takes the size of the file's FONTBOUNDINGBOX.\n\n"
+    "Defaults: the file's first non-zero encoding as the first encoding to import, 95\n"
+    "characters, 1 bit per pixel, the file's name up to its first '.' as the font name,\n"
+    "and encoding gaps filled with zero-width characters.";
+
+// Reads an option that must be a whole number in [low, high].
+bool parseRange(const QString &text, const QString &what, qint64 low, qint64 high, int *value,
+                int *exitCode)
 {
-    return fail(QStringLiteral("not implemented yet"));
+    qint64 number = 0;
+    if (!parseNumber(text, what, &number, exitCode))
+        return false;
+    if (number < low || number > high) {
+        *exitCode = usageError(QStringLiteral("%1 must be from %2 to %3, not '%4'")
+                                   .arg(what)
+                                   .arg(low)
+                                   .arg(high)
+                                   .arg(text));
+        return false;
+    }
+    *value = int(number);
+    return true;
+}
+
+} // namespace
+
+int runImportBdf(const QStringList &args)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QString::fromLatin1(helpText));
+    parser.addPositionalArgument(QStringLiteral("IN.bdf"), QStringLiteral("The BDF file to read."));
+    const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")},
+                                    QStringLiteral("The font file to write."),
+                                    QStringLiteral("file"));
+    const QCommandLineOption firstEncoding(
+        QStringLiteral("first-encoding"),
+        QStringLiteral("Encoding of the first character to import (0 to 65535)."),
+        QStringLiteral("E"));
+    const QCommandLineOption count(
+        QStringLiteral("count"),
+        QStringLiteral("Number of characters to import (1 to 65535), or 'all' for every "
+                       "character from the first on."),
+        QStringLiteral("N"));
+    const QCommandLineOption depth(
+        QStringLiteral("depth"), QStringLiteral("Bits per pixel: 1 or 2."), QStringLiteral("1|2"));
+    const QCommandLineOption name(QStringLiteral("name"),
+                                  QStringLiteral("Font name, at most 11 characters."),
+                                  QStringLiteral("NAME"));
+    const QCommandLineOption noGaps(
+        QStringLiteral("no-gaps"),
+        QStringLiteral("Do not fill encoding gaps with zero-width characters."));
+    parser.addOptions({output, firstEncoding, count, depth, name, noGaps});
+    int exitCode = Success;
+    if (!parseArguments(parser, args, &exitCode))
+        return exitCode;
+
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() != 1)
+        return usageError(QStringLiteral("import-bdf needs exactly one BDF file"));
+    const QString inPath = positional[0];
+    const QString outPath = parser.value(output);
+    if (outPath.isEmpty())
+        return usageError(QStringLiteral("import-bdf needs an output file: -o FILE"));
+    const QFileInfo inInfo(inPath);
+    const QFileInfo outInfo(outPath);
+    if (inInfo.exists() && outInfo.exists() &&
+        inInfo.canonicalFilePath() == outInfo.canonicalFilePath())
+        return usageError(QStringLiteral("the output file must not be the input file"));
+
+    // Every option is checked before the file is read.
+    int firstToImport = 0;
+    if (parser.isSet(firstEncoding) &&
+        !parseRange(parser.value(firstEncoding), QStringLiteral("--first-encoding"), 0, 0xffff,
+                    &firstToImport, &exitCode))
+        return exitCode;
+    int countToImport = DefaultImportCount;
+    if (parser.isSet(count)) {
+        if (parser.value(count) == QLatin1String("all"))
+            countToImport = MaxGlyphs; // the table cannot hold more
+        else if (!parseRange(parser.value(count), QStringLiteral("--count"), 1, MaxGlyphs,
+                             &countToImport, &exitCode))
+            return exitCode;
+    }
+    std::uint8_t ldepth = 0;
+    if (parser.isSet(depth)) {
+        const QString value = parser.value(depth);
+        if (value != QLatin1String("1") && value != QLatin1String("2"))
+            return usageError(QStringLiteral("--depth must be 1 or 2, not '%1'").arg(value));
+        ldepth = value == QLatin1String("2") ? 1 : 0;
+    }
+    QString fontName;
+    if (parser.isSet(name)) {
+        fontName = parser.value(name);
+        if (QString::fromLatin1(fontName.toLatin1()) != fontName)
+            return usageError(QStringLiteral("--name: the font name must be Latin-1 text"));
+        if (fontName.size() > MaxFontNameLength)
+            return usageError(
+                QStringLiteral("Please enter no more than %1 characters.").arg(MaxFontNameLength));
+    }
+
+    QByteArray text;
+    QString error;
+    if (!readBdfFile(inPath, &text, &error))
+        return fail(QStringLiteral("%1: %2").arg(inPath, error));
+    BdfScan scan;
+    if (!scanBdf(text, &scan, &error))
+        return fail(error);
+
+    ImportFontChoice choice =
+        initialImportFontChoice(scan.characterCount, scan.firstEncoding, inPath);
+    if (parser.isSet(firstEncoding))
+        choice.firstToImport = firstToImport;
+    choice.countToImport = countToImport;
+    choice.depth = ldepth;
+    if (parser.isSet(name))
+        choice.name = fontName;
+    choice.retainGaps = !parser.isSet(noGaps);
+
+    Font font;
+    if (!importBdf(text, scan, choice, &font, &error))
+        return fail(error);
+    if (!writeOutput(outPath, writeZvf(font)))
+        return WorkFailed;
+    return Success;
 }
 
 } // namespace Kernwick::Cli

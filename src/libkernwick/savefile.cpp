@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include <algorithm>
+
 namespace Kernwick {
 
 bool saveFileAtomically(const QString &path, const QByteArray &bytes, QString *error)
@@ -35,9 +37,15 @@ bool readWholeFile(const QString &path, qint64 maxBytes, QByteArray *bytes, QStr
         *error = QStringLiteral("%1 is larger than %2 bytes").arg(path).arg(maxBytes);
         return false;
     }
-    // Read one byte past the limit so a file that grows (or a device that does not
-    // report its size) is still caught.
-    *bytes = file.read(maxBytes + 1);
+    // Read in pieces up to one byte past the limit: a file that grows, or a device
+    // that does not report its size, is still caught without a huge allocation.
+    bytes->clear();
+    while (bytes->size() <= maxBytes) {
+        const QByteArray piece = file.read(std::min<qint64>(1 << 16, maxBytes + 1 - bytes->size()));
+        if (piece.isEmpty())
+            break;
+        *bytes += piece;
+    }
     if (bytes->size() > maxBytes) {
         *error = QStringLiteral("%1 is larger than %2 bytes").arg(path).arg(maxBytes);
         return false;
