@@ -1,16 +1,157 @@
+// Board commands: the port table and "Test com".
+
 #include "cliutil.h"
 #include "commands.h"
 
+#include "device/conversation.h"
+#include "device/porttable.h"
+#include "device/serialport.h"
+#include "device/testcom.h"
+
+#include <limits>
+
 namespace Kernwick::Cli {
 
-int runPorts(const QStringList &)
+namespace {
+
+constexpr qint64 MaxPaceMs = 60000;
+
+// The options every board command takes.
+struct BoardOptions
 {
-    return fail(QStringLiteral("not implemented yet"));
+    QString portName;
+    qint32 baudRate = SerialSelection::DefaultBaudRate;
+    int paceMs = 20;
+};
+
+QCommandLineOption portOption()
+{
+    return {QStringLiteral("port"),
+            QStringLiteral("Port: com1 to com16 (see 'ports') or a device path. Default: the "
+                           "first present of com1 to com8."),
+            QStringLiteral("P")};
 }
 
-int runTestCom(const QStringList &)
+QCommandLineOption baudOption()
 {
-    return fail(QStringLiteral("not implemented yet"));
+    return {QStringLiteral("baud"), QStringLiteral("Baud rate (default 9600)."),
+            QStringLiteral("B"), QStringLiteral("9600")};
+}
+
+QCommandLineOption paceOption()
+{
+    return {
+        QStringLiteral("pace-ms"),
+        QStringLiteral("Delay before each byte of a text command, in milliseconds (default 20)."),
+        QStringLiteral("N"), QStringLiteral("20")};
+}
+
+void addBoardOptions(QCommandLineParser &parser)
+{
+    parser.addOption(portOption());
+    parser.addOption(baudOption());
+    parser.addOption(paceOption());
+}
+
+bool readBoardOptions(const QCommandLineParser &parser, BoardOptions *options, int *exitCode)
+{
+    qint64 baud = 0;
+    if (!parseNumber(parser.value(baudOption()), QStringLiteral("--baud"), &baud, exitCode))
+        return false;
+    if (baud < 1 || baud > std::numeric_limits<qint32>::max()) {
+        *exitCode = usageError(QStringLiteral("--baud must be a positive baud rate"));
+        return false;
+    }
+    qint64 pace = 0;
+    if (!parseNumber(parser.value(paceOption()), QStringLiteral("--pace-ms"), &pace, exitCode))
+        return false;
+    if (pace > MaxPaceMs) {
+        *exitCode = usageError(QStringLiteral("--pace-ms must be at most %1").arg(MaxPaceMs));
+        return false;
+    }
+    options->baudRate = qint32(baud);
+    options->paceMs = int(pace);
+    if (parser.isSet(portOption())) {
+        options->portName = parser.value(portOption());
+    } else {
+        // As the desktop program does at start-up.
+        CSerialPort probe;
+        options->portName = probePorts(probe).portName;
+    }
+    return true;
+}
+
+bool noArguments(const QCommandLineParser &parser, const QString &command, int *exitCode)
+{
+    if (parser.positionalArguments().isEmpty())
+        return true;
+    *exitCode = usageError(QStringLiteral("%1 takes no arguments").arg(command));
+    return false;
+}
+
+} // namespace
+
+int runPorts(const QStringList &args)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Lists the port table: the device behind each of com1 to com16, whether it "
+                       "can be opened now, and the default port (the first present of com1 to "
+                       "com8). Set KERNWICK_PORTS to a comma-separated list of devices to choose "
+                       "the table yourself."));
+    int exitCode = Success;
+    if (!parseArguments(parser, args, &exitCode) || !noArguments(parser, args[0], &exitCode))
+        return exitCode;
+
+    CSerialPort port;
+    const SerialSelection selection = probePorts(port);
+    QString text;
+    for (int n = 1; n <= PortTable::PortCount; ++n) {
+        const QString device = port.portTable().device(n);
+        if (device.isEmpty())
+            continue;
+        text += QStringLiteral("%1 %2 %3\n")
+                    .arg(PortTable::portName(n), device,
+                         selection.portPresent.test(std::size_t(n - 1)) ? QStringLiteral("present")
+                                                                        : QStringLiteral("absent"));
+    }
+    text += QStringLiteral("default: %1\n")
+                .arg(selection.portName.isEmpty() ? QStringLiteral("none") : selection.portName);
+    print(text);
+    return Success;
+}
+
+int runTestCom(const QStringList &args)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Opens the port and writes \"Hello there!\" (paced, no line end); nothing "
+                       "is read."));
+    addBoardOptions(parser);
+    int exitCode = Success;
+    if (!parseArguments(parser, args, &exitCode) || !noArguments(parser, args[0], &exitCode))
+        return exitCode;
+    BoardOptions options;
+    if (!readBoardOptions(parser, &options, &exitCode))
+        return exitCode;
+
+    CSerialPort port;
+    LinkTiming timing;
+    timing.paceMs = options.paceMs;
+    port.setTiming(timing);
+    bool reported = false;
+    ConversationHooks hooks;
+    hooks.appendLog = [](const QString &text) { print(text); };
+    hooks.showBox = [&reported](const BoxMessage &box) {
+        fail(box.text);
+        reported = true;
+    };
+    Conversation conversation(port, options.portName, hooks);
+    if (testCom(conversation, options.baudRate))
+        return Success;
+    if (!reported)
+        fail(QStringLiteral("Writing to %1 failed").arg(options.portName));
+    return WorkFailed;
 }
 
 } // namespace Kernwick::Cli

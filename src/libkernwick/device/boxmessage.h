@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+namespace Kernwick {
+
+/// A failure that the desktop program shows as a modal message box (error icon,
+/// OK button) and the command-line program prints on standard error.
+struct BoxMessage
+{
+    QString caption;
+    QString text;
+
+    bool operator==(const BoxMessage &) const = default;
+};
+
+} // namespace Kernwick

@@ -1,0 +1,212 @@
+#include "device/conversation.h"
+
+#include "device/boardprotocol.h"
+#include "device/byteport.h"
+
+namespace Kernwick {
+
+namespace {
+
+constexpr int ReadTimeoutMs = 500;
+
+const QString zuvoNotDetected = QStringLiteral(
+    "\r\n* ZUVO not detected *\r\nPlease verify\r\nZUVO is connected to main serial port\r\n"
+    "computer is connected to correct serial port\r\nZUVO is powered\r\ncheck ZUVO serial rate");
+const QString deviceNotDetected = QStringLiteral(
+    "\r\n* Device not detected *\r\nPlease verify\r\ndevice is connected to main serial port\r\n"
+    "computer is connected to correct serial port\r\nZUVO is powered\r\ncheck ZUVO serial rate");
+
+BoxMessage appBox(const char *text)
+{
+    return BoxMessage{QString::fromLatin1(ApplicationTitle), QString::fromLatin1(text)};
+}
+
+} // namespace
+
+Conversation::Conversation(BytePort &port, QString portName, ConversationHooks hooks)
+    : m_port(port), m_portName(std::move(portName)), m_hooks(std::move(hooks))
+{
+}
+
+Conversation::~Conversation()
+{
+    end();
+}
+
+void Conversation::appendLog(const QString &text)
+{
+    if (m_hooks.appendLog)
+        m_hooks.appendLog(text);
+}
+
+void Conversation::showBox(const BoxMessage &box)
+{
+    if (m_hooks.showBox)
+        m_hooks.showBox(box);
+}
+
+void Conversation::pumpMessages()
+{
+    if (m_hooks.pumpMessages)
+        m_hooks.pumpMessages();
+}
+
+void Conversation::end()
+{
+    m_port.close();
+}
+
+bool Conversation::openPortLogged(qint32 baudRate)
+{
+    return openPort(baudRate, true);
+}
+
+bool Conversation::openPortBoxed(qint32 baudRate)
+{
+    return openPort(baudRate, false);
+}
+
+bool Conversation::openPort(qint32 baudRate, bool logged)
+{
+    if (logged)
+        appendLog(QStringLiteral("Opening com port\r\n"));
+    if (!m_port.open(m_portName)) {
+        if (logged)
+            appendLog(QStringLiteral("*Open port failed*\r\nPlease ensure port is available"));
+        else
+            showBox(appBox("OpenPort failed"));
+        return false;
+    }
+    if (logged)
+        appendLog(QStringLiteral("Port opened\r\nConfiguring com port\r\n"));
+
+    if (!m_port.configure(baudRate, 8, 0, 0, 0)) {
+        if (const auto box = m_port.takeFailureBox())
+            showBox(*box);
+        if (logged)
+            appendLog(QStringLiteral(
+                "*Unable to configure port*\r\nPlease check computer port hardware"));
+        else
+            showBox(appBox("ConfigurePort failed"));
+        end();
+        return false;
+    }
+    if (!m_port.setTimeouts(0, ReadTimeoutMs, 0, 0, 0)) {
+        if (const auto box = m_port.takeFailureBox())
+            showBox(*box);
+        if (logged)
+            appendLog(QStringLiteral(
+                "*Unable to set port timeouts*\r\nPlease check computer port hardware"));
+        else
+            showBox(appBox("SetCommunicationTimeouts failed"));
+        end();
+        return false;
+    }
+    if (logged)
+        appendLog(QStringLiteral("Port configured successfully\r\n"));
+    return true;
+}
+
+bool Conversation::waitForAnswer(QByteArrayView wanted, const QString &detected,
+                                 const QString &notDetected)
+{
+    QByteArray reply;
+    for (int read = 0; read < DetectReads; ++read) {
+        appendLog(QStringLiteral("."));
+        pumpMessages();
+        std::uint8_t byte = 0;
+        if (m_port.readByte(&byte))
+            reply.append(char(byte));
+        if (reply.contains(wanted)) {
+            appendLog(detected);
+            drainInput();
+            return true;
+        }
+    }
+    appendLog(notDetected);
+    end();
+    return false;
+}
+
+bool Conversation::detectBoard()
+{
+    appendLog(QStringLiteral("Verifying ZUVO is present\r\n"));
+    m_port.writeString(QByteArray(SequenceInitiator) + "1}");
+    return waitForAnswer("v4", QStringLiteral("\r\nZUVO detected\r\n"), zuvoNotDetected);
+}
+
+bool Conversation::detectDebugPort(DebugWording wording)
+{
+    if (wording == DebugWording::Zuvo) {
+        appendLog(QStringLiteral("Verifying ZUVO is present\r\n"));
+        m_port.writeString("\n");
+        return waitForAnswer(">", QStringLiteral("\r\nZUVO detected\r\n"), zuvoNotDetected);
+    }
+    appendLog(QStringLiteral("Verifying device is present\r\n"));
+    m_port.writeByte(ControlByte::Cr);
+    return waitForAnswer(">", QStringLiteral("\r\nDevice detected\r\n"), deviceNotDetected);
+}
+
+bool Conversation::detectBootMonitor()
+{
+    appendLog(QStringLiteral("Verifying device is present\r\n"));
+    m_port.writeString("V#");
+    for (int read = 0; read < MonitorDetectReads; ++read) {
+        appendLog(QStringLiteral("."));
+        pumpMessages();
+        std::uint8_t byte = 0;
+        m_port.readByte(&byte);
+        if (byte == '>') {
+            appendLog(QStringLiteral("\r\nDevice detected\r\n"));
+            return true;
+        }
+    }
+    appendLog(deviceNotDetected);
+    end();
+    return false;
+}
+
+void Conversation::drainInput()
+{
+    std::uint8_t byte = 0;
+    for (int discarded = 0; discarded < MaxDrainBytes && m_port.readByte(&byte); ++discarded) {
+    }
+}
+
+bool Conversation::readAck(std::uint8_t *answer)
+{
+    m_port.readByte(answer);
+    return *answer == ControlByte::Ack;
+}
+
+bool Conversation::waitForByte(std::uint8_t wanted, int maxReads, Pump pump, std::uint8_t *last)
+{
+    std::uint8_t byte = 0;
+    bool found = false;
+    for (int read = 0; read < maxReads && !found; ++read) {
+        if (pump == Pump::Yes)
+            pumpMessages();
+        found = m_port.readByte(&byte) && byte == wanted;
+    }
+    if (last)
+        *last = byte;
+    return found;
+}
+
+bool Conversation::waitForText(QByteArrayView wanted, int maxReads, Pump pump)
+{
+    QByteArray reply;
+    for (int read = 0; read < maxReads; ++read) {
+        if (pump == Pump::Yes)
+            pumpMessages();
+        std::uint8_t byte = 0;
+        if (m_port.readByte(&byte)) {
+            reply.append(char(byte));
+            if (reply.contains(wanted))
+                return true;
+        }
+    }
+    return false;
+}
+
+} // namespace Kernwick

@@ -1,0 +1,17 @@
+#include "device/testcom.h"
+
+#include "device/byteport.h"
+#include "device/conversation.h"
+
+namespace Kernwick {
+
+bool testCom(Conversation &conversation, qint32 baudRate)
+{
+    if (!conversation.openPortBoxed(baudRate))
+        return false;
+    const bool written = conversation.port().writeString(TestComText);
+    conversation.end();
+    return written;
+}
+
+} // namespace Kernwick

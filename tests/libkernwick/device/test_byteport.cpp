@@ -1,0 +1,238 @@
+#include "device/boardprotocol.h"
+#include "device/xmodem.h"
+#include "scriptedport.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using namespace Kernwick;
+using Kernwick::Test::ScriptedPort;
+
+namespace {
+
+// One answer of the peer: `silentReads` time-outs, then `bytes` (possibly none).
+struct Answer
+{
+    int silentReads = 0;
+    QByteArray bytes;
+};
+
+const QByteArray ack(1, char(ControlByte::Ack));
+const QByteArray nak(1, char(ControlByte::Nak));
+
+// Answers each completed packet (or each EOT) with the next scripted answer; once
+// the script is used up the peer stays silent.
+void answerEach(ScriptedPort &port, std::vector<Answer> script, bool afterEot)
+{
+    port.peer = [script = std::move(script), afterEot,
+                 next = std::size_t(0)](ScriptedPort &p, const QByteArray &written) mutable {
+        const bool complete = afterEot ? written.endsWith(char(ControlByte::Eot))
+                                       : written.size() % Xmodem::PacketSize == 0;
+        if (!complete || next >= script.size())
+            return;
+        const Answer &a = script[next++];
+        p.silence(a.silentReads);
+        p.arrive(a.bytes);
+    };
+}
+
+QByteArray sampleData(int size)
+{
+    QByteArray data;
+    for (int i = 0; i < size; ++i)
+        data.append(char((i * 7 + 3) & 0xFF));
+    return data;
+}
+
+} // namespace
+
+TEST(XmodemCrc, MatchesTheStandardCheckValues)
+{
+    EXPECT_EQ(Xmodem::crc16("123456789"), 0x31C3);
+    EXPECT_EQ(Xmodem::crc16(QByteArray(128, '\0')), 0x0000);
+    EXPECT_EQ(Xmodem::crc16("A"), 0x58E5);
+}
+
+TEST(XmodemPacket, FramesNumberComplementPaddedDataAndCrc)
+{
+    const struct
+    {
+        int number;
+        int complement;
+    } numbers[] = {{1, 0xFE}, {0, 0xFF}, {255, 0x00}, {256 % 256, 0xFF}, {257 % 256, 0xFE}};
+    const QByteArray data = sampleData(44);
+    QByteArray padded = data + QByteArray(128 - 44, char(Xmodem::Padding));
+    const std::uint16_t crc = Xmodem::crc16(padded);
+    for (const auto &n : numbers) {
+        const QByteArray p = Xmodem::packet(std::uint8_t(n.number), data);
+        ASSERT_EQ(p.size(), Xmodem::PacketSize);
+        EXPECT_EQ(std::uint8_t(p[0]), ControlByte::Soh);
+        EXPECT_EQ(std::uint8_t(p[1]), n.number);
+        EXPECT_EQ(std::uint8_t(p[2]), n.complement);
+        EXPECT_EQ(p.mid(3, 128), padded);
+        EXPECT_EQ(std::uint8_t(p[131]), crc >> 8);
+        EXPECT_EQ(std::uint8_t(p[132]), crc & 0xFF);
+    }
+}
+
+struct BlockCase
+{
+    const char *what;
+    std::vector<Answer> answers;
+    bool acknowledged;
+    int transmissions;
+};
+
+void PrintTo(const BlockCase &c, std::ostream *os)
+{
+    *os << c.what;
+}
+
+class SendBlock : public ::testing::TestWithParam<BlockCase>
+{
+};
+
+TEST_P(SendBlock, RetransmitsUntilAcknowledgedOrTwentyOneTimes)
+{
+    const BlockCase &c = GetParam();
+    ScriptedPort port;
+    ASSERT_TRUE(port.open("com1"));
+    answerEach(port, c.answers, false);
+    const QByteArray data = sampleData(128);
+
+    EXPECT_EQ(port.sendBlock(7, data), c.acknowledged);
+    EXPECT_EQ(port.written, Xmodem::packet(7, data).repeated(c.transmissions));
+    EXPECT_EQ(port.pacedMs, 0) << "blocks are not paced";
+}
+
+static std::vector<Answer> naks(int n, const QByteArray &then = {})
+{
+    std::vector<Answer> answers(std::size_t(n), Answer{0, nak});
+    if (!then.isEmpty())
+        answers.push_back({0, then});
+    return answers;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SendBlock,
+    ::testing::Values(BlockCase{"AckAtOnce", {{0, ack}}, true, 1},
+                      BlockCase{"CCountsAsAck", {{0, "C"}}, true, 1},
+                      BlockCase{"TwentyNaksThenAck", naks(20, ack), true, 21},
+                      BlockCase{"TwentyOneNaksFail", naks(21, ack), false, 21},
+                      BlockCase{"SilenceIsRetried", {{1, {}}, {1, {}}, {0, ack}}, true, 3},
+                      BlockCase{"OtherByteIsRetried", {{0, "x"}, {0, ack}}, true, 2},
+                      BlockCase{"SilentPeerFails", {}, false, 21}),
+    [](const auto &info) { return std::string(info.param.what); });
+
+TEST(SendBlock, ShortDataIsPaddedAndOversizedDataRefused)
+{
+    ScriptedPort port;
+    ASSERT_TRUE(port.open("com1"));
+    answerEach(port, {{0, ack}}, false);
+    EXPECT_TRUE(port.sendBlock(3, "abc"));
+    EXPECT_EQ(port.written.mid(3, 128), "abc" + QByteArray(125, char(Xmodem::Padding)));
+
+    port.written.clear();
+    EXPECT_FALSE(port.sendBlock(4, sampleData(129)));
+    EXPECT_TRUE(port.written.isEmpty());
+}
+
+struct EotCase
+{
+    const char *what;
+    std::vector<Answer> answers;
+    bool ended;
+    int eots;
+};
+
+void PrintTo(const EotCase &c, std::ostream *os)
+{
+    *os << c.what;
+}
+
+class SendEot : public ::testing::TestWithParam<EotCase>
+{
+};
+
+TEST_P(SendEot, WaitsForTheAnswerAndRepeatsAfterNak)
+{
+    const EotCase &c = GetParam();
+    ScriptedPort port;
+    ASSERT_TRUE(port.open("com1"));
+    answerEach(port, c.answers, true);
+
+    EXPECT_EQ(port.sendEot(), c.ended);
+    EXPECT_EQ(port.written, QByteArray(c.eots, char(ControlByte::Eot)));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SendEot,
+    ::testing::Values(EotCase{"AckAtOnce", {{0, ack}}, true, 1},
+                      EotCase{"AckAfterASecondOfSilence", {{2, ack}}, true, 1},
+                      EotCase{"NakThenAck", {{0, nak}, {0, ack}}, true, 2},
+                      EotCase{"NakThenLateAck", {{0, nak}, {5, ack}}, true, 2},
+                      EotCase{"SilenceAccepted", {}, true, 1},
+                      EotCase{"OtherBytesIgnored", {{0, "xC" + nak}, {1, ack}}, true, 2},
+                      EotCase{"RefusedEveryTime",
+                              std::vector<Answer>(std::size_t(Xmodem::MaxEotTransmissions + 5),
+                                                  Answer{0, nak}),
+                              false, Xmodem::MaxEotTransmissions}),
+    [](const auto &info) { return std::string(info.param.what); });
+
+TEST(SendEot, SilenceIsWaitedOutForSeconds)
+{
+    ScriptedPort port;
+    ASSERT_TRUE(port.open("com1"));
+    EXPECT_TRUE(port.sendEot());
+    EXPECT_GE(port.now, Xmodem::EotAnswerWaitMs);
+    EXPECT_EQ(port.reads, Xmodem::EotAnswerWaitMs / ScriptedPort::ReadTimeoutMs);
+}
+
+TEST(SendEot, LostLineEndsTheWaitAsFailure)
+{
+    ScriptedPort port;
+    ASSERT_TRUE(port.open("com1"));
+    port.peer = [](ScriptedPort &p, const QByteArray &) { p.loseLine(); };
+    EXPECT_FALSE(port.sendEot());
+    EXPECT_LE(port.reads, 1);
+}
+
+TEST(WriteString, WaitsThePacingBeforeEachByte)
+{
+    ScriptedPort port;
+    ASSERT_TRUE(port.open("com1"));
+    LinkTiming timing = port.timing();
+    timing.paceMs = 20;
+    std::vector<qsizetype> writtenAtSleep;
+    timing.sleep = [&](int ms) {
+        EXPECT_EQ(ms, 20);
+        writtenAtSleep.push_back(port.written.size());
+    };
+    port.setTiming(timing);
+
+    EXPECT_TRUE(port.writeString("\x1b[1}"));
+    EXPECT_EQ(port.written, "\x1b[1}");
+    EXPECT_EQ(writtenAtSleep, (std::vector<qsizetype>{0, 1, 2, 3}));
+
+    writtenAtSleep.clear();
+    EXPECT_TRUE(port.writeString(""));
+    EXPECT_TRUE(writtenAtSleep.empty());
+}
+
+TEST(ClosedPort, EveryTransferFailsWithoutEffect)
+{
+    ScriptedPort port;
+    LinkTiming timing = port.timing();
+    timing.paceMs = 20;
+    port.setTiming(timing);
+
+    EXPECT_FALSE(port.writeString("Hello"));
+    EXPECT_FALSE(port.sendBlock(1, sampleData(128)));
+    EXPECT_FALSE(port.sendEot());
+    std::uint8_t byte = 0xAA;
+    EXPECT_FALSE(port.readByte(&byte));
+    EXPECT_EQ(byte, 0);
+    EXPECT_TRUE(port.written.isEmpty());
+    EXPECT_EQ(port.pacedMs, 0);
+}

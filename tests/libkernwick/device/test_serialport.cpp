@@ -1,0 +1,183 @@
+#include "device/boardprotocol.h"
+#include "device/serialport.h"
+#include "device/xmodem.h"
+#include "pty.h"
+#include "qtapp.h"
+#include "qtprinters.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+using namespace Kernwick;
+using Kernwick::Test::PseudoTerminal;
+
+namespace {
+
+// A port on a fresh pseudo-terminal, opened and set up as every conversation does.
+class SerialPortOnPty : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(pty.isValid());
+        LinkTiming timing;
+        timing.paceMs = 0;
+        port.setTiming(timing);
+        ASSERT_TRUE(port.open(pty.slavePath())) << port.errorString().toStdString();
+        ASSERT_TRUE(port.configure(9600, 8, 0, 0, 0));
+        ASSERT_TRUE(port.setTimeouts(0, 500, 0, 0, 0));
+    }
+
+    PseudoTerminal pty;
+    CSerialPort port{PortTable::fromDevices({})};
+};
+
+QByteArray everyByteValue()
+{
+    QByteArray bytes;
+    for (int i = 0; i < 256; ++i)
+        bytes.append(char(i));
+    return bytes;
+}
+
+} // namespace
+
+TEST_F(SerialPortOnPty, CarriesEveryByteValueUnchangedBothWays)
+{
+    const QByteArray bytes = everyByteValue();
+    for (const char c : bytes)
+        ASSERT_TRUE(port.writeByte(std::uint8_t(c)));
+    EXPECT_EQ(pty.read(bytes.size()), bytes);
+
+    ASSERT_TRUE(pty.write(bytes));
+    QByteArray received;
+    std::uint8_t byte = 0;
+    while (received.size() < bytes.size() && port.readByte(&byte))
+        received.append(char(byte));
+    EXPECT_EQ(received, bytes);
+    EXPECT_TRUE(pty.read(1, 100).isEmpty()) << "the port must not echo";
+}
+
+TEST_F(SerialPortOnPty, ReadTimesOutWithZero)
+{
+    std::uint8_t byte = 0xAA;
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_FALSE(port.readByte(&byte));
+    EXPECT_GE(timer.elapsed(), 450);
+    EXPECT_EQ(byte, 0);
+    EXPECT_TRUE(port.isOpen());
+}
+
+TEST_F(SerialPortOnPty, OpenIsExclusive)
+{
+    EXPECT_FALSE(port.open(pty.slavePath())) << "already open";
+    CSerialPort other(PortTable::fromDevices({pty.slavePath()}));
+    EXPECT_FALSE(other.open(QStringLiteral("com1")));
+    port.close();
+    EXPECT_TRUE(other.open(QStringLiteral("com1")));
+    other.close();
+}
+
+TEST_F(SerialPortOnPty, RefusedSettingsReportTheirBoxAndClose)
+{
+    EXPECT_FALSE(port.configure(9600, 9, 0, 0, 0));
+    EXPECT_EQ(port.takeFailureBox(),
+              (BoxMessage{QStringLiteral("Error"), QStringLiteral("SetCommState Error")}));
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_FALSE(port.takeFailureBox()) << "a box is reported once";
+
+    ASSERT_TRUE(port.open(pty.slavePath()));
+    EXPECT_FALSE(port.setTimeouts(0, -1, 0, 0, 0));
+    EXPECT_EQ(port.takeFailureBox(),
+              (BoxMessage{QStringLiteral("Com Port Error"),
+                          QStringLiteral("StCommTimeouts function failed")}));
+    EXPECT_FALSE(port.isOpen());
+
+    // With nothing open there is no state to read.
+    EXPECT_FALSE(port.configure(9600, 8, 0, 0, 0));
+    EXPECT_EQ(port.takeFailureBox(),
+              (BoxMessage{QStringLiteral("Error"), QStringLiteral("GetCommState Error")}));
+    EXPECT_FALSE(port.setTimeouts(0, 500, 0, 0, 0));
+    EXPECT_FALSE(port.takeFailureBox());
+}
+
+TEST_F(SerialPortOnPty, VanishedLineClosesThePort)
+{
+    pty.closeMaster();
+    std::uint8_t byte = 0xAA;
+    EXPECT_FALSE(port.readByte(&byte));
+    EXPECT_EQ(byte, 0);
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_FALSE(port.writeByte('x'));
+    EXPECT_FALSE(port.sendEot());
+}
+
+TEST(SerialPort, MissingDevicesDoNotOpen)
+{
+    CSerialPort port(PortTable::fromDevices({QStringLiteral("/nonexistent/ttyZ0")}));
+    for (const char *name : {"", "com1", "com2", "/nonexistent/ttyZ1", "/dev/null"})
+        EXPECT_FALSE(port.open(QString::fromLatin1(name))) << name;
+    EXPECT_FALSE(port.isOpen());
+    std::uint8_t byte = 0xAA;
+    EXPECT_FALSE(port.readByte(&byte));
+    EXPECT_EQ(byte, 0);
+    EXPECT_FALSE(port.writeByte('x'));
+    EXPECT_FALSE(port.writeString("x"));
+    EXPECT_FALSE(port.sendBlock(1, QByteArray(128, 'x')));
+    port.close();
+}
+
+// lrzsz's rx is an independent XMODEM-CRC receiver: what it stores is what the
+// blocks carried.
+TEST_F(SerialPortOnPty, DeliversAFileToLrzszRx)
+{
+    if (!QFile::exists(QStringLiteral("/usr/bin/rx")))
+        GTEST_SKIP() << "lrzsz is not installed";
+    QTemporaryDir dir;
+    const QString target = dir.filePath(QStringLiteral("received.bin"));
+    QProcess rx;
+    rx.setProgram(QStringLiteral("/usr/bin/rx"));
+    // rx refuses paths outside its working directory.
+    rx.setWorkingDirectory(dir.path());
+    rx.setArguments({QStringLiteral("-c"), QStringLiteral("-b"), QStringLiteral("-q"),
+                     QStringLiteral("received.bin")});
+    const int line = pty.master();
+    rx.setChildProcessModifier([line] {
+        ::dup2(line, STDIN_FILENO);
+        ::dup2(line, STDOUT_FILENO);
+    });
+    rx.start();
+    ASSERT_TRUE(rx.waitForStarted());
+
+    std::uint8_t byte = 0;
+    bool asked = false;
+    for (int read = 0; read < 40 && !asked; ++read)
+        asked = port.readByte(&byte) && byte == Xmodem::CrcRequest;
+    ASSERT_TRUE(asked) << "rx did not ask for a CRC transfer: "
+                       << rx.readAllStandardError().toStdString();
+
+    QByteArray data;
+    for (int i = 0; i < 2 * 128 + 44; ++i)
+        data.append(char((i * 37 + 11) & 0xFF));
+    std::uint8_t number = 1;
+    for (qsizetype at = 0; at < data.size(); at += Xmodem::BlockSize, ++number)
+        ASSERT_TRUE(port.sendBlock(
+            number, QByteArrayView(data).sliced(at).first(qMin<qsizetype>(128, data.size() - at))));
+    EXPECT_TRUE(port.sendEot());
+
+    ASSERT_TRUE(rx.waitForFinished(10000));
+    EXPECT_EQ(rx.exitCode(), 0) << rx.readAllStandardError().toStdString();
+    QFile received(target);
+    ASSERT_TRUE(received.open(QIODevice::ReadOnly));
+    const QByteArray stored = received.readAll();
+    ASSERT_EQ(stored.size(), 3 * 128);
+    EXPECT_EQ(stored.first(data.size()), data);
+    EXPECT_EQ(stored.sliced(data.size()), QByteArray(3 * 128 - data.size(), char(Xmodem::Padding)));
+}
