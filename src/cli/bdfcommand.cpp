@@ -2,9 +2,9 @@
 
 #include "cliutil.h"
 #include "commands.h"
+#include "fontio.h"
 
 #include "font/bdfimport.h"
-#include "font/zvffile.h"
 
 #include <QFileInfo>
 
@@ -45,9 +45,7 @@ int runImportBdf(const QStringList &args)
     QCommandLineParser parser;
     parser.setApplicationDescription(QString::fromLatin1(helpText));
     parser.addPositionalArgument(QStringLiteral("IN.bdf"), QStringLiteral("The BDF file to read."));
-    const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")},
-                                    QStringLiteral("The font file to write."),
-                                    QStringLiteral("file"));
+    const QCommandLineOption output = outputOption(QStringLiteral("The font file to write."));
     const QCommandLineOption firstEncoding(
         QStringLiteral("first-encoding"),
         QStringLiteral("Encoding of the first character to import (0 to 65535)."),
@@ -135,9 +133,7 @@ int runImportBdf(const QStringList &args)
     Font font;
     if (!importBdf(text, scan, choice, &font, &error))
         return fail(error);
-    if (!writeOutput(outPath, writeZvf(font)))
-        return WorkFailed;
-    return Success;
+    return saveFontFile(outPath, font) ? Success : WorkFailed;
 }
 
 } // namespace Kernwick::Cli

@@ -68,6 +68,12 @@ bool parseNumber(const QString &text, const QString &what, qint64 *value, int *e
     return true;
 }
 
+QCommandLineOption outputOption(const QString &description)
+{
+    return QCommandLineOption(QStringList{QStringLiteral("o"), QStringLiteral("output")},
+                              description, QStringLiteral("file"));
+}
+
 bool writeOutput(const QString &path, const QByteArray &bytes)
 {
     QString error;

@@ -31,6 +31,9 @@ bool parseArguments(QCommandLineParser &parser, const QStringList &args, int *ex
 /// naming `what` when it is not one.
 bool parseNumber(const QString &text, const QString &what, qint64 *value, int *exitCode);
 
+/// The -o/--output option with its description.
+QCommandLineOption outputOption(const QString &description);
+
 /// Writes an output file atomically; on failure reports it and returns false.
 bool writeOutput(const QString &path, const QByteArray &bytes);
 

@@ -2,47 +2,15 @@
 
 #include "cliutil.h"
 #include "commands.h"
+#include "fontio.h"
 
 #include "font/cexport.h"
 #include "font/concatenate.h"
 #include "font/newfont.h"
-#include "font/zvffile.h"
 
 namespace Kernwick::Cli {
 
 namespace {
-
-// Loads a font file; an empty file is refused too, since there is no font to show.
-bool loadFont(const QString &path, Font *font)
-{
-    QString error;
-    switch (loadZvfFile(path, font, &error)) {
-    case ZvfRead::Ok:
-        return true;
-    case ZvfRead::Empty:
-        error = QString::fromLatin1(UnexpectedFileFormat);
-        break;
-    case ZvfRead::Malformed:
-        break;
-    }
-    fail(QStringLiteral("%1: %2").arg(path, error));
-    return false;
-}
-
-bool saveFont(const QString &path, Font &font)
-{
-    QString error;
-    if (saveZvfFile(path, font, &error))
-        return true;
-    fail(QStringLiteral("%1: %2").arg(path, error));
-    return false;
-}
-
-QCommandLineOption outputOption(const QString &description)
-{
-    return QCommandLineOption(QStringList{QStringLiteral("o"), QStringLiteral("output")},
-                              description, QStringLiteral("file"));
-}
 
 // Parses a command that takes exactly `count` positional files and, when
 // `output` is given, a required -o.
@@ -74,7 +42,7 @@ int runInfo(const QStringList &args)
     if (!parseFiles(parser, args, 1, nullptr, &exitCode))
         return exitCode;
     Font font;
-    if (!loadFont(parser.positionalArguments()[0], &font))
+    if (!loadFontFile(parser.positionalArguments()[0], &font))
         return WorkFailed;
     print(QStringLiteral("Name : %1\nSkip : %2\nPixwidth : %3\nChars : %4\nFirst : %5\n"
                          "Height : %6\nAscent : %7\nLdepth : %8\nLayout : %9\n")
@@ -100,7 +68,7 @@ int runDump(const QStringList &args)
     if (!parseFiles(parser, args, 1, nullptr, &exitCode))
         return exitCode;
     Font font;
-    if (!loadFont(parser.positionalArguments()[0], &font))
+    if (!loadFontFile(parser.positionalArguments()[0], &font))
         return WorkFailed;
     QByteArray out;
     for (int i = 0; i < font.chars(); ++i) {
@@ -165,7 +133,7 @@ int runNew(const QStringList &args)
     if (!checkNewFontInput(input, &spec, &message))
         return fail(message);
     Font font = makeNewFont(spec);
-    return saveFont(parser.value(output), font) ? Success : WorkFailed;
+    return saveFontFile(parser.value(output), font) ? Success : WorkFailed;
 }
 
 int runDefault(const QStringList &args)
@@ -179,7 +147,7 @@ int runDefault(const QStringList &args)
     if (!parseFiles(parser, args, 0, &output, &exitCode))
         return exitCode;
     Font font = defaultFont();
-    return saveFont(parser.value(output), font) ? Success : WorkFailed;
+    return saveFontFile(parser.value(output), font) ? Success : WorkFailed;
 }
 
 int runExportC(const QStringList &args)
@@ -194,7 +162,7 @@ int runExportC(const QStringList &args)
     if (!parseFiles(parser, args, 1, nullptr, &exitCode))
         return exitCode;
     Font font;
-    if (!loadFont(parser.positionalArguments()[0], &font))
+    if (!loadFontFile(parser.positionalArguments()[0], &font))
         return WorkFailed;
     const QString path = parser.isSet(output) ? parser.value(output) : QStringLiteral("font.c");
     return writeOutput(path, exportCSource(font)) ? Success : WorkFailed;

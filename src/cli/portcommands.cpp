@@ -1,5 +1,6 @@
 // Board commands: the port table and "Test com".
 
+#include "boardoptions.h"
 #include "cliutil.h"
 #include "commands.h"
 
@@ -8,78 +9,9 @@
 #include "device/serialport.h"
 #include "device/testcom.h"
 
-#include <limits>
-
 namespace Kernwick::Cli {
 
 namespace {
-
-constexpr qint64 MaxPaceMs = 60000;
-
-// The options every board command takes.
-struct BoardOptions
-{
-    QString portName;
-    qint32 baudRate = SerialSelection::DefaultBaudRate;
-    int paceMs = 20;
-};
-
-QCommandLineOption portOption()
-{
-    return {QStringLiteral("port"),
-            QStringLiteral("Port: com1 to com16 (see 'ports') or a device path. Default: the "
-                           "first present of com1 to com8."),
-            QStringLiteral("P")};
-}
-
-QCommandLineOption baudOption()
-{
-    return {QStringLiteral("baud"), QStringLiteral("Baud rate (default 9600)."),
-            QStringLiteral("B"), QStringLiteral("9600")};
-}
-
-QCommandLineOption paceOption()
-{
-    return {
-        QStringLiteral("pace-ms"),
-        QStringLiteral("Delay before each byte of a text command, in milliseconds (default 20)."),
-        QStringLiteral("N"), QStringLiteral("20")};
-}
-
-void addBoardOptions(QCommandLineParser &parser)
-{
-    parser.addOption(portOption());
-    parser.addOption(baudOption());
-    parser.addOption(paceOption());
-}
-
-bool readBoardOptions(const QCommandLineParser &parser, BoardOptions *options, int *exitCode)
-{
-    qint64 baud = 0;
-    if (!parseNumber(parser.value(baudOption()), QStringLiteral("--baud"), &baud, exitCode))
-        return false;
-    if (baud < 1 || baud > std::numeric_limits<qint32>::max()) {
-        *exitCode = usageError(QStringLiteral("--baud must be a positive baud rate"));
-        return false;
-    }
-    qint64 pace = 0;
-    if (!parseNumber(parser.value(paceOption()), QStringLiteral("--pace-ms"), &pace, exitCode))
-        return false;
-    if (pace > MaxPaceMs) {
-        *exitCode = usageError(QStringLiteral("--pace-ms must be at most %1").arg(MaxPaceMs));
-        return false;
-    }
-    options->baudRate = qint32(baud);
-    options->paceMs = int(pace);
-    if (parser.isSet(portOption())) {
-        options->portName = parser.value(portOption());
-    } else {
-        // As the desktop program does at start-up.
-        CSerialPort probe;
-        options->portName = probePorts(probe).portName;
-    }
-    return true;
-}
 
 bool noArguments(const QCommandLineParser &parser, const QString &command, int *exitCode)
 {

@@ -2,10 +2,10 @@
 
 #include "cliutil.h"
 #include "commands.h"
+#include "fontio.h"
 
 #include "font/editingstate.h"
 #include "font/glyphediting.h"
-#include "font/zvffile.h"
 
 #include <QFileInfo>
 
@@ -185,19 +185,6 @@ bool applyStep(const Step &step, Font &font, EditingState &state)
     return false;
 }
 
-bool loadFont(const QString &path, Font *font)
-{
-    QString error;
-    const ZvfRead read = loadZvfFile(path, font, &error);
-    if (read == ZvfRead::Ok)
-        return true;
-    // An empty file holds no font to transform.
-    if (read == ZvfRead::Empty)
-        error = QString::fromLatin1(UnexpectedFileFormat);
-    fail(QStringLiteral("%1: %2").arg(path, error));
-    return false;
-}
-
 } // namespace
 
 int runTransform(const QStringList &args)
@@ -207,9 +194,7 @@ int runTransform(const QStringList &args)
     parser.addPositionalArgument(QStringLiteral("FONT"), QStringLiteral("The .zvf file to read."));
     parser.addPositionalArgument(QStringLiteral("OP"), QStringLiteral("Operations, in order."),
                                  QStringLiteral("OP..."));
-    const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")},
-                                    QStringLiteral("The font file to write."),
-                                    QStringLiteral("file"));
+    const QCommandLineOption output = outputOption(QStringLiteral("The font file to write."));
     parser.addOption(output);
     int exitCode = Success;
     if (!parseArguments(parser, args, &exitCode))
@@ -238,7 +223,7 @@ int runTransform(const QStringList &args)
     }
 
     Font font;
-    if (!loadFont(inPath, &font))
+    if (!loadFontFile(inPath, &font))
         return WorkFailed;
     EditingState state = initialEditingState(font);
     for (const Step &step : steps) {
@@ -246,10 +231,7 @@ int runTransform(const QStringList &args)
             return WorkFailed;
     }
 
-    QString error;
-    if (!saveZvfFile(outPath, font, &error))
-        return fail(QStringLiteral("%1: %2").arg(outPath, error));
-    return Success;
+    return saveFontFile(outPath, font) ? Success : WorkFailed;
 }
 
 } // namespace Kernwick::Cli
