@@ -7,6 +7,14 @@ namespace Kernwick {
 
 BytePort::~BytePort() = default;
 
+bool BytePort::writeBytes(QByteArrayView bytes)
+{
+    bool allWritten = true;
+    for (const char c : bytes)
+        allWritten = writeByte(std::uint8_t(c)) && allWritten;
+    return allWritten;
+}
+
 bool BytePort::writeString(QByteArrayView text)
 {
     if (!isOpen())
@@ -27,8 +35,7 @@ bool BytePort::sendBlock(std::uint8_t number, QByteArrayView data)
         return false;
     const QByteArray packet = Xmodem::packet(number, data);
     for (int transmission = 0; transmission < Xmodem::MaxTransmissions; ++transmission) {
-        for (const char c : packet)
-            writeByte(std::uint8_t(c));
+        writeBytes(packet);
         std::uint8_t reply = 0;
         readByte(&reply);
         if (reply == ControlByte::Ack || reply == Xmodem::CrcRequest)
@@ -43,6 +50,7 @@ bool BytePort::sendEot()
 {
     if (!isOpen())
         return false;
+    int silentRounds = 0;
     for (int sent = 0; sent < Xmodem::MaxEotTransmissions; ++sent) {
         writeByte(ControlByte::Eot);
         const qint64 start = m_timing.clock();
@@ -60,8 +68,10 @@ bool BytePort::sendEot()
             if (!isOpen())
                 return false;
         } while (m_timing.clock() - start < Xmodem::EotAnswerWaitMs);
-        // A receiver that stays silent has been accepted since the first senders.
-        if (!refused)
+        // Silence may mean the EOT was lost (a receiver that flushes its input after
+        // acknowledging a block can drop it), so it is sent again; a receiver that
+        // never answers has been accepted since the first senders.
+        if (!refused && ++silentRounds >= Xmodem::MaxSilentEots)
             return true;
     }
     return false;

@@ -40,6 +40,10 @@ public:
                              int writeTotalMultiplier, int writeTotalConstant) = 0;
     /// Writes one byte without delay.
     virtual bool writeByte(std::uint8_t byte) = 0;
+    /// Writes several bytes without delay, in order. The default writes them one by
+    /// one; a real port sends them in one go, so that a busy computer cannot open a
+    /// gap inside an XMODEM block that a receiver would take for a broken block.
+    virtual bool writeBytes(QByteArrayView bytes);
     /// Sets `*out` to 0, then reads one byte within the read time-out. False when
     /// nothing came (`*out` stays 0).
     virtual bool readByte(std::uint8_t *out) = 0;
@@ -59,8 +63,9 @@ public:
     bool sendBlock(std::uint8_t number, QByteArrayView data);
 
     /// Ends an XMODEM transfer ("SendBlock" without data): sends EOT and waits up to
-    /// Xmodem::EotAnswerWaitMs for the answer. ACK, or silence, ends the transfer
-    /// successfully; NAK sends EOT again. False only if the receiver refused
+    /// Xmodem::EotAnswerWaitMs for the answer. ACK ends the transfer successfully;
+    /// NAK or silence sends EOT again, and after Xmodem::MaxSilentEots unanswered
+    /// EOTs a silent receiver is taken as done. False only if the receiver refused
     /// Xmodem::MaxEotTransmissions EOTs or the line was lost.
     bool sendEot();
 

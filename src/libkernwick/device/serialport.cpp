@@ -150,6 +150,25 @@ bool CSerialPort::writeByte(std::uint8_t byte)
     return true;
 }
 
+bool CSerialPort::writeBytes(QByteArrayView bytes)
+{
+    if (!m_port.isOpen())
+        return false;
+    if (m_port.write(bytes.data(), bytes.size()) != bytes.size()) {
+        closeIfLineLost();
+        return false;
+    }
+    const QDeadlineTimer deadline(m_writeTimeoutMs);
+    while (m_port.bytesToWrite() > 0) {
+        if (!m_port.waitForBytesWritten(int(deadline.remainingTime()))) {
+            m_port.clear(QSerialPort::Output);
+            closeIfLineLost();
+            return false;
+        }
+    }
+    return true;
+}
+
 bool CSerialPort::readByte(std::uint8_t *out)
 {
     *out = 0;

@@ -31,6 +31,7 @@ public:
     bool setTimeouts(int readInterval, int readTotalMultiplier, int readTotalConstant,
                      int writeTotalMultiplier, int writeTotalConstant) override;
     bool writeByte(std::uint8_t byte) override;
+    bool writeBytes(QByteArrayView bytes) override;
     bool readByte(std::uint8_t *out) override;
     void close() override;
     bool isOpen() const override;

@@ -17,11 +17,13 @@ inline constexpr int MaxTransmissions = 21;
 inline constexpr std::uint8_t CrcRequest = 'C';
 /// Fills the rest of a block whose data is shorter than BlockSize (CP/M end of file).
 inline constexpr std::uint8_t Padding = 0x1A;
-/// EOT is sent at most this often while the receiver answers it with NAK.
+/// EOT is sent at most this often while the receiver refuses it or stays silent.
 inline constexpr int MaxEotTransmissions = 10;
 /// How long the sender waits for the answer to one EOT. Standard receivers answer
 /// only after about a second of silence on the line.
 inline constexpr int EotAnswerWaitMs = 3000;
+/// EOTs that may go unanswered before a silent receiver is taken as done.
+inline constexpr int MaxSilentEots = 3;
 
 /// CRC-16/XMODEM: polynomial 0x1021, initial value 0, no reflection, no final
 /// inversion. "123456789" gives 0x31C3.

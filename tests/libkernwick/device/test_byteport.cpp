@@ -172,7 +172,8 @@ INSTANTIATE_TEST_SUITE_P(
                       EotCase{"AckAfterASecondOfSilence", {{2, ack}}, true, 1},
                       EotCase{"NakThenAck", {{0, nak}, {0, ack}}, true, 2},
                       EotCase{"NakThenLateAck", {{0, nak}, {5, ack}}, true, 2},
-                      EotCase{"SilenceAccepted", {}, true, 1},
+                      EotCase{"FirstEotLost", {{0, ""}, {0, ack}}, true, 2},
+                      EotCase{"SilenceAcceptedAfterRepeats", {}, true, Xmodem::MaxSilentEots},
                       EotCase{"OtherBytesIgnored", {{0, "xC" + nak}, {1, ack}}, true, 2},
                       EotCase{"RefusedEveryTime",
                               std::vector<Answer>(std::size_t(Xmodem::MaxEotTransmissions + 5),
@@ -185,8 +186,9 @@ TEST(SendEot, SilenceIsWaitedOutForSeconds)
     ScriptedPort port;
     ASSERT_TRUE(port.open("com1"));
     EXPECT_TRUE(port.sendEot());
-    EXPECT_GE(port.now, Xmodem::EotAnswerWaitMs);
-    EXPECT_EQ(port.reads, Xmodem::EotAnswerWaitMs / ScriptedPort::ReadTimeoutMs);
+    EXPECT_GE(port.now, Xmodem::MaxSilentEots * Xmodem::EotAnswerWaitMs);
+    EXPECT_EQ(port.reads,
+              Xmodem::MaxSilentEots * Xmodem::EotAnswerWaitMs / ScriptedPort::ReadTimeoutMs);
 }
 
 TEST(SendEot, LostLineEndsTheWaitAsFailure)
