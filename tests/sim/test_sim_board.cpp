@@ -192,6 +192,12 @@ struct Exchange
     Interface after;
 };
 
+// Names the case in test listings (the default prints the raw bytes, pointers included).
+void PrintTo(const Exchange &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
 class BoardExchange : public ::testing::TestWithParam<Exchange>
 {
 };

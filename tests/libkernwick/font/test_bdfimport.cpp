@@ -241,6 +241,12 @@ struct RowCase
     const char *expected;
 };
 
+// Names the case in test listings (the default prints the raw bytes, pointers included).
+void PrintTo(const RowCase &c, std::ostream *os)
+{
+    *os << c.what;
+}
+
 class BdfRow : public ::testing::TestWithParam<RowCase>
 {
 };

@@ -30,6 +30,12 @@ struct FileSizeCase
     int chars, width, height, ldepth, expected;
 };
 
+// Names the case in test listings (the default prints the raw bytes, pointers included).
+void PrintTo(const FileSizeCase &c, std::ostream *os)
+{
+    *os << c.what;
+}
+
 class ComputeFileSize : public ::testing::TestWithParam<FileSizeCase>
 {
 };
