@@ -31,6 +31,19 @@ bool parseFiles(QCommandLineParser &parser, const QStringList &args, qsizetype c
     return true;
 }
 
+// Parses a command whose one argument is a font file, and loads it. Returns false
+// when the command must end at once with *exitCode.
+bool parseAndLoadFont(QCommandLineParser &parser, const QStringList &args, Font *font,
+                      int *exitCode)
+{
+    if (!parseFiles(parser, args, 1, nullptr, exitCode))
+        return false;
+    if (loadFontFile(parser.positionalArguments()[0], font))
+        return true;
+    *exitCode = WorkFailed;
+    return false;
+}
+
 } // namespace
 
 int runInfo(const QStringList &args)
@@ -38,12 +51,10 @@ int runInfo(const QStringList &args)
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Prints a font file's header."));
     parser.addPositionalArgument(QStringLiteral("FONT"), QStringLiteral("The .zvf file."));
-    int exitCode = 0;
-    if (!parseFiles(parser, args, 1, nullptr, &exitCode))
-        return exitCode;
     Font font;
-    if (!loadFontFile(parser.positionalArguments()[0], &font))
-        return WorkFailed;
+    int exitCode = 0;
+    if (!parseAndLoadFont(parser, args, &font, &exitCode))
+        return exitCode;
     print(QStringLiteral("Name : %1\nSkip : %2\nPixwidth : %3\nChars : %4\nFirst : %5\n"
                          "Height : %6\nAscent : %7\nLdepth : %8\nLayout : %9\n")
               .arg(QString::fromLatin1(font.nameText()))
@@ -63,13 +74,10 @@ int runDump(const QStringList &args)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Prints every glyph of a font file."));
-    parser.addPositionalArgument(QStringLiteral("FONT"), QStringLiteral("The .zvf file."));
-    int exitCode = 0;
-    if (!parseFiles(parser, args, 1, nullptr, &exitCode))
-        return exitCode;
     Font font;
-    if (!loadFontFile(parser.positionalArguments()[0], &font))
-        return WorkFailed;
+    int exitCode = 0;
+    if (!parseAndLoadFont(parser, args, &font, &exitCode))
+        return exitCode;
     QByteArray out;
     for (int i = 0; i < font.chars(); ++i) {
         const Glyph &g = font.glyphs[std::size_t(i)];
@@ -154,16 +162,13 @@ int runExportC(const QStringList &args)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Writes a font as C source."));
-    parser.addPositionalArgument(QStringLiteral("FONT"), QStringLiteral("The .zvf file."));
     const QCommandLineOption output =
         outputOption(QStringLiteral("The C file to write (font.c in the current directory)."));
     parser.addOption(output);
-    int exitCode = 0;
-    if (!parseFiles(parser, args, 1, nullptr, &exitCode))
-        return exitCode;
     Font font;
-    if (!loadFontFile(parser.positionalArguments()[0], &font))
-        return WorkFailed;
+    int exitCode = 0;
+    if (!parseAndLoadFont(parser, args, &font, &exitCode))
+        return exitCode;
     const QString path = parser.isSet(output) ? parser.value(output) : QStringLiteral("font.c");
     return writeOutput(path, exportCSource(font)) ? Success : WorkFailed;
 }
