@@ -4,6 +4,7 @@
 
 #include "board.h"
 #include "boardcodec.h"
+#include "randombytes.h"
 #include "simoptions.h"
 
 #include <QDir>
@@ -16,6 +17,8 @@
 
 using namespace Kernwick::Sim;
 using namespace std::chrono_literals;
+
+using Kernwick::Test::randomBytes;
 
 namespace {
 
@@ -44,15 +47,6 @@ QByteArray encode85(QByteArrayView bytes)
         out.append(digits, n + 1);
     }
     return out;
-}
-
-QByteArray randomBytes(qsizetype size, unsigned seed)
-{
-    std::mt19937 random(seed);
-    QByteArray bytes(size, Qt::Uninitialized);
-    for (char &c : bytes)
-        c = char(random());
-    return bytes;
 }
 
 QByteArray mainCommit(int device, qint64 offset, QByteArrayView bytes)

@@ -2,6 +2,7 @@
 // POSIX calls, and the recorded state files, the symbolic link, the exit and the
 // line faults are checked from outside.
 
+#include "randombytes.h"
 #include "simulator.h"
 
 #include <QDir>
@@ -23,6 +24,8 @@
 
 using Kernwick::Test::Simulator;
 using namespace std::chrono_literals;
+
+using Kernwick::Test::randomBytes;
 
 namespace {
 
@@ -101,15 +104,6 @@ private:
     int m_fd = -1;
     bool m_hungUp = false;
 };
-
-QByteArray randomBytes(qsizetype size, unsigned seed)
-{
-    std::mt19937 random(seed);
-    QByteArray bytes(size, Qt::Uninitialized);
-    for (char &c : bytes)
-        c = char(random());
-    return bytes;
-}
 
 } // namespace
 
