@@ -2,7 +2,7 @@
 // Debian's xfonts-base ships (10x20, converted with pcf2bdf); throughput counts
 // bytes of BDF text, scan and import together.
 
-#include "font/bdfimport.h"
+#include "libkernwick/font/bdfimport.h"
 
 #include <QProcess>
 #include <QStandardPaths>

@@ -1,7 +1,7 @@
 // Writing and reading .zvf files. Throughput counts pixel data: one byte per pixel,
 // as the font model holds it.
 
-#include "font/zvffile.h"
+#include "libkernwick/font/zvffile.h"
 
 #include <benchmark/benchmark.h>
 

@@ -4,7 +4,7 @@
 #include "commands.h"
 #include "fontio.h"
 
-#include "font/bdfimport.h"
+#include "libkernwick/font/bdfimport.h"
 
 #include <QFileInfo>
 

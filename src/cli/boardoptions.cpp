@@ -2,8 +2,8 @@
 
 #include "cliutil.h"
 
-#include "device/porttable.h"
-#include "device/serialport.h"
+#include "libkernwick/device/porttable.h"
+#include "libkernwick/device/serialport.h"
 
 #include <limits>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "device/porttable.h"
+#include "libkernwick/device/porttable.h"
 
 #include <QCommandLineParser>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "cliutil.h"
 
-#include "savefile.h"
+#include "libkernwick/io/savefile.h"
 
 #include <QCoreApplication>
 

@@ -4,9 +4,9 @@
 #include "commands.h"
 #include "fontio.h"
 
-#include "font/cexport.h"
-#include "font/concatenate.h"
-#include "font/newfont.h"
+#include "libkernwick/font/cexport.h"
+#include "libkernwick/font/concatenate.h"
+#include "libkernwick/font/newfont.h"
 
 namespace Kernwick::Cli {
 

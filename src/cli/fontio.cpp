@@ -2,7 +2,7 @@
 
 #include "cliutil.h"
 
-#include "font/zvffile.h"
+#include "libkernwick/font/zvffile.h"
 
 namespace Kernwick::Cli {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "font/font.h"
+#include "libkernwick/font/font.h"
 
 #include <QString>
 

@@ -4,10 +4,10 @@
 #include "cliutil.h"
 #include "commands.h"
 
-#include "device/conversation.h"
-#include "device/porttable.h"
-#include "device/serialport.h"
-#include "device/testcom.h"
+#include "libkernwick/device/conversation.h"
+#include "libkernwick/device/porttable.h"
+#include "libkernwick/device/serialport.h"
+#include "libkernwick/device/testcom.h"
 
 namespace Kernwick::Cli {
 

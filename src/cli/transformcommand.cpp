@@ -4,8 +4,8 @@
 #include "commands.h"
 #include "fontio.h"
 
-#include "font/editingstate.h"
-#include "font/glyphediting.h"
+#include "libkernwick/font/editingstate.h"
+#include "libkernwick/font/glyphediting.h"
 
 #include <QFileInfo>
 

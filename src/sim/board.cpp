@@ -5,7 +5,7 @@
 #include <QDir>
 #include <QRegularExpression>
 
-#include <savefile.h>
+#include "libkernwick/io/savefile.h"
 
 #include <algorithm>
 #include <utility>

@@ -2,8 +2,9 @@
 
 #include "clirun.h"
 
-#include "font/font.h"
-#include "font/zvffile.h"
+#include "libkernwick/font/font.h"
+#include "libkernwick/font/zvffile.h"
+#include "namedcase.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -108,19 +109,13 @@ TEST_F(CliTransform, CharacterAndDepthOperations)
     EXPECT_EQ(std::count(font.glyphs[1].pixels.begin(), font.glyphs[1].pixels.end(), 0), 9);
 }
 
-struct FailureCase
+struct FailureCase : Test::NamedCase
 {
-    const char *name;
     QStringList ops;
     int exitCode;
     const char *message;
     const char *input = "in.zvf";
 };
-
-void PrintTo(const FailureCase &c, std::ostream *os)
-{
-    *os << c.name;
-}
 
 class CliTransformFailure : public CliTransform, public ::testing::WithParamInterface<FailureCase>
 {
@@ -163,7 +158,7 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"CodeNotANumber", {"select=A"}, 2, "CODE must be a decimal number"},
         FailureCase{"RowNotANumber", {"set-ascent=two"}, 2, "must be a decimal number"},
         FailureCase{"NoOperation", {}, 2, "at least one operation"}),
-    [](const auto &info) { return std::string(info.param.name); });
+    Test::CaseName());
 
 TEST_F(CliTransform, UsageErrors)
 {

@@ -4,6 +4,7 @@
 
 #include "board.h"
 #include "boardcodec.h"
+#include "namedcase.h"
 #include "randombytes.h"
 #include "simoptions.h"
 
@@ -177,20 +178,13 @@ TEST(BoardCodec, XmodemCrc)
 
 // ---- Requests and answers of each dialect ------------------------------------
 
-struct Exchange
+struct Exchange : Kernwick::Test::NamedCase
 {
-    const char *name;
     Interface start;
     QByteArray input;
     QByteArray answer;
     Interface after;
 };
-
-// Names the case in test listings (the default prints the raw bytes, pointers included).
-void PrintTo(const Exchange &c, std::ostream *os)
-{
-    *os << c.name;
-}
 
 class BoardExchange : public ::testing::TestWithParam<Exchange>
 {
@@ -244,7 +238,7 @@ INSTANTIATE_TEST_SUITE_P(
         Exchange{"MonitorReceive", Monitor, "S104000,#", "C", Monitor},
         Exchange{"MonitorUnknown", Monitor, "xyz#", "?\r\n>", Monitor},
         Exchange{"MonitorStartFirmware", Monitor, "g#", "", Main}),
-    [](const auto &info) { return std::string(info.param.name); });
+    Kernwick::Test::CaseName());
 
 TEST(Board, WrongIdentificationFault)
 {

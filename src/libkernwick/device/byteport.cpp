@@ -1,7 +1,7 @@
-#include "device/byteport.h"
+#include "libkernwick/device/byteport.h"
 
-#include "device/boardprotocol.h"
-#include "device/xmodem.h"
+#include "libkernwick/device/boardprotocol.h"
+#include "libkernwick/device/xmodem.h"
 
 namespace Kernwick {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "device/boxmessage.h"
-#include "device/linktiming.h"
+#include "libkernwick/device/boxmessage.h"
+#include "libkernwick/device/linktiming.h"
 
 #include <QByteArrayView>
 #include <QString>

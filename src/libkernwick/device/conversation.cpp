@@ -1,7 +1,7 @@
-#include "device/conversation.h"
+#include "libkernwick/device/conversation.h"
 
-#include "device/boardprotocol.h"
-#include "device/byteport.h"
+#include "libkernwick/device/boardprotocol.h"
+#include "libkernwick/device/byteport.h"
 
 namespace Kernwick {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "device/boxmessage.h"
+#include "libkernwick/device/boxmessage.h"
 
 #include <QByteArrayView>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "device/linktiming.h"
+#include "libkernwick/device/linktiming.h"
 
 #include <chrono>
 #include <thread>

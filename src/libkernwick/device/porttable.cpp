@@ -1,6 +1,6 @@
-#include "device/porttable.h"
+#include "libkernwick/device/porttable.h"
 
-#include "device/byteport.h"
+#include "libkernwick/device/byteport.h"
 
 #include <QCollator>
 #include <QSerialPortInfo>

@@ -1,4 +1,4 @@
-#include "device/serialport.h"
+#include "libkernwick/device/serialport.h"
 
 #include <QDeadlineTimer>
 

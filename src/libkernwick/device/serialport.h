@@ -1,7 +1,7 @@
 #pragma once
 
-#include "device/byteport.h"
-#include "device/porttable.h"
+#include "libkernwick/device/byteport.h"
+#include "libkernwick/device/porttable.h"
 
 #include <QSerialPort>
 

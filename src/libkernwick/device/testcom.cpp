@@ -1,7 +1,7 @@
-#include "device/testcom.h"
+#include "libkernwick/device/testcom.h"
 
-#include "device/byteport.h"
-#include "device/conversation.h"
+#include "libkernwick/device/byteport.h"
+#include "libkernwick/device/conversation.h"
 
 namespace Kernwick {
 

@@ -1,6 +1,6 @@
-#include "device/xmodem.h"
+#include "libkernwick/device/xmodem.h"
 
-#include "device/boardprotocol.h"
+#include "libkernwick/device/boardprotocol.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "font/bdfimport.h"
+#include "libkernwick/font/bdfimport.h"
 
 #include <QFile>
 

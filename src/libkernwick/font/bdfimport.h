@@ -1,7 +1,7 @@
 #pragma once
 
-#include "font/font.h"
-#include "font/importfontchoice.h"
+#include "libkernwick/font/font.h"
+#include "libkernwick/font/importfontchoice.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

@@ -1,4 +1,4 @@
-#include "font/cexport.h"
+#include "libkernwick/font/cexport.h"
 
 namespace Kernwick {
 

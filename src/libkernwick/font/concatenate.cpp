@@ -1,6 +1,6 @@
-#include "font/concatenate.h"
+#include "libkernwick/font/concatenate.h"
 
-#include "savefile.h"
+#include "libkernwick/io/savefile.h"
 
 namespace Kernwick {
 

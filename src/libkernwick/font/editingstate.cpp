@@ -1,4 +1,4 @@
-#include "font/editingstate.h"
+#include "libkernwick/font/editingstate.h"
 
 namespace Kernwick {
 

@@ -1,4 +1,4 @@
-#include "font/editresult.h"
+#include "libkernwick/font/editresult.h"
 
 namespace Kernwick {
 

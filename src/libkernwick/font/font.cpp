@@ -1,4 +1,4 @@
-#include "font/font.h"
+#include "libkernwick/font/font.h"
 
 #include <algorithm>
 #include <cstring>

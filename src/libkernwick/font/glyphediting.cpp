@@ -1,6 +1,6 @@
-#include "font/glyphediting.h"
+#include "libkernwick/font/glyphediting.h"
 
-#include "font/x2.h"
+#include "libkernwick/font/x2.h"
 
 #include <algorithm>
 #include <iterator>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "font/editingstate.h"
-#include "font/editresult.h"
-#include "font/font.h"
+#include "libkernwick/font/editingstate.h"
+#include "libkernwick/font/editresult.h"
+#include "libkernwick/font/font.h"
 
 namespace Kernwick {
 

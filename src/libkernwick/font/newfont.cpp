@@ -1,4 +1,4 @@
-#include "font/newfont.h"
+#include "libkernwick/font/newfont.h"
 
 namespace Kernwick {
 

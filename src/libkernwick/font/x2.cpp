@@ -1,4 +1,4 @@
-#include "font/x2.h"
+#include "libkernwick/font/x2.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-#include "font/zvffile.h"
+#include "libkernwick/font/zvffile.h"
 
-#include "savefile.h"
+#include "libkernwick/io/savefile.h"
 
 #include <QFile>
 

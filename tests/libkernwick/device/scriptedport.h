@@ -4,7 +4,7 @@
 // and which settings calls fail. Time is simulated: a silent read costs the read
 // time-out on a fake clock, and pacing waits are recorded instead of slept.
 
-#include "device/byteport.h"
+#include "libkernwick/device/byteport.h"
 #include "qtprinters.h"
 
 #include <QByteArray>

@@ -1,11 +1,12 @@
 // The conversation steps on the real serial port against zuvo-sim on a
 // pseudo-terminal.
 
-#include "device/boardprotocol.h"
-#include "device/conversation.h"
-#include "device/serialport.h"
-#include "device/testcom.h"
-#include "device/xmodem.h"
+#include "libkernwick/device/boardprotocol.h"
+#include "libkernwick/device/conversation.h"
+#include "libkernwick/device/serialport.h"
+#include "libkernwick/device/testcom.h"
+#include "libkernwick/device/xmodem.h"
+#include "namedcase.h"
 #include "qtapp.h"
 #include "qtprinters.h"
 #include "simulator.h"
@@ -76,9 +77,8 @@ void expectDottedLog(const QString &log, const QString &before, int minDots, int
     EXPECT_TRUE(pattern.match(log).hasMatch()) << log.toStdString();
 }
 
-struct DialectCase
+struct DialectCase : Test::NamedCase
 {
-    const char *what;
     const char *mode;
     qint32 baud;
     std::function<bool(Conversation &)> detect;
@@ -87,11 +87,6 @@ struct DialectCase
     int minDots, maxDots;
     const char *detected;
 };
-
-void PrintTo(const DialectCase &c, std::ostream *os)
-{
-    *os << c.what;
-}
 
 class DetectOnSimulator : public ::testing::TestWithParam<DialectCase>
 {
@@ -131,7 +126,7 @@ INSTANTIATE_TEST_SUITE_P(
         DialectCase{"BootMonitor", "monitor", 115200,
                     [](Conversation &c) { return c.detectBootMonitor(); }, "V#",
                     "Verifying device is present\r\n", 20, 40, "\r\nDevice detected\r\n"}),
-    [](const auto &info) { return std::string(info.param.what); });
+    Test::CaseName());
 
 TEST(BoardLink, SilentBoardGetsTwentyDotsAndTheNotDetectedText)
 {
@@ -185,19 +180,13 @@ TEST(BoardLink, TestComHonoursTheRealPacing)
     EXPECT_TRUE(link.boxes.isEmpty());
 }
 
-struct HangupCase
+struct HangupCase : Test::NamedCase
 {
-    const char *what;
     const char *mode;
     const char *hangupAfter;
     std::function<bool(Conversation &)> steps;
     const char *logged; ///< how far the conversation got
 };
-
-void PrintTo(const HangupCase &c, std::ostream *os)
-{
-    *os << c.what;
-}
 
 class HangupOnSimulator : public ::testing::TestWithParam<HangupCase>
 {
@@ -249,4 +238,4 @@ INSTANTIATE_TEST_SUITE_P(
                    "* Device not detected *"},
         HangupCase{"DuringTheBlocks", "monitor", "300", monitorTransfer,
                    "\r\nDevice detected\r\n"}),
-    [](const auto &info) { return std::string(info.param.what); });
+    Test::CaseName());

@@ -1,5 +1,6 @@
-#include "device/boardprotocol.h"
-#include "device/xmodem.h"
+#include "libkernwick/device/boardprotocol.h"
+#include "libkernwick/device/xmodem.h"
+#include "namedcase.h"
 #include "scriptedport.h"
 
 #include <gtest/gtest.h>
@@ -76,18 +77,12 @@ TEST(XmodemPacket, FramesNumberComplementPaddedDataAndCrc)
     }
 }
 
-struct BlockCase
+struct BlockCase : Test::NamedCase
 {
-    const char *what;
     std::vector<Answer> answers;
     bool acknowledged;
     int transmissions;
 };
-
-void PrintTo(const BlockCase &c, std::ostream *os)
-{
-    *os << c.what;
-}
 
 class SendBlock : public ::testing::TestWithParam<BlockCase>
 {
@@ -123,7 +118,7 @@ INSTANTIATE_TEST_SUITE_P(
                       BlockCase{"SilenceIsRetried", {{1, {}}, {1, {}}, {0, ack}}, true, 3},
                       BlockCase{"OtherByteIsRetried", {{0, "x"}, {0, ack}}, true, 2},
                       BlockCase{"SilentPeerFails", {}, false, 21}),
-    [](const auto &info) { return std::string(info.param.what); });
+    Test::CaseName());
 
 TEST(SendBlock, ShortDataIsPaddedAndOversizedDataRefused)
 {
@@ -138,18 +133,12 @@ TEST(SendBlock, ShortDataIsPaddedAndOversizedDataRefused)
     EXPECT_TRUE(port.written.isEmpty());
 }
 
-struct EotCase
+struct EotCase : Test::NamedCase
 {
-    const char *what;
     std::vector<Answer> answers;
     bool ended;
     int eots;
 };
-
-void PrintTo(const EotCase &c, std::ostream *os)
-{
-    *os << c.what;
-}
 
 class SendEot : public ::testing::TestWithParam<EotCase>
 {
@@ -179,7 +168,7 @@ INSTANTIATE_TEST_SUITE_P(
                               std::vector<Answer>(std::size_t(Xmodem::MaxEotTransmissions + 5),
                                                   Answer{0, nak}),
                               false, Xmodem::MaxEotTransmissions}),
-    [](const auto &info) { return std::string(info.param.what); });
+    Test::CaseName());
 
 TEST(SendEot, SilenceIsWaitedOutForSeconds)
 {

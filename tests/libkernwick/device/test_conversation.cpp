@@ -1,6 +1,7 @@
-#include "device/boardprotocol.h"
-#include "device/conversation.h"
-#include "device/testcom.h"
+#include "libkernwick/device/boardprotocol.h"
+#include "libkernwick/device/conversation.h"
+#include "libkernwick/device/testcom.h"
+#include "namedcase.h"
 #include "scriptedport.h"
 
 #include <gtest/gtest.h>
@@ -77,18 +78,12 @@ TEST_F(ConversationTest, LoggedOpeningSetsEightNoneOneAndTheReadTimeout)
     EXPECT_TRUE(boxes.empty());
 }
 
-struct OpenFailureCase
+struct OpenFailureCase : Test::NamedCase
 {
-    const char *what;
     bool openFails, configureFails, timeoutsFail;
     const char *loggedTail; // after "Opening com port\r\n"
     std::vector<BoxMessage> loggedBoxes, boxedBoxes;
 };
-
-void PrintTo(const OpenFailureCase &c, std::ostream *os)
-{
-    *os << c.what;
-}
 
 class OpenFailure : public ConversationTest, public ::testing::WithParamInterface<OpenFailureCase>
 {
@@ -151,7 +146,7 @@ INSTANTIATE_TEST_SUITE_P(
             {{QStringLiteral("Com Port Error"), QStringLiteral("StCommTimeouts function failed")}},
             {{QStringLiteral("Com Port Error"), QStringLiteral("StCommTimeouts function failed")},
              appBox("SetCommunicationTimeouts failed")}}),
-    [](const auto &info) { return std::string(info.param.what); });
+    Test::CaseName());
 
 TEST_F(ConversationTest, DetectsTheBoardOnTheReadThatBringsTheFour)
 {
@@ -173,17 +168,11 @@ TEST_F(ConversationTest, DetectsTheBoardOnTheReadThatBringsTheFour)
     EXPECT_TRUE(port.isOpen());
 }
 
-struct SilentCase
+struct SilentCase : Test::NamedCase
 {
-    const char *what;
     int silentReads;
     QByteArray answer;
 };
-
-void PrintTo(const SilentCase &c, std::ostream *os)
-{
-    *os << c.what;
-}
 
 class NotDetected : public ConversationTest, public ::testing::WithParamInterface<SilentCase>
 {
@@ -207,7 +196,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, NotDetected,
                                            SilentCase{"WrongVersion", 0, "ZUVO v3.1\r\n"},
                                            SilentCase{"FourAfterTwentyBytes", 0,
                                                       "xxxxxxxxxxxxxxxxxxxv4"}),
-                         [](const auto &info) { return std::string(info.param.what); });
+                         Test::CaseName());
 
 TEST_F(ConversationTest, DebugPortDetectionInBothWordings)
 {

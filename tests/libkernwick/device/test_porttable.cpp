@@ -1,4 +1,5 @@
-#include "device/porttable.h"
+#include "libkernwick/device/porttable.h"
+#include "namedcase.h"
 #include "scriptedport.h"
 
 #include <gtest/gtest.h>
@@ -75,17 +76,11 @@ TEST(PortTable, IgnoresDevicesBeyondTheSixteenth)
     EXPECT_EQ(table.device(0), QString());
 }
 
-struct ProbeCase
+struct ProbeCase : Test::NamedCase
 {
-    const char *what;
     std::set<int> present;
     const char *chosen;
 };
-
-void PrintTo(const ProbeCase &c, std::ostream *os)
-{
-    *os << c.what;
-}
 
 class ProbePorts : public ::testing::TestWithParam<ProbeCase>
 {
@@ -119,4 +114,4 @@ INSTANTIATE_TEST_SUITE_P(Cases, ProbePorts,
                                            ProbeCase{"OnlyNine", {9}, ""},
                                            ProbeCase{"EightAndOne", {8, 1}, "com1"},
                                            ProbeCase{"OnlyEight", {8, 16}, "com8"}),
-                         [](const auto &info) { return std::string(info.param.what); });
+                         Test::CaseName());

@@ -1,4 +1,5 @@
-#include "font/bdfimport.h"
+#include "libkernwick/font/bdfimport.h"
+#include "namedcase.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -233,19 +234,12 @@ TEST(BdfImport, OffsetsMoveTheBitmap)
     }
 }
 
-struct RowCase
+struct RowCase : Test::NamedCase
 {
-    const char *what;
     const char *box; // FONTBOUNDINGBOX
     const char *row; // one bitmap row of a one-row box at the top of the cell
     const char *expected;
 };
-
-// Names the case in test listings (the default prints the raw bytes, pointers included).
-void PrintTo(const RowCase &c, std::ostream *os)
-{
-    *os << c.what;
-}
 
 class BdfRow : public ::testing::TestWithParam<RowCase>
 {
@@ -277,13 +271,7 @@ INSTANTIATE_TEST_SUITE_P(
                 "00001000"},
         RowCase{"digits end at a non-digit", "8 1 0 0", "FGFF", "01111000"},
         RowCase{"blanks before the row", "8 1 0 0", "  \t 81", "01000000"}),
-    [](const auto &info) {
-        std::string s = info.param.what;
-        for (char &ch : s)
-            if (!std::isalnum(static_cast<unsigned char>(ch)))
-                ch = '_';
-        return s;
-    });
+    Test::CaseName());
 
 TEST(BdfImport, RowsAreReadUpToEndcharOnly)
 {

@@ -1,4 +1,4 @@
-#include "font/concatenate.h"
+#include "libkernwick/font/concatenate.h"
 
 #include <QFile>
 #include <QTemporaryDir>

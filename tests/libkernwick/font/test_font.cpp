@@ -1,4 +1,5 @@
-#include "font/font.h"
+#include "libkernwick/font/font.h"
+#include "namedcase.h"
 
 #include <gtest/gtest.h>
 
@@ -24,17 +25,10 @@ TEST(Font, FreshDocumentFont)
     }
 }
 
-struct FileSizeCase
+struct FileSizeCase : Test::NamedCase
 {
-    const char *what;
     int chars, width, height, ldepth, expected;
 };
-
-// Names the case in test listings (the default prints the raw bytes, pointers included).
-void PrintTo(const FileSizeCase &c, std::ostream *os)
-{
-    *os << c.what;
-}
 
 class ComputeFileSize : public ::testing::TestWithParam<FileSizeCase>
 {
@@ -62,11 +56,7 @@ INSTANTIATE_TEST_SUITE_P(
                       // 2BPP, total width 6: 12 bits -> 2 bytes -> R = 4; 5 * 4 = 20 -> 32
                       FileSizeCase{"2bpp width 6", 1, 6, 5, 1, 32 + 32 + 32},
                       FileSizeCase{"no glyphs", 0, 0, 14, 0, 64}),
-    [](const auto &info) {
-        std::string s = info.param.what;
-        std::replace(s.begin(), s.end(), ' ', '_');
-        return s;
-    });
+    Test::CaseName());
 
 TEST(Font, ResizeKeepsContentAndZeroesNewPixels)
 {

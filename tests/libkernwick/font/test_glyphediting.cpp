@@ -1,6 +1,7 @@
-#include "font/editingstate.h"
-#include "font/glyphediting.h"
-#include "font/x2.h"
+#include "libkernwick/font/editingstate.h"
+#include "libkernwick/font/glyphediting.h"
+#include "libkernwick/font/x2.h"
+#include "namedcase.h"
 
 #include <gtest/gtest.h>
 
@@ -88,9 +89,8 @@ int recomputedSize(Font f)
 
 // ---- How each command ends (file size, redraw, modified) -------------------
 
-struct EndingCase
+struct EndingCase : Test::NamedCase
 {
-    const char *name;
     EditOperation op;
     int ldepth;
     bool size;
@@ -98,11 +98,6 @@ struct EndingCase
     bool modified;
     bool fontChanged;
 };
-
-void PrintTo(const EndingCase &c, std::ostream *os)
-{
-    *os << c.name;
-}
 
 class CommandEnding : public ::testing::TestWithParam<EndingCase>
 {
@@ -166,22 +161,16 @@ INSTANTIATE_TEST_SUITE_P(
         // Converting to the depth the font already has does nothing at all.
         EndingCase{"To2BppOn2Bpp", EditOperation::To2Bpp, 1, false, Redraw::None, false, false},
         EndingCase{"To1BppOn1Bpp", EditOperation::To1Bpp, 0, false, Redraw::None, false, false}),
-    [](const auto &info) { return std::string(info.param.name); });
+    Test::CaseName());
 
 // ---- Limits: refused with nothing changed ----------------------------------
 
-struct LimitCase
+struct LimitCase : Test::NamedCase
 {
-    const char *name;
     EditOperation op;
     EditRefusal refusal;
     void (*setup)(Font &, EditingState &);
 };
-
-void PrintTo(const LimitCase &c, std::ostream *os)
-{
-    *os << c.name;
-}
 
 class Limit : public ::testing::TestWithParam<LimitCase>
 {
@@ -287,7 +276,7 @@ INSTANTIATE_TEST_SUITE_P(
                   }},
         LimitCase{"SetLeftInEmptyFont", EditOperation::SetLeft, EditRefusal::NoCurrentGlyph,
                   [](Font &f, EditingState &) { f.glyphs.clear(); }}),
-    [](const auto &info) { return std::string(info.param.name); });
+    Test::CaseName());
 
 TEST(Limits, ReachableBoundsAreAccepted)
 {

@@ -1,4 +1,4 @@
-#include "font/newfont.h"
+#include "libkernwick/font/newfont.h"
 
 #include <gtest/gtest.h>
 

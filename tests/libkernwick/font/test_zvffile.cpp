@@ -1,4 +1,4 @@
-#include "font/zvffile.h"
+#include "libkernwick/font/zvffile.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "savefile.h"
+#include "libkernwick/io/savefile.h"
 
 #include <QFile>
 #include <QSaveFile>
