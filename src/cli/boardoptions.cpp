@@ -72,4 +72,38 @@ bool readBoardOptions(const QCommandLineParser &parser, BoardOptions *options, i
     return true;
 }
 
+namespace {
+
+LinkTiming pacing(int paceMs)
+{
+    LinkTiming timing;
+    timing.paceMs = paceMs;
+    return timing;
+}
+
+} // namespace
+
+BoardLink::BoardLink(const BoardOptions &options)
+    : m_conversation(m_port, options.portName,
+                     ConversationHooks{
+                         [](const QString &text) { print(text); },
+                         [this](const BoxMessage &box) {
+                             fail(box.text);
+                             m_boxShown = true;
+                         },
+                         {},
+                         [] { return interruptRequested(); },
+                     })
+{
+    m_port.setTiming(pacing(options.paceMs));
+    stopOnInterrupt();
+}
+
+int BoardLink::status(bool completed) const
+{
+    if (interruptRequested())
+        return Interrupted;
+    return completed ? Success : WorkFailed;
+}
+
 } // namespace Kernwick::Cli

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "libkernwick/device/conversation.h"
 #include "libkernwick/device/porttable.h"
+#include "libkernwick/device/serialport.h"
 
 #include <QCommandLineParser>
 #include <QString>
@@ -22,5 +24,29 @@ void addBoardOptions(QCommandLineParser &parser);
 /// program picks at start-up: the first present of com1 to com8. On a bad value
 /// reports a usage error and returns false.
 bool readBoardOptions(const QCommandLineParser &parser, BoardOptions *options, int *exitCode);
+
+/// One board command's link: the port with the options' pacing and the
+/// conversation hooks of the command line. The log goes to standard output as it
+/// grows, a message box goes to standard error as an error line, and Ctrl-C asks
+/// the conversation to stop (see stopOnInterrupt()).
+class BoardLink
+{
+public:
+    explicit BoardLink(const BoardOptions &options);
+
+    CSerialPort &port() { return m_port; }
+    Conversation &conversation() { return m_conversation; }
+    /// Whether a message box was reported, so the command need not add its own error.
+    bool boxShown() const { return m_boxShown; }
+
+    /// The exit status of the command: Success when it `completed`, Interrupted
+    /// after Ctrl-C, WorkFailed otherwise.
+    int status(bool completed) const;
+
+private:
+    CSerialPort m_port;
+    bool m_boxShown = false;
+    Conversation m_conversation;
+};
 
 } // namespace Kernwick::Cli

@@ -4,9 +4,32 @@
 
 #include <QCoreApplication>
 
+#include <csignal>
 #include <cstdio>
 
 namespace Kernwick::Cli {
+
+namespace {
+
+volatile std::sig_atomic_t interrupted = 0;
+
+extern "C" void onInterrupt(int)
+{
+    interrupted = 1;
+}
+
+} // namespace
+
+void stopOnInterrupt()
+{
+    interrupted = 0;
+    std::signal(SIGINT, onInterrupt);
+}
+
+bool interruptRequested()
+{
+    return interrupted != 0;
+}
 
 static void printTo(FILE *stream, const QString &text)
 {

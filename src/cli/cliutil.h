@@ -11,8 +11,15 @@ enum ExitCode
 {
     Success = 0,
     WorkFailed = 1,
-    UsageError = 2
+    UsageError = 2,
+    Interrupted = 130 ///< a board command stopped by Ctrl-C, its port closed first
 };
+
+/// Makes Ctrl-C (SIGINT) ask the running board command to stop instead of killing
+/// the program, so the conversation can close its port first.
+void stopOnInterrupt();
+/// Whether Ctrl-C was pressed since stopOnInterrupt().
+bool interruptRequested();
 
 /// Prints "kernwick-cli: <message>" on standard error and returns WorkFailed.
 int fail(const QString &message);

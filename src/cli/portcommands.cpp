@@ -67,23 +67,12 @@ int runTestCom(const QStringList &args)
     if (!readBoardOptions(parser, &options, &exitCode))
         return exitCode;
 
-    CSerialPort port;
-    LinkTiming timing;
-    timing.paceMs = options.paceMs;
-    port.setTiming(timing);
-    bool reported = false;
-    ConversationHooks hooks;
-    hooks.appendLog = [](const QString &text) { print(text); };
-    hooks.showBox = [&reported](const BoxMessage &box) {
-        fail(box.text);
-        reported = true;
-    };
-    Conversation conversation(port, options.portName, hooks);
-    if (testCom(conversation, options.baudRate))
+    BoardLink link(options);
+    if (testCom(link.conversation(), options.baudRate))
         return Success;
-    if (!reported)
+    if (!link.boxShown())
         fail(QStringLiteral("Writing to %1 failed").arg(options.portName));
-    return WorkFailed;
+    return link.status(false);
 }
 
 } // namespace Kernwick::Cli

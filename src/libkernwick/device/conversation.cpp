@@ -51,6 +51,11 @@ void Conversation::pumpMessages()
         m_hooks.pumpMessages();
 }
 
+bool Conversation::stopRequested() const
+{
+    return m_hooks.stopRequested && m_hooks.stopRequested();
+}
+
 void Conversation::end()
 {
     m_port.close();
@@ -111,7 +116,7 @@ bool Conversation::waitForAnswer(QByteArrayView wanted, const QString &detected,
                                  const QString &notDetected)
 {
     QByteArray reply;
-    for (int read = 0; read < DetectReads; ++read) {
+    for (int read = 0; read < DetectReads && !stopRequested(); ++read) {
         appendLog(QStringLiteral("."));
         pumpMessages();
         std::uint8_t byte = 0;
@@ -123,7 +128,8 @@ bool Conversation::waitForAnswer(QByteArrayView wanted, const QString &detected,
             return true;
         }
     }
-    appendLog(notDetected);
+    if (!stopRequested())
+        appendLog(notDetected);
     end();
     return false;
 }
@@ -151,7 +157,7 @@ bool Conversation::detectBootMonitor()
 {
     appendLog(QStringLiteral("Verifying device is present\r\n"));
     m_port.writeString("V#");
-    for (int read = 0; read < MonitorDetectReads; ++read) {
+    for (int read = 0; read < MonitorDetectReads && !stopRequested(); ++read) {
         appendLog(QStringLiteral("."));
         pumpMessages();
         std::uint8_t byte = 0;
@@ -161,7 +167,8 @@ bool Conversation::detectBootMonitor()
             return true;
         }
     }
-    appendLog(deviceNotDetected);
+    if (!stopRequested())
+        appendLog(deviceNotDetected);
     end();
     return false;
 }
@@ -169,7 +176,8 @@ bool Conversation::detectBootMonitor()
 void Conversation::drainInput()
 {
     std::uint8_t byte = 0;
-    for (int discarded = 0; discarded < MaxDrainBytes && m_port.readByte(&byte); ++discarded) {
+    for (int discarded = 0; discarded < MaxDrainBytes && !stopRequested() && m_port.readByte(&byte);
+         ++discarded) {
     }
 }
 
@@ -183,7 +191,7 @@ bool Conversation::waitForByte(std::uint8_t wanted, int maxReads, Pump pump, std
 {
     std::uint8_t byte = 0;
     bool found = false;
-    for (int read = 0; read < maxReads && !found; ++read) {
+    for (int read = 0; read < maxReads && !found && !stopRequested(); ++read) {
         if (pump == Pump::Yes)
             pumpMessages();
         found = m_port.readByte(&byte) && byte == wanted;
@@ -196,7 +204,7 @@ bool Conversation::waitForByte(std::uint8_t wanted, int maxReads, Pump pump, std
 bool Conversation::waitForText(QByteArrayView wanted, int maxReads, Pump pump)
 {
     QByteArray reply;
-    for (int read = 0; read < maxReads; ++read) {
+    for (int read = 0; read < maxReads && !stopRequested(); ++read) {
         if (pump == Pump::Yes)
             pumpMessages();
         std::uint8_t byte = 0;

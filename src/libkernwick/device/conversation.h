@@ -22,6 +22,10 @@ struct ConversationHooks
     /// Lets the user interface handle its waiting events, without blocking
     /// ("PumpMessages"). May be empty.
     std::function<void()> pumpMessages;
+    /// Whether the user asked to stop the command (Ctrl-C in the CLI, the program
+    /// closing). Asked after every read of a wait; a stopped wait fails and the
+    /// conversation closes the port. May be empty.
+    std::function<bool()> stopRequested;
 };
 
 /// Whether a wait lets the user interface run between reads.
@@ -67,6 +71,8 @@ public:
     void appendLog(const QString &text);
     void showBox(const BoxMessage &box);
     void pumpMessages();
+    /// Whether the user asked to stop; once true, every wait fails at once.
+    bool stopRequested() const;
 
     /// Opens `portName` at `baudRate`, 8 data bits, no parity, one stop bit and the
     /// 500 ms read time-out, logging each step ("Opening com port" ...).
