@@ -72,50 +72,53 @@ void unpackPixels(const std::uint8_t *row, std::int64_t &bit, int bits, int coun
 
 } // namespace
 
-QByteArray writeZvf(Font &font)
+ZvfImage encodeZvf(const Font &font)
 {
-    font.layout = 1;
-    font.skip = 0;
+    ZvfImage image;
+    ZvfDerivedFields &fields = image.fields;
+    fields.offsets.reserve(font.glyphs.size());
     std::int64_t running = 0;
-    for (Glyph &g : font.glyphs) {
-        g.offset = std::int32_t(running);
-        g.reserved1 = 0;
-        g.reserved2 = 0;
+    for (const Glyph &g : font.glyphs) {
+        fields.offsets.push_back(std::int32_t(running));
         if (running > 0xffff)
-            font.layout = 2;
+            fields.layout = 2;
         running += g.width;
     }
     const std::int64_t totalWidth = running;
     const int bits = font.bitsPerPixel();
-    font.pixwidth = std::uint32_t(stripRowBytes(totalWidth, bits));
-    font.computeFileSize();
+    fields.pixwidth = std::uint32_t(stripRowBytes(totalWidth, bits));
+    fields.fileSize = std::int32_t(32 + glyphTableBytes(font.chars()) +
+                                   roundUp32(font.height * std::int64_t(fields.pixwidth)));
 
-    QByteArray file(font.fileSize, '\0');
+    QByteArray &file = image.bytes;
+    file = QByteArray(fields.fileSize, '\0');
     char *out = file.data();
 
     std::memcpy(out, font.name.data(), font.name.size());
-    putU32(out + 12, font.skip);
-    putU32(out + 16, font.pixwidth);
+    putU32(out + 12, fields.skip);
+    putU32(out + 16, fields.pixwidth);
     putU16(out + 20, std::uint32_t(font.chars()));
     putU16(out + 22, font.first);
     out[24] = char(font.height);
     out[25] = char(font.ascent);
     out[26] = char(font.ldepth);
-    out[27] = char(font.layout);
+    out[27] = char(fields.layout);
 
     char *entry = out + HeaderBytes;
-    for (const Glyph &g : font.glyphs) {
-        putU16(entry, std::uint32_t(g.offset));
+    for (std::size_t i = 0; i < font.glyphs.size(); ++i) {
+        const Glyph &g = font.glyphs[i];
+        const std::int32_t offset = fields.offsets[i];
+        putU16(entry, std::uint32_t(offset));
         entry[2] = char(g.left);
         entry[3] = char(g.width);
-        if (font.layout == 2)
-            entry[4] = char((g.offset >> 16) & 0xff);
+        if (fields.layout == 2)
+            entry[4] = char((offset >> 16) & 0xff);
         entry += EntryBytes;
     }
     putU16(entry, std::uint32_t(totalWidth)); // the terminator keeps only 16 bits
 
     const int height = font.height;
-    const std::int64_t rowBytes = font.pixwidth;
+    const std::int64_t rowBytes = fields.pixwidth;
     char *bitmap = out + HeaderBytes + glyphTableBytes(font.chars());
     std::vector<std::uint8_t> row(std::size_t(rowBytes) + 1);
     for (int r = 0; r < height; ++r) {
@@ -130,7 +133,28 @@ QByteArray writeZvf(Font &font)
         for (std::int64_t group = 0; group < rowBytes / 4; ++group)
             std::memcpy(bitmap + bitmapIndex(group * 4, r, height, 1), row.data() + group * 4, 4);
     }
-    return file;
+    return image;
+}
+
+void adoptDerivedFields(Font &font, const ZvfDerivedFields &fields)
+{
+    font.layout = fields.layout;
+    font.skip = fields.skip;
+    font.pixwidth = fields.pixwidth;
+    font.fileSize = fields.fileSize;
+    for (std::size_t i = 0; i < font.glyphs.size() && i < fields.offsets.size(); ++i) {
+        Glyph &g = font.glyphs[i];
+        g.offset = fields.offsets[i];
+        g.reserved1 = 0;
+        g.reserved2 = 0;
+    }
+}
+
+QByteArray writeZvf(Font &font)
+{
+    ZvfImage image = encodeZvf(font);
+    adoptDerivedFields(font, image.fields);
+    return std::move(image.bytes);
 }
 
 ZvfRead readZvf(QByteArrayView bytes, Font *font)
@@ -239,7 +263,11 @@ ZvfRead loadZvfFile(const QString &path, Font *font, QString *error)
 
 bool saveZvfFile(const QString &path, Font &font, QString *error)
 {
-    return saveFileAtomically(path, writeZvf(font), error);
+    const ZvfImage image = encodeZvf(font);
+    if (!saveFileAtomically(path, image.bytes, error))
+        return false;
+    adoptDerivedFields(font, image.fields);
+    return true;
 }
 
 } // namespace Kernwick

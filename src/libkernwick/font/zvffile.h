@@ -6,6 +6,9 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <cstdint>
+#include <vector>
+
 namespace Kernwick {
 
 /// The message for a font file that cannot be decoded.
@@ -19,9 +22,33 @@ enum class ZvfRead
     Malformed ///< the file ends early or does not describe a font; the font is unchanged
 };
 
-/// Encodes `font` as a .zvf file. Like saving, this updates the fields the file
-/// derives from the glyphs: `layout` (1, or 2 when an offset passes 65535),
-/// `skip` (0), every glyph's `offset` and reserved bytes (0), and `pixwidth`.
+/// The header and table fields a written file derives from the glyphs. A save
+/// gives them to the font only once the file is safely written.
+struct ZvfDerivedFields
+{
+    std::uint8_t layout = 1;      ///< 1, or 2 when a glyph offset passes 65535
+    std::uint32_t skip = 0;       ///< a lone font's Skip
+    std::uint32_t pixwidth = 0;   ///< bytes per strip row
+    std::vector<std::int32_t> offsets; ///< each glyph's first strip column
+    std::int32_t fileSize = 0;    ///< the file's length
+};
+
+/// A font encoded as a .zvf file, with the fields the encoding derived.
+struct ZvfImage
+{
+    QByteArray bytes;
+    ZvfDerivedFields fields;
+};
+
+/// Encodes `font` as a .zvf file without changing it, so a copy can be encoded
+/// on another thread and a failed save changes nothing.
+ZvfImage encodeZvf(const Font &font);
+
+/// What a save does to the font once its file is written: takes the derived
+/// fields and clears every glyph's reserved bytes.
+void adoptDerivedFields(Font &font, const ZvfDerivedFields &fields);
+
+/// Encodes `font` and adopts the derived fields, as a successful save does.
 QByteArray writeZvf(Font &font);
 
 /// Decodes a .zvf file into `font`. On anything but Ok the font is left exactly as
@@ -35,8 +62,9 @@ ZvfRead readZvf(QByteArrayView bytes, Font *font);
 /// when the file cannot be read, or to UnexpectedFileFormat.
 ZvfRead loadZvfFile(const QString &path, Font *font, QString *error);
 
-/// Writes `font` to `path` atomically (see writeZvf for the fields it updates).
-/// On failure the file at `path` is unchanged and `error` holds the reason.
+/// Writes `font` to `path` atomically and then adopts the derived fields. On
+/// failure the file at `path` and the font are unchanged and `error` holds the
+/// reason.
 bool saveZvfFile(const QString &path, Font &font, QString *error);
 
 } // namespace Kernwick
