@@ -8,6 +8,8 @@
 
 #include <QFileInfo>
 
+#include <limits>
+
 namespace Kernwick::Cli {
 
 namespace {
@@ -19,22 +21,13 @@ constexpr char helpText[] =
     "characters, 1 bit per pixel, the file's name up to its first '.' as the font name,\n"
     "and encoding gaps filled with zero-width characters.";
 
-// Reads an option that must be a whole number in [low, high].
-bool parseRange(const QString &text, const QString &what, qint64 low, qint64 high, int *value,
-                int *exitCode)
+// Reads a whole-number option; the dialog's range checks come later.
+bool parseInteger(const QString &text, const QString &what, int *value, int *exitCode)
 {
     qint64 number = 0;
     if (!parseNumber(text, what, &number, exitCode))
         return false;
-    if (number < low || number > high) {
-        *exitCode = usageError(QStringLiteral("%1 must be from %2 to %3, not '%4'")
-                                   .arg(what)
-                                   .arg(low)
-                                   .arg(high)
-                                   .arg(text));
-        return false;
-    }
-    *value = int(number);
+    *value = int(qMin<qint64>(number, std::numeric_limits<int>::max()));
     return true;
 }
 
@@ -81,18 +74,19 @@ int runImportBdf(const QStringList &args)
         inInfo.canonicalFilePath() == outInfo.canonicalFilePath())
         return usageError(QStringLiteral("the output file must not be the input file"));
 
-    // Every option is checked before the file is read.
+    // Every option is checked before the file is read: its syntax here, its value
+    // by the Import Font dialog's rules once the file's own values are known.
     int firstToImport = 0;
     if (parser.isSet(firstEncoding) &&
-        !parseRange(parser.value(firstEncoding), QStringLiteral("--first-encoding"), 0, 0xffff,
-                    &firstToImport, &exitCode))
+        !parseInteger(parser.value(firstEncoding), QStringLiteral("--first-encoding"),
+                      &firstToImport, &exitCode))
         return exitCode;
     int countToImport = DefaultImportCount;
     if (parser.isSet(count)) {
         if (parser.value(count) == QLatin1String("all"))
             countToImport = MaxGlyphs; // the table cannot hold more
-        else if (!parseRange(parser.value(count), QStringLiteral("--count"), 1, MaxGlyphs,
-                             &countToImport, &exitCode))
+        else if (!parseInteger(parser.value(count), QStringLiteral("--count"), &countToImport,
+                               &exitCode))
             return exitCode;
     }
     std::uint8_t ldepth = 0;
@@ -102,14 +96,10 @@ int runImportBdf(const QStringList &args)
             return usageError(QStringLiteral("--depth must be 1 or 2, not '%1'").arg(value));
         ldepth = value == QLatin1String("2") ? 1 : 0;
     }
-    QString fontName;
     if (parser.isSet(name)) {
-        fontName = parser.value(name);
-        if (QString::fromLatin1(fontName.toLatin1()) != fontName)
-            return usageError(QStringLiteral("--name: the font name must be Latin-1 text"));
-        if (fontName.size() > MaxFontNameLength)
-            return usageError(
-                QStringLiteral("Please enter no more than %1 characters.").arg(MaxFontNameLength));
+        const QString problem = fontNameProblem(parser.value(name));
+        if (!problem.isEmpty())
+            return fail(problem);
     }
 
     QByteArray text;
@@ -127,8 +117,11 @@ int runImportBdf(const QStringList &args)
     choice.countToImport = countToImport;
     choice.depth = ldepth;
     if (parser.isSet(name))
-        choice.name = fontName;
+        choice.name = parser.value(name);
     choice.retainGaps = !parser.isSet(noGaps);
+    const QString problem = importFontChoiceProblem(choice);
+    if (!problem.isEmpty())
+        return fail(problem);
 
     Font font;
     if (!importBdf(text, scan, choice, &font, &error))

@@ -124,23 +124,15 @@ TEST_F(CliBdf, AFileItCannotImportWritesNothing)
     EXPECT_FALSE(QFile::exists(path("bad.zvf")));
 }
 
-TEST_F(CliBdf, BadOptionValuesAreUsageErrors)
+TEST_F(CliBdf, BadOptionsAreUsageErrorsAndRefusedValuesFail)
 {
     const QString in = testData("bdf/sample.bdf");
     const QString out = path("bad.zvf");
-    const QStringList cases[] = {
-        {"--depth", "3"},
-        {"--depth", "1bpp"},
-        {"--count", "0"},
-        {"--count", "-4"},
-        {"--count", "65536"},
-        {"--count", "some"},
-        {"--first-encoding", "65536"},
-        {"--first-encoding", "0x41"},
-        {"--name", "TwelveChars!"},
-        {"--unknown"},
+    const QStringList usage[] = {
+        {"--depth", "3"},    {"--depth", "1bpp"},          {"--count", "-4"},
+        {"--count", "some"}, {"--first-encoding", "0x41"}, {"--unknown"},
     };
-    for (const QStringList &options : cases) {
+    for (const QStringList &options : usage) {
         SCOPED_TRACE(options.join(' ').toStdString());
         const CliResult r = runCli(QStringList{"import-bdf", in, "-o", out} + options);
         EXPECT_EQ(r.exitCode, 2);
@@ -150,9 +142,26 @@ TEST_F(CliBdf, BadOptionValuesAreUsageErrors)
     EXPECT_EQ(runCli({"import-bdf", in}).exitCode, 2);
     EXPECT_EQ(runCli({"import-bdf", "-o", out}).exitCode, 2);
     EXPECT_EQ(runCli({"import-bdf", in, in, "-o", out}).exitCode, 2);
-    EXPECT_EQ(runCli({"import-bdf", in, "-o", out, "--name", "TwelveChars!"}).err,
-              "kernwick-cli: Please enter no more than 11 characters.\n");
-    EXPECT_FALSE(QFile::exists(out));
+
+    // Values the Import Font dialog refuses fail like every other refused value
+    // (as in `new` and `transform rename=`), with the dialog's message.
+    const struct
+    {
+        QStringList options;
+        const char *message;
+    } refused[] = {
+        {{"--count", "0"}, "Please enter an integer between 1 and 65535."},
+        {{"--count", "65536"}, "Please enter an integer between 1 and 65535."},
+        {{"--first-encoding", "65536"}, "Please enter an integer between 0 and 65535."},
+        {{"--name", "TwelveChars!"}, "Please enter no more than 11 characters."},
+    };
+    for (const auto &c : refused) {
+        SCOPED_TRACE(c.options.join(' ').toStdString());
+        const CliResult r = runCli(QStringList{"import-bdf", in, "-o", out} + c.options);
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_EQ(r.err, QByteArray("kernwick-cli: ") + c.message + "\n");
+        EXPECT_FALSE(QFile::exists(out));
+    }
 }
 
 TEST_F(CliBdf, RefusesToWriteOverItsInput)

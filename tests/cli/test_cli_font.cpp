@@ -69,6 +69,11 @@ TEST_F(CliFont, NewRefusesWhatTheDialogRefuses)
         {{"--height", "256"}, 1, "kernwick-cli: Please enter an integer between 0 and 255.\n"},
         {{"--name", "twelve chars"}, 1, "kernwick-cli: Please enter no more than 11 characters.\n"},
         {{"--depth", "3"}, 2, "kernwick-cli: --depth must be 1 or 2\n"},
+        // Every glyph must get a code the editor can select.
+        {{"--first", "65535"}, 1, "kernwick-cli: The last character code must not exceed 65535.\n"},
+        {{"--first", "65442", "--chars", "95"},
+         1,
+         "kernwick-cli: The last character code must not exceed 65535.\n"},
     };
     for (const auto &c : cases) {
         const CliResult r = runCli(QStringList{"new", "-o", path("keep.zvf")} + c.args);
@@ -76,6 +81,8 @@ TEST_F(CliFont, NewRefusesWhatTheDialogRefuses)
         EXPECT_EQ(r.err, c.message);
         EXPECT_EQ(read("keep.zvf"), "old") << "a refused font never replaces the output";
     }
+    ASSERT_EQ(runCli({"new", "-o", path("last.zvf"), "--first", "65441"}).exitCode, 0);
+    EXPECT_TRUE(runCli({"info", path("last.zvf")}).out.contains("First : 65441\n"));
 }
 
 TEST_F(CliFont, ExportCWritesFontCInTheCurrentDirectory)
@@ -107,6 +114,15 @@ TEST_F(CliFont, ConcatJoinsInOrder)
     const CliResult r = runCli({"concat", path("a.zvf"), path("none.zvf"), "-o", path("j.zvf")});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.err.startsWith("kernwick-cli: ")) << r.err.constData();
+    EXPECT_EQ(read("j.zvf"), joined);
+
+    // A file too large to join is named once in the message.
+    write("over.bin", QByteArray(983041, 'x'));
+    const CliResult over = runCli({"concat", path("over.bin"), "-o", path("j.zvf")});
+    EXPECT_EQ(over.exitCode, 1);
+    EXPECT_EQ(over.err,
+              ("kernwick-cli: " + path("over.bin") + ": the file is larger than 983040 bytes\n")
+                  .toUtf8());
     EXPECT_EQ(read("j.zvf"), joined);
 }
 

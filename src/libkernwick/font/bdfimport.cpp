@@ -349,7 +349,7 @@ bool readBdfFile(const QString &path, QByteArray *text, QString *error)
     if (!file.open(QIODevice::ReadOnly))
         return failWith(error, file.errorString());
     const QString tooLarge =
-        QStringLiteral("%1 is larger than %2 bytes").arg(path).arg(MaxBdfFileBytes);
+        QStringLiteral("the file is larger than %1 bytes").arg(MaxBdfFileBytes);
     if (file.size() > MaxBdfFileBytes)
         return failWith(error, tooLarge);
     // Read in pieces up to one byte past the limit, so a file that grows or a

@@ -1,5 +1,7 @@
 #include "libkernwick/font/editingstate.h"
 
+#include <algorithm>
+
 namespace Kernwick {
 
 EditingState initialEditingState(const Font &font)
@@ -9,25 +11,35 @@ EditingState initialEditingState(const Font &font)
     return state;
 }
 
-void resetForNewFont(EditingState &state, const Font &font)
+void resetForNewFont(ViewState &state, const Font &font)
 {
     state.currentCode = font.first;
     state.paintValue = font.whiteValue();
 }
 
-int currentGlyphIndex(const Font &font, const EditingState &state)
+int currentGlyphIndex(const Font &font, const ViewState &state)
 {
-    const int index = int(state.currentCode) - int(font.first);
+    const int index = state.currentCode - int(font.first);
     return index >= 0 && index < font.chars() ? index : -1;
 }
 
-bool selectCode(const Font &font, EditingState &state, int code)
+bool selectCode(const Font &font, ViewState &state, int code)
 {
     const int index = code - int(font.first);
-    if (code < 0 || code > 0xffff || index < 0 || index >= font.chars())
+    if (index < 0 || index >= font.chars())
         return false;
-    state.currentCode = std::uint16_t(code);
+    state.currentCode = code;
     return true;
+}
+
+void clampToFont(const Font &font, ViewState &state)
+{
+    if (font.chars() == 0)
+        state.currentCode = font.first;
+    else
+        state.currentCode = std::clamp(state.currentCode, int(font.first), font.lastCode());
+    if (state.paintValue > font.whiteValue())
+        state.paintValue = font.whiteValue();
 }
 
 } // namespace Kernwick

@@ -33,6 +33,8 @@ const char *refusalMessage(EditRefusal refusal)
         return "The left marker must lie between -128 and 255.";
     case EditRefusal::TooTallToDouble:
         return "X2 needs a Height and an Ascent of 127 or less.";
+    case EditRefusal::UnknownDepth:
+        return "The font's pixel depth is neither 1BPP nor 2BPP.";
     }
     return "";
 }

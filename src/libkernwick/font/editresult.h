@@ -19,6 +19,7 @@ enum class EditRefusal
     RowOutsideGlyph,  ///< Set Ascent needs a row from 0 to Height - 1
     ColumnOutOfRange, ///< Set Left needs a column the Left byte can hold
     TooTallToDouble,  ///< X2 needs Height and Ascent of 127 or less
+    UnknownDepth,     ///< the font's Ldepth is neither 0 (1BPP) nor 1 (2BPP)
 };
 
 /// How the editor view must be refreshed after an operation.
@@ -49,10 +50,11 @@ struct EditResult
     static EditResult resized() { return {EditRefusal::None, true, true, Redraw::View, true}; }
     /// Changed pixels only: redraw, mark modified.
     static EditResult repainted() { return {EditRefusal::None, true, false, Redraw::View, true}; }
-    /// Changed a marker (Set Ascent, Set Left, X2): update all views, not modified.
+    /// Changed a marker or the whole font without a new size (Set Ascent, Set Left,
+    /// X2): update all views, mark modified.
     static EditResult updatedViews()
     {
-        return {EditRefusal::None, true, false, Redraw::AllViews, false};
+        return {EditRefusal::None, true, false, Redraw::AllViews, true};
     }
     /// The font is untouched (Copy, colours, a conversion to the current depth).
     static EditResult unchanged() { return {}; }

@@ -35,7 +35,23 @@ QByteArray Font::nameText() const
 void Font::setName(const QByteArray &text)
 {
     name.fill(0);
-    std::memcpy(name.data(), text.constData(), std::min<std::size_t>(text.size(), 11));
+    rename(text);
+}
+
+void Font::rename(const QByteArray &text)
+{
+    const std::size_t length = std::min<std::size_t>(text.size(), MaxFontNameLength);
+    std::memcpy(name.data(), text.constData(), length);
+    name[length] = '\0';
+}
+
+QString fontNameProblem(const QString &name)
+{
+    if (name.size() > MaxFontNameLength)
+        return QStringLiteral("Please enter no more than %1 characters.").arg(MaxFontNameLength);
+    if (QString::fromLatin1(name.toLatin1()) != name)
+        return QStringLiteral("The font name must use Latin-1 characters only.");
+    return {};
 }
 
 void Font::resizeGlyphTable(int n)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 
 #include <array>
 #include <cstdint>
@@ -12,6 +13,10 @@ namespace Kernwick {
 inline constexpr int MaxGlyphs = 65535;
 /// The largest glyph height and width (both are 8-bit).
 inline constexpr int MaxGlyphSide = 255;
+/// The largest character code a font may give a glyph (codes are 16-bit).
+inline constexpr int MaxCharacterCode = 65535;
+/// The longest font name, in bytes: the 12-byte name field keeps its NUL.
+inline constexpr int MaxFontNameLength = 11;
 
 /// One entry of a font's glyph table: a bitmap of one byte per pixel.
 ///
@@ -70,8 +75,16 @@ struct Font
 
     /// The name up to its NUL.
     QByteArray nameText() const;
-    /// Clears all 12 name bytes and copies in at most 11 bytes of `text`.
+    /// Clears all 12 name bytes and copies in at most MaxFontNameLength bytes of
+    /// `text` (a new font's name).
     void setName(const QByteArray &text);
+    /// Renames the font: copies at most MaxFontNameLength bytes of `text` and a
+    /// NUL, and leaves the bytes after that NUL as they were, so a renamed font
+    /// saves the rest of its name field unchanged.
+    void rename(const QByteArray &text);
+    /// The code of the last glyph, first + chars - 1 (first - 1 without glyphs). A
+    /// file may hold codes past MaxCharacterCode; fonts the program makes never do.
+    int lastCode() const { return int(first) + chars() - 1; }
 
     /// Makes the table `n` glyphs long. Glyphs that stay keep their content; new
     /// glyphs are empty (width 0, no rows) and are sized by the caller.
@@ -85,6 +98,11 @@ struct Font
 
     bool operator==(const Font &) const = default;
 };
+
+/// Checks a font name as every name field does: at most MaxFontNameLength
+/// characters, each one byte (Latin-1). Returns the field's message, "Please enter
+/// no more than 11 characters.", or an empty text when the name is accepted.
+QString fontNameProblem(const QString &name);
 
 /// The font of a fresh document: "default", 95 transparent glyphs of 8 × 14 for
 /// the codes 32 to 126, ascent 10, 1BPP, with its file size computed.

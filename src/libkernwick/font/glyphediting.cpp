@@ -9,9 +9,27 @@ namespace Kernwick {
 
 namespace {
 
+// The menus and the conversions know two depths only: Ldepth 0 (1BPP) and 1
+// (2BPP). A file may hold another value; its depth-bound commands stay off.
+bool isOneBpp(const Font &font)
+{
+    return font.ldepth == 0;
+}
+
 bool isTwoBpp(const Font &font)
 {
-    return font.ldepth != 0;
+    return font.ldepth == 1;
+}
+
+// The pixel mappings of the depth conversions, shared with Paste between depths.
+std::uint8_t toTwoBppPixel(std::uint8_t p)
+{
+    return p != 0 ? 2 : 0; // white stays white
+}
+
+std::uint8_t toOneBppPixel(std::uint8_t p)
+{
+    return p >= 2 ? 1 : 0; // halftone is lost; white, and 3 like white, stay white
 }
 
 // Gives every glyph `rows` rows, keeping the rows that stay; new rows are transparent.
@@ -61,6 +79,17 @@ void copyInto(const Glyph &from, Glyph &to, int height)
     const int rows = std::min(height, from.rowCount);
     for (int r = 0; r < rows; ++r)
         std::copy_n(from.row(r), from.width, to.row(r));
+}
+
+// Maps a glyph copied at one depth to another, as the depth conversions do, so
+// white stays white and a 1BPP font never receives 2BPP values.
+void mapDepth(Glyph &g, int fromBits, int toBits)
+{
+    if (fromBits == toBits)
+        return;
+    const auto map = toBits == 2 ? toTwoBppPixel : toOneBppPixel;
+    for (std::uint8_t &p : g.pixels)
+        p = map(p);
 }
 
 } // namespace
@@ -211,10 +240,12 @@ EditResult convertTo2Bpp(Font &font, EditingState &state)
 {
     if (isTwoBpp(font))
         return EditResult::unchanged();
+    if (!isOneBpp(font))
+        return EditResult::refuse(EditRefusal::UnknownDepth);
     font.ldepth = 1;
     for (Glyph &g : font.glyphs)
         for (std::uint8_t &p : g.pixels)
-            p = p != 0 ? 2 : 0;
+            p = toTwoBppPixel(p);
     // White stays white for the brush too.
     if (state.paintValue != 0)
         state.paintValue = 2;
@@ -224,13 +255,14 @@ EditResult convertTo2Bpp(Font &font, EditingState &state)
 
 EditResult convertTo1Bpp(Font &font, EditingState &state)
 {
-    if (!isTwoBpp(font))
+    if (isOneBpp(font))
         return EditResult::unchanged();
+    if (!isTwoBpp(font))
+        return EditResult::refuse(EditRefusal::UnknownDepth);
     font.ldepth = 0;
-    // Halftone is lost; white, and 3 like white, become the 1BPP white.
     for (Glyph &g : font.glyphs)
         for (std::uint8_t &p : g.pixels)
-            p = p >= 2 ? 1 : 0;
+            p = toOneBppPixel(p);
     // A painting brush keeps painting something visible: white or halftone
     // become the 1BPP white, transparent stays transparent.
     if (state.paintValue != 0)
@@ -254,7 +286,8 @@ EditResult copyGlyph(Font &font, EditingState &state)
     const int index = currentGlyphIndex(font, state);
     if (index < 0)
         return EditResult::refuse(EditRefusal::NoCurrentGlyph);
-    copyInto(font.glyphs[std::size_t(index)], state.clipGlyph, font.height);
+    copyInto(font.glyphs[std::size_t(index)], state.clipboard.glyph, font.height);
+    state.clipboard.ldepth = font.ldepth;
     state.canPaste = true;
     return EditResult::unchanged();
 }
@@ -274,7 +307,9 @@ EditResult pasteGlyph(Font &font, EditingState &state)
     const int index = currentGlyphIndex(font, state);
     if (index < 0)
         return EditResult::refuse(EditRefusal::NoCurrentGlyph);
-    copyInto(state.clipGlyph, font.glyphs[std::size_t(index)], font.height);
+    Glyph &g = font.glyphs[std::size_t(index)];
+    copyInto(state.clipboard.glyph, g, font.height);
+    mapDepth(g, state.clipboard.ldepth == 0 ? 1 : 2, font.bitsPerPixel());
     font.computeFileSize();
     return EditResult::resized();
 }
@@ -303,6 +338,8 @@ EditResult setAscent(Font &font, EditingState &state)
 {
     if (state.pickRow < 0 || state.pickRow >= font.height)
         return EditResult::refuse(EditRefusal::RowOutsideGlyph);
+    if (font.ascent == state.pickRow)
+        return EditResult::unchanged();
     font.ascent = std::uint8_t(state.pickRow);
     return EditResult::updatedViews();
 }
@@ -314,11 +351,15 @@ EditResult setLeft(Font &font, EditingState &state)
         return EditResult::refuse(EditRefusal::NoCurrentGlyph);
     if (state.pickColumn < -128 || state.pickColumn > 255)
         return EditResult::refuse(EditRefusal::ColumnOutOfRange);
-    font.glyphs[std::size_t(index)].left = std::uint8_t(state.pickColumn & 0xff);
+    Glyph &g = font.glyphs[std::size_t(index)];
+    const auto left = std::uint8_t(state.pickColumn & 0xff);
+    if (g.left == left)
+        return EditResult::unchanged();
+    g.left = left;
     return EditResult::updatedViews();
 }
 
-bool isEnabled(EditOperation operation, const Font &font, const EditingState &state)
+bool isEnabled(EditOperation operation, const Font &font, const ViewState &state)
 {
     switch (operation) {
     case EditOperation::Outline:
@@ -326,7 +367,7 @@ bool isEnabled(EditOperation operation, const Font &font, const EditingState &st
     case EditOperation::To1Bpp:
         return isTwoBpp(font);
     case EditOperation::To2Bpp:
-        return !isTwoBpp(font);
+        return isOneBpp(font);
     case EditOperation::Paste:
         return state.canPaste;
     default:

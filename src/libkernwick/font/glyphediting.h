@@ -36,7 +36,7 @@ EditResult insertCharacter(Font &font, EditingState &state);
 /// the only glyph of a font.
 EditResult deleteSelectedCharacter(Font &font, EditingState &state);
 /// Makes every transparent pixel next to a white one (left, right, above, below)
-/// halftone, in every glyph. Refused for a 1BPP font.
+/// halftone, in every glyph. Refused unless Ldepth is 1 (2BPP).
 EditResult addOutline(Font &font, EditingState &state);
 /// Shift the current glyph's image by one pixel inside its box; what leaves the
 /// box is lost and what enters is transparent.
@@ -45,28 +45,33 @@ EditResult moveUp(Font &font, EditingState &state);
 EditResult moveRight(Font &font, EditingState &state);
 EditResult moveLeft(Font &font, EditingState &state);
 /// 1BPP to 2BPP: white pixels (1) become 2, and a white `paintValue` becomes 2.
-/// Size. Nothing happens when the font already has 2 bits per pixel.
+/// Size. Nothing happens when the font already has 2 bits per pixel; refused for
+/// an Ldepth other than 0 and 1.
 EditResult convertTo2Bpp(Font &font, EditingState &state);
 /// 2BPP to 1BPP: halftone (1) becomes transparent, white (2) and the stray value
 /// 3 become 1; a `paintValue` of 2 becomes 1 and a halftone `paintValue` paints
-/// white. Size. Nothing happens when the font already has 1 bit per pixel.
+/// white. Size. Nothing happens when the font already has 1 bit per pixel;
+/// refused for an Ldepth other than 0 and 1.
 EditResult convertTo1Bpp(Font &font, EditingState &state);
 /// Makes every pixel of the current glyph transparent.
 EditResult clearGlyph(Font &font, EditingState &state);
-/// Copies the current glyph (Width, Left, reserved bytes, Height rows) into
-/// `clipGlyph` and sets `canPaste`. Changes no font data.
+/// Copies the current glyph (Width, Left, reserved bytes, Height rows) and the
+/// font's depth into the clipboard and sets `canPaste`. Changes no font data.
 EditResult copyGlyph(Font &font, EditingState &state);
 /// Copy, then Clear.
 EditResult cutGlyph(Font &font, EditingState &state);
 /// Gives the current glyph the clipboard glyph's Width, Left, reserved bytes and
 /// pixels; the glyph's Offset stays. Rows the clipboard glyph lacks (Height grew
-/// since the Copy) are transparent. Size. Refused before the first Copy.
+/// since the Copy) are transparent. A glyph copied at the other depth is mapped as
+/// the depth conversions map pixels. Size. Refused before the first Copy.
 EditResult pasteGlyph(Font &font, EditingState &state);
 /// Set `paintValue`: transparent 0, white 1 or 2 by depth, halftone 1 (2BPP only).
 EditResult chooseTransparent(Font &font, EditingState &state);
 EditResult chooseWhite(Font &font, EditingState &state);
 EditResult chooseHalftone(Font &font, EditingState &state);
 /// Ascent becomes `pickRow`, which must be a row of the glyphs (0 to Height - 1).
+/// Set Ascent and Set Left change nothing (and ask for nothing) when the value
+/// is already there.
 EditResult setAscent(Font &font, EditingState &state);
 /// The current glyph's Left becomes `pickColumn`, which must fit the Left byte:
 /// -128 to 255 (128 to 255 give the same byte as -128 to -1).
@@ -108,9 +113,10 @@ enum class EditOperation
 };
 
 /// Whether the menu item of `operation` is enabled: Outline, Halftone and
-/// 2BPP->1BPP only for a 2BPP font, 1BPP->2BPP only for a 1BPP font, Paste only
-/// after a Copy; every other item always.
-bool isEnabled(EditOperation operation, const Font &font, const EditingState &state);
+/// 2BPP->1BPP only when Ldepth is 1, 1BPP->2BPP only when Ldepth is 0 (so a file
+/// with another Ldepth enables neither conversion), Paste only after a Copy; every
+/// other item always.
+bool isEnabled(EditOperation operation, const Font &font, const ViewState &state);
 
 /// Runs `operation` on the font.
 EditResult applyEdit(EditOperation operation, Font &font, EditingState &state);

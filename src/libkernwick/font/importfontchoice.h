@@ -1,14 +1,13 @@
 #pragma once
 
+#include "libkernwick/font/font.h"
+
 #include <QFileInfo>
 #include <QString>
 
 #include <cstdint>
 
 namespace Kernwick {
-
-/// The longest font name, in characters (the 12-byte name keeps its NUL).
-inline constexpr int MaxFontNameLength = 11;
 
 /// The number of characters the Import Font dialog proposes to import.
 inline constexpr int DefaultImportCount = 95;
@@ -54,5 +53,11 @@ inline ImportFontChoice initialImportFontChoice(int characterCount, int firstEnc
     choice.name = proposedFontName(fileName);
     return choice;
 }
+
+/// Checks the choices as the Import Font dialog accepts them: a name of at most
+/// MaxFontNameLength Latin-1 characters, a first encoding of 0 to 65535, 1 to
+/// 65535 characters and a depth of 0 or 1. Returns the message for the first
+/// refused field, in the dialog's order, or an empty text.
+QString importFontChoiceProblem(const ImportFontChoice &choice);
 
 } // namespace Kernwick

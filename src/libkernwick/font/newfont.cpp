@@ -58,18 +58,23 @@ bool checkNewFontInput(const NewFontInput &input, NewFontSpec *spec, QString *me
     NewFontSpec s;
     if (!checkInteger(input.chars, 1, MaxGlyphs, &s.chars, message))
         return false;
-    const QByteArray name = input.name.toLatin1();
-    if (name.size() > 11) {
-        *message = QStringLiteral("Please enter no more than 11 characters.");
+    const QString nameProblem = fontNameProblem(input.name);
+    if (!nameProblem.isEmpty()) {
+        *message = nameProblem;
         return false;
     }
-    s.name = name;
+    s.name = input.name.toLatin1();
     s.depth = input.depth;
     if (!checkByte(input.height, 1, &s.height, message) ||
         !checkByte(input.width, 1, &s.width, message) ||
         !checkInteger(input.first, 1, 65535, &s.first, message) ||
         !checkByte(input.ascent, 0, &s.ascent, message))
         return false;
+    // Every glyph must get a code the editor can select.
+    if (s.first + s.chars - 1 > MaxCharacterCode) {
+        *message = QString::fromLatin1(LastCodeTooHigh);
+        return false;
+    }
     *spec = s;
     return true;
 }

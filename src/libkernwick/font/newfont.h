@@ -30,10 +30,14 @@ struct NewFontSpec
     int ascent = 10;
 };
 
+/// The refusal of a new font whose last glyph would get a code above 65535.
+inline constexpr char LastCodeTooHigh[] = "The last character code must not exceed 65535.";
+
 /// Checks the input as the dialog does and in its order (ascent below height,
-/// then characters, name, height, width, first encoding, ascent). On failure
-/// returns false with the dialog's message, e.g. "Error! Ascent must be less than
-/// Height" or "Please enter an integer between 1 and 65535.".
+/// then characters, name, height, width, first encoding, ascent), and last that
+/// every glyph gets a code of at most 65535. On failure returns false with the
+/// dialog's message, e.g. "Error! Ascent must be less than Height" or "Please
+/// enter an integer between 1 and 65535.".
 bool checkNewFontInput(const NewFontInput &input, NewFontSpec *spec, QString *message);
 
 /// A new font: every glyph `width` wide with `height` transparent rows.

@@ -12,7 +12,8 @@ EditResult applyX2(Font &font, EditingState &state)
     const int newHeight = 2 * oldHeight;
     font.height = std::uint8_t(newHeight);
     font.ascent = std::uint8_t(2 * font.ascent);
-    Glyph &clip = state.clipGlyph;
+    Glyph &clip = state.clipboard.glyph;
+    state.clipboard.ldepth = font.ldepth;
     for (Glyph &g : font.glyphs) {
         clip.left = g.left;
         clip.reserved1 = g.reserved1;

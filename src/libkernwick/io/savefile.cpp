@@ -34,7 +34,7 @@ bool readWholeFile(const QString &path, qint64 maxBytes, QByteArray *bytes, QStr
         return false;
     }
     if (file.size() > maxBytes) {
-        *error = QStringLiteral("%1 is larger than %2 bytes").arg(path).arg(maxBytes);
+        *error = QStringLiteral("the file is larger than %1 bytes").arg(maxBytes);
         return false;
     }
     // Read in pieces up to one byte past the limit: a file that grows, or a device
@@ -47,7 +47,7 @@ bool readWholeFile(const QString &path, qint64 maxBytes, QByteArray *bytes, QStr
         *bytes += piece;
     }
     if (bytes->size() > maxBytes) {
-        *error = QStringLiteral("%1 is larger than %2 bytes").arg(path).arg(maxBytes);
+        *error = QStringLiteral("the file is larger than %1 bytes").arg(maxBytes);
         return false;
     }
     if (file.error() != QFileDevice::NoError) {

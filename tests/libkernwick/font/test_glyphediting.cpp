@@ -110,7 +110,7 @@ TEST_P(CommandEnding, MatchesTheCommandsClass)
     EditingState state = initialEditingState(font);
     state.currentCode = 34;
     // A clipboard glyph wider than the current one, so Paste changes the size.
-    state.clipGlyph = patternFont(1, 9, 8, c.ldepth).glyphs[0];
+    state.clipboard.glyph = patternFont(1, 9, 8, c.ldepth).glyphs[0];
     state.canPaste = true;
     state.pickRow = 2;
     state.pickColumn = 3;
@@ -151,9 +151,10 @@ INSTANTIATE_TEST_SUITE_P(
         EndingCase{"MoveLeft", EditOperation::MoveLeft, 0, false, Redraw::View, true, true},
         EndingCase{"Clear", EditOperation::Clear, 0, false, Redraw::View, true, true},
         EndingCase{"Cut", EditOperation::Cut, 0, false, Redraw::View, true, true},
-        EndingCase{"SetAscent", EditOperation::SetAscent, 0, false, Redraw::AllViews, false, true},
-        EndingCase{"SetLeft", EditOperation::SetLeft, 0, false, Redraw::AllViews, false, true},
-        EndingCase{"X2", EditOperation::X2, 0, false, Redraw::AllViews, false, true},
+        // Changes the written program left unmarked: marked, so Exit asks to save them.
+        EndingCase{"SetAscent", EditOperation::SetAscent, 0, false, Redraw::AllViews, true, true},
+        EndingCase{"SetLeft", EditOperation::SetLeft, 0, false, Redraw::AllViews, true, true},
+        EndingCase{"X2", EditOperation::X2, 0, false, Redraw::AllViews, true, true},
         EndingCase{"Copy", EditOperation::Copy, 0, false, Redraw::None, false, false},
         EndingCase{"Transparent", EditOperation::Transparent, 0, false, Redraw::None, false, false},
         EndingCase{"White", EditOperation::White, 0, false, Redraw::None, false, false},
@@ -195,7 +196,7 @@ TEST_P(Limit, IsRefusedWithoutAnyChange)
     EXPECT_EQ(state.currentCode, stateBefore.currentCode);
     EXPECT_EQ(state.paintValue, stateBefore.paintValue);
     EXPECT_EQ(state.canPaste, stateBefore.canPaste);
-    EXPECT_EQ(state.clipGlyph, stateBefore.clipGlyph);
+    EXPECT_EQ(state.clipboard.glyph, stateBefore.clipboard.glyph);
 }
 
 void setHeight(Font &f, int h)
@@ -696,12 +697,12 @@ TEST(EditingStateTest, SelectAndResetStayInsideTheTable)
         EXPECT_EQ(state.currentCode, 65535);
     }
     state.canPaste = true;
-    state.clipGlyph = font.glyphs[0];
+    state.clipboard.glyph = font.glyphs[0];
     resetForNewFont(state, defaultFont());
     EXPECT_EQ(state.currentCode, 32);
     EXPECT_EQ(state.paintValue, 1);
     EXPECT_TRUE(state.canPaste) << "a copied glyph survives a new font";
-    EXPECT_EQ(state.clipGlyph, font.glyphs[0]);
+    EXPECT_EQ(state.clipboard.glyph, font.glyphs[0]);
 }
 
 // ---- X2 --------------------------------------------------------------------
@@ -721,7 +722,7 @@ TEST(X2, DoublesEveryRowAndLeavesTheLastGlyphInTheClipboard)
     const EditResult r = applyX2(font, state);
 
     EXPECT_EQ(r.redraw, Redraw::AllViews);
-    EXPECT_FALSE(r.modified);
+    EXPECT_TRUE(r.modified);
     EXPECT_EQ(font.height, 28);
     EXPECT_EQ(font.ascent, 20);
     expectConsistent(font);
@@ -735,10 +736,10 @@ TEST(X2, DoublesEveryRowAndLeavesTheLastGlyphInTheClipboard)
             ASSERT_TRUE(std::equal(old.row(k), old.row(k) + 8, g.row(2 * k + 1))) << i << ' ' << k;
         }
     }
-    EXPECT_EQ(state.clipGlyph.pixels, font.glyphs[94].pixels);
-    EXPECT_EQ(state.clipGlyph.rowCount, 28);
-    EXPECT_EQ(state.clipGlyph.left, 94);
-    EXPECT_EQ(state.clipGlyph.reserved2, 5);
+    EXPECT_EQ(state.clipboard.glyph.pixels, font.glyphs[94].pixels);
+    EXPECT_EQ(state.clipboard.glyph.rowCount, 28);
+    EXPECT_EQ(state.clipboard.glyph.left, 94);
+    EXPECT_EQ(state.clipboard.glyph.reserved2, 5);
     EXPECT_EQ(font.fileSize, 1952) << "X2 leaves the size for the filesize command";
     font.computeFileSize();
     EXPECT_EQ(font.fileSize, 32 + 576 + 28 * 96);
