@@ -4,6 +4,7 @@
 #include "commands.h"
 #include "fontio.h"
 
+#include "libkernwick/font/document.h"
 #include "libkernwick/font/editingstate.h"
 #include "libkernwick/font/glyphediting.h"
 
@@ -21,7 +22,9 @@ enum class StepKind
     Select,
     Rename,
     SetAscent,
-    SetLeft
+    SetLeft,
+    Undo,
+    Redo
 };
 
 // One operation from the command line, checked for its syntax.
@@ -63,6 +66,15 @@ constexpr PlainOp plainOps[] = {
     {"mod", EditOperation::Mod},
 };
 
+// Steps through the history, also without a value.
+struct HistoryOp
+{
+    const char *word;
+    StepKind kind;
+};
+
+constexpr HistoryOp historyOps[] = {{"undo", StepKind::Undo}, {"redo", StepKind::Redo}};
+
 constexpr char helpText[] =
     "Applies editing operations to a font, in the order given, and writes the result.\n"
     "The current glyph starts at the font's first code.\n\n"
@@ -77,6 +89,7 @@ constexpr char helpText[] =
     "  clear, cut, copy, paste       the current glyph and the clipboard glyph\n"
     "  move-up, move-down, move-left, move-right  shift the current glyph's image\n"
     "  mod              take up to 6 rows off the bottom of every glyph\n"
+    "  undo, redo       take back the last change, or make it again\n"
     "  select=CODE      make CODE the current glyph\n"
     "  rename=NAME      rename the font (at most 11 characters)\n"
     "  set-ascent=ROW   set the ascent row (0 to Height - 1)\n"
@@ -101,6 +114,16 @@ std::optional<Step> parseStep(const QString &text, int *exitCode)
             return step;
         }
     }
+    for (const HistoryOp &op : historyOps) {
+        if (word == QLatin1String(op.word)) {
+            if (eq >= 0) {
+                *exitCode = usageError(QStringLiteral("%1 takes no value: '%2'").arg(word, text));
+                return std::nullopt;
+            }
+            step.kind = op.kind;
+            return step;
+        }
+    }
 
     static const struct
     {
@@ -119,24 +142,20 @@ std::optional<Step> parseStep(const QString &text, int *exitCode)
             return std::nullopt;
         }
         if (op.kind == StepKind::Rename) {
+            const QString problem = fontNameProblem(value);
+            if (!problem.isEmpty()) {
+                *exitCode = fail(problem);
+                return std::nullopt;
+            }
             step.name = value.toLatin1();
-            if (QString::fromLatin1(step.name) != value) {
-                *exitCode =
-                    usageError(QStringLiteral("%1: the font name must be Latin-1 text").arg(text));
-                return std::nullopt;
-            }
-            if (step.name.size() > 11) {
-                *exitCode = fail(QStringLiteral("Please enter no more than 11 characters."));
-                return std::nullopt;
-            }
             return step;
         }
         bool ok = false;
         step.number = value.toInt(&ok, 10);
-        if (!ok || (op.kind == StepKind::Select && (step.number < 0 || step.number > 0xffff))) {
+        if (!ok || (op.kind == StepKind::Select && step.number < 0)) {
             *exitCode = usageError(
                 op.kind == StepKind::Select
-                    ? QStringLiteral("%1: CODE must be a decimal number from 0 to 65535").arg(text)
+                    ? QStringLiteral("%1: CODE must be a decimal number").arg(text)
                     : QStringLiteral("%1: the value must be a decimal number").arg(text));
             return std::nullopt;
         }
@@ -148,12 +167,13 @@ std::optional<Step> parseStep(const QString &text, int *exitCode)
 }
 
 // Applies one step; on a refusal reports it and returns false.
-bool applyStep(const Step &step, Font &font, EditingState &state)
+bool applyStep(const Step &step, Document &document, ViewState &view)
 {
+    const Font &font = document.font();
     EditResult result;
     switch (step.kind) {
     case StepKind::Select:
-        if (selectCode(font, state, step.number))
+        if (selectCode(font, view, step.number))
             return true;
         if (font.chars() == 0)
             fail(QStringLiteral("%1: the font has no characters").arg(step.text));
@@ -161,21 +181,31 @@ bool applyStep(const Step &step, Font &font, EditingState &state)
             fail(QStringLiteral("%1: the font has codes %2 to %3 only")
                      .arg(step.text)
                      .arg(font.first)
-                     .arg(int(font.first) + font.chars() - 1));
+                     .arg(font.lastCode()));
         return false;
     case StepKind::Rename:
-        font.setName(step.name);
+        document.rename(step.name);
         return true;
+    case StepKind::Undo:
+        if (document.undo(&view))
+            return true;
+        fail(QStringLiteral("%1: there is nothing to undo").arg(step.text));
+        return false;
+    case StepKind::Redo:
+        if (document.redo(&view))
+            return true;
+        fail(QStringLiteral("%1: there is nothing to redo").arg(step.text));
+        return false;
     case StepKind::SetAscent:
-        state.pickRow = step.number;
-        result = setAscent(font, state);
+        view.pickRow = step.number;
+        result = document.apply(EditOperation::SetAscent, view);
         break;
     case StepKind::SetLeft:
-        state.pickColumn = step.number;
-        result = setLeft(font, state);
+        view.pickColumn = step.number;
+        result = document.apply(EditOperation::SetLeft, view);
         break;
     case StepKind::Edit:
-        result = applyEdit(step.operation, font, state);
+        result = document.apply(step.operation, view);
         break;
     }
     if (!result.refused())
@@ -225,13 +255,20 @@ int runTransform(const QStringList &args)
     Font font;
     if (!loadFontFile(inPath, &font))
         return WorkFailed;
-    EditingState state = initialEditingState(font);
+    // The same document the desktop program edits, so undo and redo behave alike.
+    Document document;
+    document.takeImportedFont(std::move(font));
+    ViewState view;
+    resetForNewFont(view, document.font());
     for (const Step &step : steps) {
-        if (!applyStep(step, font, state))
+        if (!applyStep(step, document, view))
             return WorkFailed;
     }
 
-    return saveFontFile(outPath, font) ? Success : WorkFailed;
+    QString error;
+    if (document.saveCopy(outPath, &error))
+        return Success;
+    return fail(QStringLiteral("%1: %2").arg(outPath, error));
 }
 
 } // namespace Kernwick::Cli

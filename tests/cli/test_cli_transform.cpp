@@ -109,6 +109,88 @@ TEST_F(CliTransform, CharacterAndDepthOperations)
     EXPECT_EQ(std::count(font.glyphs[1].pixels.begin(), font.glyphs[1].pixels.end(), 0), 9);
 }
 
+// Every change, then undo: the input's bytes; undo then redo: the change's bytes.
+TEST_F(CliTransform, UndoGivesTheInputBackAndRedoTheChange)
+{
+    const QStringList changes[] = {{"insert-row"},
+                                   {"delete-row"},
+                                   {"insert-column"},
+                                   {"delete-column"},
+                                   {"insert-char"},
+                                   {"delete-char"},
+                                   {"to-2bpp"},
+                                   {"clear"},
+                                   {"cut"},
+                                   {"move-up"},
+                                   {"move-down"},
+                                   {"move-left"},
+                                   {"move-right"},
+                                   {"mod"},
+                                   {"x2"},
+                                   {"rename=other"},
+                                   {"set-ascent=1"},
+                                   {"set-left=-2"},
+                                   {"select=68", "copy", "select=65", "paste"},
+                                   {"to-2bpp", "outline"}};
+    for (const QStringList &change : changes) {
+        SCOPED_TRACE(change.join(' ').toStdString());
+        ASSERT_EQ(transform(change).exitCode, 0);
+        const QByteArray changed = read("out.zvf");
+        ASSERT_NE(changed, m_input);
+        const CliResult undone = transform(change + QStringList{"undo"});
+        ASSERT_EQ(undone.exitCode, 0) << undone.err.constData();
+        if (change.size() == 1 || change.last() == "paste") {
+            EXPECT_EQ(read("out.zvf"), m_input);
+        }
+        ASSERT_EQ(transform(change + QStringList{"undo", "redo"}).exitCode, 0);
+        EXPECT_EQ(read("out.zvf"), changed);
+    }
+    // Undo takes back one step at a time, Copy and Select are none.
+    ASSERT_EQ(transform({"to-2bpp", "outline", "undo", "undo"}).exitCode, 0);
+    EXPECT_EQ(read("out.zvf"), m_input);
+}
+
+TEST_F(CliTransform, PasteIntoTheOtherDepthMapsThePixels)
+{
+    // Glyph 65 in 2BPP: white (2) at (0,0), halftone (1) beside it after Outline.
+    // Copied there, pasted after the font went back to 1BPP: white stays white (1)
+    // and halftone is dropped, as the depth conversion maps them.
+    const CliResult r = transform({"to-2bpp", "outline", "copy", "to-1bpp", "select=66", "paste"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+    const Font font = output();
+    EXPECT_EQ(font.ldepth, 0);
+    const std::vector<std::uint8_t> expected{1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    EXPECT_EQ(font.glyphs[1].pixels, expected);
+
+    // And the other way: a 1BPP white pasted into a 2BPP font is 2BPP white.
+    ASSERT_EQ(transform({"copy", "to-2bpp", "select=66", "paste"}).exitCode, 0);
+    const std::vector<std::uint8_t> white{2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    EXPECT_EQ(output().glyphs[1].pixels, white);
+}
+
+TEST_F(CliTransform, GlyphsWithCodesPast65535StayReachable)
+{
+    Font font;
+    font.first = 65535;
+    font.height = 2;
+    font.resizeGlyphTable(95);
+    for (Glyph &g : font.glyphs)
+        g.reset(2, 2);
+    QString error;
+    ASSERT_TRUE(saveZvfFile(path("far.zvf"), font, &error));
+
+    const CliResult dump = runCli({"dump", path("far.zvf")});
+    ASSERT_EQ(dump.exitCode, 0);
+    EXPECT_EQ(dump.out.count("glyph "), 95);
+    EXPECT_TRUE(dump.out.contains("glyph 65535 width 2"));
+    EXPECT_TRUE(dump.out.contains("glyph 65629 width 2"));
+
+    ASSERT_EQ(transform({"select=65629", "insert-column"}, "far.zvf").exitCode, 0);
+    EXPECT_EQ(output().glyphs[94].width, 3);
+    // A new glyph would get a code past 65535: refused.
+    EXPECT_EQ(transform({"insert-char"}, "far.zvf").exitCode, 1);
+}
+
 struct FailureCase : Test::NamedCase
 {
     QStringList ops;
@@ -157,7 +239,10 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"MissingValue", {"select"}, 2, "select needs a value"},
         FailureCase{"CodeNotANumber", {"select=A"}, 2, "CODE must be a decimal number"},
         FailureCase{"RowNotANumber", {"set-ascent=two"}, 2, "must be a decimal number"},
-        FailureCase{"NoOperation", {}, 2, "at least one operation"}),
+        FailureCase{"NoOperation", {}, 2, "at least one operation"},
+        FailureCase{"UndoWithNothingDone", {"copy", "undo"}, 1, "undo: there is nothing to undo"},
+        FailureCase{"RedoWithNothingUndone", {"x2", "redo"}, 1, "redo: there is nothing to redo"},
+        FailureCase{"UndoWithAValue", {"undo=2"}, 2, "undo takes no value"}),
     Test::CaseName());
 
 TEST_F(CliTransform, UsageErrors)

@@ -1,0 +1,120 @@
+#pragma once
+
+#include "libkernwick/font/edithistory.h"
+#include "libkernwick/font/editingstate.h"
+#include "libkernwick/font/editresult.h"
+#include "libkernwick/font/font.h"
+#include "libkernwick/font/glyphediting.h"
+#include "libkernwick/font/newfont.h"
+#include "libkernwick/font/zvffile.h"
+
+#include <QObject>
+#include <QString>
+
+#include <optional>
+
+namespace Kernwick {
+
+/// The one font document: the font, its file name and title, the modified flag,
+/// the clipboard glyph and the undo history.
+///
+/// Every change to the font goes through here, so undo, the modified flag and the
+/// views stay right. Editing commands change the font in place and can be undone;
+/// New, Open and the imports replace the font as a whole and start a fresh
+/// history. The modified flag is clear exactly when the font is as it was last
+/// saved or opened (undoing back to that point clears it again).
+///
+/// Per-view state (the current glyph, the paint value, the right-click cell) lives
+/// in each view's ViewState and is passed in where a command needs it.
+class Document : public QObject
+{
+    Q_OBJECT
+
+public:
+    /// The title of a document that has no file.
+    static constexpr char UntitledTitle[] = "Untitled";
+
+    /// A fresh document: the default font, titled "Untitled", no file, not modified.
+    explicit Document(QObject *parent = nullptr);
+
+    const Font &font() const { return m_font; }
+    /// The file the document was opened from or last saved to; empty when none.
+    const QString &filePath() const { return m_filePath; }
+    const QString &title() const { return m_title; }
+    bool isModified() const;
+    const Clipboard &clipboard() const { return m_clipboard; }
+    const EditHistory &history() const { return m_history; }
+
+    /// New: a font made from the New Font Properties dialog's values. The file
+    /// name, the title and the modified flag stay as they were.
+    void newFont(const NewFontSpec &spec);
+    /// Open: reads the font file at `path`. On success the document takes the
+    /// file's name and title and is not modified; a file of 0 bytes leaves the font
+    /// as it was but is opened all the same. On failure nothing changes and
+    /// `error` holds the reason ("Unexpected file format." or the system's text).
+    bool open(const QString &path, QString *error);
+    /// An imported font (BDF, image) replaces the document's: it has no file
+    /// name, is titled "Untitled" and is not modified.
+    void takeImportedFont(Font font);
+
+    /// Save: writes the font to `path` atomically; on success the document takes
+    /// the written file's derived fields, name and title and is no longer
+    /// modified. On failure nothing changes: the old file and the font stay.
+    bool save(const QString &path, QString *error);
+    /// Save As: writes the font to `path` atomically and takes the derived fields,
+    /// but keeps its file name, title and modified flag.
+    bool saveCopy(const QString &path, QString *error);
+
+    /// Runs an editing command for the view whose state is `view`.
+    EditResult apply(EditOperation operation, ViewState &view);
+    /// Font Name: the name and its NUL replace the start of the name field.
+    EditResult rename(const QByteArray &name);
+    /// The debug command "filesize": recomputes FileSize. Not an edit to undo.
+    void recomputeFileSize();
+
+    /// Painting: one press-drag-release is one stroke and one undo step. Strokes
+    /// paint the view's current glyph with its paint value.
+    void beginStroke(const ViewState &view);
+    /// Paints the pixel at (`row`, `column`) of the stroke's glyph. Outside the
+    /// glyph, or without a stroke, nothing happens.
+    EditResult paint(const ViewState &view, int row, int column);
+    void endStroke();
+
+    bool canUndo() const { return m_history.canUndo(); }
+    bool canRedo() const { return m_history.canRedo(); }
+    QString undoText() const { return m_history.undoText(); }
+    QString redoText() const { return m_history.redoText(); }
+    /// Takes back the last change. `view`, when given, moves to the glyph the
+    /// change touched and stays on a glyph of the font. False when there was
+    /// nothing to undo.
+    bool undo(ViewState *view = nullptr);
+    bool redo(ViewState *view = nullptr);
+
+signals:
+    /// The font was replaced as a whole: views go back to its first glyph.
+    void fontReplaced();
+    /// The font changed in place: views redraw.
+    void fontChanged();
+    void modifiedChanged(bool modified);
+    void titleChanged(const QString &title);
+    /// Undo or redo became possible or impossible, or their texts changed.
+    void historyChanged();
+
+private:
+    void replaceFont(Font font, bool savedNow);
+    void setFileName(const QString &path);
+    bool write(const QString &path, QString *error);
+    void finishChange(bool fontChanged);
+    bool restore(const EditStep *step, ViewState *view);
+
+    Font m_font;
+    QString m_filePath;
+    QString m_title;
+    Clipboard m_clipboard;
+    EditHistory m_history;
+    std::optional<EditStep> m_stroke; ///< the painted glyph as it was before the stroke
+    bool m_strokeChanged = false;
+    bool m_reportedModified = false;
+};
+
+} // namespace Kernwick

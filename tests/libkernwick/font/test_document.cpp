@@ -1,0 +1,411 @@
+// The font document: every change goes through it, can be undone and redone,
+// and keeps the modified flag and the saved file right.
+
+#include "libkernwick/font/document.h"
+#include "libkernwick/font/zvffile.h"
+#include "namedcase.h"
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace Kernwick;
+
+namespace {
+
+// Codes 65 on, glyphs of different widths with a white diagonal and a halftone
+// dot, Left values 0, 1, 2 ... so every glyph and every change shows.
+Font sampleFont(int chars = 6, int ldepth = 1)
+{
+    Font f;
+    f.setName("sample");
+    f.first = 65;
+    f.height = 9;
+    f.ascent = 6;
+    f.ldepth = std::uint8_t(ldepth);
+    f.resizeGlyphTable(chars);
+    for (int i = 0; i < chars; ++i) {
+        Glyph &g = f.glyphs[std::size_t(i)];
+        g.reset(f.height, 5 + i % 4);
+        g.left = std::uint8_t(i);
+        for (int r = 0; r < f.height; ++r)
+            g.setPixel(r, (r + i) % g.width, f.whiteValue());
+        if (ldepth == 1)
+            g.setPixel(0, 0, 1);
+    }
+    f.computeFileSize();
+    return f;
+}
+
+// A document holding `font` as freshly opened (saved, nothing to undo).
+struct Fixture
+{
+    explicit Fixture(Font font = sampleFont())
+    {
+        document.takeImportedFont(std::move(font));
+        resetForNewFont(view, document.font());
+        view.currentCode = 67; // a glyph in the middle
+    }
+    Document document;
+    ViewState view;
+};
+
+QByteArray bytesOf(const Font &font)
+{
+    return encodeZvf(font).bytes;
+}
+
+struct UndoCase : Test::NamedCase
+{
+    std::function<void(Document &, ViewState &)> change;
+    int ldepth = 1;
+};
+
+class UndoRedo : public ::testing::TestWithParam<UndoCase>
+{
+};
+
+void run(EditOperation op, Document &d, ViewState &v)
+{
+    const EditResult r = d.apply(op, v);
+    ASSERT_FALSE(r.refused()) << refusalMessage(r.refusal);
+    ASSERT_TRUE(r.fontChanged);
+}
+
+} // namespace
+
+TEST_P(UndoRedo, UndoGivesTheFontBackByteForByteAndRedoMakesTheChangeAgain)
+{
+    Fixture fx(sampleFont(6, GetParam().ldepth));
+    // A copy first, so Paste has a different glyph to paste.
+    fx.view.currentCode = 70;
+    ASSERT_FALSE(fx.document.apply(EditOperation::Copy, fx.view).fontChanged);
+    fx.view.currentCode = 67;
+    const Font before = fx.document.font();
+
+    GetParam().change(fx.document, fx.view);
+    const Font after = fx.document.font();
+    ASSERT_NE(after, before);
+    EXPECT_TRUE(fx.document.isModified());
+    ASSERT_TRUE(fx.document.canUndo());
+
+    ASSERT_TRUE(fx.document.undo(&fx.view));
+    EXPECT_EQ(fx.document.font(), before);
+    EXPECT_EQ(bytesOf(fx.document.font()), bytesOf(before));
+    EXPECT_FALSE(fx.document.isModified()) << "back at the state it was opened in";
+    EXPECT_FALSE(fx.document.canUndo());
+
+    ASSERT_TRUE(fx.document.redo(&fx.view));
+    EXPECT_EQ(fx.document.font(), after);
+    EXPECT_EQ(bytesOf(fx.document.font()), bytesOf(after));
+    EXPECT_TRUE(fx.document.isModified());
+    EXPECT_FALSE(fx.document.canRedo());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryChange, UndoRedo,
+    ::testing::Values(
+        UndoCase{"InsertRow", [](auto &d, auto &v) { run(EditOperation::InsertRow, d, v); }},
+        UndoCase{"DeleteRow", [](auto &d, auto &v) { run(EditOperation::DeleteRow, d, v); }},
+        UndoCase{"InsertColumn", [](auto &d, auto &v) { run(EditOperation::InsertColumn, d, v); }},
+        UndoCase{"DeleteColumn", [](auto &d, auto &v) { run(EditOperation::DeleteColumn, d, v); }},
+        UndoCase{"InsertCharacter",
+                 [](auto &d, auto &v) { run(EditOperation::InsertCharacter, d, v); }},
+        UndoCase{"DeleteCharacter",
+                 [](auto &d, auto &v) { run(EditOperation::DeleteSelectedCharacter, d, v); }},
+        UndoCase{"DeleteLastCharacter",
+                 [](auto &d, auto &v) {
+                     v.currentCode = d.font().lastCode();
+                     run(EditOperation::DeleteSelectedCharacter, d, v);
+                 }},
+        UndoCase{"Outline", [](auto &d, auto &v) { run(EditOperation::Outline, d, v); }},
+        UndoCase{"MoveDown", [](auto &d, auto &v) { run(EditOperation::MoveDown, d, v); }},
+        UndoCase{"MoveUp", [](auto &d, auto &v) { run(EditOperation::MoveUp, d, v); }},
+        UndoCase{"MoveRight", [](auto &d, auto &v) { run(EditOperation::MoveRight, d, v); }},
+        UndoCase{"MoveLeft", [](auto &d, auto &v) { run(EditOperation::MoveLeft, d, v); }},
+        UndoCase{"To1Bpp", [](auto &d, auto &v) { run(EditOperation::To1Bpp, d, v); }},
+        UndoCase{"To2Bpp", [](auto &d, auto &v) { run(EditOperation::To2Bpp, d, v); }, 0},
+        UndoCase{"Clear", [](auto &d, auto &v) { run(EditOperation::Clear, d, v); }},
+        UndoCase{"Cut", [](auto &d, auto &v) { run(EditOperation::Cut, d, v); }},
+        UndoCase{"Paste", [](auto &d, auto &v) { run(EditOperation::Paste, d, v); }},
+        UndoCase{"SetAscent",
+                 [](auto &d, auto &v) {
+                     v.pickRow = 2;
+                     run(EditOperation::SetAscent, d, v);
+                 }},
+        UndoCase{"SetLeft",
+                 [](auto &d, auto &v) {
+                     v.pickColumn = -3;
+                     run(EditOperation::SetLeft, d, v);
+                 }},
+        UndoCase{"Mod", [](auto &d, auto &v) { run(EditOperation::Mod, d, v); }},
+        UndoCase{"X2", [](auto &d, auto &v) { run(EditOperation::X2, d, v); }},
+        UndoCase{"FontName",
+                 [](auto &d, auto &) { ASSERT_TRUE(d.rename("renamed").fontChanged); }},
+        UndoCase{"PaintStroke",
+                 [](auto &d, auto &v) {
+                     v.paintValue = 1;
+                     d.beginStroke(v);
+                     for (int c = 0; c < 5; ++c)
+                         d.paint(v, 3, c);
+                     d.endStroke();
+                 }}),
+    Test::CaseName());
+
+TEST(Document, UndoingPastTheSavedStateAndBackSetsAndClearsTheModifiedFlag)
+{
+    QTemporaryDir dir;
+    Fixture fx;
+    QSignalSpy modified(&fx.document, &Document::modifiedChanged);
+    run(EditOperation::InsertRow, fx.document, fx.view);
+    QString error;
+    ASSERT_TRUE(fx.document.save(dir.filePath("a.zvf"), &error)) << error.toStdString();
+    EXPECT_FALSE(fx.document.isModified());
+    run(EditOperation::MoveUp, fx.document, fx.view);
+    EXPECT_TRUE(fx.document.isModified());
+
+    ASSERT_TRUE(fx.document.undo(&fx.view)); // back to the saved font
+    EXPECT_FALSE(fx.document.isModified());
+    ASSERT_TRUE(fx.document.undo(&fx.view)); // before the save
+    EXPECT_TRUE(fx.document.isModified());
+    ASSERT_TRUE(fx.document.redo(&fx.view));
+    EXPECT_FALSE(fx.document.isModified());
+
+    // A new change after an undo drops the saved state from the history for good.
+    ASSERT_TRUE(fx.document.undo(&fx.view));
+    run(EditOperation::Clear, fx.document, fx.view);
+    ASSERT_TRUE(fx.document.undo(&fx.view));
+    EXPECT_TRUE(fx.document.isModified());
+    EXPECT_FALSE(fx.document.canUndo());
+
+    const QList<bool> expected{true, false, true, false, true, false, true};
+    QList<bool> reported;
+    for (const QList<QVariant> &signal : modified)
+        reported.append(signal.at(0).toBool());
+    EXPECT_EQ(reported, expected);
+}
+
+TEST(Document, AStrokeOnAHugeFontIsOneStepThatRecordsOneGlyph)
+{
+    Font huge;
+    huge.first = 0;
+    huge.height = 16;
+    huge.resizeGlyphTable(MaxGlyphs);
+    for (Glyph &g : huge.glyphs)
+        g.reset(16, 16);
+    huge.computeFileSize();
+    Fixture fx(std::move(huge));
+    fx.view.currentCode = 40000;
+    fx.view.paintValue = 1;
+
+    fx.document.beginStroke(fx.view);
+    int painted = 0;
+    for (int r = 0; r < 16; ++r)
+        for (int c = 0; c < 16; ++c)
+            painted += fx.document.paint(fx.view, r, c).fontChanged;
+    fx.document.endStroke();
+    ASSERT_GT(painted, 100);
+
+    EXPECT_EQ(fx.document.history().stepCount(), 1u);
+    // One glyph of 256 pixels and the bookkeeping around it, not the 16 MB font.
+    EXPECT_LT(fx.document.history().recordedBytes(), sizeof(EditStep) + sizeof(Glyph) + 1024);
+    ASSERT_TRUE(fx.document.undo(&fx.view));
+    EXPECT_EQ(fx.view.currentCode, 40000) << "undo shows the glyph it restored";
+    const auto &pixels = fx.document.font().glyphs[40000].pixels;
+    EXPECT_EQ(std::count(pixels.begin(), pixels.end(), 0), 256);
+}
+
+TEST(Document, PaintingOutsideTheGlyphOrWithoutAStrokeChangesNothing)
+{
+    Fixture fx;
+    fx.view.paintValue = 2;
+    EXPECT_FALSE(fx.document.paint(fx.view, 0, 1).fontChanged) << "no stroke begun";
+    fx.document.beginStroke(fx.view);
+    EXPECT_FALSE(fx.document.paint(fx.view, -1, 0).fontChanged);
+    EXPECT_FALSE(fx.document.paint(fx.view, 0, 99).fontChanged);
+    EXPECT_FALSE(fx.document.paint(fx.view, 9, 0).fontChanged);
+    fx.document.endStroke();
+    EXPECT_FALSE(fx.document.canUndo());
+    EXPECT_FALSE(fx.document.isModified());
+}
+
+TEST(Document, UndoKeepsTheViewOnAGlyphOfTheFont)
+{
+    Fixture fx;
+    fx.view.currentCode = 65;
+    run(EditOperation::InsertCharacter, fx.document, fx.view);
+    fx.view.currentCode = fx.document.font().lastCode();
+    fx.view.paintValue = 2;
+    ASSERT_TRUE(fx.document.undo(&fx.view));
+    EXPECT_EQ(fx.view.currentCode, fx.document.font().lastCode());
+
+    // Back to 1BPP through undo: a 2BPP white brush becomes the 1BPP white.
+    Fixture one(sampleFont(6, 0));
+    run(EditOperation::To2Bpp, one.document, one.view);
+    one.view.paintValue = 2;
+    ASSERT_TRUE(one.document.undo(&one.view));
+    EXPECT_EQ(one.view.paintValue, 1);
+}
+
+TEST(Document, RenameKeepsTheBytesAfterTheNameAndNewClearsThem)
+{
+    Font font = sampleFont();
+    font.name = {'l', 'o', 'n', 'g', 'e', 'r', 'n', 'a', 'm', 'e', '\0', 'X'};
+    Fixture fx(font);
+    ASSERT_TRUE(fx.document.rename("abc").fontChanged);
+    const std::array<char, 12> renamed{'a', 'b', 'c', '\0', 'e',  'r',
+                                       'n', 'a', 'm', 'e',  '\0', 'X'};
+    EXPECT_EQ(fx.document.font().name, renamed);
+    EXPECT_TRUE(fx.document.isModified());
+    EXPECT_FALSE(fx.document.rename("abc").fontChanged) << "the same name changes nothing";
+
+    fx.document.newFont(NewFontSpec{"abc", 0, 14, 8, 95, 32, 10});
+    const std::array<char, 12> fresh{'a', 'b', 'c'};
+    EXPECT_EQ(fx.document.font().name, fresh);
+}
+
+TEST(Document, ReplacingTheFontStartsAFreshHistory)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("f.zvf");
+    Font saved = sampleFont(3);
+    QString error;
+    ASSERT_TRUE(saveZvfFile(path, saved, &error));
+
+    Fixture fx;
+    run(EditOperation::Clear, fx.document, fx.view);
+    // New leaves the flag as it was: set here, since the user may have said No.
+    fx.document.newFont(NewFontSpec{"n", 0, 14, 8, 95, 32, 10});
+    EXPECT_FALSE(fx.document.canUndo());
+    EXPECT_TRUE(fx.document.isModified());
+    EXPECT_EQ(fx.document.title(), "Untitled");
+
+    ASSERT_TRUE(fx.document.open(path, &error)) << error.toStdString();
+    EXPECT_EQ(fx.document.font(), saved);
+    EXPECT_EQ(fx.document.title(), "f.zvf");
+    EXPECT_EQ(fx.document.filePath(), path);
+    EXPECT_FALSE(fx.document.isModified());
+    EXPECT_FALSE(fx.document.canUndo());
+
+    fx.document.takeImportedFont(sampleFont(2));
+    EXPECT_EQ(fx.document.title(), "Untitled");
+    EXPECT_TRUE(fx.document.filePath().isEmpty());
+    EXPECT_FALSE(fx.document.isModified());
+}
+
+TEST(Document, AnEmptyFileOpensWithoutChangingTheFont)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("empty.zvf");
+    QFile(path).open(QIODevice::WriteOnly);
+    Fixture fx;
+    run(EditOperation::Clear, fx.document, fx.view);
+    const Font before = fx.document.font();
+    QString error;
+    ASSERT_TRUE(fx.document.open(path, &error));
+    EXPECT_EQ(fx.document.font(), before);
+    EXPECT_EQ(fx.document.title(), "empty.zvf");
+    EXPECT_FALSE(fx.document.isModified());
+}
+
+TEST(Document, AFailedOpenLeavesEverythingAsItWas)
+{
+    QTemporaryDir dir;
+    const QString bad = dir.filePath("bad.zvf");
+    QFile file(bad);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(40, '\x7f')); // a header that asks for far more than 40 bytes
+    file.close();
+
+    Fixture fx;
+    run(EditOperation::Clear, fx.document, fx.view);
+    const Font before = fx.document.font();
+    QString error;
+    EXPECT_FALSE(fx.document.open(bad, &error));
+    EXPECT_EQ(error, "Unexpected file format.");
+    for (const QString &path : {bad, dir.filePath("missing.zvf")}) {
+        EXPECT_FALSE(fx.document.open(path, &error));
+        EXPECT_FALSE(error.isEmpty());
+        EXPECT_EQ(fx.document.font(), before);
+        EXPECT_EQ(fx.document.title(), "Untitled");
+        EXPECT_TRUE(fx.document.isModified());
+        EXPECT_TRUE(fx.document.canUndo());
+    }
+}
+
+TEST(Document, AFailedSaveChangesNothingAndASuccessfulOneTakesTheDerivedFields)
+{
+    QTemporaryDir dir;
+    Font font = sampleFont();
+    font.layout = 0; // as read from a legacy file
+    font.pixwidth = 999;
+    font.glyphs[2].reserved2 = 7;
+    font.glyphs[2].offset = 12345;
+    Fixture fx(font);
+    run(EditOperation::InsertColumn, fx.document, fx.view);
+    const Font before = fx.document.font();
+
+    QString error;
+    const QString blocked = dir.filePath("no/such/folder/f.zvf");
+    EXPECT_FALSE(fx.document.save(blocked, &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(fx.document.font(), before);
+    EXPECT_TRUE(fx.document.isModified());
+    EXPECT_EQ(fx.document.title(), "Untitled");
+    EXPECT_FALSE(fx.document.saveCopy(blocked, &error));
+    EXPECT_EQ(fx.document.font(), before);
+
+    // An existing file that cannot be replaced stays whole.
+    const QString kept = dir.filePath("kept.zvf");
+    {
+        QFile f(kept);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("old contents");
+    }
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
+    const bool refused = !fx.document.save(kept, &error);
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    if (refused) { // root may write anyway
+        QFile f(kept);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), "old contents");
+        EXPECT_EQ(fx.document.font(), before);
+    }
+
+    const QString path = dir.filePath("f.zvf");
+    ASSERT_TRUE(fx.document.save(path, &error)) << error.toStdString();
+    const Font &saved = fx.document.font();
+    EXPECT_EQ(saved.layout, 1);
+    EXPECT_EQ(saved.skip, 0u);
+    EXPECT_EQ(saved.pixwidth, encodeZvf(before).fields.pixwidth);
+    EXPECT_EQ(saved.glyphs[2].reserved2, 0);
+    EXPECT_EQ(saved.glyphs[2].offset, saved.glyphs[0].width + saved.glyphs[1].width);
+    EXPECT_EQ(saved.fileSize, QFile(path).size());
+    EXPECT_EQ(fx.document.title(), "f.zvf");
+    EXPECT_FALSE(fx.document.isModified());
+
+    // Save As writes the file but keeps the document's own name and flag.
+    run(EditOperation::MoveLeft, fx.document, fx.view);
+    ASSERT_TRUE(fx.document.saveCopy(dir.filePath("copy.zvf"), &error));
+    EXPECT_EQ(fx.document.filePath(), path);
+    EXPECT_TRUE(fx.document.isModified());
+}
+
+TEST(Document, DepthBoundCommandsFollowTheExactDepth)
+{
+    for (const int ldepth : {2, 3}) {
+        Font font = sampleFont(3, 1);
+        font.ldepth = std::uint8_t(ldepth);
+        Fixture fx(font);
+        for (const EditOperation op : {EditOperation::To1Bpp, EditOperation::To2Bpp,
+                                       EditOperation::Outline, EditOperation::Halftone}) {
+            EXPECT_FALSE(isEnabled(op, fx.document.font(), fx.view)) << ldepth;
+            EXPECT_TRUE(fx.document.apply(op, fx.view).refused()) << ldepth;
+        }
+        EXPECT_EQ(fx.document.font(), font);
+    }
+}
