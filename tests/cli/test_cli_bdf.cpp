@@ -88,27 +88,44 @@ TEST_F(CliBdf, TwoBitsPerPixelPaintsWhiteAsTwo)
 
 TEST_F(CliBdf, AFileItCannotImportWritesNothing)
 {
+    QFile sampleFile(testData("bdf/sample.bdf"));
+    ASSERT_TRUE(sampleFile.open(QIODevice::ReadOnly));
+    const QByteArray sample = sampleFile.readAll();
+    const auto sampleWithout = [&](const QByteArray &line) {
+        QByteArray text = sample;
+        text.replace("\n" + line + "\n", "\n");
+        EXPECT_EQ(text.size(), sample.size() - line.size() - 1) << line.constData();
+        return text;
+    };
+    const QByteArray zeroEncoding = "STARTCHAR z\nENCODING 0\nBBX 8 16 0 -4\nBITMAP\nFF\nENDCHAR\n";
     const struct
     {
         const char *file;
+        QByteArray text;
         const char *message;
     } cases[] = {
-        {"bdf/malformed/no-endproperties.bdf", "kernwick-cli: Invalid File Format\n"},
-        {"bdf/malformed/no-fontboundingbox.bdf", "kernwick-cli: Invalid File Format\n"},
-        {"bdf/malformed/only-zero-encodings.bdf", "kernwick-cli: No characters to import\n"},
+        {"no-endproperties.bdf", sampleWithout("ENDPROPERTIES"),
+         "kernwick-cli: Invalid File Format\n"},
+        {"no-fontboundingbox.bdf", sampleWithout("FONTBOUNDINGBOX 8 16 0 -4"),
+         "kernwick-cli: Invalid File Format\n"},
+        {"only-zero-encodings.bdf",
+         "STARTFONT 2.1\nFONTBOUNDINGBOX 8 16 0 -4\nSTARTPROPERTIES 0\nENDPROPERTIES\nCHARS 2\n" +
+             zeroEncoding + zeroEncoding + "ENDFONT\n",
+         "kernwick-cli: No characters to import\n"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.file);
-        QFile in(testData(QString::fromLatin1(c.file)));
-        ASSERT_TRUE(in.open(QIODevice::ReadOnly));
-        const QByteArray before = in.readAll();
+        QFile in(path(QString::fromLatin1(c.file)));
+        ASSERT_TRUE(in.open(QIODevice::ReadWrite));
+        ASSERT_EQ(in.write(c.text), c.text.size());
+        ASSERT_TRUE(in.flush());
         const CliResult r =
-            runCli({"import-bdf", testData(QString::fromLatin1(c.file)), "-o", path("bad.zvf")});
+            runCli({"import-bdf", path(QString::fromLatin1(c.file)), "-o", path("bad.zvf")});
         EXPECT_EQ(r.exitCode, 1);
         EXPECT_EQ(r.err, c.message);
         EXPECT_FALSE(QFile::exists(path("bad.zvf")));
         in.seek(0);
-        EXPECT_EQ(in.readAll(), before);
+        EXPECT_EQ(in.readAll(), c.text) << "the input is left as it was";
     }
 
     const CliResult missing = runCli({"import-bdf", path("absent.bdf"), "-o", path("bad.zvf")});

@@ -48,11 +48,11 @@ QByteArray character(int encoding, const char *bbx, const QList<QByteArray> &row
     return character(QByteArray::number(encoding), bbx, rows);
 }
 
-QByteArray font(const char *boundingBox, const QByteArray &characters, int declared = 0)
+QByteArray font(const char *boundingBox, const QByteArray &characters, const char *declared = "0")
 {
     return QByteArray("STARTFONT 2.1\nFONT test\nSIZE 16 75 75\nFONTBOUNDINGBOX ") + boundingBox +
-           "\nSTARTPROPERTIES 1\nFONT_ASCENT 12\nENDPROPERTIES\nCHARS " +
-           QByteArray::number(declared) + "\n" + characters + "ENDFONT\n";
+           "\nSTARTPROPERTIES 1\nFONT_ASCENT 12\nENDPROPERTIES\nCHARS " + declared + "\n" +
+           characters + "ENDFONT\n";
 }
 
 struct Imported
@@ -134,7 +134,7 @@ TEST(BdfScan, ReadsTheCellTheCountAndTheFirstNonZeroEncoding)
         font("8 16 -3 -4",
              character(0, "8 16 0 -4", {"FF"}) + character(0, "8 16 0 -4", {"FF"}) +
                  character(-1, "8 16 0 -4", {"FF"}) + character(65, "8 16 0 -4", {"FF"}),
-             4);
+             "4");
     BdfScan scan;
     QString error;
     ASSERT_TRUE(scanBdf(text, &scan, &error)) << error.toStdString();
@@ -223,7 +223,7 @@ TEST(BdfImport, OffsetsMoveTheBitmap)
     // Cell x offset -2 and box x offset -1 shift by 2 + 1 + 1 columns; the box
     // y offset 2 lifts a 3-row box so that its last row is baseline row 11 - 2.
     const Imported r =
-        import(font("12 16 -2 -4", character(65, "4 3 -1 2", {"F0", "80", "F0"}), 1));
+        import(font("12 16 -2 -4", character(65, "4 3 -1 2", {"F0", "80", "F0"}), "1"));
     ASSERT_TRUE(r.ok) << r.error.toStdString();
     const Glyph &g = r.font.glyphs[0];
     for (int row = 0; row < 16; ++row) {
@@ -575,50 +575,192 @@ TEST_F(RealFont, ProportionalFontPlacesEachBox)
     EXPECT_EQ(rowsOf(glyphFor(r.font, 'g')), lowerG);
 }
 
-// The corpus of damaged files: each gives its message or a valid font.
-TEST(BdfMalformed, CorpusGivesAClearMessageOrAValidFont)
+namespace {
+
+// Checks a damaged text's import: the given message, or a valid font of `chars` glyphs.
+void expectMessageOrValidFont(const Imported &r, const char *error, int chars)
 {
-    const struct
-    {
-        const char *file;
-        const char *error; // null: imports
-        int chars;
-    } cases[] = {
-        {"empty.bdf", InvalidFileFormat, 0},
-        {"binary-junk.bdf", InvalidFileFormat, 0},
-        {"no-endproperties.bdf", InvalidFileFormat, 0},
-        {"no-fontboundingbox.bdf", InvalidFileFormat, 0},
-        {"fontboundingbox-after-properties.bdf", InvalidFileFormat, 0},
-        {"box-numbers-missing.bdf", InvalidFileFormat, 0},
-        {"box-height-256.bdf", InvalidFileFormat, 0},
-        {"box-width-300.bdf", InvalidFileFormat, 0},
-        {"box-width-negative.bdf", InvalidFileFormat, 0},
-        {"no-characters.bdf", NoCharactersToImport, 0},
-        {"only-zero-encodings.bdf", NoCharactersToImport, 0},
-        {"missing-endchar.bdf", nullptr, 1},
-        {"huge-numbers.bdf", nullptr, 3},
-        {"wide-rows.bdf", nullptr, 2},
-        {"box-outside-cell.bdf", nullptr, 3},
-        {"fewer-rows-than-box.bdf", nullptr, 1},
-        {"junk-in-bitmap.bdf", nullptr, 2},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.file);
-        const Imported r = import(readData(QStringLiteral("malformed/") + QLatin1String(c.file)));
-        if (c.error) {
-            EXPECT_FALSE(r.ok);
-            EXPECT_EQ(r.error, QString::fromLatin1(c.error));
-            continue;
-        }
-        ASSERT_TRUE(r.ok) << r.error.toStdString();
-        EXPECT_EQ(r.font.chars(), c.chars);
-        expectValidFont(r.font, r.scan);
+    if (error) {
+        EXPECT_FALSE(r.ok);
+        EXPECT_EQ(r.error, QString::fromLatin1(error));
+        return;
     }
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_EQ(r.font.chars(), chars);
+    expectValidFont(r.font, r.scan);
 }
+
+// sample.bdf with its line `line` replaced by `replacement`: several lines, or none
+// to delete the line. The line must occur exactly once, so that an edit can neither
+// miss nor land somewhere else.
+QByteArray sampleWithLineReplaced(const QByteArray &line, const QByteArray &replacement)
+{
+    const QByteArray text = "\n" + readData(QStringLiteral("sample.bdf"));
+    const QByteArray needle = "\n" + line + "\n";
+    const qsizetype at = text.indexOf(needle);
+    EXPECT_NE(at, -1) << "sample.bdf has no line \"" << line.toStdString() << '"';
+    EXPECT_EQ(text.indexOf(needle, at + 1), -1)
+        << "sample.bdf has more than one line \"" << line.toStdString() << '"';
+    if (at < 0)
+        return {};
+    QByteArray edited = text;
+    edited.replace(at + 1, line.size() + 1,
+                   replacement.isEmpty() ? QByteArray() : replacement + "\n");
+    return edited.sliced(1);
+}
+
+struct SampleEditCase : Test::NamedCase
+{
+    const char *line;        // a line of sample.bdf
+    const char *replacement; // several lines, or "" to delete the line
+    const char *error;       // null: imports
+    int chars;
+};
+
+class BdfSampleEdit : public ::testing::TestWithParam<SampleEditCase>
+{
+};
+
+// Damage that is not an edit of the sample, built here.
+struct BuiltCase : Test::NamedCase
+{
+    QByteArray text;
+    const char *error; // null: imports
+    int chars;
+};
+
+class BdfBuiltDamage : public ::testing::TestWithParam<BuiltCase>
+{
+};
+
+// The same junk on every run.
+QByteArray seededJunk(qsizetype size, unsigned seed)
+{
+    std::mt19937 random(seed);
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (char &c : bytes)
+        c = char(random());
+    return bytes;
+}
+
+// Three characters whose boxes reach past the cell: 40 rows from above its top,
+// 40 rows from inside it to below its bottom, and a box 300 columns to the right.
+QByteArray boxesOutsideTheCell()
+{
+    return font("8 16 0 -4",
+                character(65, "8 40 0 0", QList<QByteArray>(40, "FF")) +
+                    character(66, "8 40 0 -30", QList<QByteArray>(40, "FF")) +
+                    character(67, "8 16 300 -4", QList<QByteArray>(16, "FF")),
+                "3");
+}
+
+// Every number of the header and the boxes far past 32 bits, and the last encoding too.
+QByteArray numbersPast32Bits()
+{
+    const QList<QByteArray> rows(4, "FF");
+    return font(
+        "8 16 99999999999999999999 -99999999999999999999",
+        character(65, "8 99999999999999999999 -99999999999999999999 99999999999999999999", rows) +
+            character(66, "8 -99999999999999999999 5 -99999999999999999999", rows) +
+            character(67, "8 4 0 -99999999999", rows) +
+            character("99999999999999999999", "8 4 0 0", rows),
+        "99999999999999999999");
+}
+
+// Rows with more digits than the box is wide, in a box as wide as the cell and in
+// one far wider.
+QByteArray rowsWiderThanTheBoxAndTheCell()
+{
+    return font("40 8 0 0",
+                character(65, "40 8 0 0", QList<QByteArray>(8, QByteArray("F0").repeated(20))) +
+                    character(66, "255 8 0 0", QList<QByteArray>(8, QByteArray(116, 'F'))),
+                "2");
+}
+
+// A bitmap of bytes that are no hex digits (NULs, escapes, 0xFF, letters past F,
+// an empty row), then a sound character.
+QByteArray junkInABitmap()
+{
+    static constexpr char junk[] = "  GZ\xffZZG\xff\0Z\xff ZZZG\n"
+                                   "\0\xff\x1b\xffGZZ \xff \x1b\n"
+                                   "\n"
+                                   "Z\x1b\x1b \xff\0\n"
+                                   "\0\xff";
+    const QByteArray rows(junk, sizeof junk - 1);
+    return font("8 16 0 -4",
+                character(65, "8 16 0 -4", rows.split('\n')) +
+                    character(66, "8 11 0 0",
+                              {"18", "24", "42", "42", "81", "81", "FF", "81", "81", "81", "81"}),
+                "2");
+}
+
+} // namespace
+
+TEST_P(BdfSampleEdit, GivesAClearMessageOrAValidFont)
+{
+    const SampleEditCase &c = GetParam();
+    expectMessageOrValidFont(import(sampleWithLineReplaced(c.line, c.replacement)), c.error,
+                             c.chars);
+}
+
+// The sample imports as 39 glyphs: 'A' (65) to 'g' (103), the gaps retained.
+INSTANTIATE_TEST_SUITE_P(
+    Cases, BdfSampleEdit,
+    ::testing::Values(
+        SampleEditCase{"NoEndproperties", "ENDPROPERTIES", "", InvalidFileFormat, 0},
+        SampleEditCase{"NoFontboundingbox", "FONTBOUNDINGBOX 8 16 0 -4", "", InvalidFileFormat, 0},
+        SampleEditCase{"BoxNumbersMissing", "FONTBOUNDINGBOX 8 16 0 -4", "FONTBOUNDINGBOX",
+                       InvalidFileFormat, 0},
+        SampleEditCase{"BoxHeight256", "FONTBOUNDINGBOX 8 16 0 -4", "FONTBOUNDINGBOX 8 256 0 -4",
+                       InvalidFileFormat, 0},
+        SampleEditCase{"BoxWidth300", "FONTBOUNDINGBOX 8 16 0 -4", "FONTBOUNDINGBOX 300 16 0 -4",
+                       InvalidFileFormat, 0},
+        SampleEditCase{"BoxWidthNegative", "FONTBOUNDINGBOX 8 16 0 -4",
+                       "FONTBOUNDINGBOX -8 16 0 -4", InvalidFileFormat, 0},
+        // 'A' keeps its 11 rows in a box of 16.
+        SampleEditCase{"FewerRowsThanTheBox", "BBX 8 11 0 0", "BBX 8 16 0 -4", nullptr, 39}),
+    Test::CaseName());
+
+TEST_P(BdfBuiltDamage, GivesAClearMessageOrAValidFont)
+{
+    const BuiltCase &c = GetParam();
+    expectMessageOrValidFont(import(c.text), c.error, c.chars);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, BdfBuiltDamage,
+    ::testing::Values(
+        BuiltCase{"EmptyText", QByteArray(), InvalidFileFormat, 0},
+        BuiltCase{"BinaryJunk", seededJunk(3000, 7), InvalidFileFormat, 0},
+        BuiltCase{"FontboundingboxAfterTheProperties",
+                  "STARTFONT 2.1\nSTARTPROPERTIES 1\nFONT_ASCENT 12\nENDPROPERTIES\n"
+                  "FONTBOUNDINGBOX 8 16 0 -4\nCHARS 1\n" +
+                      character(65, "8 16 0 -4", {"FF"}) + "ENDFONT\n",
+                  InvalidFileFormat, 0},
+        BuiltCase{"NoCharacters", font("8 16 0 -4", {}), NoCharactersToImport, 0},
+        BuiltCase{
+            "OnlyZeroEncodings",
+            font("8 16 0 -4",
+                 character(0, "8 16 0 -4", {"FF", "81"}) + character(0, "8 16 0 -4", {"FF", "81"}),
+                 "2"),
+            NoCharactersToImport, 0},
+        // The character without ENDCHAR is not taken.
+        BuiltCase{"EndcharMissingBeforeEndfont",
+                  font("8 16 0 -4",
+                       character(65, "8 11 0 0", {"18", "24"}) +
+                           character(66, "7 11 0 0", {"FC", "82"}).chopped(qstrlen("ENDCHAR\n")),
+                       "2"),
+                  nullptr, 1},
+        // The encoding past 32 bits ends the import.
+        BuiltCase{"NumbersPast32Bits", numbersPast32Bits(), nullptr, 3},
+        BuiltCase{"RowsWiderThanTheBoxAndTheCell", rowsWiderThanTheBoxAndTheCell(), nullptr, 2},
+        BuiltCase{"BoxesOutsideTheCell", boxesOutsideTheCell(), nullptr, 3},
+        BuiltCase{"JunkInABitmap", junkInABitmap(), nullptr, 2}),
+    Test::CaseName());
 
 TEST(BdfMalformed, BoxesOutsideTheCellWriteOnlyInsideIt)
 {
-    const Imported r = import(readData(QStringLiteral("malformed/box-outside-cell.bdf")));
+    const Imported r = import(boxesOutsideTheCell());
     ASSERT_TRUE(r.ok) << r.error.toStdString();
     ASSERT_EQ(r.font.chars(), 3);
     // 40 rows from row -28 (above) and from row 2 (below), each FF shifted once.
