@@ -27,9 +27,6 @@ namespace {
 
 const QString openedLog = QStringLiteral("Opening com port\r\nPort opened\r\nConfiguring com "
                                          "port\r\nPort configured successfully\r\n");
-const QString zuvoNotDetected = QStringLiteral(
-    "\r\n* ZUVO not detected *\r\nPlease verify\r\nZUVO is connected to main serial port\r\n"
-    "computer is connected to correct serial port\r\nZUVO is powered\r\ncheck ZUVO serial rate");
 
 // A conversation on the real port with no pacing, logging into `log`.
 struct Link
@@ -127,18 +124,6 @@ INSTANTIATE_TEST_SUITE_P(
                     [](Conversation &c) { return c.detectBootMonitor(); }, "V#",
                     "Verifying device is present\r\n", 20, 40, "\r\nDevice detected\r\n"}),
     Test::CaseName());
-
-TEST(BoardLink, SilentBoardGetsTwentyDotsAndTheNotDetectedText)
-{
-    Simulator sim;
-    ASSERT_TRUE(sim.start({QStringLiteral("--silent")}));
-    Link link(sim.device());
-    ASSERT_TRUE(link.conversation->openPortLogged(9600));
-    EXPECT_FALSE(link.conversation->detectBoard());
-    EXPECT_EQ(link.log, openedLog + QStringLiteral("Verifying ZUVO is present\r\n") +
-                            QString(20, QLatin1Char('.')) + zuvoNotDetected);
-    EXPECT_FALSE(link.port.isOpen());
-}
 
 TEST(BoardLink, LateAnswerIsStillFound)
 {

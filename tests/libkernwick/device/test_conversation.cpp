@@ -172,30 +172,43 @@ struct SilentCase : Test::NamedCase
 {
     int silentReads;
     QByteArray answer;
+    int timedOutReads; ///< of the 20 reads, those that wait out the read time-out
 };
 
 class NotDetected : public ConversationTest, public ::testing::WithParamInterface<SilentCase>
 {
 };
 
+// On a real line the silent board costs 20 read time-outs (10 s); here they run
+// on the scripted port's clock.
 TEST_P(NotDetected, AfterTwentyReadsTheBoardIsReportedMissing)
 {
-    Conversation &c = opened();
-    port.silence(GetParam().silentReads);
-    port.arrive(GetParam().answer);
+    const SilentCase &c = GetParam();
+    Conversation &conv = conversation();
+    ASSERT_TRUE(conv.openPortLogged(9600));
+    port.silence(c.silentReads);
+    port.arrive(c.answer);
+    const qint64 start = port.now;
 
-    EXPECT_FALSE(c.detectBoard());
-    EXPECT_EQ(log, QStringLiteral("Verifying ZUVO is present\r\n") + dots(20) + zuvoNotDetected);
+    EXPECT_FALSE(conv.detectBoard());
+    EXPECT_EQ(log, openedLog + QStringLiteral("Verifying ZUVO is present\r\n") + dots(20) +
+                       zuvoNotDetected);
     EXPECT_EQ(port.reads, 20);
+    EXPECT_EQ(pumps, 20);
+    EXPECT_EQ(port.readTimeout, ScriptedPort::ReadTimeoutMs) << "the time-out the clock charges";
+    EXPECT_EQ(port.now - start, qint64(c.timedOutReads) * ScriptedPort::ReadTimeoutMs);
+    EXPECT_EQ(port.written, "\x1b[1}") << "nothing but the query";
     EXPECT_FALSE(port.isOpen());
+    EXPECT_EQ(port.closes, 1);
+    EXPECT_TRUE(boxes.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, NotDetected,
-                         ::testing::Values(SilentCase{"Silent", 0, {}},
-                                           SilentCase{"AnswerTooLate", 20, "ZUVO v4.12\r\n"},
-                                           SilentCase{"WrongVersion", 0, "ZUVO v3.1\r\n"},
+                         ::testing::Values(SilentCase{"Silent", 0, {}, 20},
+                                           SilentCase{"AnswerTooLate", 20, "ZUVO v4.12\r\n", 20},
+                                           SilentCase{"WrongVersion", 0, "ZUVO v3.1\r\n", 20 - 11},
                                            SilentCase{"FourAfterTwentyBytes", 0,
-                                                      "xxxxxxxxxxxxxxxxxxxv4"}),
+                                                      "xxxxxxxxxxxxxxxxxxxv4", 0}),
                          Test::CaseName());
 
 TEST_F(ConversationTest, DebugPortDetectionInBothWordings)
