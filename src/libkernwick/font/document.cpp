@@ -115,18 +115,23 @@ void Document::setFileName(const QString &path)
 
 void Document::newFont(const NewFontSpec &spec)
 {
-    // New keeps the modified flag as it was: a fresh history whose saved point is
-    // reachable only when the document was not modified.
-    replaceFont(makeNewFont(spec), !isModified());
+    // A new font belongs to no file: a later Save asks for a name instead of
+    // writing it over the file that was open before.
+    setFileName(QString());
+    replaceFont(makeNewFont(spec), true);
 }
 
 bool Document::open(const QString &path, QString *error)
 {
-    Font font = m_font;
+    Font font;
     switch (loadZvfFile(path, &font, error)) {
     case ZvfRead::Malformed:
         return false;
-    case ZvfRead::Empty: // nothing to read: the font stays, the file is opened
+    case ZvfRead::Empty:
+        // Opening it would show the old font under the empty file's name, and a
+        // later Save would write that font over the file.
+        *error = QString::fromLatin1(UnexpectedFileFormat);
+        return false;
     case ZvfRead::Ok:
         break;
     }

@@ -45,24 +45,24 @@ public:
     const Clipboard &clipboard() const { return m_clipboard; }
     const EditHistory &history() const { return m_history; }
 
-    /// New: a font made from the New Font Properties dialog's values. The file
-    /// name, the title and the modified flag stay as they were.
+    /// New: a font made from the New Font Properties dialog's values, titled
+    /// "Untitled", without a file and not modified.
     void newFont(const NewFontSpec &spec);
     /// Open: reads the font file at `path`. On success the document takes the
-    /// file's name and title and is not modified; a file of 0 bytes leaves the font
-    /// as it was but is opened all the same. On failure nothing changes and
-    /// `error` holds the reason ("Unexpected file format." or the system's text).
+    /// file's name and title and is not modified. On failure (a file of 0 bytes
+    /// included) nothing changes and `error` holds the reason ("Unexpected file
+    /// format." or the system's text).
     bool open(const QString &path, QString *error);
     /// An imported font (BDF, image) replaces the document's: it has no file
     /// name, is titled "Untitled" and is not modified.
     void takeImportedFont(Font font);
 
-    /// Save: writes the font to `path` atomically; on success the document takes
-    /// the written file's derived fields, name and title and is no longer
-    /// modified. On failure nothing changes: the old file and the font stay.
+    /// Save and Save As: writes the font to `path` atomically; on success the
+    /// document takes the written file's derived fields, name and title and is no
+    /// longer modified. On failure nothing changes: the old file and the font stay.
     bool save(const QString &path, QString *error);
-    /// Save As: writes the font to `path` atomically and takes the derived fields,
-    /// but keeps its file name, title and modified flag.
+    /// Writes the font to another file (a copy, as the command line does) and
+    /// takes the derived fields, but keeps its file name, title and modified flag.
     bool saveCopy(const QString &path, QString *error);
 
     /// Runs an editing command for the view whose state is `view`.

@@ -277,13 +277,6 @@ TEST(Document, ReplacingTheFontStartsAFreshHistory)
     ASSERT_TRUE(saveZvfFile(path, saved, &error));
 
     Fixture fx;
-    run(EditOperation::Clear, fx.document, fx.view);
-    // New leaves the flag as it was: set here, since the user may have said No.
-    fx.document.newFont(NewFontSpec{"n", 0, 14, 8, 95, 32, 10});
-    EXPECT_FALSE(fx.document.canUndo());
-    EXPECT_TRUE(fx.document.isModified());
-    EXPECT_EQ(fx.document.title(), "Untitled");
-
     ASSERT_TRUE(fx.document.open(path, &error)) << error.toStdString();
     EXPECT_EQ(fx.document.font(), saved);
     EXPECT_EQ(fx.document.title(), "f.zvf");
@@ -291,25 +284,21 @@ TEST(Document, ReplacingTheFontStartsAFreshHistory)
     EXPECT_FALSE(fx.document.isModified());
     EXPECT_FALSE(fx.document.canUndo());
 
+    run(EditOperation::Clear, fx.document, fx.view);
     fx.document.takeImportedFont(sampleFont(2));
     EXPECT_EQ(fx.document.title(), "Untitled");
     EXPECT_TRUE(fx.document.filePath().isEmpty());
     EXPECT_FALSE(fx.document.isModified());
-}
+    EXPECT_FALSE(fx.document.canUndo());
 
-TEST(Document, AnEmptyFileOpensWithoutChangingTheFont)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath("empty.zvf");
-    QFile(path).open(QIODevice::WriteOnly);
-    Fixture fx;
-    run(EditOperation::Clear, fx.document, fx.view);
-    const Font before = fx.document.font();
-    QString error;
+    // New belongs to no file either, so Save cannot overwrite the file open before.
     ASSERT_TRUE(fx.document.open(path, &error));
-    EXPECT_EQ(fx.document.font(), before);
-    EXPECT_EQ(fx.document.title(), "empty.zvf");
+    run(EditOperation::Clear, fx.document, fx.view);
+    fx.document.newFont(NewFontSpec{"n", 0, 14, 8, 95, 32, 10});
+    EXPECT_FALSE(fx.document.canUndo());
     EXPECT_FALSE(fx.document.isModified());
+    EXPECT_EQ(fx.document.title(), "Untitled");
+    EXPECT_TRUE(fx.document.filePath().isEmpty());
 }
 
 TEST(Document, AFailedOpenLeavesEverythingAsItWas)
@@ -324,10 +313,15 @@ TEST(Document, AFailedOpenLeavesEverythingAsItWas)
     Fixture fx;
     run(EditOperation::Clear, fx.document, fx.view);
     const Font before = fx.document.font();
+    const QString empty = dir.filePath("empty.zvf");
+    QFile(empty).open(QIODevice::WriteOnly);
+
     QString error;
-    EXPECT_FALSE(fx.document.open(bad, &error));
-    EXPECT_EQ(error, "Unexpected file format.");
-    for (const QString &path : {bad, dir.filePath("missing.zvf")}) {
+    for (const QString &path : {bad, empty}) {
+        EXPECT_FALSE(fx.document.open(path, &error));
+        EXPECT_EQ(error, "Unexpected file format.");
+    }
+    for (const QString &path : {bad, empty, dir.filePath("missing.zvf")}) {
         EXPECT_FALSE(fx.document.open(path, &error));
         EXPECT_FALSE(error.isEmpty());
         EXPECT_EQ(fx.document.font(), before);
@@ -388,7 +382,7 @@ TEST(Document, AFailedSaveChangesNothingAndASuccessfulOneTakesTheDerivedFields)
     EXPECT_EQ(fx.document.title(), "f.zvf");
     EXPECT_FALSE(fx.document.isModified());
 
-    // Save As writes the file but keeps the document's own name and flag.
+    // A copy is written, but the document keeps its own name and flag.
     run(EditOperation::MoveLeft, fx.document, fx.view);
     ASSERT_TRUE(fx.document.saveCopy(dir.filePath("copy.zvf"), &error));
     EXPECT_EQ(fx.document.filePath(), path);
