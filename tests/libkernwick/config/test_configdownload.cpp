@@ -1,0 +1,265 @@
+// The configuration download over a scripted port and against zuvo-sim.
+
+#include "../device/scriptedport.h"
+#include "libkernwick/config/configdownload.h"
+#include "libkernwick/config/configstream.h"
+#include "libkernwick/config/wireform.h"
+#include "libkernwick/device/conversation.h"
+#include "libkernwick/device/serialport.h"
+#include "qtapp.h"
+#include "qtprinters.h"
+#include "simulator.h"
+
+#include <QDeadlineTimer>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+using namespace Kernwick;
+using Kernwick::Test::ScriptedPort;
+using Kernwick::Test::Simulator;
+
+namespace {
+
+const QByteArray identificationQuery("\x1b[1}");
+
+const QString openedLog = QStringLiteral("Opening com port\r\nPort opened\r\nConfiguring com "
+                                         "port\r\nPort configured successfully\r\n");
+const QString zuvoNotDetected = QStringLiteral(
+    "\r\n* ZUVO not detected *\r\nPlease verify\r\nZUVO is connected to main serial port\r\n"
+    "computer is connected to correct serial port\r\nZUVO is powered\r\ncheck ZUVO serial rate");
+
+// A board on a scripted port that answers the identification query with "v4".
+struct ScriptedDownload
+{
+    ScriptedDownload()
+    {
+        port.peer = [](ScriptedPort &p, const QByteArray &written) {
+            if (written == identificationQuery)
+                p.arrive("ZUVO v4.2");
+        };
+        ConversationHooks hooks;
+        hooks.appendLog = [this](const QString &text) { log += text; };
+        hooks.stopRequested = [this] {
+            return stopAfterBytes >= 0 && port.written.size() >= stopAfterBytes;
+        };
+        conversation = std::make_unique<Conversation>(port, QStringLiteral("com1"), hooks);
+    }
+
+    bool run(const DeviceConfig &config = {})
+    {
+        return downloadConfiguration(
+            *conversation, config, 19200,
+            [this](int position, int maximum) { progress.emplace_back(position, maximum); });
+    }
+
+    ScriptedPort port;
+    QString log;
+    std::vector<std::pair<int, int>> progress;
+    qsizetype stopAfterBytes = -1;
+    std::unique_ptr<Conversation> conversation;
+};
+
+const QString detectedLog = openedLog + QStringLiteral("Verifying ZUVO is present\r\n") +
+                            QString(7, QLatin1Char('.')) + QStringLiteral("\r\nZUVO detected\r\n");
+
+} // namespace
+
+TEST(ConfigDownload, SendsTheDownloadOrderStreamAfterTheBoardAnswers)
+{
+    ScriptedDownload d;
+    DeviceConfig config;
+    config.horizontalStart = -20;
+    EXPECT_TRUE(d.run(config));
+    EXPECT_EQ(d.port.written,
+              identificationQuery + encodeConfigStream(config, ConfigOrder::Download));
+    EXPECT_EQ(d.port.baudRate, 19200);
+    EXPECT_EQ(d.log, detectedLog + QStringLiteral("Sending configuration\r\nConfiguration "
+                                                  "download complete\r\n"));
+    EXPECT_EQ(d.progress, (std::vector<std::pair<int, int>>{{0, 10}, {10, 10}}));
+    EXPECT_FALSE(d.port.isOpen());
+    EXPECT_EQ(d.port.closes, 1);
+}
+
+TEST(ConfigDownload, PacesEveryByteOfTheStream)
+{
+    ScriptedDownload d;
+    LinkTiming timing = d.port.timing();
+    timing.paceMs = 20;
+    d.port.setTiming(timing);
+    EXPECT_TRUE(d.run());
+    // 20 ms before each of the query's 4 bytes and the stream's 306.
+    EXPECT_EQ(d.port.pacedMs, (4 + 306) * 20);
+}
+
+TEST(ConfigDownload, BoardThatNeverAnswersGetsNoConfigurationByte)
+{
+    ScriptedDownload d;
+    d.port.peer = {};
+    EXPECT_FALSE(d.run());
+    EXPECT_EQ(d.port.written, identificationQuery);
+    EXPECT_EQ(d.log, openedLog + QStringLiteral("Verifying ZUVO is present\r\n") +
+                         QString(20, QLatin1Char('.')) + zuvoNotDetected);
+    EXPECT_EQ(d.progress, (std::vector<std::pair<int, int>>{{0, 10}}));
+    EXPECT_FALSE(d.port.isOpen());
+}
+
+TEST(ConfigDownload, PortThatDoesNotOpenSendsNothing)
+{
+    ScriptedDownload d;
+    d.port.openSucceeds = false;
+    EXPECT_FALSE(d.run());
+    EXPECT_TRUE(d.port.written.isEmpty());
+    EXPECT_EQ(d.log, QStringLiteral("Opening com port\r\n*Open port failed*\r\nPlease ensure port "
+                                    "is available"));
+}
+
+TEST(ConfigDownload, LostLineStopsTheStreamWithAFailureLine)
+{
+    ScriptedDownload d;
+    d.port.peer = [](ScriptedPort &p, const QByteArray &written) {
+        if (written == identificationQuery)
+            p.arrive("ZUVO v4.2");
+        if (written.size() == identificationQuery.size() + 50)
+            p.loseLine();
+    };
+    EXPECT_FALSE(d.run());
+    EXPECT_EQ(d.port.written.size(), identificationQuery.size() + 50);
+    EXPECT_EQ(d.log, detectedLog + QStringLiteral("Sending configuration\r\n*Configuration "
+                                                  "download failed*\r\nOnly 50 of 306 bytes could "
+                                                  "be written to the port\r\nPlease check the "
+                                                  "connection and download again\r\n"));
+    EXPECT_FALSE(d.log.contains(QStringLiteral("Configuration download complete")));
+    EXPECT_EQ(d.progress, (std::vector<std::pair<int, int>>{{0, 10}}));
+    EXPECT_FALSE(d.port.isOpen());
+}
+
+TEST(ConfigDownload, StopRequestEndsTheStreamWithThePortClosed)
+{
+    ScriptedDownload d;
+    d.stopAfterBytes = identificationQuery.size() + 100;
+    EXPECT_FALSE(d.run());
+    EXPECT_EQ(d.port.written.size(), identificationQuery.size() + 100);
+    EXPECT_FALSE(d.log.contains(QStringLiteral("Configuration download complete")));
+    EXPECT_FALSE(d.port.isOpen());
+}
+
+namespace {
+
+// A conversation on the real port with no pacing, logging into `log`.
+struct SimulatorLink
+{
+    explicit SimulatorLink(const QString &device) : port(PortTable::fromDevices({}))
+    {
+        LinkTiming timing;
+        timing.paceMs = 0;
+        port.setTiming(timing);
+        ConversationHooks hooks;
+        hooks.appendLog = [this](const QString &text) { log += text; };
+        conversation = std::make_unique<Conversation>(port, device, hooks);
+    }
+
+    CSerialPort port;
+    QString log;
+    std::unique_ptr<Conversation> conversation;
+};
+
+// The simulator records as bytes arrive; wait until `name` has content.
+QByteArray stateFileOnceWritten(const Simulator &sim, const QString &name)
+{
+    const QDeadlineTimer deadline(5000);
+    QByteArray bytes = sim.stateFile(name);
+    while (bytes.isEmpty() && !deadline.hasExpired()) {
+        QThread::msleep(20);
+        bytes = sim.stateFile(name);
+    }
+    return bytes;
+}
+
+} // namespace
+
+TEST(ConfigDownloadOnSimulator, EveryValueArrives)
+{
+    // Each parameter: the editor value sent and the wire value the board must hold.
+    const std::map<int, std::pair<std::int32_t, std::int32_t>> values = {{9, {0, 0}},
+                                                                         {10, {1, 1}},
+                                                                         {11, {2, 2}},
+                                                                         {16, {1, 1}},
+                                                                         {17, {1, 1}},
+                                                                         {18, {0, 1}},
+                                                                         {19, {0, 0}},
+                                                                         {20, {0, 0}},
+                                                                         {21, {0, 0}},
+                                                                         {22, {1, 1}},
+                                                                         {23, {7, 7}},
+                                                                         {24, {-20, -20}},
+                                                                         {25, {480, 480}},
+                                                                         {26, {-5, -5}},
+                                                                         {27, {288, 288}},
+                                                                         {28, {0, 0}},
+                                                                         {29, {127, 127}},
+                                                                         {30, {55, 55000}},
+                                                                         {31, {99, 99000}},
+                                                                         {32, {1, 1}},
+                                                                         {33, {20, 20}},
+                                                                         {34, {500, 500}},
+                                                                         {35, {3, 3}},
+                                                                         {36, {8, 8}},
+                                                                         {40, {115200, 115200}},
+                                                                         {41, {2, 2}},
+                                                                         {42, {105, 105}},
+                                                                         {44, {3, 3}},
+                                                                         {48, {1, 1}},
+                                                                         {49, {2, 2}},
+                                                                         {50, {3, 3}},
+                                                                         {51, {2, 2}},
+                                                                         {52, {1, 1}},
+                                                                         {56, {1, 1}},
+                                                                         {57, {1, 1}},
+                                                                         {58, {2, 10}},
+                                                                         {59, {1, 1}},
+                                                                         {60, {2, 2}},
+                                                                         {61, {255, 255}},
+                                                                         {62, {100, 100}},
+                                                                         {63, {3, 3}}};
+    ASSERT_EQ(values.size(), std::size_t(ConfigParameterCount));
+    DeviceConfig config;
+    for (const auto &[number, value] : values)
+        config.setValue(number, value.first);
+
+    Simulator sim;
+    ASSERT_TRUE(sim.start());
+    SimulatorLink link(sim.device());
+    EXPECT_TRUE(downloadConfiguration(*link.conversation, config, 9600)) << link.log.toStdString();
+    EXPECT_TRUE(link.log.endsWith(
+        QStringLiteral("Sending configuration\r\nConfiguration download complete\r\n")));
+
+    // config.txt: "<number>=<wire value>" per parameter received.
+    const QByteArray received = stateFileOnceWritten(sim, QStringLiteral("config.txt"));
+    std::map<int, std::int32_t> board;
+    for (const QByteArray &line : received.split('\n')) {
+        if (line.isEmpty())
+            continue;
+        const QList<QByteArray> parts = line.split('=');
+        ASSERT_EQ(parts.size(), 2) << line.toStdString();
+        board[parts[0].toInt()] = parts[1].toInt();
+    }
+    ASSERT_EQ(board.size(), std::size_t(ConfigParameterCount)) << received.toStdString();
+    for (const auto &[number, value] : values)
+        EXPECT_EQ(board[number], value.second) << "parameter " << number;
+}
+
+TEST(ConfigDownloadOnSimulator, BoardWithoutV4GetsNoConfigurationByte)
+{
+    Simulator sim;
+    ASSERT_TRUE(sim.start({QStringLiteral("--wrong-id")}));
+    SimulatorLink link(sim.device());
+    EXPECT_FALSE(downloadConfiguration(*link.conversation, DeviceConfig{}, 9600));
+    EXPECT_TRUE(link.log.endsWith(zuvoNotDetected));
+    EXPECT_FALSE(link.port.isOpen());
+    sim.stop();
+    EXPECT_EQ(sim.stateFile(QStringLiteral("wire.log")), identificationQuery);
+    EXPECT_TRUE(sim.stateFile(QStringLiteral("config.txt")).isEmpty());
+}
