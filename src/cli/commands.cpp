@@ -11,8 +11,10 @@ static const Command table[] = {
     {"concat", "Joins font files into one chain of fonts", runConcat},
     {"import-bdf", "Imports a BDF font", runImportBdf},
     {"transform", "Applies editing operations to a font", runTransform},
+    {"config", "Writes, shows, changes and streams configuration files", runConfig},
     {"ports", "Lists the port table", runPorts},
     {"test-com", "Opens the port and writes \"Hello there!\"", runTestCom},
+    {"download", "Sends a file to the board", runDownload},
 };
 
 std::span<const Command> commands()

@@ -27,8 +27,13 @@ int runConcat(const QStringList &args);
 int runImportBdf(const QStringList &args);
 int runTransform(const QStringList &args);
 
+// Configuration files
+int runConfig(const QStringList &args);
+
 // Board
 int runPorts(const QStringList &args);
 int runTestCom(const QStringList &args);
+int runDownload(const QStringList &args);
+int runDownloadConfig(const QStringList &args);
 
 } // namespace Kernwick::Cli
