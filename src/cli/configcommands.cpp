@@ -14,6 +14,7 @@
 
 #include <cstdio>
 #include <limits>
+#include <vector>
 
 namespace Kernwick::Cli {
 
@@ -81,29 +82,37 @@ int runConfigShow(const QStringList &args)
     return Success;
 }
 
-// Applies one "N=V" argument; V in editor form.
-bool applyAssignment(const QString &assignment, DeviceConfig &config, int *exitCode)
+struct Assignment
+{
+    int number;
+    qint64 value;
+};
+
+// Reads one "N=V" argument, V in editor form, refusing what the editor would refuse.
+bool parseAssignment(const QString &text, Assignment *assignment, int *exitCode)
 {
     static const QRegularExpression pattern(QStringLiteral("^(\\d{1,9})=(.*)$"));
-    const QRegularExpressionMatch match = pattern.match(assignment);
+    const QRegularExpressionMatch match = pattern.match(text);
     if (!match.hasMatch()) {
         *exitCode = usageError(
-            QStringLiteral("'%1' is not a parameter assignment N=V (see --help)").arg(assignment));
+            QStringLiteral("'%1' is not a parameter assignment N=V (see --help)").arg(text));
         return false;
     }
-    const int number = match.captured(1).toInt();
-    const ConfigParameter *parameter = findConfigParameter(number);
+    assignment->number = match.captured(1).toInt();
+    const ConfigParameter *parameter = findConfigParameter(assignment->number);
     if (!parameter) {
-        *exitCode = usageError(
-            QStringLiteral("%1 is not one of the board's configuration parameters").arg(number));
+        *exitCode =
+            usageError(QStringLiteral("%1 is not one of the board's configuration parameters")
+                           .arg(assignment->number));
         return false;
     }
     bool isInteger = false;
-    const qint64 value = match.captured(2).toLongLong(&isInteger, 10);
-    QString error = QStringLiteral("Please enter an integer.");
-    if (!isInteger || !setEditorValue(config, number, value, &error)) {
+    assignment->value = match.captured(2).toLongLong(&isInteger, 10);
+    const QString problem = isInteger ? editorValueProblem(assignment->number, assignment->value)
+                                      : QStringLiteral("Please enter an integer.");
+    if (!problem.isEmpty()) {
         *exitCode = usageError(
-            QStringLiteral("%1: %2").arg(QString::fromLatin1(parameter->caption), error));
+            QStringLiteral("%1: %2").arg(QString::fromLatin1(parameter->caption), problem));
         return false;
     }
     return true;
@@ -130,17 +139,17 @@ int runConfigSet(const QStringList &args)
         return exitCode;
 
     const QStringList positional = parser.positionalArguments();
-    // Check every assignment before touching any file.
-    DeviceConfig unused;
-    for (const QString &assignment : positional.mid(1)) {
-        if (!applyAssignment(assignment, unused, &exitCode))
+    // Every assignment is checked before any file is read or written.
+    std::vector<Assignment> assignments(std::size_t(positional.size() - 1));
+    for (std::size_t i = 0; i < assignments.size(); ++i) {
+        if (!parseAssignment(positional[qsizetype(i) + 1], &assignments[i], &exitCode))
             return exitCode;
     }
     DeviceConfig config;
     if (!loadConfigFile(positional[0], &config))
         return WorkFailed;
-    for (const QString &assignment : positional.mid(1))
-        applyAssignment(assignment, config, &exitCode);
+    for (const Assignment &a : assignments)
+        config.setValue(a.number, std::int32_t(a.value)); // checked above
     return saveConfigFile(parser.value(output), config) ? Success : WorkFailed;
 }
 
