@@ -1,16 +1,298 @@
 #include "app/mainwindow.h"
 
+#include "app/aboutdialog.h"
+#include "app/filecontroller.h"
+#include "app/helptopics.h"
+#include "app/mainactions.h"
+#include "app/messages.h"
+#include "app/recentfiles.h"
+#include "app/serialcontroller.h"
+#include "app/toolbaricons.h"
+#include "editor/editorview.h"
+#include "editor/fontnamedialog.h"
+#include "editor/fontparametersdialog.h"
+
+#include "libkernwick/device/boardprotocol.h"
+#include "libkernwick/font/document.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFileInfo>
 #include <QLabel>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QWhatsThis>
 
 namespace Kernwick {
 
-MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
+namespace {
+
+const QString IdlePrompt = QStringLiteral("For Help, press F1");
+
+} // namespace
+
+MainWindow::MainWindow(PortTable ports, QWidget *parent)
+    : QMainWindow(parent), m_document(std::make_unique<Document>()),
+      m_actions(std::make_unique<MainActions>(this))
 {
-    setWindowTitle(QStringLiteral("ZUVO Kernwick"));
+    setWindowIcon(ToolbarIcons::application());
     resize(780, 550);
-    auto *placeholder = new QLabel(tr("The font editor is on its way."), this);
-    placeholder->setAlignment(Qt::AlignCenter);
-    setCentralWidget(placeholder);
+    m_view = new EditorView(*m_document, this);
+    setCentralWidget(m_view);
+    m_recent = new RecentFiles(this);
+    m_files = new FileController(*m_document, *m_recent, this);
+    m_serial = new SerialController(*m_actions, this, std::move(ports));
+
+    buildMenus();
+    buildToolbar();
+    buildStatusBar();
+    connectCommands();
+    m_serial->probe();
+    updateTitle();
+    updateRecentFiles();
+    updateCommands();
+}
+
+MainWindow::~MainWindow()
+{
+    // A conversation still running ends here, its port closed before the window goes.
+    m_serial->stopAll();
+}
+
+void MainWindow::buildMenus()
+{
+    MainActions &a = *m_actions;
+    using Op = EditOperation;
+
+    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->addActions(
+        {a.newFont, a.open, a.importBdf, a.importImage, a.concatenate, a.save, a.saveAs});
+    file->addSeparator();
+    file->addActions({a.print, a.printSetup});
+    file->addSeparator();
+    file->addActions(a.recentFiles);
+    file->addSeparator();
+    file->addAction(a.exit);
+
+    QMenu *edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    edit->addActions({a.undo, a.redo});
+    edit->addSeparator();
+    edit->addActions(
+        {a.action(Op::Cut), a.action(Op::Copy), a.action(Op::Paste), a.action(Op::Clear)});
+    QMenu *insert = edit->addMenu(QStringLiteral("&Insert..."));
+    insert->addActions({a.action(Op::InsertRow), a.action(Op::InsertColumn),
+                        a.action(Op::InsertCharacter), a.action(Op::Outline)});
+    QMenu *remove = edit->addMenu(QStringLiteral("&Delete..."));
+    remove->addActions({a.action(Op::DeleteRow), a.action(Op::DeleteColumn),
+                        a.action(Op::DeleteSelectedCharacter)});
+    QMenu *move = edit->addMenu(QStringLiteral("&Move"));
+    move->addActions({a.action(Op::MoveDown), a.action(Op::MoveUp), a.action(Op::MoveRight),
+                      a.action(Op::MoveLeft)});
+    QMenu *depth = edit->addMenu(QStringLiteral("Pixel Depth"));
+    depth->addActions({a.action(Op::To2Bpp), a.action(Op::To1Bpp)});
+    edit->addAction(a.fontName);
+
+    QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
+    view->addActions({a.toolbar, a.statusBar, a.fontParameters});
+
+    QMenu *color = menuBar()->addMenu(QStringLiteral("&Color"));
+    color->addActions({a.action(Op::Transparent), a.action(Op::White), a.action(Op::Halftone)});
+
+    QMenu *serial = menuBar()->addMenu(QStringLiteral("&Serial"));
+    QMenu *port = serial->addMenu(QStringLiteral("&Port"));
+    for (QAction *entry : a.ports)
+        port->addAction(entry);
+    QMenu *baud = serial->addMenu(QStringLiteral("&Baud Rate"));
+    for (QAction *entry : a.bauds)
+        baud->addAction(entry);
+    QMenu *download = serial->addMenu(QStringLiteral("&Download"));
+    download->addActions({a.downloadFontMain, a.downloadFontDebug});
+    download->addSeparator();
+    download->addActions(
+        {a.downloadFirmwareMain, a.downloadFirmwareDebug, a.downloadFirmwareRepair});
+    serial->addActions({a.terminal, a.bootscriptEditor, a.configurationEditor, a.setupEditor});
+
+    QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->addAction(a.helpTopics);
+    help->addSeparator();
+    help->addAction(a.about);
+
+    QMenu *debug = menuBar()->addMenu(QStringLiteral("&Debug"));
+    debug->addActions(
+        {a.exportC, a.load, a.action(Op::Mod), a.testCom, a.action(Op::X2), a.fileSize});
+
+    // Accelerators without menu entries.
+    addActions({a.contextHelp, a.nextPane, a.previousPane});
+}
+
+void MainWindow::buildToolbar()
+{
+    MainActions &a = *m_actions;
+    using Op = EditOperation;
+    m_toolbar = addToolBar(QStringLiteral("Toolbar"));
+    m_toolbar->setObjectName(QStringLiteral("toolbar"));
+    m_toolbar->addActions({a.newFont, a.open, a.save});
+    m_toolbar->addSeparator();
+    m_toolbar->addActions({a.action(Op::Cut), a.action(Op::Copy), a.action(Op::Paste)});
+    m_toolbar->addSeparator();
+    m_toolbar->addAction(a.print);
+    m_toolbar->addSeparator();
+    m_toolbar->addAction(a.about);
+    m_toolbar->addSeparator();
+    m_toolbar->addActions({a.action(Op::Transparent), a.action(Op::White), a.action(Op::Halftone),
+                           a.action(Op::Outline), a.action(Op::MoveDown), a.action(Op::MoveUp),
+                           a.action(Op::MoveRight), a.action(Op::MoveLeft), a.unassigned});
+}
+
+void MainWindow::buildStatusBar()
+{
+    QStatusBar *bar = statusBar();
+    // Lock-key indicators as the board's engineers know them; Qt cannot read the
+    // lock states portably, so they stay dimmed.
+    for (const char *text : {"CAP", "NUM", "SCRL"}) {
+        auto *indicator = new QLabel(QString::fromLatin1(text), bar);
+        indicator->setEnabled(false);
+        indicator->setFrameShape(QFrame::Panel);
+        indicator->setFrameShadow(QFrame::Sunken);
+        bar->addPermanentWidget(indicator);
+    }
+    connect(bar, &QStatusBar::messageChanged, this, [bar](const QString &message) {
+        if (message.isEmpty())
+            QTimer::singleShot(0, bar, [bar] {
+                if (bar->currentMessage().isEmpty())
+                    bar->showMessage(IdlePrompt);
+            });
+    });
+    bar->showMessage(IdlePrompt);
+}
+
+void MainWindow::connectCommands()
+{
+    MainActions &a = *m_actions;
+    FileController *files = m_files;
+
+    connect(a.newFont, &QAction::triggered, files, &FileController::newFont);
+    connect(a.open, &QAction::triggered, files, &FileController::open);
+    connect(a.save, &QAction::triggered, files, &FileController::save);
+    connect(a.saveAs, &QAction::triggered, files, &FileController::saveAs);
+    connect(a.importBdf, &QAction::triggered, files, &FileController::importBdf);
+    connect(a.concatenate, &QAction::triggered, files, &FileController::concatenate);
+    connect(a.exportC, &QAction::triggered, files, &FileController::exportC);
+    for (QAction *recent : a.recentFiles) {
+        connect(recent, &QAction::triggered, this, [this, recent] {
+            if (m_files->maybeSave() && !m_files->openPath(recent->data().toString()))
+                m_recent->remove(recent->data().toString());
+        });
+    }
+    connect(a.exit, &QAction::triggered, this, &MainWindow::close);
+    // Printing and image import come with their own commands.
+    for (QAction *later : {a.print, a.printSetup, a.importImage})
+        later->setEnabled(false);
+
+    for (const auto &[operation, action] : a.edit) {
+        const int op = int(operation);
+        connect(action, &QAction::triggered, this, [this, op] { runEdit(op); });
+    }
+    connect(a.undo, &QAction::triggered, m_view, &EditorView::undo);
+    connect(a.redo, &QAction::triggered, m_view, &EditorView::redo);
+    connect(a.fontName, &QAction::triggered, this, &MainWindow::renameFont);
+    connect(a.fileSize, &QAction::triggered, m_document.get(), &Document::recomputeFileSize);
+
+    a.toolbar->setChecked(true);
+    a.statusBar->setChecked(true);
+    connect(a.toolbar, &QAction::toggled, m_toolbar, &QToolBar::setVisible);
+    connect(m_toolbar, &QToolBar::visibilityChanged, a.toolbar, &QAction::setChecked);
+    connect(a.statusBar, &QAction::toggled, statusBar(), &QStatusBar::setVisible);
+    connect(a.fontParameters, &QAction::triggered, this, &MainWindow::showFontParameters);
+
+    connect(a.helpTopics, &QAction::triggered, this, [this] { openHelpTopics(this); });
+    connect(a.contextHelp, &QAction::triggered, this, [] { QWhatsThis::enterWhatsThisMode(); });
+    connect(a.about, &QAction::triggered, this, [this] {
+        AboutDialog about(this);
+        runDialog(about);
+    });
+
+    connect(m_document.get(), &Document::titleChanged, this, &MainWindow::updateTitle);
+    connect(m_document.get(), &Document::modifiedChanged, this, &MainWindow::updateTitle);
+    connect(m_document.get(), &Document::historyChanged, this, &MainWindow::updateCommands);
+    connect(m_document.get(), &Document::fontReplaced, this, &MainWindow::updateCommands);
+    connect(m_view, &EditorView::stateChanged, this, &MainWindow::updateCommands);
+    connect(m_recent, &RecentFiles::changed, this, &MainWindow::updateRecentFiles);
+}
+
+void MainWindow::runEdit(int operation)
+{
+    const EditResult result = m_view->run(EditOperation(operation));
+    if (result.refused())
+        statusBar()->showMessage(QString::fromLatin1(refusalMessage(result.refusal)), 5000);
+}
+
+void MainWindow::renameFont()
+{
+    FontNameDialog dialog(QString::fromLatin1(m_document->font().nameText()), this);
+    if (runDialog(dialog) == QDialog::Accepted)
+        m_document->rename(dialog.name().toLatin1());
+    m_view->viewport()->update();
+}
+
+void MainWindow::showFontParameters()
+{
+    FontParametersDialog dialog(m_document->font(), this);
+    runDialog(dialog);
+}
+
+void MainWindow::updateTitle()
+{
+    setWindowTitle(QStringLiteral("%1[*] - %2")
+                       .arg(m_document->title(), QString::fromLatin1(ApplicationTitle)));
+    setWindowModified(m_document->isModified());
+}
+
+void MainWindow::updateRecentFiles()
+{
+    const QStringList files = m_recent->files();
+    for (int i = 0; i < MainActions::RecentFileCount; ++i) {
+        QAction *entry = m_actions->recentFiles[i];
+        const bool used = i < files.size();
+        entry->setVisible(used);
+        if (used) {
+            entry->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(
+                QFileInfo(files[i]).fileName().replace(QLatin1Char('&'), QStringLiteral("&&"))));
+            entry->setData(files[i]);
+            entry->setStatusTip(files[i]);
+        }
+    }
+}
+
+void MainWindow::updateCommands()
+{
+    MainActions &a = *m_actions;
+    for (const auto &[operation, action] : a.edit)
+        action->setEnabled(m_view->isEnabled(operation));
+    const ViewState &state = m_view->state();
+    const Font &font = m_document->font();
+    a.action(EditOperation::Transparent)->setChecked(state.paintValue == 0);
+    a.action(EditOperation::White)
+        ->setChecked(state.paintValue != 0 && state.paintValue == font.whiteValue());
+    a.action(EditOperation::Halftone)->setChecked(font.ldepth == 1 && state.paintValue == 1);
+    a.undo->setEnabled(m_document->canUndo());
+    a.redo->setEnabled(m_document->canRedo());
+    a.undo->setText(m_document->canUndo() ? QStringLiteral("&Undo %1").arg(m_document->undoText())
+                                          : QStringLiteral("&Undo"));
+    a.redo->setText(m_document->canRedo() ? QStringLiteral("&Redo %1").arg(m_document->redoText())
+                                          : QStringLiteral("&Redo"));
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    if (!m_files->maybeSave()) {
+        event->ignore();
+        return;
+    }
+    m_serial->stopAll();
+    event->accept();
 }
 
 } // namespace Kernwick

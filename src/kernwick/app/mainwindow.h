@@ -1,17 +1,65 @@
 #pragma once
 
+#include "libkernwick/device/porttable.h"
+
 #include <QMainWindow>
+
+#include <memory>
+
+class QLabel;
 
 namespace Kernwick {
 
-/// The program's main window. For now it only carries the caption and size; the
-/// editor, menus and serial commands come later.
+class Document;
+class EditorView;
+class FileController;
+class RecentFiles;
+class SerialController;
+struct MainActions;
+
+/// The main window: the editor view with the menus, toolbar and status bar around
+/// it. It owns the one font document and ties every command to what carries it out.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
 
 public:
-    explicit MainWindow(QWidget *parent = nullptr);
+    /// `ports` maps com1 to com16 onto devices; the start-up probe runs on it.
+    explicit MainWindow(PortTable ports = PortTable::fromSystem(), QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    Document &document() { return *m_document; }
+    EditorView &view() { return *m_view; }
+    MainActions &actions() { return *m_actions; }
+    FileController &files() { return *m_files; }
+    SerialController &serial() { return *m_serial; }
+    RecentFiles &recentFiles() { return *m_recent; }
+
+    /// Brings the menu entries' enabled and checked states up to date (they also
+    /// follow every change on their own).
+    void updateCommands();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildMenus();
+    void buildToolbar();
+    void buildStatusBar();
+    void connectCommands();
+    void updateTitle();
+    void updateRecentFiles();
+    void runEdit(int operation);
+    void renameFont();
+    void showFontParameters();
+
+    std::unique_ptr<Document> m_document;
+    std::unique_ptr<MainActions> m_actions;
+    EditorView *m_view = nullptr;
+    RecentFiles *m_recent = nullptr;
+    FileController *m_files = nullptr;
+    SerialController *m_serial = nullptr;
+    QToolBar *m_toolbar = nullptr;
 };
 
 } // namespace Kernwick

@@ -45,19 +45,25 @@ bool checkByte(const QString &text, int low, int *value, QString *message)
 
 } // namespace
 
-bool checkNewFontInput(const NewFontInput &input, NewFontSpec *spec, QString *message)
+bool checkNewFontInput(const NewFontInput &input, NewFontSpec *spec, QString *message,
+                       NewFontField *field)
 {
+    NewFontField unused = NewFontField::Name;
+    NewFontField &refused = field ? *field : unused;
     bool ascentOk = false;
     bool heightOk = false;
     const qint64 ascent = input.ascent.trimmed().toLongLong(&ascentOk);
     const qint64 height = input.height.trimmed().toLongLong(&heightOk);
     if (ascentOk && heightOk && ascent >= height) {
         *message = QStringLiteral("Error! Ascent must be less than Height");
+        refused = NewFontField::Ascent;
         return false;
     }
     NewFontSpec s;
+    refused = NewFontField::Chars;
     if (!checkInteger(input.chars, 1, MaxGlyphs, &s.chars, message))
         return false;
+    refused = NewFontField::Name;
     const QString nameProblem = fontNameProblem(input.name);
     if (!nameProblem.isEmpty()) {
         *message = nameProblem;
@@ -65,12 +71,20 @@ bool checkNewFontInput(const NewFontInput &input, NewFontSpec *spec, QString *me
     }
     s.name = input.name.toLatin1();
     s.depth = input.depth;
-    if (!checkByte(input.height, 1, &s.height, message) ||
-        !checkByte(input.width, 1, &s.width, message) ||
-        !checkInteger(input.first, 1, 65535, &s.first, message) ||
-        !checkByte(input.ascent, 0, &s.ascent, message))
+    refused = NewFontField::Height;
+    if (!checkByte(input.height, 1, &s.height, message))
+        return false;
+    refused = NewFontField::Width;
+    if (!checkByte(input.width, 1, &s.width, message))
+        return false;
+    refused = NewFontField::First;
+    if (!checkInteger(input.first, 1, 65535, &s.first, message))
+        return false;
+    refused = NewFontField::Ascent;
+    if (!checkByte(input.ascent, 0, &s.ascent, message))
         return false;
     // Every glyph must get a code the editor can select.
+    refused = NewFontField::First;
     if (s.first + s.chars - 1 > MaxCharacterCode) {
         *message = QString::fromLatin1(LastCodeTooHigh);
         return false;

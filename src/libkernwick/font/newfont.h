@@ -30,6 +30,18 @@ struct NewFontSpec
     int ascent = 10;
 };
 
+/// The fields of the New Font Properties dialog, to point at the one refused.
+enum class NewFontField
+{
+    Name,
+    Depth,
+    Height,
+    Width,
+    Chars,
+    First,
+    Ascent
+};
+
 /// The refusal of a new font whose last glyph would get a code above 65535.
 inline constexpr char LastCodeTooHigh[] = "The last character code must not exceed 65535.";
 
@@ -38,7 +50,9 @@ inline constexpr char LastCodeTooHigh[] = "The last character code must not exce
 /// every glyph gets a code of at most 65535. On failure returns false with the
 /// dialog's message, e.g. "Error! Ascent must be less than Height" or "Please
 /// enter an integer between 1 and 65535.".
-bool checkNewFontInput(const NewFontInput &input, NewFontSpec *spec, QString *message);
+/// `field` (optional) gets the field the message is about.
+bool checkNewFontInput(const NewFontInput &input, NewFontSpec *spec, QString *message,
+                       NewFontField *field = nullptr);
 
 /// A new font: every glyph `width` wide with `height` transparent rows.
 Font makeNewFont(const NewFontSpec &spec);

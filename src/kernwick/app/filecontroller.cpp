@@ -1,0 +1,190 @@
+#include "app/filecontroller.h"
+
+#include "app/messages.h"
+#include "app/recentfiles.h"
+#include "editor/importfontdialog.h"
+#include "editor/newfontdialog.h"
+
+#include "libkernwick/device/boardprotocol.h"
+#include "libkernwick/font/bdfimport.h"
+#include "libkernwick/font/cexport.h"
+#include "libkernwick/font/concatenate.h"
+#include "libkernwick/font/document.h"
+#include "libkernwick/io/savefile.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace Kernwick {
+
+namespace {
+
+const QString AllFiles = QStringLiteral("All Files (*)");
+
+QString appTitle()
+{
+    return QString::fromLatin1(ApplicationTitle);
+}
+
+// The open failure in the words of a document program.
+QString openFailure(const QString &path, const QString &error)
+{
+    if (!QFileInfo::exists(path))
+        return QStringLiteral("%1\nCannot find this file.\nPlease verify that the correct path "
+                              "and file name are given.")
+            .arg(path);
+    if (error == QLatin1String(UnexpectedFileFormat))
+        return error;
+    return QStringLiteral("Failed to open document.\n%1").arg(error);
+}
+
+QString saveFailure(const QString &path, const QString &error)
+{
+    const QFileInfo file(path);
+    const QFileInfo folder(file.absolutePath());
+    if ((file.exists() && !file.isWritable()) || (folder.exists() && !folder.isWritable()))
+        return QStringLiteral("Unable to write to %1, it is read-only or opened by someone else.")
+            .arg(path);
+    if (error.contains(QLatin1String("space"), Qt::CaseInsensitive))
+        return QStringLiteral("Destination disk drive is full.");
+    return QStringLiteral("Failed to save document.\n%1").arg(error);
+}
+
+} // namespace
+
+FileController::FileController(Document &document, RecentFiles &recent, QWidget *window)
+    : QObject(window), m_document(document), m_recent(recent), m_window(window)
+{
+}
+
+bool FileController::maybeSave()
+{
+    if (!m_document.isModified())
+        return true;
+    switch (askSaveChanges(m_window, m_document.title())) {
+    case MessageAnswer::Yes:
+        return save();
+    case MessageAnswer::No:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void FileController::newFont()
+{
+    if (!maybeSave())
+        return;
+    NewFontDialog dialog(m_window);
+    if (runDialog(dialog) == QDialog::Accepted)
+        m_document.newFont(dialog.spec());
+}
+
+void FileController::open()
+{
+    if (!maybeSave())
+        return;
+    const QString path = chooseFile(m_window, FileRequest::open(QStringLiteral("Open"), AllFiles));
+    if (!path.isEmpty())
+        openPath(path);
+}
+
+bool FileController::openPath(const QString &path)
+{
+    QString error;
+    if (!m_document.open(path, &error)) {
+        showWarning(m_window, openFailure(path, error));
+        return false;
+    }
+    m_recent.add(path);
+    return true;
+}
+
+bool FileController::save()
+{
+    if (m_document.filePath().isEmpty())
+        return saveAs();
+    return saveTo(m_document.filePath());
+}
+
+bool FileController::saveAs()
+{
+    FileRequest request =
+        FileRequest::save(QStringLiteral("Save As"), QStringLiteral("ZUVO Font Files (*.zvf)"),
+                          QStringLiteral("zvf"));
+    request.suggestion = m_document.filePath().isEmpty()
+                             ? m_document.title() + QStringLiteral(".zvf")
+                             : m_document.filePath();
+    const QString path = chooseFile(m_window, request);
+    return !path.isEmpty() && saveTo(path);
+}
+
+bool FileController::saveTo(const QString &path)
+{
+    QString error;
+    if (!m_document.save(path, &error)) {
+        showWarning(m_window, saveFailure(path, error));
+        return false;
+    }
+    m_recent.add(path);
+    return true;
+}
+
+void FileController::importBdf()
+{
+    if (!maybeSave())
+        return;
+    const QString path =
+        chooseFile(m_window, FileRequest::open(QStringLiteral("Import BDF Font"),
+                                               QStringLiteral("BDF Font files (*.bdf)")));
+    if (path.isEmpty())
+        return;
+    QByteArray text;
+    QString error;
+    if (!readBdfFile(path, &text, &error)) {
+        showMessage(m_window, {QStringLiteral("File Error"), error, MessageIcon::Critical});
+        return;
+    }
+    BdfScan scan;
+    if (!scanBdf(text, &scan, &error)) {
+        showMessage(m_window, {QStringLiteral("Error"), error, MessageIcon::Warning});
+        return;
+    }
+    ImportFontDialog dialog(initialImportFontChoice(scan.characterCount, scan.firstEncoding, path),
+                            m_window);
+    if (runDialog(dialog) != QDialog::Accepted)
+        return; // the font stays as it was
+    Font font;
+    if (!Kernwick::importBdf(text, scan, dialog.choice(), &font, &error)) {
+        showMessage(m_window, {QStringLiteral("Error"), error, MessageIcon::Warning});
+        return;
+    }
+    m_document.takeImportedFont(std::move(font));
+}
+
+void FileController::concatenate()
+{
+    const QStringList inputs =
+        chooseFiles(m_window, FileRequest::openMany(QStringLiteral("Concatenate Fonts"), AllFiles));
+    if (inputs.isEmpty())
+        return;
+    const QString output =
+        chooseFile(m_window, FileRequest::save(QStringLiteral("Joined Font File"), AllFiles,
+                                               QStringLiteral("zvf")));
+    if (output.isEmpty())
+        return;
+    QByteArray joined;
+    QString error;
+    if (!concatenateFonts(inputs, &joined, &error) || !saveFileAtomically(output, joined, &error))
+        showMessage(m_window, {QStringLiteral("File Error"), error, MessageIcon::Critical});
+}
+
+void FileController::exportC()
+{
+    const QString path = QDir::current().filePath(QStringLiteral("font.c"));
+    QString error;
+    if (!saveFileAtomically(path, exportCSource(m_document.font()), &error))
+        showMessage(m_window, {appTitle(), error, MessageIcon::Critical});
+}
+
+} // namespace Kernwick

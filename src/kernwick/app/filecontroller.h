@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class QWidget;
+
+namespace Kernwick {
+
+class Document;
+class RecentFiles;
+
+/// The File menu's font commands and the font debug commands that touch files:
+/// New, Open, Save, Save As, the recent files, Import BDF Font, Concatenate Fonts
+/// and Export. Each asks what it needs through the prompts of app/messages.h and
+/// changes the font only through the Document.
+class FileController : public QObject
+{
+    Q_OBJECT
+
+public:
+    FileController(Document &document, RecentFiles &recent, QWidget *window);
+
+    /// "Save changes to %1?" when the font is modified: Yes saves, No goes on,
+    /// Cancel (or a failed save) stops the command. True when the command may go on.
+    bool maybeSave();
+
+    void newFont();
+    void open();
+    /// Opens `path` (a recent file, the command line); false when it failed, after
+    /// the failure has been shown.
+    bool openPath(const QString &path);
+    /// Save: to the document's file, or to a name asked for. False when nothing was
+    /// saved.
+    bool save();
+    bool saveAs();
+    void importBdf();
+    void concatenate();
+    void exportC();
+
+private:
+    bool saveTo(const QString &path);
+
+    Document &m_document;
+    RecentFiles &m_recent;
+    QWidget *m_window;
+};
+
+} // namespace Kernwick

@@ -1,0 +1,88 @@
+#pragma once
+
+#include "libkernwick/device/porttable.h"
+#include "libkernwick/font/glyphediting.h"
+
+#include <QList>
+
+#include <array>
+#include <map>
+
+class QAction;
+class QObject;
+
+namespace Kernwick {
+
+/// Every command of the main window's menus, toolbar and accelerators, with its
+/// menu text, shortcuts, status-bar prompt and tool tip. The main window lays them
+/// out in menus and the toolbar and connects them to what they do.
+struct MainActions
+{
+    /// The baud rates of the Serial > Baud Rate menu.
+    static constexpr std::array<qint32, 7> BaudRates{1200, 2400, 4800, 9600, 19200, 38400, 115200};
+    static constexpr int RecentFileCount = 4;
+
+    explicit MainActions(QObject *parent);
+
+    // File
+    QAction *newFont;
+    QAction *open;
+    QAction *importBdf;
+    QAction *importImage;
+    QAction *concatenate;
+    QAction *save;
+    QAction *saveAs;
+    QAction *print;
+    QAction *printSetup;
+    QList<QAction *> recentFiles;
+    QAction *exit;
+
+    // Edit
+    QAction *undo;
+    QAction *redo;
+    QAction *fontName;
+    /// The editing commands, including the Color menu and the debug "mod" and "X2"
+    /// ("Set Ascent" and "Set Left" belong to the view's right-click menu).
+    std::map<EditOperation, QAction *> edit;
+
+    // View
+    QAction *toolbar;
+    QAction *statusBar;
+    QAction *fontParameters;
+
+    // Serial
+    std::array<QAction *, PortTable::PortCount> ports;
+    std::array<QAction *, BaudRates.size()> bauds;
+    QAction *downloadFontMain;
+    QAction *downloadFontDebug;
+    QAction *downloadFirmwareMain;
+    QAction *downloadFirmwareDebug;
+    QAction *downloadFirmwareRepair;
+    QAction *terminal;
+    QAction *bootscriptEditor;
+    QAction *configurationEditor;
+    QAction *setupEditor;
+
+    // Help
+    QAction *helpTopics;
+    QAction *contextHelp;
+    QAction *about;
+
+    // Debug
+    QAction *exportC;
+    QAction *load;
+    QAction *testCom;
+    QAction *fileSize;
+
+    // Accelerators without a menu entry
+    QAction *nextPane;
+    QAction *previousPane;
+
+    /// The last toolbar button, which no command serves.
+    QAction *unassigned;
+
+    /// The action of an editing command.
+    QAction *action(EditOperation operation) const { return edit.at(operation); }
+};
+
+} // namespace Kernwick
