@@ -1,0 +1,442 @@
+// The main window: its menus and their states, the file commands and their mends,
+// and Test com against the simulator.
+
+#include "app/filecontroller.h"
+#include "app/mainactions.h"
+#include "app/mainwindow.h"
+#include "app/messages.h"
+#include "app/recentfiles.h"
+#include "app/serialcontroller.h"
+#include "clirun.h"
+#include "editor/editorview.h"
+#include "editor/importfontdialog.h"
+#include "editor/newfontdialog.h"
+#include "simulator.h"
+#include "qtprinters.h"
+#include "widgetsapp.h"
+
+#include "libkernwick/font/document.h"
+#include "libkernwick/font/zvffile.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <unistd.h>
+
+using namespace Kernwick;
+using namespace Kernwick::Test;
+
+namespace {
+
+// A main window whose prompts are answered by the test.
+class MainWindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        setMessageInterceptor([this](const MessageRequest &request) {
+            messages << request.text;
+            if (answers.empty())
+                return MessageAnswer::Ok;
+            const MessageAnswer answer = answers.front();
+            answers.pop_front();
+            return answer;
+        });
+        setFileInterceptor([this](const FileRequest &request) {
+            fileRequests.push_back(request);
+            if (files.empty())
+                return QStringList();
+            QStringList chosen = files.front();
+            files.pop_front();
+            return chosen;
+        });
+        setDialogInterceptor([this](QDialog &dialog) {
+            ++dialogs;
+            return dialogAnswer ? dialogAnswer(dialog) : int(QDialog::Rejected);
+        });
+        makeWindow(PortTable::fromDevices({}));
+    }
+    void TearDown() override
+    {
+        window.reset();
+        setMessageInterceptor({});
+        setFileInterceptor({});
+        setDialogInterceptor({});
+    }
+    void makeWindow(PortTable ports)
+    {
+        window.reset();
+        window = std::make_unique<MainWindow>(std::move(ports));
+    }
+    QString path(const QString &name) const { return dir.filePath(name); }
+    QByteArray read(const QString &name) const
+    {
+        QFile f(path(name));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+    void write(const QString &name, const QByteArray &bytes) const
+    {
+        QFile f(path(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    void saveFont(const QString &name, Font font) const
+    {
+        QString error;
+        ASSERT_TRUE(saveZvfFile(path(name), font, &error)) << error.toStdString();
+    }
+    MainActions &actions() { return window->actions(); }
+    Document &document() { return window->document(); }
+    QAction *edit(EditOperation op) { return actions().action(op); }
+    QMenu *menu(const QString &title)
+    {
+        for (QAction *entry : window->menuBar()->actions())
+            if (entry->text() == title)
+                return entry->menu();
+        return nullptr;
+    }
+    static QStringList texts(const QMenu *menu)
+    {
+        QStringList list;
+        for (const QAction *entry : menu->actions())
+            list << (entry->isSeparator() ? QStringLiteral("|") : entry->text());
+        return list;
+    }
+
+    QTemporaryDir dir;
+    std::unique_ptr<MainWindow> window;
+    QStringList messages;
+    std::deque<MessageAnswer> answers;
+    std::vector<FileRequest> fileRequests;
+    std::deque<QStringList> files;
+    std::function<int(QDialog &)> dialogAnswer;
+    int dialogs = 0;
+};
+
+// Accepts the New Font Properties dialog as it opens.
+int acceptDialog(QDialog &dialog)
+{
+    dialog.accept();
+    return dialog.result();
+}
+
+} // namespace
+
+TEST_F(MainWindowTest, TheMenusHoldEveryEntryInTheirOrder)
+{
+    QStringList titles;
+    for (const QAction *entry : window->menuBar()->actions())
+        titles << entry->text();
+    EXPECT_EQ(titles,
+              (QStringList{"&File", "&Edit", "&View", "&Color", "&Serial", "&Help", "&Debug"}));
+    const QStringList file = texts(menu("&File"));
+    EXPECT_EQ(file.mid(0, 8), (QStringList{"&New", "&Open...", "Import BDF &Font", "Import &Image",
+                                           "Concatenate Fonts", "&Save", "Save &As...", "|"}));
+    EXPECT_EQ(file.mid(8, 3), (QStringList{"&Print...", "P&rint Setup...", "|"}));
+    EXPECT_EQ(file.last(), "E&xit");
+    EXPECT_EQ(texts(menu("&Edit")),
+              (QStringList{"&Undo", "&Redo", "|", "Cu&t", "&Copy", "&Paste", "Clear", "&Insert...",
+                           "&Delete...", "&Move", "Pixel Depth", "Font Name"}));
+    EXPECT_EQ(texts(menu("&Color")), (QStringList{"&Transparent", "&White", "&Halftone"}));
+    EXPECT_EQ(texts(menu("&Serial")),
+              (QStringList{"&Port", "&Baud Rate", "&Download", "Terminal", "Bootscript Editor",
+                           "Configuration Editor", "Setup Editor"}));
+    EXPECT_EQ(texts(menu("&Help")), (QStringList{"&Help Topics", "|", "&About ZUVO Kernwick..."}));
+    EXPECT_EQ(texts(menu("&Debug")),
+              (QStringList{"Export", "load", "mod", "Test com", "X2", "filesize"}));
+
+    EXPECT_EQ(actions().undo->shortcuts(),
+              (QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::Key_Z),
+                                   QKeySequence(Qt::ALT | Qt::Key_Backspace)}));
+    EXPECT_EQ(actions().redo->shortcuts(),
+              (QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::Key_Y),
+                                   QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)}));
+    EXPECT_EQ(edit(EditOperation::Cut)->shortcuts(),
+              (QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::Key_X),
+                                   QKeySequence(Qt::SHIFT | Qt::Key_Delete)}));
+    EXPECT_EQ(edit(EditOperation::White)->statusTip(), "White ");
+    EXPECT_EQ(edit(EditOperation::MoveDown)->toolTip(), "Move image down");
+    EXPECT_EQ(window->windowTitle(), "Untitled[*] - ZUVO Kernwick");
+    EXPECT_EQ(window->size(), QSize(780, 550));
+}
+
+TEST_F(MainWindowTest, EntriesFollowTheDepthTheClipboardAndTheHistory)
+{
+    using Op = EditOperation;
+    window->updateCommands();
+    for (const Op op : {Op::Halftone, Op::Outline, Op::To1Bpp, Op::Paste})
+        EXPECT_FALSE(edit(op)->isEnabled()) << int(op);
+    EXPECT_TRUE(edit(Op::To2Bpp)->isEnabled());
+    EXPECT_TRUE(edit(Op::White)->isChecked());
+    EXPECT_FALSE(actions().undo->isEnabled());
+
+    edit(Op::Copy)->trigger();
+    EXPECT_TRUE(edit(Op::Paste)->isEnabled());
+    edit(Op::To2Bpp)->trigger();
+    for (const Op op : {Op::Halftone, Op::Outline, Op::To1Bpp})
+        EXPECT_TRUE(edit(op)->isEnabled()) << int(op);
+    EXPECT_FALSE(edit(Op::To2Bpp)->isEnabled());
+    EXPECT_TRUE(actions().undo->isEnabled());
+    EXPECT_EQ(actions().undo->text(), "&Undo 1BPP->2BPP");
+    edit(Op::Halftone)->trigger();
+    EXPECT_EQ(window->view().state().paintValue, 1);
+    EXPECT_TRUE(edit(Op::Halftone)->isChecked());
+    actions().undo->trigger();
+    EXPECT_EQ(document().font().ldepth, 0);
+    EXPECT_FALSE(edit(Op::Halftone)->isEnabled());
+    EXPECT_TRUE(actions().redo->isEnabled());
+    EXPECT_TRUE(actions().bauds[3]->isChecked()) << "9600 at start-up";
+    for (QAction *later : {actions().downloadFontMain, actions().terminal,
+                           actions().configurationEditor, actions().print})
+        EXPECT_FALSE(later->isEnabled());
+    EXPECT_FALSE(actions().unassigned->isEnabled());
+}
+
+TEST_F(MainWindowTest, PortEntriesShowWhatTheProbeFound)
+{
+    Simulator sim;
+    ASSERT_TRUE(sim.start());
+    makeWindow(PortTable::fromDevices({QStringLiteral("/nonexistent/ttyZ0"), sim.device()}));
+    EXPECT_FALSE(actions().ports[0]->isEnabled());
+    EXPECT_TRUE(actions().ports[1]->isEnabled());
+    EXPECT_TRUE(actions().ports[1]->isChecked()) << "the first present of com1 to com8";
+    EXPECT_TRUE(actions().ports[1]->statusTip().contains(sim.device()));
+    EXPECT_EQ(window->serial().selection().portName, "com2");
+    actions().bauds[6]->trigger();
+    EXPECT_EQ(window->serial().selection().baudRate, 115200);
+    EXPECT_TRUE(actions().bauds[6]->isChecked());
+    EXPECT_FALSE(actions().bauds[3]->isChecked());
+}
+
+TEST_F(MainWindowTest, TestComWritesHelloThereOffTheWindowsThread)
+{
+    Simulator sim;
+    ASSERT_TRUE(sim.start());
+    makeWindow(PortTable::fromDevices({sim.device()}));
+    QSignalSpy busy(&window->serial(), &SerialController::busyChanged);
+    actions().testCom->trigger();
+    EXPECT_TRUE(window->serial().isBusy());
+    EXPECT_FALSE(actions().testCom->isEnabled()) << "one conversation at a time";
+    ASSERT_TRUE(busy.wait(10000));
+    if (busy.size() < 2) {
+        ASSERT_TRUE(busy.wait(10000));
+    }
+    EXPECT_FALSE(window->serial().isBusy());
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(' ').toStdString();
+    QByteArray wire;
+    for (int i = 0; i < 100 && wire.size() < 12; ++i) {
+        QTest::qWait(20);
+        wire = sim.stateFile(QStringLiteral("wire.log"));
+    }
+    EXPECT_EQ(wire, "Hello there!");
+}
+
+TEST_F(MainWindowTest, TestComOnAnAbsentPortSaysOpenPortFailed)
+{
+    makeWindow(PortTable::fromDevices({QStringLiteral("/nonexistent/ttyZ0")}));
+    QSignalSpy busy(&window->serial(), &SerialController::busyChanged);
+    actions().testCom->trigger();
+    ASSERT_TRUE(busy.wait(10000));
+    if (busy.size() < 2) {
+        ASSERT_TRUE(busy.wait(10000));
+    }
+    EXPECT_EQ(messages, QStringList{"OpenPort failed"});
+}
+
+TEST_F(MainWindowTest, CancelAtTheSavePromptStopsNewAndImport)
+{
+    edit(EditOperation::InsertRow)->trigger();
+    const Font edited = document().font();
+    answers = {MessageAnswer::Cancel, MessageAnswer::Cancel};
+    actions().newFont->trigger();
+    actions().importBdf->trigger();
+    EXPECT_EQ(messages, (QStringList{"Save changes to Untitled?", "Save changes to Untitled?"}));
+    EXPECT_EQ(dialogs, 0);
+    EXPECT_TRUE(fileRequests.empty());
+    EXPECT_EQ(document().font(), edited);
+    EXPECT_TRUE(document().isModified());
+}
+
+TEST_F(MainWindowTest, NewGivesAnUntitledFontThatSaveDoesNotWriteOverTheOldFile)
+{
+    saveFont("old.zvf", defaultFont());
+    const QByteArray old = read("old.zvf");
+    ASSERT_TRUE(window->files().openPath(path("old.zvf")));
+    EXPECT_EQ(window->windowTitle(), "old.zvf[*] - ZUVO Kernwick");
+    dialogAnswer = acceptDialog;
+    actions().newFont->trigger();
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_EQ(document().font().nameText(), "newfont");
+    EXPECT_EQ(window->windowTitle(), "Untitled[*] - ZUVO Kernwick");
+
+    actions().save->trigger(); // asks for a name; cancelled
+    ASSERT_EQ(fileRequests.size(), 1u);
+    EXPECT_EQ(fileRequests[0].kind, FileRequest::Kind::Save);
+    EXPECT_EQ(read("old.zvf"), old);
+}
+
+TEST_F(MainWindowTest, SaveAsAdoptsTheNewFile)
+{
+    saveFont("a.zvf", defaultFont());
+    ASSERT_TRUE(window->files().openPath(path("a.zvf")));
+    edit(EditOperation::InsertRow)->trigger();
+    files = {{path("b.zvf")}};
+    actions().saveAs->trigger();
+    ASSERT_EQ(fileRequests.size(), 1u);
+    EXPECT_EQ(fileRequests[0].filter, "ZUVO Font Files (*.zvf)");
+    EXPECT_EQ(fileRequests[0].defaultSuffix, "zvf");
+    EXPECT_TRUE(fileRequests[0].confirmOverwrite);
+    EXPECT_EQ(document().title(), "b.zvf");
+    EXPECT_FALSE(document().isModified());
+    EXPECT_EQ(window->recentFiles().files().first(), path("b.zvf"));
+
+    const QByteArray a = read("a.zvf");
+    edit(EditOperation::InsertRow)->trigger();
+    actions().save->trigger();
+    EXPECT_EQ(read("a.zvf"), a) << "Save now writes the adopted file";
+    Font back;
+    QString error;
+    ASSERT_EQ(loadZvfFile(path("b.zvf"), &back, &error), ZvfRead::Ok);
+    EXPECT_EQ(back.height, 16);
+}
+
+TEST_F(MainWindowTest, AnEmptyOrDamagedFileIsRefusedAndChangesNothing)
+{
+    write("empty.zvf", "");
+    write("short.zvf", QByteArray(40, '\x7f'));
+    edit(EditOperation::InsertRow)->trigger();
+    const Font edited = document().font();
+    for (const char *name : {"empty.zvf", "short.zvf"}) {
+        messages.clear();
+        EXPECT_FALSE(window->files().openPath(path(QString::fromLatin1(name))));
+        EXPECT_EQ(messages, QStringList{"Unexpected file format."});
+        EXPECT_EQ(document().font(), edited);
+        EXPECT_EQ(document().title(), "Untitled");
+        EXPECT_TRUE(document().isModified());
+    }
+    messages.clear();
+    EXPECT_FALSE(window->files().openPath(path("missing.zvf")));
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains("Cannot find this file."));
+}
+
+TEST_F(MainWindowTest, OpenEditSaveGivesTheBytesTheCommandLineWrites)
+{
+    saveFont("in.zvf", defaultFont());
+    ASSERT_TRUE(window->files().openPath(path("in.zvf")));
+    window->view().selectGlyph(33);
+    edit(EditOperation::InsertColumn)->trigger();
+    edit(EditOperation::InsertRow)->trigger();
+    edit(EditOperation::To2Bpp)->trigger();
+    actions().save->trigger();
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(' ').toStdString();
+
+    QFile::copy(path("in.zvf"), path("saved.zvf"));
+    saveFont("fresh.zvf", defaultFont());
+    const CliResult made = runCli({"transform", path("fresh.zvf"), "-o", path("cli.zvf"),
+                                   "select=65", "insert-column", "insert-row", "to-2bpp"});
+    ASSERT_EQ(made.exitCode, 0) << made.err.constData();
+    EXPECT_EQ(read("saved.zvf"), read("cli.zvf"));
+
+    // Reopened, it is the same font.
+    ASSERT_TRUE(window->files().openPath(path("saved.zvf")));
+    EXPECT_EQ(document().font().ldepth, 1);
+    EXPECT_EQ(document().font().glyphs[33].width, 9);
+}
+
+TEST_F(MainWindowTest, AFailedSaveReportsAndLeavesTheDiskAlone)
+{
+    saveFont("kept.zvf", defaultFont());
+    ASSERT_TRUE(window->files().openPath(path("kept.zvf")));
+    const QByteArray kept = read("kept.zvf");
+    edit(EditOperation::InsertRow)->trigger();
+    // A folder that cannot be written, even by root: its "folder" is a file.
+    write("plain", "x");
+    files = {{path("plain/f.zvf")}};
+    actions().saveAs->trigger();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].startsWith("Failed to save document.") ||
+                messages[0].startsWith("Unable to write to"))
+        << messages[0].toStdString();
+    EXPECT_EQ(read("kept.zvf"), kept);
+    EXPECT_EQ(read("plain"), "x");
+    EXPECT_TRUE(document().isModified());
+    EXPECT_EQ(document().title(), "kept.zvf");
+
+    if (::geteuid() != 0) { // a read-only folder holds only for other users than root
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
+        messages.clear();
+        actions().save->trigger();
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        EXPECT_EQ(messages.size(), 1);
+        EXPECT_EQ(read("kept.zvf"), kept);
+    }
+}
+
+TEST_F(MainWindowTest, ConcatenateAsksBeforeReplacingAndKeepsTheOutputOnFailure)
+{
+    saveFont("a.zvf", defaultFont());
+    saveFont("b.zvf", defaultFont());
+    QFile::setPermissions(path("b.zvf"), QFile::ReadOwner); // read-only inputs are fine
+    write("joined.zvf", "old");
+    files = {{path("a.zvf"), path("b.zvf")}, {path("joined.zvf")}};
+    actions().concatenate->trigger();
+    ASSERT_EQ(fileRequests.size(), 2u);
+    EXPECT_EQ(fileRequests[0].kind, FileRequest::Kind::OpenMany);
+    EXPECT_TRUE(fileRequests[1].confirmOverwrite);
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(' ').toStdString();
+    EXPECT_EQ(read("joined.zvf").size(), 2 * 1952);
+
+    const QByteArray joined = read("joined.zvf");
+    files = {{path("a.zvf"), path("missing.zvf")}, {path("joined.zvf")}};
+    actions().concatenate->trigger();
+    EXPECT_EQ(messages.size(), 1);
+    EXPECT_EQ(read("joined.zvf"), joined);
+}
+
+TEST_F(MainWindowTest, ABdfImportReplacesTheFontWithLeftMarkersAtZero)
+{
+    Font marked = defaultFont();
+    for (Glyph &g : marked.glyphs)
+        g.left = 3;
+    document().takeImportedFont(marked);
+    files = {{testData(QStringLiteral("bdf/sample.bdf"))}};
+    dialogAnswer = [](QDialog &dialog) {
+        auto &import = static_cast<ImportFontDialog &>(dialog);
+        EXPECT_EQ(import.nameEdit()->text(), "sample");
+        dialog.accept();
+        return dialog.result();
+    };
+    actions().importBdf->trigger();
+    ASSERT_EQ(dialogs, 1);
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(' ').toStdString();
+    const Font &font = document().font();
+    EXPECT_EQ(font.nameText(), "sample");
+    EXPECT_EQ(font.height, 16);
+    for (const Glyph &g : font.glyphs)
+        EXPECT_EQ(g.left, 0);
+    EXPECT_EQ(document().title(), "Untitled");
+    EXPECT_FALSE(document().isModified());
+    EXPECT_EQ(window->view().state().currentCode, font.first);
+}
+
+TEST_F(MainWindowTest, ClosingAModifiedFontAsksAndCancelKeepsTheWindow)
+{
+    window->show();
+    edit(EditOperation::InsertRow)->trigger();
+    answers = {MessageAnswer::Cancel};
+    EXPECT_FALSE(window->close());
+    EXPECT_EQ(messages, QStringList{"Save changes to Untitled?"});
+    answers = {MessageAnswer::No};
+    EXPECT_TRUE(window->close());
+}
