@@ -21,6 +21,8 @@ bool BytePort::writeString(QByteArrayView text)
         return false;
     bool allWritten = true;
     for (const char c : text) {
+        if (stopRequested())
+            return false;
         if (m_timing.paceMs > 0)
             m_timing.sleep(m_timing.paceMs);
         if (!writeByte(std::uint8_t(c)))
@@ -35,6 +37,8 @@ bool BytePort::sendBlock(std::uint8_t number, QByteArrayView data)
         return false;
     const QByteArray packet = Xmodem::packet(number, data);
     for (int transmission = 0; transmission < Xmodem::MaxTransmissions; ++transmission) {
+        if (stopRequested())
+            return false;
         writeBytes(packet);
         std::uint8_t reply = 0;
         readByte(&reply);
@@ -46,35 +50,40 @@ bool BytePort::sendBlock(std::uint8_t number, QByteArrayView data)
     return false;
 }
 
-bool BytePort::sendEot()
+EotResult BytePort::sendEot()
 {
     if (!isOpen())
-        return false;
+        return {EotEnding::LineLost};
     int silentRounds = 0;
     for (int sent = 0; sent < Xmodem::MaxEotTransmissions; ++sent) {
+        if (stopRequested())
+            return {EotEnding::Stopped};
         writeByte(ControlByte::Eot);
         const qint64 start = m_timing.clock();
         bool refused = false;
         do {
             std::uint8_t reply = 0;
             if (readByte(&reply)) {
-                if (reply == ControlByte::Ack)
-                    return true;
-                if (reply == ControlByte::Nak) {
-                    refused = true;
-                    break;
-                }
+                // Only NAK asks for the EOT again. Anything else is the receiver
+                // speaking after the end (an ACK, or a boot monitor's text): waiting
+                // on would only delay the next command.
+                if (reply != ControlByte::Nak)
+                    return {EotEnding::Answered, reply};
+                refused = true;
+                break;
             }
             if (!isOpen())
-                return false;
+                return {EotEnding::LineLost};
+            if (stopRequested())
+                return {EotEnding::Stopped};
         } while (m_timing.clock() - start < Xmodem::EotAnswerWaitMs);
         // Silence may mean the EOT was lost (a receiver that flushes its input after
         // acknowledging a block can drop it), so it is sent again; a receiver that
         // never answers has been accepted since the first senders.
         if (!refused && ++silentRounds >= Xmodem::MaxSilentEots)
-            return true;
+            return {EotEnding::Silent};
     }
-    return false;
+    return {EotEnding::Refused};
 }
 
 std::optional<BoxMessage> BytePort::takeFailureBox()

@@ -7,9 +7,30 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 namespace Kernwick {
+
+/// How the end of an XMODEM transfer went (see BytePort::sendEot()).
+enum class EotEnding
+{
+    Answered, ///< the receiver answered with something other than NAK (normally ACK)
+    Silent,   ///< no answer to Xmodem::MaxSilentEots EOTs: a silent receiver, taken as done
+    Refused,  ///< NAK to every one of Xmodem::MaxEotTransmissions EOTs
+    LineLost, ///< the port closed (or was never open)
+    Stopped   ///< the stop check asked to stop
+};
+
+struct EotResult
+{
+    EotEnding ending = EotEnding::LineLost;
+    /// The byte that ended the wait when the receiver answered.
+    std::uint8_t answer = 0;
+
+    /// Whether the receiver took the end of the transfer.
+    bool accepted() const { return ending == EotEnding::Answered || ending == EotEnding::Silent; }
+};
 
 /// A serial line as the board conversations use it: open, configure, single bytes
 /// in and out with a read time-out, close. The paced text and the XMODEM blocks are
@@ -17,7 +38,8 @@ namespace Kernwick {
 /// real port, a test double) behaves the same.
 ///
 /// Every operation blocks until done. On a closed port the writes and reads fail
-/// at once without any effect.
+/// at once without any effect. A port belongs to the thread that uses it (the real
+/// one must also be constructed there).
 class BytePort
 {
 public:
@@ -54,23 +76,34 @@ public:
     /// Writes the bytes of `text` one at a time, waiting the pacing delay before each.
     /// A failed byte does not stop the rest; the result is true only if every byte
     /// was written. An empty text writes nothing, waits nothing and returns true.
+    /// A stop request ends it before the next byte (false).
     bool writeString(QByteArrayView text);
 
     /// Sends XMODEM-CRC block `number` holding `data` (at most 128 bytes; a shorter
     /// block is padded with Xmodem::Padding) and waits for its acknowledgement: ACK
     /// or "C". Anything else, or one read time-out of silence, sends the block again,
     /// up to Xmodem::MaxTransmissions in all. Block numbers wrap: block 256 is 0.
+    /// A stop request ends it before the next transmission (false).
     bool sendBlock(std::uint8_t number, QByteArrayView data);
 
     /// Ends an XMODEM transfer ("SendBlock" without data): sends EOT and waits up to
-    /// Xmodem::EotAnswerWaitMs for the answer. ACK ends the transfer successfully;
-    /// NAK or silence sends EOT again, and after Xmodem::MaxSilentEots unanswered
-    /// EOTs a silent receiver is taken as done. False only if the receiver refused
-    /// Xmodem::MaxEotTransmissions EOTs or the line was lost.
-    bool sendEot();
+    /// Xmodem::EotAnswerWaitMs for the answer. Any answer but NAK ends the wait at
+    /// once and is taken as the receiver's acknowledgement; NAK or silence sends EOT
+    /// again, and after Xmodem::MaxSilentEots unanswered EOTs a silent receiver is
+    /// taken as done. A stop request is honoured between reads.
+    EotResult sendEot();
 
     void setTiming(LinkTiming timing) { m_timing = std::move(timing); }
     const LinkTiming &timing() const { return m_timing; }
+
+    /// Installs the question "should the transfer stop?", asked inside the pacing
+    /// and the block and EOT loops (Conversation installs its stop hook here). Empty:
+    /// never stop.
+    void setStopCheck(std::function<bool()> stopRequested)
+    {
+        m_stopRequested = std::move(stopRequested);
+    }
+    bool stopRequested() const { return m_stopRequested && m_stopRequested(); }
 
     /// The message box of the last failed configure() or setTimeouts(), once.
     std::optional<BoxMessage> takeFailureBox();
@@ -82,6 +115,7 @@ protected:
 
 private:
     LinkTiming m_timing;
+    std::function<bool()> m_stopRequested;
     std::optional<BoxMessage> m_failureBox;
 };
 

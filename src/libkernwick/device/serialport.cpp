@@ -80,7 +80,8 @@ bool CSerialPort::open(const QString &portName)
     m_port.setPortName(device);
     if (!m_port.open(QIODevice::ReadWrite))
         return false;
-    m_readTimeoutMs = 500;
+    // Until setTimeouts() says otherwise, reads wait the conversations' time-out.
+    m_readTimeoutMs = timing().readTimeoutMs;
     m_writeTimeoutMs = WriteStallMs;
     return true;
 }

@@ -12,10 +12,10 @@ namespace Kernwick {
 /// Opens exclusively, configures 8N1-style line formats without flow control and
 /// with DTR and RTS held low where the device supports it (pseudo-terminals do not;
 /// that is harmless). A one-byte read returns as soon as the byte is there, or empty
-/// after the read time-out (500 ms in every conversation). A byte that cannot be
-/// written within WriteStallMs counts as not written, so a stalled line cannot hang
-/// the program. When the device vanishes (unplugged adapter, closed
-/// pseudo-terminal) the port closes itself: every later operation fails at once.
+/// after the read time-out (LinkTiming::readTimeoutMs, 500 ms, in every conversation). A byte that
+/// cannot be written within WriteStallMs counts as not written, so a stalled line cannot hang the
+/// program. When the device vanishes (unplugged adapter, closed pseudo-terminal) the port closes
+/// itself: every later operation fails at once.
 class CSerialPort final : public BytePort
 {
 public:

@@ -2,7 +2,7 @@
 
 // A byte port whose far end is a script: what it answers, when it stays silent,
 // and which settings calls fail. Time is simulated: a silent read costs the read
-// time-out on a fake clock, and pacing waits are recorded instead of slept.
+// time-out on a fake clock, and pacing waits and pauses are recorded instead of slept.
 
 #include "libkernwick/device/byteport.h"
 #include "qtprinters.h"
@@ -61,7 +61,8 @@ public:
     std::deque<std::optional<std::uint8_t>> incoming;
     QStringList openedNames;
     qint32 baudRate = 0;
-    int readTimeout = -1;
+    int readTimeout = -1;    ///< as last set; a silent read costs ReadTimeoutMs before that
+    int timeoutSettings = 0; ///< setTimeouts() calls that succeeded
     int reads = 0;
     int closes = 0;
     qint64 now = 0;
@@ -97,6 +98,8 @@ public:
             return false;
         }
         readTimeout = readTotalMultiplier + readTotalConstant;
+        if (m_open)
+            ++timeoutSettings;
         return m_open;
     }
     bool writeByte(std::uint8_t byte) override
@@ -120,7 +123,7 @@ public:
             incoming.pop_front();
         }
         if (!next) {
-            now += ReadTimeoutMs;
+            now += readTimeout > 0 ? readTimeout : ReadTimeoutMs;
             return false;
         }
         *out = *next;

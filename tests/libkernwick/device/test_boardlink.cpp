@@ -210,7 +210,7 @@ static bool monitorTransfer(Conversation &c)
         if (!c.port().sendBlock(std::uint8_t(block), QByteArray(128, char(block))))
             return false;
     }
-    return c.port().sendEot();
+    return c.port().sendEot().accepted();
 }
 
 INSTANTIATE_TEST_SUITE_P(

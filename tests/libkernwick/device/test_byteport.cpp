@@ -136,45 +136,65 @@ TEST(SendBlock, ShortDataIsPaddedAndOversizedDataRefused)
 struct EotCase : Test::NamedCase
 {
     std::vector<Answer> answers;
-    bool ended;
+    EotEnding ending;
     int eots;
+    std::uint8_t answer = 0; ///< the byte that ended the wait, for Answered
 };
 
 class SendEot : public ::testing::TestWithParam<EotCase>
 {
 };
 
-TEST_P(SendEot, WaitsForTheAnswerAndRepeatsAfterNak)
+TEST_P(SendEot, WaitsForTheAnswerAndRepeatsAfterNakOrSilence)
 {
     const EotCase &c = GetParam();
     ScriptedPort port;
     ASSERT_TRUE(port.open("com1"));
     answerEach(port, c.answers, true);
 
-    EXPECT_EQ(port.sendEot(), c.ended);
+    const EotResult result = port.sendEot();
+    EXPECT_EQ(result.ending, c.ending);
+    EXPECT_EQ(result.answer, c.answer);
+    EXPECT_EQ(result.accepted(), c.ending == EotEnding::Answered || c.ending == EotEnding::Silent);
     EXPECT_EQ(port.written, QByteArray(c.eots, char(ControlByte::Eot)));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SendEot,
-    ::testing::Values(EotCase{"AckAtOnce", {{0, ack}}, true, 1},
-                      EotCase{"AckAfterASecondOfSilence", {{2, ack}}, true, 1},
-                      EotCase{"NakThenAck", {{0, nak}, {0, ack}}, true, 2},
-                      EotCase{"NakThenLateAck", {{0, nak}, {5, ack}}, true, 2},
-                      EotCase{"FirstEotLost", {{0, ""}, {0, ack}}, true, 2},
-                      EotCase{"SilenceAcceptedAfterRepeats", {}, true, Xmodem::MaxSilentEots},
-                      EotCase{"OtherBytesIgnored", {{0, "xC" + nak}, {1, ack}}, true, 2},
-                      EotCase{"RefusedEveryTime",
-                              std::vector<Answer>(std::size_t(Xmodem::MaxEotTransmissions + 5),
-                                                  Answer{0, nak}),
-                              false, Xmodem::MaxEotTransmissions}),
+    ::testing::Values(
+        EotCase{"AckAtOnce", {{0, ack}}, EotEnding::Answered, 1, ControlByte::Ack},
+        EotCase{"AckAfterASecondOfSilence", {{2, ack}}, EotEnding::Answered, 1, ControlByte::Ack},
+        EotCase{"NakThenAck", {{0, nak}, {0, ack}}, EotEnding::Answered, 2, ControlByte::Ack},
+        EotCase{"NakThenLateAck", {{0, nak}, {5, ack}}, EotEnding::Answered, 2, ControlByte::Ack},
+        EotCase{"FirstEotLost", {{0, ""}, {0, ack}}, EotEnding::Answered, 2, ControlByte::Ack},
+        EotCase{"SilenceAcceptedAfterRepeats", {}, EotEnding::Silent, Xmodem::MaxSilentEots},
+        // A boot monitor that prints text after the transfer has taken the EOT: the
+        // first byte that is not NAK ends the wait, nothing more is sent.
+        EotCase{"OtherByteEndsTheWaitAtOnce", {{0, "xC" + ack}}, EotEnding::Answered, 1, 'x'},
+        EotCase{"MonitorTextAfterNak", {{0, nak}, {1, "\r\n>"}}, EotEnding::Answered, 2, '\r'},
+        EotCase{"RefusedEveryTime",
+                std::vector<Answer>(std::size_t(Xmodem::MaxEotTransmissions + 5), Answer{0, nak}),
+                EotEnding::Refused, Xmodem::MaxEotTransmissions}),
     Test::CaseName());
+
+TEST(SendEot, OtherByteIsNotFollowedByAnotherEot)
+{
+    ScriptedPort port;
+    ASSERT_TRUE(port.open("com1"));
+    port.peer = [](ScriptedPort &p, const QByteArray &written) {
+        if (written.endsWith(char(ControlByte::Eot)))
+            p.arrive("?");
+    };
+    EXPECT_EQ(port.sendEot().ending, EotEnding::Answered);
+    EXPECT_EQ(port.reads, 1) << "the answer ends the wait at once";
+    EXPECT_EQ(port.now, 0);
+}
 
 TEST(SendEot, SilenceIsWaitedOutForSeconds)
 {
     ScriptedPort port;
     ASSERT_TRUE(port.open("com1"));
-    EXPECT_TRUE(port.sendEot());
+    EXPECT_EQ(port.sendEot().ending, EotEnding::Silent);
     EXPECT_GE(port.now, Xmodem::MaxSilentEots * Xmodem::EotAnswerWaitMs);
     EXPECT_EQ(port.reads,
               Xmodem::MaxSilentEots * Xmodem::EotAnswerWaitMs / ScriptedPort::ReadTimeoutMs);
@@ -185,7 +205,7 @@ TEST(SendEot, LostLineEndsTheWaitAsFailure)
     ScriptedPort port;
     ASSERT_TRUE(port.open("com1"));
     port.peer = [](ScriptedPort &p, const QByteArray &) { p.loseLine(); };
-    EXPECT_FALSE(port.sendEot());
+    EXPECT_EQ(port.sendEot().ending, EotEnding::LineLost);
     EXPECT_LE(port.reads, 1);
 }
 
@@ -220,10 +240,43 @@ TEST(ClosedPort, EveryTransferFailsWithoutEffect)
 
     EXPECT_FALSE(port.writeString("Hello"));
     EXPECT_FALSE(port.sendBlock(1, sampleData(128)));
-    EXPECT_FALSE(port.sendEot());
+    EXPECT_EQ(port.sendEot().ending, EotEnding::LineLost);
     std::uint8_t byte = 0xAA;
     EXPECT_FALSE(port.readByte(&byte));
     EXPECT_EQ(byte, 0);
     EXPECT_TRUE(port.written.isEmpty());
     EXPECT_EQ(port.pacedMs, 0);
+}
+
+// The stop check ends the paced text, the block repeats and the EOT wait at the next
+// byte, transmission or read, so a user never waits for a whole command or transfer.
+TEST(StopCheck, EndsPacingBlockRepeatsAndTheEotWait)
+{
+    ScriptedPort port;
+    ASSERT_TRUE(port.open("com1"));
+    LinkTiming timing = port.timing();
+    timing.paceMs = 20;
+    port.setTiming(timing);
+
+    port.setStopCheck([&port] { return port.written.size() >= 3; });
+    EXPECT_FALSE(port.writeString("memory erase 4 0\n"));
+    EXPECT_EQ(port.written, "mem");
+    EXPECT_EQ(port.pacedMs, 3 * 20);
+
+    port.written.clear();
+    port.setStopCheck([&port] { return port.written.size() >= 2 * Xmodem::PacketSize; });
+    EXPECT_FALSE(port.sendBlock(1, sampleData(128))) << "the peer is silent";
+    EXPECT_EQ(port.written.size(), 2 * Xmodem::PacketSize);
+
+    port.written.clear();
+    const qint64 start = port.now;
+    port.setStopCheck([&port, start] { return port.now - start >= 1000; });
+    EXPECT_EQ(port.sendEot().ending, EotEnding::Stopped);
+    EXPECT_EQ(port.written, QByteArray(1, char(ControlByte::Eot)));
+    EXPECT_EQ(port.now - start, 1000) << "stopped after the read that reached a second";
+
+    port.setStopCheck({});
+    port.written.clear();
+    EXPECT_TRUE(port.writeString("ok"));
+    EXPECT_EQ(port.written, "ok");
 }

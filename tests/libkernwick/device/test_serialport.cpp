@@ -1,20 +1,17 @@
 #include "libkernwick/device/boardprotocol.h"
 #include "libkernwick/device/serialport.h"
 #include "libkernwick/device/xmodem.h"
+#include "lrzszreceiver.h"
 #include "pty.h"
 #include "qtapp.h"
 #include "qtprinters.h"
 
 #include <QElapsedTimer>
-#include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 using namespace Kernwick;
+using Kernwick::Test::LrzszReceiver;
 using Kernwick::Test::PseudoTerminal;
 
 namespace {
@@ -116,7 +113,7 @@ TEST_F(SerialPortOnPty, VanishedLineClosesThePort)
     EXPECT_EQ(byte, 0);
     EXPECT_FALSE(port.isOpen());
     EXPECT_FALSE(port.writeByte('x'));
-    EXPECT_FALSE(port.sendEot());
+    EXPECT_EQ(port.sendEot().ending, EotEnding::LineLost);
 }
 
 TEST(SerialPort, MissingDevicesDoNotOpen)
@@ -135,33 +132,27 @@ TEST(SerialPort, MissingDevicesDoNotOpen)
 }
 
 // lrzsz's rx is an independent XMODEM-CRC receiver: what it stores is what the
-// blocks carried.
-TEST_F(SerialPortOnPty, DeliversAFileToLrzszRx)
+// blocks carried, and its ACK of the EOT must be read as the answer that ends the
+// transfer (not waited out as a silent receiver).
+TEST(SerialPortToLrzsz, DeliversAFileAndReadsTheEotAnswer)
 {
-    if (!QFile::exists(QStringLiteral("/usr/bin/rx")))
+    if (!LrzszReceiver::available())
         GTEST_SKIP() << "lrzsz is not installed";
-    QTemporaryDir dir;
-    const QString target = dir.filePath(QStringLiteral("received.bin"));
-    QProcess rx;
-    rx.setProgram(QStringLiteral("/usr/bin/rx"));
-    // rx refuses paths outside its working directory.
-    rx.setWorkingDirectory(dir.path());
-    rx.setArguments({QStringLiteral("-c"), QStringLiteral("-b"), QStringLiteral("-q"),
-                     QStringLiteral("received.bin")});
-    const int line = pty.master();
-    rx.setChildProcessModifier([line] {
-        ::dup2(line, STDIN_FILENO);
-        ::dup2(line, STDOUT_FILENO);
-    });
-    rx.start();
-    ASSERT_TRUE(rx.waitForStarted());
+    LrzszReceiver rx(LrzszReceiver::Mode::Receiver);
+    CSerialPort port{PortTable::fromDevices({})};
+    LinkTiming timing;
+    timing.paceMs = 0;
+    port.setTiming(timing);
+    ASSERT_TRUE(port.open(rx.device())) << port.errorString().toStdString();
+    ASSERT_TRUE(port.configure(115200, 8, 0, 0, 0));
+    ASSERT_TRUE(port.setTimeouts(0, 500, 0, 0, 0));
+    ASSERT_TRUE(rx.start());
 
     std::uint8_t byte = 0;
     bool asked = false;
     for (int read = 0; read < 40 && !asked; ++read)
         asked = port.readByte(&byte) && byte == Xmodem::CrcRequest;
-    ASSERT_TRUE(asked) << "rx did not ask for a CRC transfer: "
-                       << rx.readAllStandardError().toStdString();
+    ASSERT_TRUE(asked) << "rx did not ask for a CRC transfer: " << rx.rxErrors().toStdString();
 
     QByteArray data;
     for (int i = 0; i < 2 * 128 + 44; ++i)
@@ -170,13 +161,14 @@ TEST_F(SerialPortOnPty, DeliversAFileToLrzszRx)
     for (qsizetype at = 0; at < data.size(); at += Xmodem::BlockSize, ++number)
         ASSERT_TRUE(port.sendBlock(
             number, QByteArrayView(data).sliced(at).first(qMin<qsizetype>(128, data.size() - at))));
-    EXPECT_TRUE(port.sendEot());
+    const EotResult end = port.sendEot();
+    EXPECT_EQ(end.ending, EotEnding::Answered);
+    EXPECT_EQ(end.answer, ControlByte::Ack);
+    EXPECT_EQ(rx.eots(), 1) << "rx answers the first EOT";
 
-    ASSERT_TRUE(rx.waitForFinished(10000));
-    EXPECT_EQ(rx.exitCode(), 0) << rx.readAllStandardError().toStdString();
-    QFile received(target);
-    ASSERT_TRUE(received.open(QIODevice::ReadOnly));
-    const QByteArray stored = received.readAll();
+    ASSERT_TRUE(rx.waitForRx(10000));
+    EXPECT_EQ(rx.rxStatus(), 0) << rx.rxErrors().toStdString();
+    const QByteArray stored = rx.received();
     ASSERT_EQ(stored.size(), 3 * 128);
     EXPECT_EQ(stored.first(data.size()), data);
     EXPECT_EQ(stored.sliced(data.size()), QByteArray(3 * 128 - data.size(), char(Xmodem::Padding)));
