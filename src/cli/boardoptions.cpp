@@ -86,17 +86,30 @@ LinkTiming pacing(int paceMs)
 BoardLink::BoardLink(const BoardOptions &options)
     : m_conversation(m_port, options.portName,
                      ConversationHooks{
-                         [](const QString &text) { print(text); },
+                         [this](const QString &text) {
+                             print(text);
+                             if (!text.isEmpty())
+                                 m_logLineOpen = !text.endsWith(QLatin1Char('\n'));
+                         },
                          [this](const BoxMessage &box) {
                              fail(box.text);
                              m_boxShown = true;
                          },
                          {},
                          [] { return interruptRequested(); },
+                         {},
+                         {}, // boxes to confirm are taken as confirmed
                      })
 {
     m_port.setTiming(pacing(options.paceMs));
     stopOnInterrupt();
+}
+
+void BoardLink::endLog()
+{
+    if (m_logLineOpen)
+        print(QStringLiteral("\n"));
+    m_logLineOpen = false;
 }
 
 int BoardLink::status(bool completed) const

@@ -38,6 +38,9 @@ public:
     Conversation &conversation() { return m_conversation; }
     /// Whether a message box was reported, so the command need not add its own error.
     bool boxShown() const { return m_boxShown; }
+    /// Ends the printed log with a line end if its last line is still open (logs end
+    /// without one), so the shell's prompt starts on a line of its own.
+    void endLog();
 
     /// The exit status of the command: Success when it `completed`, Interrupted
     /// after Ctrl-C, WorkFailed otherwise.
@@ -46,6 +49,7 @@ public:
 private:
     CSerialPort m_port;
     bool m_boxShown = false;
+    bool m_logLineOpen = false;
     Conversation m_conversation;
 };
 

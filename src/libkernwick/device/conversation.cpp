@@ -7,8 +7,6 @@ namespace Kernwick {
 
 namespace {
 
-constexpr int ReadTimeoutMs = 500;
-
 const QString zuvoNotDetected = QStringLiteral(
     "\r\n* ZUVO not detected *\r\nPlease verify\r\nZUVO is connected to main serial port\r\n"
     "computer is connected to correct serial port\r\nZUVO is powered\r\ncheck ZUVO serial rate");
@@ -26,15 +24,19 @@ BoxMessage appBox(const char *text)
 Conversation::Conversation(BytePort &port, QString portName, ConversationHooks hooks)
     : m_port(port), m_portName(std::move(portName)), m_hooks(std::move(hooks))
 {
+    m_port.setStopCheck(m_hooks.stopRequested);
 }
 
 Conversation::~Conversation()
 {
     end();
+    m_port.setStopCheck({});
 }
 
 void Conversation::appendLog(const QString &text)
 {
+    if (!text.isEmpty())
+        m_lineOpen = !text.endsWith(QLatin1Char('\n'));
     if (m_hooks.appendLog)
         m_hooks.appendLog(text);
 }
@@ -51,9 +53,39 @@ void Conversation::pumpMessages()
         m_hooks.pumpMessages();
 }
 
+void Conversation::reportProgress(int done, int total)
+{
+    if (m_hooks.progress)
+        m_hooks.progress(done, total);
+}
+
+void Conversation::confirm(const BoxMessage &box)
+{
+    if (m_hooks.confirm)
+        m_hooks.confirm(box);
+}
+
+void Conversation::pause(int ms)
+{
+    if (ms > 0 && m_port.timing().sleep)
+        m_port.timing().sleep(ms);
+}
+
 bool Conversation::stopRequested() const
 {
     return m_hooks.stopRequested && m_hooks.stopRequested();
+}
+
+bool Conversation::stopIfRequested()
+{
+    if (!stopRequested())
+        return false;
+    if (!m_stopLogged) {
+        m_stopLogged = true;
+        appendLog(m_lineOpen ? QStringLiteral("\r\n* Stopped *") : QStringLiteral("* Stopped *"));
+    }
+    end();
+    return true;
 }
 
 void Conversation::end()
@@ -73,6 +105,8 @@ bool Conversation::openPortBoxed(qint32 baudRate)
 
 bool Conversation::openPort(qint32 baudRate, bool logged)
 {
+    if (stopIfRequested())
+        return false;
     if (logged)
         appendLog(QStringLiteral("Opening com port\r\n"));
     if (!m_port.open(m_portName)) {
@@ -96,7 +130,7 @@ bool Conversation::openPort(qint32 baudRate, bool logged)
         end();
         return false;
     }
-    if (!m_port.setTimeouts(0, ReadTimeoutMs, 0, 0, 0)) {
+    if (!m_port.setTimeouts(0, m_port.timing().readTimeoutMs, 0, 0, 0)) {
         if (const auto box = m_port.takeFailureBox())
             showBox(*box);
         if (logged)
@@ -128,8 +162,9 @@ bool Conversation::waitForAnswer(QByteArrayView wanted, const QString &detected,
             return true;
         }
     }
-    if (!stopRequested())
-        appendLog(notDetected);
+    if (stopIfRequested())
+        return false;
+    appendLog(notDetected);
     end();
     return false;
 }
@@ -167,8 +202,9 @@ bool Conversation::detectBootMonitor()
             return true;
         }
     }
-    if (!stopRequested())
-        appendLog(deviceNotDetected);
+    if (stopIfRequested())
+        return false;
+    appendLog(deviceNotDetected);
     end();
     return false;
 }
@@ -201,20 +237,22 @@ bool Conversation::waitForByte(std::uint8_t wanted, int maxReads, Pump pump, std
     return found;
 }
 
-bool Conversation::waitForText(QByteArrayView wanted, int maxReads, Pump pump)
+bool Conversation::waitForText(QByteArrayView wanted, int maxReads, Pump pump, QByteArray *reply)
 {
-    QByteArray reply;
-    for (int read = 0; read < maxReads && !stopRequested(); ++read) {
+    QByteArray buffer;
+    bool found = false;
+    for (int read = 0; read < maxReads && !found && !stopRequested(); ++read) {
         if (pump == Pump::Yes)
             pumpMessages();
         std::uint8_t byte = 0;
         if (m_port.readByte(&byte)) {
-            reply.append(char(byte));
-            if (reply.contains(wanted))
-                return true;
+            buffer.append(char(byte));
+            found = buffer.contains(wanted);
         }
     }
-    return false;
+    if (reply)
+        *reply = std::move(buffer);
+    return found;
 }
 
 } // namespace Kernwick

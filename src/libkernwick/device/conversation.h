@@ -2,6 +2,7 @@
 
 #include "libkernwick/device/boxmessage.h"
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 
@@ -12,20 +13,35 @@ namespace Kernwick {
 
 class BytePort;
 
-/// What a conversation reports to and asks of the program around it.
+/// What a conversation reports to and asks of the program around it. Every hook is
+/// called on the thread that runs the conversation; a program that runs it on a
+/// worker thread forwards the reports to its window (queued) and answers the
+/// questions from there. Every hook may be empty.
 struct ConversationHooks
 {
     /// Appends a text to the progress log ("AppendLog"); texts carry their own "\r\n".
     std::function<void(const QString &text)> appendLog;
-    /// Shows a message box and returns once the user has closed it.
+    /// Reports a message box (the desktop program shows it with an error icon, the
+    /// command line prints it on standard error). The conversation goes on without
+    /// waiting for the user, so the box may be shown later.
     std::function<void(const BoxMessage &box)> showBox;
-    /// Lets the user interface handle its waiting events, without blocking
-    /// ("PumpMessages"). May be empty.
+    /// Lets a user interface that runs the conversation on its own thread handle its
+    /// waiting events, without blocking ("PumpMessages").
     std::function<void()> pumpMessages;
-    /// Whether the user asked to stop the command (Ctrl-C in the CLI, the program
-    /// closing). Asked after every read of a wait; a stopped wait fails and the
-    /// conversation closes the port. May be empty.
+    /// Whether the user asked to stop the command (Stop, Ctrl-C, the program
+    /// closing). Asked between reads, inside the pacing of text commands and inside
+    /// the XMODEM block and EOT loops; the conversation then ends at its next step
+    /// with "* Stopped *" in the log and the port closed.
     std::function<bool()> stopRequested;
+    /// The progress of a download: `done` blocks or chunks sent of the `total` the
+    /// file holds (0 of total before the first; `done` can pass `total` by a short
+    /// last piece, which the total does not count).
+    std::function<void(int done, int total)> progress;
+    /// Shows a box that the conversation waits for ("Download Complete" before the
+    /// firmware is started) and returns once the user has closed it. Blocks the
+    /// conversation's own thread, never assumes it is the window's. Empty: taken as
+    /// confirmed at once.
+    std::function<void(const BoxMessage &box)> confirm;
 };
 
 /// Whether a wait lets the user interface run between reads.
@@ -48,6 +64,9 @@ enum class DebugWording
 /// on; a step that fails has already reported the failure and closed the port. The
 /// port is closed at the latest when the conversation is destroyed, so it is closed
 /// on every path.
+///
+/// A conversation and its port belong to one thread: build both on the thread that
+/// runs the conversation.
 class Conversation
 {
 public:
@@ -71,11 +90,20 @@ public:
     void appendLog(const QString &text);
     void showBox(const BoxMessage &box);
     void pumpMessages();
+    void reportProgress(int done, int total);
+    /// Shows `box` and waits until the user has closed it.
+    void confirm(const BoxMessage &box);
+    /// Waits `ms` milliseconds (the port's sleep, so tests can simulate it).
+    void pause(int ms);
+
     /// Whether the user asked to stop; once true, every wait fails at once.
     bool stopRequested() const;
+    /// Ends the conversation if the user asked to stop: logs "* Stopped *" on a line
+    /// of its own (once) and closes the port. Returns whether it stopped.
+    bool stopIfRequested();
 
     /// Opens `portName` at `baudRate`, 8 data bits, no parity, one stop bit and the
-    /// 500 ms read time-out, logging each step ("Opening com port" ...).
+    /// read time-out, logging each step ("Opening com port" ...).
     bool openPortLogged(qint32 baudRate);
     /// The same opening with message boxes instead of log lines ("OpenPort failed" ...).
     bool openPortBoxed(qint32 baudRate);
@@ -100,8 +128,8 @@ public:
     /// gets the last byte read, 0 after a time-out.
     bool waitForByte(std::uint8_t wanted, int maxReads, Pump pump, std::uint8_t *last = nullptr);
     /// Reads up to `maxReads` times into an empty reply buffer until it contains
-    /// `wanted`.
-    bool waitForText(QByteArrayView wanted, int maxReads, Pump pump);
+    /// `wanted`. `*reply` (optional) gets the buffer.
+    bool waitForText(QByteArrayView wanted, int maxReads, Pump pump, QByteArray *reply = nullptr);
 
     /// Closes the port.
     void end();
@@ -113,6 +141,8 @@ private:
     BytePort &m_port;
     QString m_portName;
     ConversationHooks m_hooks;
+    bool m_lineOpen = false; ///< the log's last text did not end its line
+    bool m_stopLogged = false;
 };
 
 } // namespace Kernwick

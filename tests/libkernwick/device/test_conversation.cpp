@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -38,9 +39,11 @@ protected:
         hooks.appendLog = [this](const QString &text) { log += text; };
         hooks.showBox = [this](const BoxMessage &box) { boxes.push_back(box); };
         hooks.pumpMessages = [this] { ++pumps; };
+        hooks.stopRequested = [this] { return stopWhen && stopWhen(); };
         m_conversation = std::make_unique<Conversation>(port, portName, hooks);
         return *m_conversation;
     }
+    void endConversation() { m_conversation.reset(); }
     // Opens without logging, for the steps after the opening.
     Conversation &opened()
     {
@@ -53,6 +56,7 @@ protected:
     QString log;
     std::vector<BoxMessage> boxes;
     int pumps = 0;
+    std::function<bool()> stopWhen; ///< the user's stop request; empty: never
 
 private:
     std::unique_ptr<Conversation> m_conversation;
@@ -362,4 +366,79 @@ TEST_F(ConversationTest, TestComReportsALostLine)
     };
     EXPECT_FALSE(testCom(conversation(), 9600));
     EXPECT_EQ(port.written, "Hello");
+}
+
+TEST_F(ConversationTest, OpeningSetsTheReadTimeoutOfTheLinkTiming)
+{
+    LinkTiming timing = port.timing();
+    timing.readTimeoutMs = 250;
+    port.setTiming(timing);
+    EXPECT_TRUE(conversation().openPortLogged(9600));
+    EXPECT_EQ(port.readTimeout, 250);
+}
+
+TEST_F(ConversationTest, StopEndsTheDetectionAtTheNextReadWithThePortClosed)
+{
+    Conversation &c = opened();
+    stopWhen = [this] { return port.reads >= 3; };
+    EXPECT_FALSE(c.detectBoard());
+    EXPECT_EQ(log, QStringLiteral("Verifying ZUVO is present\r\n") + dots(3) +
+                       QStringLiteral("\r\n* Stopped *"));
+    EXPECT_EQ(port.reads, 3);
+    EXPECT_FALSE(port.isOpen());
+
+    // Asking again neither logs again nor reopens anything.
+    EXPECT_TRUE(c.stopIfRequested());
+    EXPECT_FALSE(c.openPortLogged(9600));
+    EXPECT_EQ(log, QStringLiteral("Verifying ZUVO is present\r\n") + dots(3) +
+                       QStringLiteral("\r\n* Stopped *"));
+    EXPECT_EQ(port.openedNames.size(), 1);
+}
+
+TEST_F(ConversationTest, StopBeforeOpeningOpensNothing)
+{
+    stopWhen = [] { return true; };
+    EXPECT_FALSE(conversation().openPortLogged(9600));
+    EXPECT_EQ(log, QStringLiteral("* Stopped *")) << "a line of its own, nothing before it";
+    EXPECT_TRUE(port.openedNames.isEmpty());
+}
+
+TEST_F(ConversationTest, StopReachesThePortWhileTheConversationLives)
+{
+    LinkTiming timing = port.timing();
+    timing.paceMs = 20;
+    port.setTiming(timing);
+    Conversation &c = opened();
+    stopWhen = [this] { return port.written.size() >= 4; };
+    EXPECT_FALSE(c.port().writeString("memory flush 4 1\n"));
+    EXPECT_EQ(port.written, "memo") << "the pacing asks the stop hook before each byte";
+    EXPECT_TRUE(c.stopIfRequested());
+    EXPECT_EQ(log, QStringLiteral("* Stopped *"));
+    EXPECT_FALSE(port.isOpen());
+
+    endConversation(); // takes its hook off the port
+    ASSERT_TRUE(port.open("com1"));
+    EXPECT_TRUE(port.writeString("ok"));
+    EXPECT_EQ(port.written, "memook");
+}
+
+TEST_F(ConversationTest, ProgressConfirmAndPauseReachTheirHooks)
+{
+    std::vector<std::pair<int, int>> progress;
+    std::vector<BoxMessage> confirmed;
+    ConversationHooks hooks;
+    hooks.progress = [&](int done, int total) { progress.emplace_back(done, total); };
+    hooks.confirm = [&](const BoxMessage &box) { confirmed.push_back(box); };
+    Conversation c(port, QStringLiteral("com1"), hooks);
+    c.reportProgress(0, 3);
+    c.reportProgress(4, 3);
+    c.confirm(appBox("Download Complete"));
+    c.pause(100);
+    EXPECT_EQ(progress, (std::vector<std::pair<int, int>>{{0, 3}, {4, 3}}));
+    EXPECT_EQ(confirmed, std::vector<BoxMessage>{appBox("Download Complete")});
+    EXPECT_EQ(port.now, 100) << "pauses run on the port's clock";
+
+    Conversation quiet(port, QStringLiteral("com1"), {});
+    quiet.reportProgress(1, 1);
+    quiet.confirm(appBox("Download Complete")); // without a hook: confirmed at once
 }
