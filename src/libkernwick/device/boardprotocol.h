@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QtGlobal>
+
 #include <cstdint>
 
 namespace Kernwick {
@@ -21,6 +23,13 @@ inline constexpr char SequenceInitiator[] = "\x1b[";
 
 /// What the debug-port console prints when it waits for a command.
 inline constexpr char DebugPrompt[] = "zuvo>";
+/// How the console's answer starts when it refused a line, before it prints the
+/// prompt again: an error, or a command it does not know. Compared with the start
+/// of each line of the answer, ignoring case.
+inline constexpr const char *DebugRefusals[] = {"error", "unknown command"};
+
+/// The debug console and the boot monitor always run at this rate.
+inline constexpr qint32 MonitorBaudRate = 115200;
 
 /// Caption of the program's own message boxes.
 inline constexpr char ApplicationTitle[] = "ZUVO Kernwick";

@@ -1,0 +1,50 @@
+#include "libkernwick/device/download.h"
+
+#include "libkernwick/device/boardprotocol.h"
+#include "libkernwick/device/conversation.h"
+
+#include <QIODevice>
+
+#include <algorithm>
+
+namespace Kernwick {
+
+BoxMessage fileErrorBox()
+{
+    return {QString::fromLatin1(ApplicationTitle), QStringLiteral("File Error")};
+}
+
+int progressTotal(qint64 length, int unit)
+{
+    return int(std::clamp<qint64>(length / unit, 0, 0xFFFF));
+}
+
+bool readPiece(QIODevice &file, qint64 size, QByteArray *piece)
+{
+    piece->resize(size);
+    const qint64 got = file.read(piece->data(), size);
+    if (got < 0) {
+        piece->clear();
+        return false;
+    }
+    piece->resize(got);
+    return true;
+}
+
+DownloadOutcome stoppedOrFailed(Conversation &conversation)
+{
+    if (conversation.stopIfRequested())
+        return {DownloadResult::Stopped};
+    conversation.end();
+    return {DownloadResult::Failed};
+}
+
+DownloadOutcome fileReadFailed(Conversation &conversation)
+{
+    DownloadOutcome outcome = stoppedOrFailed(conversation);
+    if (outcome.result == DownloadResult::Failed)
+        outcome.box = fileErrorBox();
+    return outcome;
+}
+
+} // namespace Kernwick
