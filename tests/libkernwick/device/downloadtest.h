@@ -40,6 +40,7 @@ struct Record
     std::vector<BoxMessage> confirmed;
     std::vector<std::pair<int, int>> progress;
     int pumps = 0;
+    std::vector<int> pumpsAtProgress; ///< `pumps` at each progress report
     /// The user's stop request; empty: never.
     std::function<bool()> stopWhen;
     /// Runs when a box must be confirmed, before it counts as closed.
@@ -61,6 +62,7 @@ struct Record
         h.progress = [this](int done, int total) {
             std::lock_guard lock(mutex);
             progress.emplace_back(done, total);
+            pumpsAtProgress.push_back(pumps);
         };
         h.confirm = [this](const BoxMessage &box) {
             if (onConfirm)
@@ -106,7 +108,7 @@ class BrokenFile : public QIODevice
 public:
     BrokenFile(QByteArray bytes, qint64 goodBytes) : m_bytes(std::move(bytes)), m_good(goodBytes)
     {
-        open(QIODevice::ReadOnly);
+        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
     }
     qint64 size() const override { return m_bytes.size(); }
     bool isSequential() const override { return false; }
