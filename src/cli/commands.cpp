@@ -14,7 +14,7 @@ static const Command table[] = {
     {"config", "Writes, shows, changes and streams configuration files", runConfig},
     {"ports", "Lists the port table", runPorts},
     {"test-com", "Opens the port and writes \"Hello there!\"", runTestCom},
-    {"download", "Sends a file to the board", runDownload},
+    {"download", "Downloads a file to the board (download --help lists the kinds)", runDownload},
 };
 
 std::span<const Command> commands()

@@ -34,6 +34,10 @@ int runConfig(const QStringList &args);
 int runPorts(const QStringList &args);
 int runTestCom(const QStringList &args);
 int runDownload(const QStringList &args);
+
+// Kinds of "download" (args[0] is "download <kind>")
+int runDownloadFont(const QStringList &args);
+int runDownloadFirmware(const QStringList &args);
 int runDownloadConfig(const QStringList &args);
 
 } // namespace Kernwick::Cli

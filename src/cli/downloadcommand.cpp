@@ -1,13 +1,14 @@
-// The download command: sends a file of one kind to the board.
+// "download <kind>": one board download per kind of file, dispatched from a table.
 
 #include "cliutil.h"
 #include "commands.h"
+
+#include <QStringList>
 
 namespace Kernwick::Cli {
 
 namespace {
 
-// One kind of download; `run` gets the arguments from the kind's name on.
 struct DownloadKind
 {
     const char *name;
@@ -15,40 +16,48 @@ struct DownloadKind
     int (*run)(const QStringList &args);
 };
 
-const DownloadKind downloadKinds[] = {
-    {"config", "FILE.zvc: a configuration file", runDownloadConfig},
+const DownloadKind kinds[] = {
+    {"font", "A font file into one of the board's memory devices", runDownloadFont},
+    {"firmware", "A firmware image to the board's boot monitor, then started", runDownloadFirmware},
+    {"config", "A configuration file, sent as the configuration download does", runDownloadConfig},
 };
 
-QString downloadUsage()
+QString kindNames()
 {
-    QString text = QStringLiteral("Usage: kernwick-cli download <kind> FILE [options]\n\n"
-                                  "Sends a file to the board. Kinds:\n");
-    for (const DownloadKind &k : downloadKinds)
+    QStringList names;
+    for (const DownloadKind &kind : kinds)
+        names.append(QString::fromLatin1(kind.name));
+    return names.join(QStringLiteral(", "));
+}
+
+void printKinds()
+{
+    QString text = QStringLiteral("Usage: kernwick-cli download <kind> FILE [options]\n\nKinds:\n");
+    for (const DownloadKind &kind : kinds)
         text += QStringLiteral("  %1 %2\n")
-                    .arg(QString::fromLatin1(k.name), -10)
-                    .arg(QString::fromLatin1(k.summary));
+                    .arg(QString::fromLatin1(kind.name), -10)
+                    .arg(QString::fromLatin1(kind.summary));
     text += QStringLiteral("\nEvery kind prints its options with --help.\n");
-    return text;
+    print(text);
 }
 
 } // namespace
 
 int runDownload(const QStringList &args)
 {
-    const QString kind = args.value(1);
-    if (kind == QLatin1String("--help") || kind == QLatin1String("-h")) {
-        print(downloadUsage());
+    const QString kindName = args.value(1);
+    if (kindName == QLatin1String("--help") || kindName == QLatin1String("-h")) {
+        printKinds();
         return Success;
     }
-    for (const DownloadKind &k : downloadKinds) {
-        if (kind == QLatin1String(k.name))
-            return k.run(QStringList{QStringLiteral("download ") + kind} + args.mid(2));
+    if (kindName.isEmpty())
+        return usageError(QStringLiteral("download needs a kind: %1").arg(kindNames()));
+    for (const DownloadKind &kind : kinds) {
+        if (kindName == QLatin1String(kind.name))
+            return kind.run(QStringList{QStringLiteral("download ") + kindName} + args.mid(2));
     }
-    if (kind.isEmpty())
-        return usageError(
-            QStringLiteral("download needs a kind (see kernwick-cli download --help)"));
     return usageError(
-        QStringLiteral("unknown download kind '%1' (see kernwick-cli download --help)").arg(kind));
+        QStringLiteral("unknown download kind '%1' (one of: %2)").arg(kindName, kindNames()));
 }
 
 } // namespace Kernwick::Cli
