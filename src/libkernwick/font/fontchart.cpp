@@ -1,5 +1,7 @@
 #include "libkernwick/font/fontchart.h"
 
+#include <algorithm>
+
 namespace Kernwick {
 
 QString ChartEntry::label() const
@@ -32,6 +34,8 @@ FontChart layoutFontChart(const Font &font, const ChartPageMetrics &metrics)
 {
     const int labelWidth = 4 * metrics.averageCharWidth;
     const int boxHeight = ChartCellSize * font.height;
+    // Glyphs lower than a label would let the labels of one line run into the next.
+    const int lineHeight = std::max(boxHeight, metrics.charHeight);
     const int firstLineTop = ChartTitlePosition.y() + 2 * metrics.charHeight;
 
     FontChart chart;
@@ -57,8 +61,8 @@ FontChart layoutFontChart(const Font &font, const ChartPageMetrics &metrics)
             continue;
         }
         labelX = ChartMargin;
-        top += boxHeight + ChartGap;
-        if (top + boxHeight > metrics.height) {
+        top += lineHeight + ChartGap;
+        if (top + lineHeight > metrics.height) {
             chart.pages.push_back(startPage(font, chart.pageCount() + 1));
             top = firstLineTop;
         }

@@ -66,8 +66,9 @@ struct FontChart
 /// first line starts two character heights below the title. Each glyph gets its
 /// code label and, 4 average character widths further right, one 10 × 10 cell per
 /// pixel; the next glyph's label follows 10 units to the right. A glyph whose box
-/// would pass the right margin starts a new line 10 units below the previous one,
-/// and a line that would pass the bottom of the page starts a new page. Every
+/// would pass the right margin starts a new line 10 units below the previous one
+/// (below its labels when the glyphs are lower than a character), and a line that
+/// would pass the bottom of the page starts a new page. Every
 /// glyph is on exactly one page; a line always holds at least one glyph and a page
 /// at least one line, even when the glyph is larger than the page.
 FontChart layoutFontChart(const Font &font, const ChartPageMetrics &metrics);

@@ -54,6 +54,7 @@ void expectSoundChart(const Font &font, const FontChart &chart, const ChartPageM
             }
             if (!firstLine) {
                 EXPECT_LE(e.box.y() + e.box.height(), m.height) << "glyph " << next - 1;
+                EXPECT_LE(e.labelOrigin.y() + m.charHeight, m.height) << "glyph " << next - 1;
             }
         }
     }
@@ -138,6 +139,19 @@ TEST(FontChart, GlyphsLargerThanThePageStillGetOnePageEach)
     for (const ChartPage &page : chart.pages)
         EXPECT_EQ(page.entries.size(), 1u);
     expectSoundChart(font, chart, small);
+}
+
+TEST(FontChart, LinesOfLowGlyphsKeepTheirLabelsApart)
+{
+    // Glyphs 2 pixels high are 20 units; the labels are 94.
+    const Font font = fontOf(40, 3, 2);
+    const FontChart chart = layoutFontChart(font, a4At600);
+    const std::vector<ChartEntry> &e = chart.pages[0].entries;
+    int secondLine = 1;
+    while (e[std::size_t(secondLine)].labelOrigin.x() != ChartMargin)
+        ++secondLine;
+    EXPECT_EQ(e[std::size_t(secondLine)].labelOrigin.y(), 288 + 94 + 10);
+    expectSoundChart(font, chart, a4At600);
 }
 
 TEST(FontChart, ZeroWidthGlyphsTakeOnlyTheirLabel)
