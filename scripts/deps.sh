@@ -8,7 +8,7 @@ packages=(
     cmake ninja-build g++ pkg-config
     # libraries
     qt6-base-dev qt6-serialport-dev libgl-dev
-    libfreeimage-dev libfreeimageplus-dev
+    libfreeimage-dev libfreeimageplus-dev libtiff-dev
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev
     lrzsz          # rx: an independent XMODEM-CRC receiver for the serial tests

@@ -7,6 +7,8 @@
 
 #include <QFile>
 
+#include <tiffio.h>
+
 #include <limits>
 
 namespace Kernwick {
@@ -19,6 +21,19 @@ std::uint8_t brightness(const RGBQUAD &colour)
 {
     return std::uint8_t(0.2126f * colour.rgbRed + 0.7152f * colour.rgbGreen +
                         0.0722f * colour.rgbBlue + 0.5f);
+}
+
+// FreeImage reads TIFF files through the system's libtiff without handlers of its
+// own, so libtiff would print a note on standard error for, among others, every
+// EXIF tag it does not know. A TIFF that fails still fails to load.
+void quietenTiffNotes()
+{
+    static const bool quiet = [] {
+        TIFFSetErrorHandler(nullptr);
+        TIFFSetWarningHandler(nullptr);
+        return true;
+    }();
+    Q_UNUSED(quiet);
 }
 
 // A FreeImage memory stream reading `bytes` in place.
@@ -122,6 +137,7 @@ bool reduceTo8Bits(fipImage *picture)
 ImageLoad loadImageData(QByteArrayView bytes, LoadedImage *image, QString *error,
                         const QString &fileName)
 {
+    quietenTiffNotes();
     *error = QString::fromLatin1(ImageUnreadable);
     if (bytes.isEmpty() || bytes.size() > std::numeric_limits<DWORD>::max())
         return ImageLoad::Unreadable;
@@ -168,6 +184,7 @@ ImageLoad loadImageFile(const QString &path, LoadedImage *image, QString *error)
 
 bool saveGreyImageFile(const QString &path, const GreyImage &image, QString *error)
 {
+    quietenTiffNotes();
     *error = QString::fromLatin1(ImageFormatNotWritable);
     const FREE_IMAGE_FORMAT format =
         FreeImage_GetFIFFromFilename(QFile::encodeName(path).constData());
