@@ -13,6 +13,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     lrzsz          # rx: an independent XMODEM-CRC receiver for the serial tests
     xfonts-base pcf2bdf  # real bitmap fonts, converted to BDF by the import tests
+    poppler-utils  # pdfinfo, pdftotext: the chart tests read the PDFs back
 )
 
 missing=()

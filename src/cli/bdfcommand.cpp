@@ -68,10 +68,7 @@ int runImportBdf(const QStringList &args)
     const QString outPath = parser.value(output);
     if (outPath.isEmpty())
         return usageError(QStringLiteral("import-bdf needs an output file: -o FILE"));
-    const QFileInfo inInfo(inPath);
-    const QFileInfo outInfo(outPath);
-    if (inInfo.exists() && outInfo.exists() &&
-        inInfo.canonicalFilePath() == outInfo.canonicalFilePath())
+    if (isSameFile(inPath, outPath))
         return usageError(QStringLiteral("the output file must not be the input file"));
 
     // Every option is checked before the file is read: its syntax here, its value

@@ -3,6 +3,7 @@
 #include "libkernwick/io/savefile.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 
 #include <csignal>
 #include <cstdio>
@@ -89,6 +90,31 @@ bool parseNumber(const QString &text, const QString &what, qint64 *value, int *e
         return false;
     }
     return true;
+}
+
+bool parseNumberInRange(const QString &text, const QString &what, qint64 low, qint64 high,
+                        int *value, int *exitCode)
+{
+    qint64 number = 0;
+    if (!parseNumber(text, what, &number, exitCode))
+        return false;
+    if (number < low || number > high) {
+        *exitCode = usageError(QStringLiteral("%1 must be from %2 to %3, not '%4'")
+                                   .arg(what)
+                                   .arg(low)
+                                   .arg(high)
+                                   .arg(text));
+        return false;
+    }
+    *value = int(number);
+    return true;
+}
+
+bool isSameFile(const QString &first, const QString &second)
+{
+    const QFileInfo a(first);
+    const QFileInfo b(second);
+    return a.exists() && b.exists() && a.canonicalFilePath() == b.canonicalFilePath();
 }
 
 QCommandLineOption outputOption(const QString &description)

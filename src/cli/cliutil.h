@@ -38,6 +38,14 @@ bool parseArguments(QCommandLineParser &parser, const QStringList &args, int *ex
 /// naming `what` when it is not one.
 bool parseNumber(const QString &text, const QString &what, qint64 *value, int *exitCode);
 
+/// Reads a decimal number in [low, high]; reports a usage error naming `what`
+/// when it is not one.
+bool parseNumberInRange(const QString &text, const QString &what, qint64 low, qint64 high,
+                        int *value, int *exitCode);
+
+/// Whether two paths name one existing file, so an output would overwrite its input.
+bool isSameFile(const QString &first, const QString &second);
+
 /// The -o/--output option with its description.
 QCommandLineOption outputOption(const QString &description);
 

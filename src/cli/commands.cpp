@@ -10,8 +10,10 @@ static const Command table[] = {
     {"export-c", "Writes a font as C source", runExportC},
     {"concat", "Joins font files into one chain of fonts", runConcat},
     {"import-bdf", "Imports a BDF font", runImportBdf},
+    {"import-image", "Imports a picture as a one-glyph font", runImportImage},
     {"transform", "Applies editing operations to a font", runTransform},
     {"config", "Writes, shows, changes and streams configuration files", runConfig},
+    {"chart", "Writes the printed font chart as a PDF or PNG", runChart, true},
     {"ports", "Lists the port table", runPorts},
     {"test-com", "Opens the port and writes \"Hello there!\"", runTestCom},
     {"download", "Downloads a file to the board (download --help lists the kinds)", runDownload},
@@ -20,6 +22,15 @@ static const Command table[] = {
 std::span<const Command> commands()
 {
     return table;
+}
+
+const Command *findCommand(const QString &name)
+{
+    for (const Command &c : table) {
+        if (name == QLatin1String(c.name))
+            return &c;
+    }
+    return nullptr;
 }
 
 } // namespace Kernwick::Cli

@@ -13,9 +13,12 @@ struct Command
     const char *name;
     const char *summary;
     int (*run)(const QStringList &args);
+    bool draws = false; ///< measures or draws text, so it needs a GUI application object
 };
 
 std::span<const Command> commands();
+/// The command named `name`, or nullptr.
+const Command *findCommand(const QString &name);
 
 // Font files
 int runInfo(const QStringList &args);
@@ -26,6 +29,8 @@ int runExportC(const QStringList &args);
 int runConcat(const QStringList &args);
 int runImportBdf(const QStringList &args);
 int runTransform(const QStringList &args);
+int runImportImage(const QStringList &args);
+int runChart(const QStringList &args);
 
 // Configuration files
 int runConfig(const QStringList &args);

@@ -3,7 +3,9 @@
 #include "cliutil.h"
 #include "commands.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
+
+#include <memory>
 
 using namespace Kernwick::Cli;
 
@@ -18,9 +20,35 @@ static void printUsage()
     print(text);
 }
 
+static QtMessageHandler qtHandler = nullptr;
+
+// The offscreen platform asks for a runtime folder it never uses and complains when
+// the session has none; that is no news for a command's error stream.
+static void dropRuntimeFolderNotes(QtMsgType type, const QMessageLogContext &context,
+                                   const QString &message)
+{
+    if (type == QtWarningMsg && message.startsWith(QLatin1String("QStandardPaths: ")))
+        return;
+    qtHandler(type, context, message);
+}
+
+// Commands that draw need fonts and so a GUI application object; it never shows a
+// window, so without a platform chosen by the user it runs offscreen. The others
+// stay on the plain core application and load no platform plugin.
+static std::unique_ptr<QCoreApplication> makeApplication(int &argc, char **argv)
+{
+    const Command *command = argc > 1 ? findCommand(QString::fromLocal8Bit(argv[1])) : nullptr;
+    if (command == nullptr || !command->draws)
+        return std::make_unique<QCoreApplication>(argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    qtHandler = qInstallMessageHandler(dropRuntimeFolderNotes);
+    return std::make_unique<QGuiApplication>(argc, argv);
+}
+
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
+    const std::unique_ptr<QCoreApplication> app = makeApplication(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("kernwick-cli"));
     const QStringList args = QCoreApplication::arguments().mid(1);
     if (args.isEmpty()) {
@@ -32,10 +60,8 @@ int main(int argc, char **argv)
         printUsage();
         return Success;
     }
-    for (const Command &c : commands()) {
-        if (args[0] == QLatin1String(c.name))
-            return c.run(args);
-    }
+    if (const Command *command = findCommand(args[0]))
+        return command->run(args);
     return usageError(
         QStringLiteral("unknown command '%1' (see kernwick-cli --help)").arg(args[0]));
 }
