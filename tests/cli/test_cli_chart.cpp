@@ -145,9 +145,9 @@ TEST_F(CliChart, PngShowsBlackCellsWhereThePixelsAre)
 
     const QImage image(path("chart.png"));
     const FontChart layout = pngChartLayout(font, DefaultChartPngDpi);
-    ASSERT_EQ(layout.pageCount(), 2);
+    ASSERT_GE(layout.pageCount(), 2) << "at 150 dpi at most 10 glyphs fit a line";
     const int pageHeight = 1754;
-    ASSERT_EQ(image.size(), QSize(1240, 2 * pageHeight));
+    ASSERT_EQ(image.size(), QSize(1240, layout.pageCount() * pageHeight));
 
     const auto cellCentre = [&](int glyph, int row, int column) {
         for (const ChartPage &page : layout.pages) {

@@ -120,12 +120,12 @@ TEST(ChartExport, PngStacksThePages)
 {
     Font font = defaultFont();
     const FontChart chart = pngChartLayout(font, 150);
-    ASSERT_EQ(chart.pageCount(), 2) << "the default font needs two pages at 150 dpi";
+    ASSERT_GE(chart.pageCount(), 2) << "at 150 dpi at most 10 glyphs fit a line";
     QByteArray png;
     QString error;
     ASSERT_TRUE(chartPng(font, 150, &png, &error)) << error.toStdString();
     const QImage image = QImage::fromData(png, "PNG");
-    EXPECT_EQ(image.size(), QSize(1240, 2 * 1754));
+    EXPECT_EQ(image.size(), QSize(1240, chart.pageCount() * 1754));
     EXPECT_EQ(qRound(image.dotsPerMeterX() * 0.0254), 150);
     // Page 2's first box outline sits one page height below where the layout puts it.
     const ChartEntry &first = chart.pages[1].entries[0];
