@@ -4,6 +4,7 @@
 #include "commands.h"
 #include "fontio.h"
 
+#include "libkernwick/io/savefile.h"
 #include "libkernwick/render/chartexport.h"
 
 namespace Kernwick::Cli {
@@ -58,13 +59,14 @@ int runChart(const QStringList &args)
     Font font;
     if (!loadFontFile(positional[0], &font))
         return WorkFailed;
-    QByteArray bytes;
     QString error;
-    const bool made = pdf ? chartPdf(font, resolution, &bytes, &error)
-                          : chartPng(font, resolution, &bytes, &error);
-    if (!made)
-        return fail(error);
-    return writeOutput(outPath, bytes) ? Success : WorkFailed;
+    const auto write = [&](QIODevice *device, QString *message) {
+        return pdf ? writeChartPdf(font, resolution, device, message)
+                   : writeChartPng(font, resolution, device, message);
+    };
+    if (!saveFileAtomically(outPath, write, &error))
+        return fail(QStringLiteral("%1: %2").arg(outPath, error));
+    return Success;
 }
 
 } // namespace Kernwick::Cli

@@ -8,6 +8,7 @@
 #include "libkernwick/font/zvffile.h"
 #include "libkernwick/render/chartexport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QPageSize>
@@ -233,6 +234,8 @@ TEST_F(CliChart, FailureLeavesAnEarlierChartIntact)
     EXPECT_EQ(runCli({"chart", big, "-o", path("chart.png")}).exitCode, 1);
     ASSERT_TRUE(earlier.open(QIODevice::ReadOnly));
     EXPECT_EQ(earlier.readAll(), QByteArray("earlier chart"));
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList({"big.zvf", "chart.png"}))
+        << "no temporary file is left behind";
 }
 
 TEST_F(CliChart, OtherCommandsNeedNoWindowSystem)

@@ -9,6 +9,8 @@
 
 #include <tiffio.h>
 
+#include <algorithm>
+#include <array>
 #include <limits>
 
 namespace Kernwick {

@@ -26,6 +26,26 @@ bool saveFileAtomically(const QString &path, const QByteArray &bytes, QString *e
     return true;
 }
 
+bool saveFileAtomically(const QString &path,
+                        const std::function<bool(QIODevice *device, QString *error)> &write,
+                        QString *error)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        *error = file.errorString();
+        return false;
+    }
+    if (!write(&file, error)) {
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
+        *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
 bool readWholeFile(const QString &path, qint64 maxBytes, QByteArray *bytes, QString *error)
 {
     QFile file(path);

@@ -3,12 +3,24 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
+class QIODevice;
+
 namespace Kernwick {
 
 /// Writes `bytes` to `path` atomically: a temporary file renamed into place, so a
 /// failure leaves any earlier file intact. On failure returns false and sets
 /// `error` to the system's description.
 bool saveFileAtomically(const QString &path, const QByteArray &bytes, QString *error);
+
+/// Writes a file atomically as `write` produces it on the device it is given, so
+/// a large output never has to be held in memory. When `write` returns false
+/// (with its own message in `error`) or the device fails, the file at `path` is
+/// unchanged and `error` says why.
+bool saveFileAtomically(const QString &path,
+                        const std::function<bool(QIODevice *device, QString *error)> &write,
+                        QString *error);
 
 /// Reads a whole file of at most `maxBytes`. On failure returns false and sets
 /// `error` (the system's description, or a note that the file is too large).

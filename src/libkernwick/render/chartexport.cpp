@@ -45,21 +45,16 @@ FontChart pdfChartLayout(const Font &font, int dpi)
     return layoutFontChart(font, chartPageMetrics(QSize(writer.width(), writer.height()), &writer));
 }
 
-bool chartPdf(const Font &font, int dpi, QByteArray *pdf, QString *error)
+bool writeChartPdf(const Font &font, int dpi, QIODevice *device, QString *error)
 {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    {
-        QPdfWriter writer(&buffer);
-        writer.setCreator(QStringLiteral("Kernwick"));
-        writer.setTitle(QStringLiteral("Font Name %1").arg(QString::fromLatin1(font.nameText())));
-        setUpPdf(&writer, dpi);
-        if (!printChart(&writer, font)) {
-            *error = QStringLiteral("Cannot write the chart as a PDF");
-            return false;
-        }
+    QPdfWriter writer(device);
+    writer.setCreator(QStringLiteral("Kernwick"));
+    writer.setTitle(QStringLiteral("Font Name %1").arg(QString::fromLatin1(font.nameText())));
+    setUpPdf(&writer, dpi);
+    if (!printChart(&writer, font)) {
+        *error = QStringLiteral("Cannot write the chart as a PDF");
+        return false;
     }
-    *pdf = buffer.data();
     return true;
 }
 
@@ -69,7 +64,7 @@ FontChart pngChartLayout(const Font &font, int dpi)
     return layoutFontChart(font, chartPageMetrics(a4Pixels(dpi), &probe));
 }
 
-bool chartPng(const Font &font, int dpi, QByteArray *png, QString *error)
+bool writeChartPng(const Font &font, int dpi, QIODevice *device, QString *error)
 {
     const QSize page = a4Pixels(dpi);
     const FontChart chart = pngChartLayout(font, dpi);
@@ -97,10 +92,7 @@ bool chartPng(const Font &font, int dpi, QByteArray *png, QString *error)
             painter.restore();
         }
     }
-    png->clear();
-    QBuffer buffer(png);
-    buffer.open(QIODevice::WriteOnly);
-    if (!image.save(&buffer, "PNG")) {
+    if (!image.save(device, "PNG")) {
         *error = QStringLiteral("Cannot encode the chart as a PNG picture");
         return false;
     }

@@ -3,8 +3,9 @@
 #include "libkernwick/font/font.h"
 #include "libkernwick/font/fontchart.h"
 
-#include <QByteArray>
 #include <QString>
+
+class QIODevice;
 
 namespace Kernwick {
 
@@ -21,20 +22,21 @@ inline constexpr int MaxChartDpi = 1200;
 inline constexpr qint64 MaxChartPngPixels = qint64(1) << 30;
 inline constexpr int MaxChartPngHeight = 1000000;
 
-/// The chart of `font` as a PDF: one A4 page without margins per chart page,
-/// laid out at `dpi` device units per inch. Returns false with `error` set when
-/// the PDF cannot be made.
-bool chartPdf(const Font &font, int dpi, QByteArray *pdf, QString *error);
+/// Writes the chart of `font` on `device` as a PDF: one A4 page without margins
+/// per chart page, laid out at `dpi` device units per inch. Pages go out as they
+/// are drawn. Returns false with `error` set when the PDF cannot be made.
+bool writeChartPdf(const Font &font, int dpi, QIODevice *device, QString *error);
 
-/// The layout chartPdf() draws: A4 pages of `dpi` device units per inch.
+/// The layout writeChartPdf() draws: A4 pages of `dpi` device units per inch.
 FontChart pdfChartLayout(const Font &font, int dpi);
 
-/// The layout chartPng() draws: A4 pages of `dpi` pixels per inch.
+/// The layout writeChartPng() draws: A4 pages of `dpi` pixels per inch.
 FontChart pngChartLayout(const Font &font, int dpi);
 
-/// The chart of `font` as one PNG of A4 pages at `dpi` pixels per inch, one under
-/// another, on white. Returns false with `error` set when the picture would pass
-/// MaxChartPngPixels or MaxChartPngHeight, or cannot be encoded.
-bool chartPng(const Font &font, int dpi, QByteArray *png, QString *error);
+/// Writes the chart of `font` on `device` as one PNG of A4 pages at `dpi` pixels
+/// per inch, one under another, on white. Returns false with `error` set when the
+/// picture would pass MaxChartPngPixels or MaxChartPngHeight, or cannot be
+/// encoded; nothing is written then.
+bool writeChartPng(const Font &font, int dpi, QIODevice *device, QString *error);
 
 } // namespace Kernwick

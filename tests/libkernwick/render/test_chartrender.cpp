@@ -7,6 +7,7 @@
 #include "libkernwick/render/chartexport.h"
 #include "libkernwick/render/chartrenderer.h"
 
+#include <QBuffer>
 #include <QImage>
 #include <QPageSize>
 #include <QPainter>
@@ -122,8 +123,10 @@ TEST(ChartExport, PngStacksThePages)
     const FontChart chart = pngChartLayout(font, 150);
     ASSERT_GE(chart.pageCount(), 2) << "at 150 dpi at most 10 glyphs fit a line";
     QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
     QString error;
-    ASSERT_TRUE(chartPng(font, 150, &png, &error)) << error.toStdString();
+    ASSERT_TRUE(writeChartPng(font, 150, &buffer, &error)) << error.toStdString();
     const QImage image = QImage::fromData(png, "PNG");
     EXPECT_EQ(image.size(), QSize(1240, chart.pageCount() * 1754));
     EXPECT_EQ(qRound(image.dotsPerMeterX() * 0.0254), 150);
@@ -140,8 +143,10 @@ TEST(ChartExport, PngRefusesAChartTooLongForOnePicture)
     for (Glyph &g : font.glyphs)
         g.reset(font.height, 8);
     QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
     QString error;
-    EXPECT_FALSE(chartPng(font, 150, &png, &error));
+    EXPECT_FALSE(writeChartPng(font, 150, &buffer, &error));
     EXPECT_TRUE(error.contains(QStringLiteral("write it as a PDF"))) << error.toStdString();
     EXPECT_TRUE(png.isEmpty());
 }
@@ -153,8 +158,10 @@ TEST(ChartExport, PdfHasOnePagePerChartPage)
     for (Glyph &g : font.glyphs)
         g.reset(font.height, 8);
     QByteArray pdf;
+    QBuffer buffer(&pdf);
+    buffer.open(QIODevice::WriteOnly);
     QString error;
-    ASSERT_TRUE(chartPdf(font, 600, &pdf, &error)) << error.toStdString();
+    ASSERT_TRUE(writeChartPdf(font, 600, &buffer, &error)) << error.toStdString();
     ASSERT_TRUE(pdf.startsWith("%PDF-"));
     // Every page object is a dictionary of "/Type /Page" (the page tree is "/Pages").
     const qsizetype pages = pdf.count("/Type /Page\n") + pdf.count("/Type /Page ") +
