@@ -6,7 +6,6 @@
 
 #include "libkernwick/font/bdfimport.h"
 
-#include <QFileInfo>
 
 #include <limits>
 
