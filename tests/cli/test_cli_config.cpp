@@ -217,7 +217,7 @@ TEST_F(CliConfig, HostileFilesGiveAResultOrAnError)
     const CliResult refused = runCli({QStringLiteral("config"), QStringLiteral("show"), huge});
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_EQ(QString::fromLocal8Bit(refused.err),
-              QStringLiteral("kernwick-cli: %1 is larger than 1048576 bytes\n").arg(huge));
+              QStringLiteral("kernwick-cli: %1: the file is larger than 1048576 bytes\n").arg(huge));
     EXPECT_TRUE(refused.out.isEmpty());
 }
 

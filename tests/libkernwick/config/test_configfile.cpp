@@ -163,7 +163,7 @@ TEST_P(HostileConfigFile, GivesAClearResultOrError)
     if (loaded) {
         c.check(config);
     } else {
-        EXPECT_EQ(error, QStringLiteral("%1 is larger than 1048576 bytes").arg(file));
+        EXPECT_EQ(error, QStringLiteral("%1: the file is larger than 1048576 bytes").arg(file));
         EXPECT_EQ(config, edited()) << "a refused file changes nothing";
     }
 }
