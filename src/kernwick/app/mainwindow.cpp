@@ -8,6 +8,7 @@
 #include "app/recentfiles.h"
 #include "app/serialcontroller.h"
 #include "app/toolbaricons.h"
+#include "config/configcontroller.h"
 #include "editor/editorview.h"
 #include "editor/fontnamedialog.h"
 #include "editor/fontparametersdialog.h"
@@ -44,6 +45,7 @@ MainWindow::MainWindow(PortTable ports, QWidget *parent)
     m_recent = new RecentFiles(this);
     m_files = new FileController(*m_document, *m_recent, this);
     m_serial = new SerialController(*m_actions, this, std::move(ports));
+    m_config = new ConfigController(this);
 
     buildMenus();
     buildToolbar();
@@ -206,6 +208,8 @@ void MainWindow::connectCommands()
     connect(m_toolbar, &QToolBar::visibilityChanged, a.toolbar, &QAction::setChecked);
     connect(a.statusBar, &QAction::toggled, statusBar(), &QStatusBar::setVisible);
     connect(a.fontParameters, &QAction::triggered, this, &MainWindow::showFontParameters);
+
+    connect(a.configurationEditor, &QAction::triggered, m_config, &ConfigController::openEditor);
 
     connect(a.helpTopics, &QAction::triggered, this, [this] { openHelpTopics(this); });
     connect(a.contextHelp, &QAction::triggered, this, [] { QWhatsThis::enterWhatsThisMode(); });

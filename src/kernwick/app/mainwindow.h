@@ -10,6 +10,7 @@ class QLabel;
 
 namespace Kernwick {
 
+class ConfigController;
 class Document;
 class EditorView;
 class FileController;
@@ -34,6 +35,7 @@ public:
     FileController &files() { return *m_files; }
     SerialController &serial() { return *m_serial; }
     RecentFiles &recentFiles() { return *m_recent; }
+    ConfigController &configuration() { return *m_config; }
 
     /// Brings the menu entries' enabled and checked states up to date (they also
     /// follow every change on their own).
@@ -59,6 +61,7 @@ private:
     RecentFiles *m_recent = nullptr;
     FileController *m_files = nullptr;
     SerialController *m_serial = nullptr;
+    ConfigController *m_config = nullptr;
     QToolBar *m_toolbar = nullptr;
 };
 

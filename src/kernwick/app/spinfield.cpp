@@ -32,6 +32,8 @@ SpinField::SpinField(QWidget *parent) : QWidget(parent), m_edit(new QLineEdit(th
     layout->addWidget(m_edit, 1);
     layout->addLayout(arrows);
     setFocusProxy(m_edit);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    arrows->setAlignment(Qt::AlignVCenter);
 
     connect(m_up, &QToolButton::clicked, this, [this] { stepBy(1); });
     connect(m_down, &QToolButton::clicked, this, [this] { stepBy(-1); });
