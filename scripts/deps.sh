@@ -14,6 +14,10 @@ packages=(
     lrzsz          # rx: an independent XMODEM-CRC receiver for the serial tests
     xfonts-base pcf2bdf  # real bitmap fonts, converted to BDF by the import tests
     poppler-utils  # pdfinfo, pdftotext: the chart tests read the PDFs back
+    # fuzzing (scripts/fuzz.sh): clang with its libFuzzer and sanitizer runtimes
+    clang libclang-rt-14-dev
+    # packaging (scripts/package.sh): dpkg-shlibdeps finds the package's dependencies
+    dpkg-dev file
 )
 
 missing=()

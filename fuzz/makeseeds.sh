@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Writes the fuzzing seed pool: files as kernwick-cli writes them, real BDF fonts
+# cut down from the system's bitmap fonts, and short byte streams for the board
+# simulator and the board conversation. Seeds are chosen by their extension.
+#
+# Usage: makeseeds.sh KERNWICK_CLI POOL_DIR TEST_DATA_DIR
+set -uo pipefail
+cli=$1 pool=$2 data=$3
+
+rm -rf "$pool"
+mkdir -p "$pool"
+cd "$pool" || exit 1
+
+# Runs one command; one the CLI does not have (yet) leaves its seed out.
+make() { "$@" >/dev/null 2>&1 || echo "makeseeds: skipped: ${*##*/}" >&2; }
+
+# Fonts.
+make "$cli" default -o default.zvf
+make "$cli" new -o new-2bpp.zvf --name twobits --depth 2 --chars 20 --first 48 --height 9 --width 6 --ascent 7
+make "$cli" new -o new-wide.zvf --name wide --chars 3 --first 65 --height 20 --width 40 --ascent 15
+make "$cli" new -o new-one.zvf --name one --chars 1 --first 1 --height 1 --width 1 --ascent 0
+for depth in 1 2; do
+    make "$cli" import-bdf "$data/bdf/sample.bdf" -o "sample-$depth.zvf" --depth $depth --count all
+    make "$cli" import-bdf "$data/bdf/sample.bdf" -o "sample-$depth-nogaps.zvf" --depth $depth --no-gaps
+done
+make "$cli" transform default.zvf -o edited.zvf select=65 to-2bpp outline insert-column move-right set-left=2 x2
+make "$cli" transform new-2bpp.zvf -o edited-2bpp.zvf select=50 to-1bpp to-2bpp insert-row delete-char
+make "$cli" concat default.zvf new-2bpp.zvf sample-1.zvf -o joined.zvf
+
+# Real BDF fonts: the header and the first characters of a few system fonts.
+pcf=/usr/share/fonts/X11/misc
+if command -v pcf2bdf >/dev/null; then
+    for font in 5x7 6x13B 9x15; do
+        [ -f "$pcf/$font.pcf.gz" ] || continue
+        pcf2bdf "$pcf/$font.pcf.gz" 2>/dev/null |
+            awk '{ print } /^ENDCHAR/ && ++n == 12 { print "ENDFONT"; exit }' >"$font.bdf"
+        make "$cli" import-bdf "$font.bdf" -o "$font.zvf" --count all
+    done
+fi
+
+# Configurations.
+make "$cli" config defaults -o defaults.zvc
+make "$cli" config set defaults.zvc -o changed.zvc 16=1 18=0 30=250 40=115200 24=-12 42=77
+"$cli" config stream defaults.zvc --order download >download.stream 2>/dev/null
+"$cli" config stream changed.zvc --order file >file.stream 2>/dev/null
+
+# The board simulator: a byte for the interface and faults (bits 0-1: main, debug,
+# monitor), a byte seeding the piece sizes, then what the board receives.
+esc=$'\e'
+{ printf '\x00\x07'; printf '%s1}' "$esc["; cat download.stream; } >main-config.sim
+{ printf '\x04\x03'; printf '%s1}%s[93;4|%s[92;4|' "$esc[" "$esc" "$esc"; } >main-memory.sim
+{ printf '\x01\x05'; printf '\nmemory erase 4\nstr ABCD\nmemory write 4 0 4\nmemory flush 4\nhelp\n'; } >debug.sim
+{ printf '\x02\x09'; printf 'V#S80,#'; printf '\x01\x01\xfe'; head -c 128 /dev/zero; printf '\x00\x00\x04g#'; } >monitor.sim
+
+# The board conversation: a byte for the number of steps, the steps, then the
+# answers (see conversation.cpp).
+printf '\x01\x01v4 ZUVO\r\n\x06' >detect.answers
+printf '\x03\x01\x06\x07zuvo v4\xff\x01\x15\x06' >detect-ack.answers
+printf '\x02\x02\x08\r\nzuvo>' >debug.answers
+printf '\x02\x04\x05\r\n>\xff\x00junk' >monitor.answers
+printf '\x01\x09v4\xff\x01' >config-download.answers
+printf '\x02\x01\x06v\xff\xfe4' >vanish.answers
+printf '\x01\x03\r\n\xff\xfd>' >stop.answers
+
+touch .made
