@@ -16,7 +16,8 @@ static void printUsage()
         text += QStringLiteral("  %1 %2\n")
                     .arg(QString::fromLatin1(c.name), -12)
                     .arg(QString::fromLatin1(c.summary));
-    text += QStringLiteral("\nEvery command prints its options with --help.\n");
+    text += QStringLiteral("\nEvery command prints its options with --help; --version prints the "
+                           "version.\n");
     print(text);
 }
 
@@ -58,6 +59,10 @@ int main(int argc, char **argv)
     if (args[0] == QLatin1String("--help") || args[0] == QLatin1String("-h") ||
         args[0] == QLatin1String("help")) {
         printUsage();
+        return Success;
+    }
+    if (args[0] == QLatin1String("--version")) {
+        print(QStringLiteral("kernwick-cli " KERNWICK_VERSION "\n"));
         return Success;
     }
     if (const Command *command = findCommand(args[0]))
