@@ -36,6 +36,6 @@ for t in "${targets[@]}"; do
         echo "fuzz_$t: finding kept in $findings" >&2
         exit 1
     }
-    grep -E '^stat::(number_of_executed_units|average_exec_per_sec|peak_rss_mb)' "$build/fuzz_$t.log"
-    echo "corpus: $(find "$corpus" -type f | wc -l) files"
+    # The last status line: runs, coverage, the corpus kept (units/bytes), speed, memory.
+    grep -E '^#[0-9]+[[:space:]]+DONE' "$build/fuzz_$t.log" | tail -n 1
 done
