@@ -1,10 +1,12 @@
 // The Debian package as CPack builds it from this build tree: its control fields,
 // its file list, and the desktop entry, file types and manual pages it installs.
-// The package is built once for all tests; without dpkg-deb they are skipped.
+// Without dpkg-deb the tests are skipped.
 
+#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QLockFile>
 #include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
@@ -14,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -49,28 +52,68 @@ struct Entry
     QString linkTarget;
 };
 
+// The newest modification time of `path` and, for a folder, of everything in it.
+QDateTime newestChange(const QString &path)
+{
+    QDateTime newest = QFileInfo(path).lastModified();
+    QDirIterator it(path, QDir::AllEntries | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        newest = std::max(newest, it.fileInfo().lastModified());
+    }
+    return newest;
+}
+
+// Everything the package is made from: the programs, the CPack settings and the
+// files the install rules take.
+QDateTime newestInput()
+{
+    QDateTime newest;
+    for (const char *path :
+         {KERNWICK_CLI, ZUVO_SIM, KERNWICK_DESKTOP, KERNWICK_CPACK_CONFIG, KERNWICK_STAGE_DIR,
+          KERNWICK_SOURCE_DIR "/packaging", KERNWICK_SOURCE_DIR "/src/kernwick/res/Doc"})
+        newest = std::max(newest, newestChange(QString::fromLocal8Bit(path)));
+    return newest;
+}
+
 class Package : public ::testing::Test
 {
 protected:
+    // Every test of this file runs in a process of its own; the package is built by
+    // the first and reused by the others until one of its inputs changes.
     static void SetUpTestSuite()
     {
         if (QStandardPaths::findExecutable(QStringLiteral("dpkg-deb")).isEmpty()) {
             skipReason = "dpkg-deb is not installed";
             return;
         }
-        dir = std::make_unique<QTemporaryDir>();
-        const ProcessResult pack =
-            runProcess(QStringLiteral(KERNWICK_CPACK),
-                       {QStringLiteral("-G"), QStringLiteral("DEB"), QStringLiteral("--config"),
-                        QStringLiteral(KERNWICK_CPACK_CONFIG), QStringLiteral("-B"), dir->path()},
-                       600000);
-        const QStringList debs = QDir(dir->path()).entryList({QStringLiteral("*.deb")});
-        if (pack.exitCode != 0 || debs.size() != 1) {
-            failure = "cpack failed: " + pack.out + pack.err;
+        const QDir cache(QStringLiteral(KERNWICK_PACKAGE_CACHE));
+        cache.mkpath(QStringLiteral("."));
+        QLockFile lock(cache.filePath(QStringLiteral("build.lock")));
+        lock.setStaleLockTime(0);
+        if (!lock.lock()) {
+            failure = "cannot lock the package folder";
             return;
         }
+        QStringList debs = cache.entryList({QStringLiteral("*.deb")});
+        if (debs.size() != 1 ||
+            QFileInfo(cache.filePath(debs.front())).lastModified() < newestInput()) {
+            for (const QString &old : debs)
+                QFile::remove(cache.filePath(old));
+            const ProcessResult pack = runProcess(
+                QStringLiteral(KERNWICK_CPACK),
+                {QStringLiteral("-G"), QStringLiteral("DEB"), QStringLiteral("--config"),
+                 QStringLiteral(KERNWICK_CPACK_CONFIG), QStringLiteral("-B"), cache.path()},
+                600000);
+            debs = cache.entryList({QStringLiteral("*.deb")});
+            if (pack.exitCode != 0 || debs.size() != 1) {
+                failure = "cpack failed: " + pack.out + pack.err;
+                return;
+            }
+        }
         fileName = debs.front();
-        deb = dir->filePath(fileName);
+        deb = cache.filePath(fileName);
+        dir = std::make_unique<QTemporaryDir>();
         root = dir->filePath(QStringLiteral("root"));
         if (runProcess(QStringLiteral("dpkg-deb"), {QStringLiteral("-x"), deb, root}).exitCode != 0)
             failure = "dpkg-deb -x failed";
