@@ -1,5 +1,6 @@
-// The board conversation's steps against arbitrary answers, over a scripted port
-// with zero pacing and a simulated clock.
+// The board conversation's steps, and the XMODEM block and end-of-transfer waits
+// of the port, against arbitrary answers over a scripted port with zero pacing and
+// a simulated clock.
 //
 // Input: a byte giving how many steps to run (1 to 8), one byte per step choosing
 // it, then the board's answers, one byte per read. In the answers 0xFF starts an
@@ -13,6 +14,7 @@
 
 #include "libkernwick/device/conversation.h"
 #include "libkernwick/config/configdownload.h"
+#include "libkernwick/device/xmodem.h"
 #include "scriptedport.h"
 
 #include <cstdint>
@@ -58,11 +60,13 @@ void queueAnswers(FuzzPort &port, const std::uint8_t *data, std::size_t size)
     }
 }
 
+constexpr int StepKinds = 12;
+
 // Runs one step; false when it failed.
 bool runStep(Conversation &conversation, FuzzPort &port, std::uint8_t step)
 {
     std::uint8_t byte = 0;
-    switch (step % 10) {
+    switch (step % StepKinds) {
     case 0:
         return conversation.openPortLogged(9600);
     case 1:
@@ -79,18 +83,22 @@ bool runStep(Conversation &conversation, FuzzPort &port, std::uint8_t step)
     case 6:
         return conversation.readAck(&byte);
     case 7:
-        return conversation.waitForByte(0x06, 1 + step / 10 % 40, Pump::Yes, &byte);
+        return conversation.waitForByte(0x06, 1 + step / StepKinds % 40, Pump::Yes, &byte);
     case 8:
-        return conversation.waitForText("zuvo>", 1 + step / 10 % 40, Pump::No);
-    default:
+        return conversation.waitForText("zuvo>", 1 + step / StepKinds % 40, Pump::No);
+    case 9:
         port.close(); // the download opens the port itself
         return downloadConfiguration(conversation, DeviceConfig{}, 9600);
+    case 10:
+        return port.sendBlock(step, QByteArray(step % (Xmodem::BlockSize + 1), char(step)));
+    default:
+        return port.sendEot();
     }
 }
 
 bool isDetection(std::uint8_t step)
 {
-    const int kind = step % 10;
+    const int kind = step % StepKinds;
     return kind >= 1 && kind <= 4;
 }
 
