@@ -64,4 +64,39 @@ printf '\x01\x03\r\n\xff\xfd>' >stop.answers
 printf '\x02\x0a\x0b\x06\x06' >xmodem.answers
 printf '\x03\x0a\x16\x0b\x15\xff\x01C\x06\x15\xff\x02\x15\x06' >xmodem-retry.answers
 
+# Pictures for the image import: small grey, palette, true-colour and 1-bit
+# files in the formats FreeImage reads, written without any image tool.
+python3 - <<'PICTURES' 2>/dev/null || echo "makeseeds: skipped: pictures" >&2
+import struct, zlib
+
+def png(name, width, height, colour_type, depth, rows, palette=None):
+    def chunk(kind, data):
+        return struct.pack('>I', len(data)) + kind + data + struct.pack('>I', zlib.crc32(kind + data))
+    raw = b''.join(b'\0' + row for row in rows)
+    data = b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', struct.pack('>IIBBBBB', width, height, depth, colour_type, 0, 0, 0))
+    if palette:
+        data += chunk(b'PLTE', palette)
+    data += chunk(b'IDAT', zlib.compress(raw)) + chunk(b'IEND', b'')
+    open(name, 'wb').write(data)
+
+def bmp(name, width, height, bits, rows, palette=b''):
+    stride = (width * bits + 31) // 32 * 4
+    pixels = b''.join(row.ljust(stride, b'\0') for row in reversed(rows))
+    offset = 14 + 40 + len(palette)
+    header = struct.pack('<2sIHHI', b'BM', offset + len(pixels), 0, 0, offset)
+    info = struct.pack('<IiiHHIIiiII', 40, width, height, 1, bits, 0, len(pixels), 2835, 2835, len(palette) // 4, 0)
+    open(name, 'wb').write(header + info + palette + pixels)
+
+w, h = 16, 12
+ramp = [bytes((x * 16 + y) % 256 for x in range(w)) for y in range(h)]
+png('ramp-grey.png', w, h, 0, 8, ramp)
+png('ramp-rgb.png', w, h, 2, 8, [bytes(v for p in row for v in (p, 255 - p, p // 2)) for row in ramp])
+png('ramp-palette.png', w, h, 3, 8, [bytes(p % 4 for p in row) for row in ramp],
+    palette=bytes([0, 0, 0, 255, 255, 255, 90, 90, 90, 200, 40, 10]))
+png('dots-1bit.png', 8, 4, 0, 1, [bytes([0b10101010]), bytes([0b01010101]), bytes([0xF0]), bytes([0x0F])])
+bmp('ramp-24.bmp', w, h, 24, [bytes(v for p in row for v in (p, p, p)) for row in ramp])
+bmp('dots-1bit.bmp', 8, 4, 1, [bytes([0xAA]), bytes([0x55]), bytes([0xF0]), bytes([0x0F])],
+    palette=bytes([255, 255, 255, 0, 0, 0, 0, 0]))
+PICTURES
+
 touch .made
