@@ -1,0 +1,156 @@
+#include "device/downloaddialog.h"
+
+#include <QFontMetricsF>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTextCursor>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace Kernwick {
+
+namespace {
+
+// The dialog's layout is drawn in dialog units: a quarter of the font's average
+// character width across, an eighth of its height down.
+QSize dialogUnits(const QWidget *widget, int across, int down)
+{
+    const QFontMetricsF metrics(widget->font());
+    const qreal unitX = metrics.horizontalAdvance(QStringLiteral(
+                            "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) /
+                        52.0 / 4.0;
+    const qreal unitY = metrics.height() / 8.0;
+    return {qRound(across * unitX), qRound(down * unitY)};
+}
+
+QLabel *captionLine(const QString &text, QWidget *parent)
+{
+    auto *label = new QLabel(text, parent);
+    label->setAlignment(Qt::AlignCenter);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+} // namespace
+
+DownloadDialog::DownloadDialog(const ProgressCaptions &captions, int progressTotal, QWidget *parent)
+    : QDialog(parent), m_fileLine(captionLine(captions.fileLine, this)),
+      m_portLine(captionLine(captions.portLine, this)), m_log(new QPlainTextEdit(this)),
+      m_progress(new QProgressBar(this)), m_done(new QPushButton(QStringLiteral("Done"), this)),
+      m_stop(new QPushButton(QStringLiteral("Stop"), this))
+{
+    setWindowTitle(QStringLiteral("Download To ZUVO/MIRL"));
+    setModal(false);
+
+    m_log->setReadOnly(true);
+    m_log->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_log->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    m_log->setMinimumSize(dialogUnits(this, 191, 85));
+
+    m_progress->setTextVisible(false);
+    setProgress(0, progressTotal);
+
+    m_done->setDefault(true);
+    // Enter must not stop a download by accident.
+    m_stop->setAutoDefault(false);
+    m_stop->setToolTip(QStringLiteral("End the download at its next step"));
+    connect(m_done, &QPushButton::clicked, this, &DownloadDialog::accept);
+    connect(m_stop, &QPushButton::clicked, this, [this] {
+        m_stop->setEnabled(false);
+        emit stopRequested();
+    });
+    setRunning(false);
+
+    const QSize margin = dialogUnits(this, 7, 7);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_done);
+    buttons->addWidget(m_stop);
+    buttons->addStretch();
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(margin.width(), margin.height() + dialogUnits(this, 0, 10).height(),
+                               margin.width(), margin.height());
+    layout->addWidget(m_fileLine);
+    layout->addWidget(m_portLine);
+    layout->addSpacing(dialogUnits(this, 0, 10).height());
+    layout->addWidget(m_log, 1);
+    layout->addSpacing(dialogUnits(this, 0, 10).height());
+    layout->addWidget(m_progress);
+    layout->addSpacing(dialogUnits(this, 0, 4).height());
+    layout->addLayout(buttons);
+    resize(dialogUnits(this, 205, 204).expandedTo(sizeHint()));
+}
+
+QString DownloadDialog::fileLine() const
+{
+    return m_fileLine->text();
+}
+
+QString DownloadDialog::portLine() const
+{
+    return m_portLine->text();
+}
+
+QString DownloadDialog::logText() const
+{
+    return m_log->toPlainText();
+}
+
+int DownloadDialog::progressValue() const
+{
+    return m_progress->value();
+}
+
+int DownloadDialog::progressMaximum() const
+{
+    return m_progress->maximum();
+}
+
+void DownloadDialog::appendLog(const QString &text)
+{
+    QString shown = text;
+    shown.remove(QLatin1Char('\r'));
+    if (shown.isEmpty())
+        return;
+    QScrollBar *scroll = m_log->verticalScrollBar();
+    const bool following = scroll->value() == scroll->maximum();
+    // A cursor of its own: the text goes to the end wherever the user has clicked,
+    // and what the user selected stays selected.
+    QTextCursor end(m_log->document());
+    end.movePosition(QTextCursor::End);
+    end.insertText(shown);
+    if (following)
+        scroll->setValue(scroll->maximum());
+}
+
+void DownloadDialog::setProgress(int done, int total)
+{
+    // An empty range would turn the bar into a busy indicator; a file smaller than
+    // one piece counts as one.
+    const int maximum = std::max(total, 1);
+    m_progress->setRange(0, maximum);
+    m_progress->setValue(std::clamp(done, 0, maximum));
+}
+
+void DownloadDialog::setRunning(bool running)
+{
+    m_running = running;
+    m_stop->setEnabled(running);
+}
+
+void DownloadDialog::accept()
+{
+    QDialog::accept(); // hides it, log and all
+}
+
+void DownloadDialog::reject()
+{
+    // The dialog reports a download; only Done puts it away.
+}
+
+} // namespace Kernwick
