@@ -11,8 +11,8 @@
 #include "editor/editorview.h"
 #include "editor/importfontdialog.h"
 #include "editor/newfontdialog.h"
-#include "simulator.h"
 #include "qtprinters.h"
+#include "simulator.h"
 #include "widgetsapp.h"
 
 #include "libkernwick/font/document.h"
@@ -196,9 +196,12 @@ TEST_F(MainWindowTest, EntriesFollowTheDepthTheClipboardAndTheHistory)
     EXPECT_FALSE(edit(Op::Halftone)->isEnabled());
     EXPECT_TRUE(actions().redo->isEnabled());
     EXPECT_TRUE(actions().bauds[3]->isChecked()) << "9600 at start-up";
-    for (QAction *later : {actions().downloadFontMain, actions().terminal,
-                           actions().configurationEditor, actions().print})
+    for (QAction *later : {actions().terminal, actions().configurationEditor, actions().print})
         EXPECT_FALSE(later->isEnabled());
+    for (QAction *download :
+         {actions().downloadFontMain, actions().downloadFontDebug, actions().downloadFirmwareMain,
+          actions().downloadFirmwareDebug, actions().downloadFirmwareRepair})
+        EXPECT_TRUE(download->isEnabled()) << "offered even without a port, which then fails";
     EXPECT_FALSE(actions().unassigned->isEnabled());
 }
 

@@ -1,9 +1,14 @@
 #include "app/serialcontroller.h"
 
+#include "app/downloadcommands.h"
 #include "app/mainactions.h"
-#include "device/boardtask.h"
+#include "app/messages.h"
+#include "device/downloaddialog.h"
+#include "device/downloadjob.h"
 
 #include "libkernwick/device/conversation.h"
+#include "libkernwick/device/firmwaredownload.h"
+#include "libkernwick/device/fontdownload.h"
 #include "libkernwick/device/serialport.h"
 #include "libkernwick/device/testcom.h"
 
@@ -13,7 +18,8 @@
 namespace Kernwick {
 
 SerialController::SerialController(MainActions &actions, QWidget *window, PortTable table)
-    : QObject(window), m_actions(actions), m_window(window), m_table(std::move(table))
+    : QObject(window), m_actions(actions), m_window(window), m_table(std::move(table)),
+      m_downloads(new DownloadCommands(*this, window, this))
 {
     for (QAction *port : m_actions.ports) {
         connect(port, &QAction::triggered, this, [this, port] {
@@ -28,11 +34,22 @@ SerialController::SerialController(MainActions &actions, QWidget *window, PortTa
         });
     }
     connect(m_actions.testCom, &QAction::triggered, this, &SerialController::testCom);
+
+    DownloadCommands *downloads = m_downloads;
+    connect(m_actions.downloadFontMain, &QAction::triggered, downloads,
+            [downloads] { downloads->downloadFont(FontDialect::MainPort); });
+    connect(m_actions.downloadFontDebug, &QAction::triggered, downloads,
+            [downloads] { downloads->downloadFont(FontDialect::DebugPort); });
+    connect(m_actions.downloadFirmwareMain, &QAction::triggered, downloads,
+            [downloads] { downloads->downloadFirmware(FirmwareDialect::MainPort); });
+    connect(m_actions.downloadFirmwareDebug, &QAction::triggered, downloads,
+            [downloads] { downloads->downloadFirmware(FirmwareDialect::DebugPort); });
+    connect(m_actions.downloadFirmwareRepair, &QAction::triggered, downloads,
+            [downloads] { downloads->downloadFirmware(FirmwareDialect::Repair); });
+
     // Built with their own commands later: shown, but not yet available.
-    for (QAction *later :
-         {m_actions.downloadFontMain, m_actions.downloadFontDebug, m_actions.downloadFirmwareMain,
-          m_actions.downloadFirmwareDebug, m_actions.downloadFirmwareRepair, m_actions.terminal,
-          m_actions.bootscriptEditor, m_actions.configurationEditor, m_actions.setupEditor})
+    for (QAction *later : {m_actions.terminal, m_actions.bootscriptEditor,
+                           m_actions.configurationEditor, m_actions.setupEditor})
         later->setEnabled(false);
     updateActions();
 }
@@ -53,17 +70,26 @@ void SerialController::setSelection(const SerialSelection &selection)
 
 bool SerialController::isBusy() const
 {
-    return m_running;
+    return !m_task.isNull();
 }
 
 void SerialController::stopAll()
 {
-    m_task.reset(); // stops the conversation and waits until its port is closed
-    if (m_running) {
-        m_running = false;
-        updateActions();
-        emit busyChanged(false);
-    }
+    if (!m_task)
+        return;
+    m_task->stop();
+    // Delivers the last log lines and the end, which clears the busy state.
+    m_task->waitUntilFinished();
+}
+
+QList<QAction *> SerialController::portCommands() const
+{
+    return {m_actions.testCom,
+            m_actions.downloadFontMain,
+            m_actions.downloadFontDebug,
+            m_actions.downloadFirmwareMain,
+            m_actions.downloadFirmwareDebug,
+            m_actions.downloadFirmwareRepair};
 }
 
 void SerialController::updateActions()
@@ -79,7 +105,8 @@ void SerialController::updateActions()
     }
     for (QAction *baud : m_actions.bauds)
         baud->setChecked(baud->data().toInt() == m_selection.baudRate);
-    m_actions.testCom->setEnabled(!isBusy());
+    for (QAction *command : portCommands())
+        command->setEnabled(!isBusy());
 }
 
 void SerialController::testCom()
@@ -87,20 +114,71 @@ void SerialController::testCom()
     if (isBusy())
         return;
     const qint32 baud = m_selection.baudRate;
-    m_task = std::make_unique<BoardTask>(
-        m_selection.portName, m_table,
-        [baud](Conversation &conversation) { return Kernwick::testCom(conversation, baud); },
-        m_window);
-    connect(m_task.get(), &BoardTask::finished, this, &SerialController::finished);
-    m_running = true;
+    start(
+        [baud](Conversation &conversation) {
+            return DownloadOutcome(Kernwick::testCom(conversation, baud) ? DownloadResult::Completed
+                                                                         : DownloadResult::Failed);
+        },
+        nullptr);
+}
+
+bool SerialController::startDownload(DownloadJob job)
+{
+    if (isBusy())
+        return false;
+    // Only the newest dialog is kept; older ones the user has put away go now,
+    // those still on screen when the user presses Done.
+    for (DownloadDialog *old :
+         m_window->findChildren<DownloadDialog *>(Qt::FindDirectChildrenOnly)) {
+        if (old->isHidden())
+            old->deleteLater();
+    }
+    auto *dialog = new DownloadDialog(job.captions, job.progressTotal, m_window);
+    connect(dialog, &DownloadDialog::accepted, this, [this, dialog] {
+        if (dialog != m_progressDialog && !dialog->isRunning())
+            dialog->deleteLater();
+    });
+    m_progressDialog = dialog;
+    dialog->show();
+    start(std::move(job.work), dialog);
+    return true;
+}
+
+DownloadDialog *SerialController::progressDialog() const
+{
+    return m_progressDialog;
+}
+
+void SerialController::start(BoardTask::Work work, DownloadDialog *dialog)
+{
+    m_task =
+        new BoardTask(m_selection.portName, m_table, m_timing, std::move(work), m_window, this);
+    const QPointer<DownloadDialog> shown(dialog);
+    connect(m_task, &BoardTask::finished, this,
+            [this, shown](const DownloadOutcome &outcome) { finished(outcome, shown); });
+    if (dialog) {
+        connect(m_task, &BoardTask::logAppended, dialog, &DownloadDialog::appendLog);
+        connect(m_task, &BoardTask::progressed, dialog, &DownloadDialog::setProgress);
+        connect(dialog, &DownloadDialog::stopRequested, m_task, &BoardTask::stop);
+        dialog->setRunning(true);
+    }
     m_task->start();
     updateActions();
     emit busyChanged(true);
 }
 
-void SerialController::finished()
+void SerialController::finished(const DownloadOutcome &outcome, DownloadDialog *dialog)
 {
-    m_running = false;
+    if (m_task)
+        m_task->deleteLater();
+    m_task = nullptr;
+    if (dialog) {
+        dialog->setRunning(false);
+        if (outcome.dismissProgress)
+            delete dialog;
+    }
+    if (outcome.box)
+        showFailure(m_window, *outcome.box);
     updateActions();
     emit busyChanged(false);
 }

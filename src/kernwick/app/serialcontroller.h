@@ -1,21 +1,27 @@
 #pragma once
 
+#include "device/boardtask.h"
+
+#include "libkernwick/device/linktiming.h"
 #include "libkernwick/device/porttable.h"
 
 #include <QObject>
+#include <QPointer>
 
-#include <memory>
-
+class QAction;
 class QWidget;
 
 namespace Kernwick {
 
-class BoardTask;
+class DownloadCommands;
+class DownloadDialog;
+struct DownloadJob;
 struct MainActions;
 
 /// The Serial menu's side of the main window: the chosen port and baud rate, the
 /// start-up probe, and the commands that talk to the board. One conversation runs
-/// at a time; while it runs, the commands that use the port are disabled.
+/// at a time, on a thread of its own; while it runs, the commands that use the port
+/// are disabled.
 class SerialController : public QObject
 {
     Q_OBJECT
@@ -31,26 +37,46 @@ public:
     /// Sets the selection directly (for the probe's result and for tests).
     void setSelection(const SerialSelection &selection);
 
+    /// The pacing and read time-out of the conversations started from now on. The
+    /// real ones are the default; tests talking to a simulator set a zero pacing.
+    void setLinkTiming(LinkTiming timing) { m_timing = std::move(timing); }
+    const LinkTiming &linkTiming() const { return m_timing; }
+
     bool isBusy() const;
-    /// Stops a running conversation and waits for its port to close.
+    /// Stops a running conversation as Stop does and waits until its port is closed.
     void stopAll();
 
     /// "Test com": opens the port and writes "Hello there!".
     void testCom();
 
+    /// Runs a download: a new progress dialog with the job's captions and range
+    /// (the newest, which the window keeps), the conversation on its own thread
+    /// with its log and progress in that dialog and Stop offered there, and at the
+    /// end the outcome's box. False (nothing done) while another conversation runs.
+    bool startDownload(DownloadJob job);
+    /// The progress dialog of the newest download, if it still exists.
+    DownloadDialog *progressDialog() const;
+
+    DownloadCommands &downloads() { return *m_downloads; }
+
 signals:
     void busyChanged(bool busy);
 
 private:
+    void start(BoardTask::Work work, DownloadDialog *dialog);
+    void finished(const DownloadOutcome &outcome, DownloadDialog *dialog);
     void updateActions();
-    void finished();
+    /// The commands that use the port.
+    QList<QAction *> portCommands() const;
 
     MainActions &m_actions;
     QWidget *m_window;
     PortTable m_table;
     SerialSelection m_selection;
-    std::unique_ptr<BoardTask> m_task;
-    bool m_running = false;
+    LinkTiming m_timing;
+    QPointer<BoardTask> m_task;
+    QPointer<DownloadDialog> m_progressDialog;
+    DownloadCommands *m_downloads;
 };
 
 } // namespace Kernwick

@@ -2,8 +2,6 @@
 
 #include "app/messages.h"
 
-#include <QWidget>
-
 #include "libkernwick/device/conversation.h"
 #include "libkernwick/device/serialport.h"
 
@@ -12,19 +10,21 @@
 
 namespace Kernwick {
 
-BoardTask::BoardTask(QString portName, PortTable table, Work work, QWidget *boxParent,
-                     QObject *parent)
+BoardTask::BoardTask(QString portName, PortTable table, LinkTiming timing, Work work,
+                     QWidget *boxParent, QObject *parent)
     : QObject(parent), m_portName(std::move(portName)), m_table(std::move(table)),
-      m_work(std::move(work)), m_boxParent(boxParent)
+      m_timing(std::move(timing)), m_work(std::move(work)), m_boxParent(boxParent)
 {
 }
 
 BoardTask::~BoardTask()
 {
+    // Nobody hears the end of a task that is being destroyed.
+    disconnect(this, nullptr, nullptr, nullptr);
     stop();
     if (m_thread) {
-        // Boxes waiting for this thread would never be answered: keep serving
-        // queued calls until the conversation has let go of the port.
+        // A box the thread waits for is released by the stop; keep serving queued
+        // calls until the conversation has let go of the port.
         while (!m_thread->wait(20))
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         delete m_thread;
@@ -49,35 +49,62 @@ bool BoardTask::isRunning() const
     return m_thread && m_thread->isRunning();
 }
 
+void BoardTask::waitUntilFinished()
+{
+    if (!m_thread)
+        return;
+    while (!m_thread->wait(20))
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+}
+
 void BoardTask::run()
 {
-    // The port lives and dies on this thread, as its notifiers require.
-    CSerialPort port(m_table);
-    bool completed = false;
+    DownloadOutcome outcome;
     {
+        // The port lives and dies on this thread, as its notifiers require.
+        CSerialPort port(m_table);
+        port.setTiming(m_timing);
         ConversationHooks hooks;
         hooks.appendLog = [this](const QString &text) {
             QMetaObject::invokeMethod(
                 this, [this, text] { emit logAppended(text); }, Qt::QueuedConnection);
         };
-        hooks.showBox = [this](const BoxMessage &box) { showBoxFromWorker(box); };
+        hooks.showBox = [this](const BoxMessage &box) { showBoxFromWorker(box, false); };
         hooks.stopRequested = [this] { return m_stop.load(); };
+        hooks.progress = [this](int done, int total) {
+            QMetaObject::invokeMethod(
+                this, [this, done, total] { emit progressed(done, total); }, Qt::QueuedConnection);
+        };
+        hooks.confirm = [this](const BoxMessage &box) { showBoxFromWorker(box, true); };
         Conversation conversation(port, m_portName, hooks);
-        completed = m_work(conversation);
+        outcome = m_work(conversation);
     } // the conversation closes the port here, on every path
+    // What the work holds (the file being sent) is let go of here, as the command ends.
+    m_work = {};
     QMetaObject::invokeMethod(
-        this, [this, completed] { emit finished(completed); }, Qt::QueuedConnection);
+        this, [this, outcome] { emit finished(outcome); }, Qt::QueuedConnection);
 }
 
-void BoardTask::showBoxFromWorker(const BoxMessage &box)
+void BoardTask::showBoxFromWorker(const BoxMessage &box, bool confirmation)
 {
     if (m_stop)
         return;
     m_boxOpen = true;
     QMetaObject::invokeMethod(
         this,
-        [this, box] {
-            showFailure(m_boxParent, box);
+        [this, box, confirmation] {
+            // A box still on its way when the task stops is not shown any more.
+            if (!m_stop) {
+                const QPointer<BoardTask> alive(this);
+                if (confirmation)
+                    showMessage(m_boxParent,
+                                {box.caption, box.text, MessageIcon::Information, false});
+                else
+                    showFailure(m_boxParent, box);
+                if (!alive)
+                    return;
+            }
             m_boxOpen = false;
         },
         Qt::QueuedConnection);

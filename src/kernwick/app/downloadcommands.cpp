@@ -1,0 +1,89 @@
+#include "app/downloadcommands.h"
+
+#include "app/messages.h"
+#include "app/serialcontroller.h"
+#include "device/downloadjob.h"
+#include "device/memorydevicedialog.h"
+
+#include "libkernwick/device/fontdownload.h"
+#include "libkernwick/device/xmodem.h"
+
+#include <QFile>
+
+namespace Kernwick {
+
+DownloadCommands::DownloadCommands(SerialController &serial, QWidget *window, QObject *parent)
+    : QObject(parent), m_serial(serial), m_window(window)
+{
+}
+
+QString DownloadCommands::chooseFile(const QString &suggestion)
+{
+    // Any file at all: a font or firmware image is sent as it is stored.
+    FileRequest request =
+        FileRequest::open(QStringLiteral("Open"), QStringLiteral("All Files (*)"));
+    request.suggestion = suggestion;
+    return Kernwick::chooseFile(m_window, request);
+}
+
+std::shared_ptr<QFile> DownloadCommands::openFile(const QString &path)
+{
+    auto file = std::make_shared<QFile>(path);
+    if (!file->open(QIODevice::ReadOnly)) {
+        showFailure(m_window, fileErrorBox());
+        return nullptr;
+    }
+    return file;
+}
+
+void DownloadCommands::downloadFont(FontDialect dialect)
+{
+    if (m_serial.isBusy())
+        return;
+    MemoryDeviceDialog devices(m_window);
+    if (runDialog(devices) != QDialog::Accepted)
+        return;
+    const QString path = chooseFile({});
+    if (path.isEmpty())
+        return;
+    const std::shared_ptr<QFile> file = openFile(path);
+    if (!file)
+        return;
+
+    const SerialSelection &selection = m_serial.selection();
+    const FontDownload request{devices.device(), dialect, selection.baudRate};
+    DownloadJob job;
+    job.captions = fontDownloadCaptions(path, request.device, selection.portName);
+    job.progressTotal = progressTotal(file->size(), FontChunkSize);
+    job.work = [file, request](Conversation &conversation) {
+        return Kernwick::downloadFont(conversation, *file, request);
+    };
+    m_serial.startDownload(std::move(job));
+}
+
+void DownloadCommands::downloadFirmware(FirmwareDialect dialect)
+{
+    if (m_serial.isBusy())
+        return;
+    const bool debug = dialect == FirmwareDialect::DebugPort;
+    const QString path = chooseFile(debug ? m_lastDebugFirmware : QString());
+    if (path.isEmpty())
+        return;
+    const std::shared_ptr<QFile> file = openFile(path);
+    if (!file)
+        return;
+    if (debug)
+        m_lastDebugFirmware = path;
+
+    const SerialSelection &selection = m_serial.selection();
+    const FirmwareDownload request{dialect, selection.baudRate};
+    DownloadJob job;
+    job.captions = firmwareDownloadCaptions(path, selection.portName);
+    job.progressTotal = progressTotal(file->size(), Xmodem::BlockSize);
+    job.work = [file, request](Conversation &conversation) {
+        return Kernwick::downloadFirmware(conversation, *file, request);
+    };
+    m_serial.startDownload(std::move(job));
+}
+
+} // namespace Kernwick

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "libkernwick/device/firmwaredownload.h"
+#include "libkernwick/device/fontchunk.h"
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class QFile;
+class QWidget;
+
+namespace Kernwick {
+
+class SerialController;
+
+/// The Serial > Download commands: they ask the user for the memory device and the
+/// file, open the file ("File Error" when it cannot be read) and hand the download
+/// to the serial controller, which runs it with its progress dialog.
+class DownloadCommands : public QObject
+{
+    Q_OBJECT
+
+public:
+    DownloadCommands(SerialController &serial, QWidget *window, QObject *parent = nullptr);
+
+    /// "F&ont (main port)" and "&Font (debug port)": the memory device dialog, the
+    /// file, then the font download in that dialect.
+    void downloadFont(FontDialect dialect);
+    /// "Firmware (&main port)", "Firmware (&debug port)" and "Firmware (&repair)".
+    void downloadFirmware(FirmwareDialect dialect);
+
+    /// The file the debug-port firmware command opened last in this run, offered
+    /// as its starting point the next time; empty before the first.
+    const QString &lastDebugFirmware() const { return m_lastDebugFirmware; }
+
+private:
+    /// The file chooser of a download; empty when cancelled.
+    QString chooseFile(const QString &suggestion);
+    /// Opens `path` for reading, or shows "File Error" and returns null.
+    std::shared_ptr<QFile> openFile(const QString &path);
+
+    SerialController &m_serial;
+    QWidget *m_window;
+    QString m_lastDebugFirmware;
+};
+
+} // namespace Kernwick
