@@ -1,5 +1,6 @@
 #include "libkernwick/config/configstream.h"
 
+#include "libkernwick/config/textfile.h"
 #include "libkernwick/config/wireform.h"
 #include "libkernwick/device/boardprotocol.h"
 
@@ -19,21 +20,6 @@ constexpr std::array<int, ConfigParameterCount> fileOrder = {
 
 // The closing command tells the board to save what it was sent.
 constexpr char ClosingCommand[] = "1v";
-
-constexpr qsizetype FilePieceBytes = 10;
-
-// The file's text as the pieces read it: each 10-byte piece up to its first NUL.
-QByteArray pieceText(QByteArrayView bytes)
-{
-    QByteArray text;
-    text.reserve(bytes.size());
-    for (qsizetype at = 0; at < bytes.size(); at += FilePieceBytes) {
-        const QByteArrayView piece = bytes.sliced(at, std::min(FilePieceBytes, bytes.size() - at));
-        const qsizetype nul = piece.indexOf('\0');
-        text.append(nul < 0 ? piece : piece.first(nul));
-    }
-    return text;
-}
 
 bool isCSpace(char c)
 {
