@@ -1,0 +1,46 @@
+#include "libkernwick/device/downloadwriter.h"
+
+#include "libkernwick/device/byteport.h"
+#include "libkernwick/device/conversation.h"
+
+namespace Kernwick {
+
+DownloadWriter::DownloadWriter(Conversation &conversation, qsizetype total)
+    : m_conversation(conversation), m_total(total)
+{
+}
+
+bool DownloadWriter::raw(QByteArrayView bytes)
+{
+    return write(bytes, false);
+}
+
+bool DownloadWriter::paced(QByteArrayView text)
+{
+    return write(text, true);
+}
+
+bool DownloadWriter::write(QByteArrayView bytes, bool paced)
+{
+    BytePort &port = m_conversation.port();
+    for (qsizetype at = 0; at < bytes.size(); ++at) {
+        if (m_stopped || m_failed)
+            return false;
+        if (m_conversation.stopRequested()) {
+            m_stopped = true;
+            return false;
+        }
+        // One byte at a time, each with its own pacing, so that a failed byte stops
+        // the download before anything after it reaches the board.
+        const bool written =
+            paced ? port.writeString(bytes.sliced(at, 1)) : port.writeByte(std::uint8_t(bytes[at]));
+        if (!written) {
+            m_failed = true;
+            return false;
+        }
+        ++m_written;
+    }
+    return !m_stopped && !m_failed;
+}
+
+} // namespace Kernwick

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QtGlobal>
+
+namespace Kernwick {
+
+class Conversation;
+
+/// Writes a download's bytes to the conversation's port and counts them. It stops
+/// at the first byte the port does not take, since the bytes after a lost one
+/// would reach the board as a different command, and at a stop request; once
+/// stopped, every later write fails at once.
+class DownloadWriter
+{
+public:
+    /// `total` is the number of bytes the whole download writes, for the report.
+    DownloadWriter(Conversation &conversation, qsizetype total);
+
+    /// Writes `bytes` as single bytes without pacing ("WriteByte").
+    bool raw(QByteArrayView bytes);
+    /// Writes `text` with the port's pacing before each byte ("WriteString").
+    bool paced(QByteArrayView text);
+
+    qsizetype written() const { return m_written; }
+    qsizetype total() const { return m_total; }
+    /// Whether writing ended because the user asked to stop.
+    bool stopped() const { return m_stopped; }
+    /// Whether writing ended because a byte could not be written.
+    bool failed() const { return m_failed; }
+
+private:
+    bool write(QByteArrayView bytes, bool paced);
+
+    Conversation &m_conversation;
+    qsizetype m_total;
+    qsizetype m_written = 0;
+    bool m_stopped = false;
+    bool m_failed = false;
+};
+
+} // namespace Kernwick
