@@ -92,7 +92,8 @@ BoardLink::BoardLink(const BoardOptions &options)
                                  m_logLineOpen = !text.endsWith(QLatin1Char('\n'));
                          },
                          [this](const BoxMessage &box) {
-                             fail(box.text);
+                             // A box whose title is the system's error text has no body.
+                             fail(box.text.isEmpty() ? box.caption : box.text);
                              m_boxShown = true;
                          },
                          {},

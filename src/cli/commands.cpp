@@ -17,6 +17,7 @@ static const Command table[] = {
     {"ports", "Lists the port table", runPorts},
     {"test-com", "Opens the port and writes \"Hello there!\"", runTestCom},
     {"download", "Downloads a file to the board (download --help lists the kinds)", runDownload},
+    {"terminal", "Connects standard input and output to the line", runTerminal},
 };
 
 std::span<const Command> commands()

@@ -44,5 +44,7 @@ int runDownload(const QStringList &args);
 int runDownloadFont(const QStringList &args);
 int runDownloadFirmware(const QStringList &args);
 int runDownloadConfig(const QStringList &args);
+int runDownloadBootScript(const QStringList &args);
+int runTerminal(const QStringList &args);
 
 } // namespace Kernwick::Cli

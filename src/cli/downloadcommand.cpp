@@ -20,6 +20,8 @@ const DownloadKind kinds[] = {
     {"font", "A font file into one of the board's memory devices", runDownloadFont},
     {"firmware", "A firmware image to the board's boot monitor, then started", runDownloadFirmware},
     {"config", "A configuration file, sent as the configuration download does", runDownloadConfig},
+    {"bootscript", "A boot script file, sent as the Bootscript Editor's Download does",
+     runDownloadBootScript},
 };
 
 QString kindNames()

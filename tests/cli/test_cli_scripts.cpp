@@ -1,0 +1,182 @@
+// kernwick-cli download bootscript and download setup against zuvo-sim.
+
+#include "clirun.h"
+#include "namedcase.h"
+#include "qtprinters.h"
+#include "simulator.h"
+
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+using Kernwick::Test::CliResult;
+using Kernwick::Test::runCli;
+using Kernwick::Test::Simulator;
+namespace Test = Kernwick::Test;
+
+namespace {
+
+const QByteArray identificationQuery = "\x1b[1}";
+const QByteArray script = "\x1b[2J\x1b[1;1HStation 4\r\n\x1bQlive\x1bR\r\n\x1b[0m";
+const QByteArray bootScriptLog = "Opening com port\r\nPort opened\r\nConfiguring com port\r\n"
+                                 "Port configured successfully\r\nVerifying ZUVO is present\r\n"
+                                 ".......\r\nZUVO detected\r\nSending boot script\r\n"
+                                 "Setting boot script\r\nSaving configuration\r\n"
+                                 "Boot script download complete\r\n";
+
+QByteArray frame(const QByteArray &text)
+{
+    return "\x1bX" + text + "\x1b\\\x1b[8v\x1b[1v";
+}
+
+class CliScripts : public ::testing::Test
+{
+protected:
+    QString path(const char *name) const { return m_dir.filePath(QString::fromLatin1(name)); }
+
+    QString write(const char *name, const QByteArray &bytes) const
+    {
+        QFile f(path(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return path(name);
+    }
+
+    static CliResult download(const char *kind, const QString &file, const Simulator &sim,
+                              const char *paceMs = "0")
+    {
+        return runCli({QStringLiteral("download"), QString::fromLatin1(kind), file,
+                       QStringLiteral("--port"), sim.device(), QStringLiteral("--pace-ms"),
+                       QString::fromLatin1(paceMs)});
+    }
+
+    // What the simulator received, once `expected` bytes are there (it records as
+    // bytes arrive), and after it has stopped, so that nothing more can come.
+    static QByteArray receivedBy(Simulator &sim, qsizetype expected)
+    {
+        const QDeadlineTimer deadline(5000);
+        while (sim.stateFile(QStringLiteral("wire.log")).size() < expected &&
+               !deadline.hasExpired())
+            QThread::msleep(20);
+        sim.stop();
+        return sim.stateFile(QStringLiteral("wire.log"));
+    }
+
+    QTemporaryDir m_dir;
+};
+
+} // namespace
+
+TEST_F(CliScripts, BootScriptDownloadPrintsEveryLogLineAndTheBoardTakesTheScript)
+{
+    Simulator sim;
+    ASSERT_TRUE(sim.start());
+    const CliResult r = download("bootscript", write("boot.zvb", script), sim);
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, bootScriptLog);
+    EXPECT_TRUE(r.err.isEmpty());
+    const QByteArray wire = identificationQuery + frame(script);
+    EXPECT_EQ(receivedBy(sim, wire.size()), wire);
+    EXPECT_EQ(sim.stateFile(QStringLiteral("bootscript.bin")), script);
+}
+
+struct BootScriptFileCase : Test::NamedCase
+{
+    QByteArray file;
+    int exitCode;
+    QByteArray sent; ///< the script the board gets, when the download runs
+};
+
+class CliBootScriptFiles : public CliScripts,
+                           public ::testing::WithParamInterface<BootScriptFileCase>
+{
+};
+
+TEST_P(CliBootScriptFiles, GiveAResultOrAClearError)
+{
+    const BootScriptFileCase &c = GetParam();
+    const QString file = write("case.zvb", c.file);
+    Simulator sim;
+    ASSERT_TRUE(sim.start());
+    const CliResult r = download("bootscript", file, sim);
+    EXPECT_EQ(r.exitCode, c.exitCode) << r.err.toStdString();
+    if (c.exitCode == 0) {
+        EXPECT_EQ(r.out, bootScriptLog);
+        const QByteArray wire = identificationQuery + frame(c.sent);
+        EXPECT_EQ(receivedBy(sim, wire.size()), wire);
+    } else {
+        EXPECT_EQ(QString::fromLocal8Bit(r.err),
+                  QStringLiteral("kernwick-cli: %1: the file is larger than 65536 bytes\n").arg(file));
+        EXPECT_TRUE(r.out.isEmpty()) << "the port is not even opened";
+        EXPECT_TRUE(receivedBy(sim, 0).isEmpty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CliBootScriptFiles,
+    ::testing::Values(BootScriptFileCase{"Empty", {}, 0, {}},
+                      BootScriptFileCase{"NulBytesDropTheRestOfTheirPiece",
+                                         QByteArray("ABC\0xxxxxxDEF\0yyyyyyGH", 22), 0, "ABCDEFGH"},
+                      BootScriptFileCase{"TenMegabytes", QByteArray(10 * 1024 * 1024, 'A'), 1, {}}),
+    Test::CaseName());
+
+TEST_F(CliScripts, BootScriptFileThatCannotBeReadPrintsTheSystemText)
+{
+    const CliResult r =
+        runCli({QStringLiteral("download"), QStringLiteral("bootscript"), path("absent.zvb"),
+                QStringLiteral("--port"), QStringLiteral("/nonexistent/ttyZ0")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "kernwick-cli: No such file or directory\n");
+    EXPECT_TRUE(r.out.isEmpty());
+}
+
+TEST_F(CliScripts, BootScriptToAnAbsentPortFails)
+{
+    const CliResult r =
+        runCli({QStringLiteral("download"), QStringLiteral("bootscript"), write("boot.zvb", script),
+                QStringLiteral("--port"), QStringLiteral("/nonexistent/ttyZ0")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "Opening com port\r\n*Open port failed*\r\nPlease ensure port is available");
+    EXPECT_EQ(r.err, "kernwick-cli: Boot script download failed\n");
+}
+
+TEST_F(CliScripts, LineLostDuringTheBootScriptFailsWithoutTheCompletionLine)
+{
+    Simulator sim;
+    // The board goes away after the query and 20 bytes of the frame; at the real
+    // pacing the rest of the script cannot be written.
+    ASSERT_TRUE(sim.start({QStringLiteral("--hangup-after"), QStringLiteral("24")}));
+    const CliResult r = download("bootscript", write("boot.zvb", script), sim, "20");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.out.contains("Sending boot script\r\n*Boot script download failed*\r\nOnly "))
+        << r.out.toStdString();
+    EXPECT_FALSE(r.out.contains("Boot script download complete"));
+    EXPECT_EQ(r.err, "kernwick-cli: Boot script download failed\n");
+}
+
+TEST_F(CliScripts, UsageErrorsAndHelp)
+{
+    const QStringList usage[] = {
+        {QStringLiteral("download"), QStringLiteral("bootscript")},
+        {QStringLiteral("download"), QStringLiteral("bootscript"), path("a.zvb"), path("b.zvb")},
+        {QStringLiteral("download"), QStringLiteral("bootscript"), path("a.zvb"),
+         QStringLiteral("--baud"), QStringLiteral("fast")},
+    };
+    for (const QStringList &args : usage) {
+        const CliResult r = runCli(args);
+        EXPECT_EQ(r.exitCode, 2) << args.join(' ').toStdString();
+        EXPECT_TRUE(r.err.startsWith("kernwick-cli: ")) << r.err.toStdString();
+    }
+    for (const char *kind : {"bootscript"}) {
+        const CliResult r = runCli(
+            {QStringLiteral("download"), QString::fromLatin1(kind), QStringLiteral("--help")});
+        EXPECT_EQ(r.exitCode, 0);
+        EXPECT_TRUE(r.out.startsWith("Usage: kernwick-cli download " + QByteArray(kind)))
+            << r.out.toStdString();
+    }
+    const CliResult kinds = runCli({QStringLiteral("download"), QStringLiteral("--help")});
+    EXPECT_TRUE(kinds.out.contains("  bootscript A boot script file")) << kinds.out.toStdString();
+}
