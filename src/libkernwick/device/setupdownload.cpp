@@ -1,0 +1,269 @@
+#include "libkernwick/device/setupdownload.h"
+
+#include "libkernwick/device/boardprotocol.h"
+#include "libkernwick/device/bootscriptdownload.h"
+#include "libkernwick/device/byteport.h"
+#include "libkernwick/device/conversation.h"
+#include "libkernwick/device/downloadwriter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <limits>
+
+namespace Kernwick {
+
+namespace {
+
+constexpr qint64 FontBlockBytes = 256;
+
+BoxMessage appBox(const QString &text)
+{
+    return BoxMessage{QString::fromLatin1(ApplicationTitle), text};
+}
+
+QString fileName(const QString &path)
+{
+    return QFileInfo(path).fileName();
+}
+
+// Runs the parts of one setup download and keeps its result.
+class SetupDownload
+{
+public:
+    SetupDownload(Conversation &conversation, const FontChunkUploader &uploadChunk,
+                  const SetupDownloadHooks &hooks)
+        : m_conversation(conversation), m_uploadChunk(uploadChunk), m_hooks(hooks)
+    {
+    }
+
+    SetupDownloadResult run(const SetupBundle &bundle, qint32 baudRate)
+    {
+        m_result.portOpened = m_conversation.openPortBoxed(baudRate);
+        if (!m_result.portOpened)
+            return m_result;
+        if (sendFont(bundle.fontPath) && sendConfiguration(bundle.configPath))
+            sendBootScript(bundle.bootScriptPath);
+        m_conversation.end();
+        return m_result;
+    }
+
+private:
+    // Each part returns whether the download goes on with the next.
+
+    bool sendFont(const QString &path)
+    {
+        PartOutcome &outcome = m_result.font;
+        if (path.isEmpty()) {
+            outcome = PartOutcome::NotNamed;
+            return true;
+        }
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) {
+            outcome = PartOutcome::Failed;
+            m_conversation.showBox(appBox(QStringLiteral("File Error")));
+            return false;
+        }
+        // The bar counts whole blocks, as many as 16 bits hold.
+        const int maximum = int(
+            std::min<qint64>(file.size() / FontBlockBytes, std::numeric_limits<quint16>::max()));
+        start(SetupPart::Font, QStringLiteral("Downloading Font: %1").arg(fileName(path)), maximum);
+
+        BytePort &port = m_conversation.port();
+        const QByteArray device = QByteArray::number(SetupFontDevice);
+        port.writeString(SequenceInitiator + QByteArray("93;") + device + ";0|");
+        std::uint8_t answer = 0;
+        if (!m_conversation.readAck(&answer))
+            m_conversation.showBox(appBox(QStringLiteral("no ack from erase")));
+
+        for (qint64 offset = 0;; offset += FontBlockBytes) {
+            if (stopRequested())
+                return endPart(SetupPart::Font, false);
+            const QByteArray block = file.read(FontBlockBytes);
+            if (block.isEmpty() && file.error() != QFileDevice::NoError) {
+                outcome = PartOutcome::Failed;
+                m_conversation.showBox(appBox(QStringLiteral("File Error")));
+                return endPart(SetupPart::Font, false);
+            }
+            if (block.isEmpty())
+                break;
+            if (!m_uploadChunk(SetupFontDevice, offset, block)) {
+                if (stopRequested())
+                    return endPart(SetupPart::Font, false);
+                outcome = PartOutcome::Failed;
+                m_conversation.showBox(
+                    appBox(QStringLiteral("Font part failed: block %1 of %2 was not "
+                                          "acknowledged by the board")
+                               .arg(offset / FontBlockBytes)
+                               .arg(fileName(path))));
+                return endPart(SetupPart::Font, false);
+            }
+            progress(int(std::min<qint64>((offset + FontBlockBytes) / FontBlockBytes,
+                                          std::numeric_limits<int>::max())),
+                     maximum);
+            m_conversation.pumpMessages();
+        }
+
+        port.writeString(SequenceInitiator + QByteArray("92;") + device + ";1|");
+        if (m_conversation.readAck(&answer)) {
+            outcome = PartOutcome::Sent;
+        } else {
+            outcome = PartOutcome::Failed;
+            m_conversation.showBox(
+                appBox(QStringLiteral("Font part failed: the memory flush after %1 was not "
+                                      "acknowledged (flush returns %2)")
+                           .arg(fileName(path))
+                           .arg(answer)));
+        }
+        return endPart(SetupPart::Font, !stopRequested());
+    }
+
+    bool sendConfiguration(const QString &path)
+    {
+        QByteArray text;
+        if (!readTextPart(path, QStringLiteral("configuration"), &m_result.configuration, &text))
+            return !m_result.stopped;
+        start(SetupPart::Configuration,
+              QStringLiteral("Downloading Config: %1").arg(fileName(path)),
+              SetupTextPartProgressEnd);
+        pause();
+        DownloadWriter writer(m_conversation, text.size());
+        writer.paced(text);
+        return finishTextPart(SetupPart::Configuration, writer, QStringLiteral("Configuration"),
+                              &m_result.configuration);
+    }
+
+    bool sendBootScript(const QString &path)
+    {
+        QByteArray text;
+        if (!readTextPart(path, QStringLiteral("boot script"), &m_result.bootScript, &text))
+            return !m_result.stopped;
+        start(SetupPart::BootScript,
+              QStringLiteral("Downloading Bootscript: %1").arg(fileName(path)),
+              SetupTextPartProgressEnd);
+        pause();
+        // The boot script frame with ESC "[" in front of it, as setup downloads
+        // have always sent it; the board drops the unfinished command at the ESC.
+        const QByteArray frame = bootScriptFrame(text);
+        DownloadWriter writer(m_conversation, 2 + frame.size());
+        writer.raw(SequenceInitiator) && writer.raw("\x1bX") && writer.paced(text) &&
+            writer.raw("\x1b\\") && writer.raw(SequenceInitiator) && writer.paced("8v") &&
+            writer.raw(SequenceInitiator) && writer.paced("1v");
+        return finishTextPart(SetupPart::BootScript, writer, QStringLiteral("Boot script"),
+                              &m_result.bootScript);
+    }
+
+    // Reads a configuration or boot script part's file: at most SetupPartMaxBytes,
+    // as text up to the first NUL. False when the part is not sent: not named (the
+    // download goes on), unreadable or too long (reported).
+    bool readTextPart(const QString &path, const QString &kind, PartOutcome *outcome,
+                      QByteArray *text)
+    {
+        if (path.isEmpty()) {
+            *outcome = PartOutcome::NotNamed;
+            return false;
+        }
+        if (stopRequested())
+            return false;
+        QFile file(path);
+        QByteArray bytes;
+        if (file.open(QIODevice::ReadOnly))
+            bytes = file.read(SetupPartMaxBytes + 1);
+        if (!file.isOpen() || file.error() != QFileDevice::NoError) {
+            *outcome = PartOutcome::Failed;
+            m_conversation.showBox(BoxMessage{file.errorString(), QString()});
+            return false;
+        }
+        if (bytes.size() > SetupPartMaxBytes) {
+            *outcome = PartOutcome::Failed;
+            m_conversation.showBox(
+                appBox(QStringLiteral("The %1 file %2 is longer than %3 bytes, the most a setup "
+                                      "download sends; it was not sent")
+                           .arg(kind, QDir::toNativeSeparators(path))
+                           .arg(SetupPartMaxBytes)));
+            return false;
+        }
+        const qsizetype nul = bytes.indexOf('\0');
+        *text = nul < 0 ? bytes : bytes.first(nul);
+        return true;
+    }
+
+    bool finishTextPart(SetupPart part, const DownloadWriter &writer, const QString &name,
+                        PartOutcome *outcome)
+    {
+        if (writer.stopped()) {
+            m_result.stopped = true;
+            return endPart(part, false);
+        }
+        if (writer.failed()) {
+            *outcome = PartOutcome::Failed;
+            m_conversation.showBox(
+                appBox(QStringLiteral("%1 part failed: only %2 of %3 bytes could be written "
+                                      "to the port")
+                           .arg(name)
+                           .arg(writer.written())
+                           .arg(writer.total())));
+            return endPart(part, false);
+        }
+        *outcome = PartOutcome::Sent;
+        progress(SetupTextPartProgressEnd, SetupTextPartProgressEnd);
+        pause();
+        return endPart(part, true);
+    }
+
+    void start(SetupPart part, const QString &fileLine, int maximum)
+    {
+        if (m_hooks.partStarted)
+            m_hooks.partStarted(part, fileLine,
+                                QStringLiteral("on %1").arg(m_conversation.portName()), maximum);
+        progress(0, maximum);
+    }
+
+    void progress(int position, int maximum)
+    {
+        if (m_hooks.progress)
+            m_hooks.progress(position, maximum);
+    }
+
+    bool endPart(SetupPart part, bool goOn)
+    {
+        if (m_hooks.partEnded)
+            m_hooks.partEnded(part);
+        return goOn;
+    }
+
+    void pause() { m_conversation.port().timing().sleep(SetupPartPauseMs); }
+
+    bool stopRequested()
+    {
+        if (m_conversation.stopRequested())
+            m_result.stopped = true;
+        return m_result.stopped;
+    }
+
+    Conversation &m_conversation;
+    const FontChunkUploader &m_uploadChunk;
+    const SetupDownloadHooks &m_hooks;
+    SetupDownloadResult m_result;
+};
+
+} // namespace
+
+bool SetupDownloadResult::completed() const
+{
+    const auto done = [](PartOutcome outcome) {
+        return outcome == PartOutcome::Sent || outcome == PartOutcome::NotNamed;
+    };
+    return portOpened && !stopped && done(font) && done(configuration) && done(bootScript);
+}
+
+SetupDownloadResult downloadSetup(Conversation &conversation, const SetupBundle &bundle,
+                                  qint32 baudRate, const FontChunkUploader &uploadChunk,
+                                  const SetupDownloadHooks &hooks)
+{
+    return SetupDownload(conversation, uploadChunk, hooks).run(bundle, baudRate);
+}
+
+} // namespace Kernwick

@@ -1,0 +1,458 @@
+// The setup download over a scripted port and against zuvo-sim.
+
+#include "libkernwick/config/configfile.h"
+#include "libkernwick/config/configstream.h"
+#include "libkernwick/device/bootscriptdownload.h"
+#include "libkernwick/device/conversation.h"
+#include "libkernwick/device/serialport.h"
+#include "libkernwick/device/setupdownload.h"
+#include "namedcase.h"
+#include "qtapp.h"
+#include "qtprinters.h"
+#include "scriptedport.h"
+#include "simulator.h"
+
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+using namespace Kernwick;
+using Kernwick::Test::ScriptedPort;
+using Kernwick::Test::Simulator;
+namespace Test = Kernwick::Test;
+
+namespace Kernwick {
+void PrintTo(const BoxMessage &box, std::ostream *os)
+{
+    *os << "{\"" << box.caption.toStdString() << "\", \"" << box.text.toStdString() << "\"}";
+}
+void PrintTo(PartOutcome outcome, std::ostream *os)
+{
+    constexpr const char *names[] = {"NotReached", "NotNamed", "Sent", "Failed"};
+    *os << names[int(outcome)];
+}
+} // namespace Kernwick
+
+namespace {
+
+const QByteArray eraseCommand("\x1b[93;4;0|");
+const QByteArray flushCommand("\x1b[92;4;1|");
+const QByteArray script = "\x1b[2J\x1b[1;1HStation 4\r\n\x1bQlive\x1bR\r\n\x1b[0m";
+constexpr char Ack = 0x06;
+constexpr char Nak = 0x15;
+
+const BoxMessage fileError{QStringLiteral("ZUVO Kernwick"), QStringLiteral("File Error")};
+const BoxMessage noAckFromErase{QStringLiteral("ZUVO Kernwick"),
+                                QStringLiteral("no ack from erase")};
+const BoxMessage noSuchFile{QStringLiteral("No such file or directory"), QString()};
+
+QByteArray configText()
+{
+    return encodeConfigStream(DeviceConfig{}, ConfigOrder::File);
+}
+
+// What a chunk upload was asked to send.
+struct Chunk
+{
+    int device;
+    qint64 offset;
+    QByteArray bytes;
+    bool operator==(const Chunk &) const = default;
+};
+
+void PrintTo(const Chunk &c, std::ostream *os)
+{
+    *os << "{device " << c.device << ", offset " << c.offset << ", " << c.bytes.size() << " bytes}";
+}
+
+// A setup download on a scripted board: the erase and flush are answered with
+// `eraseAnswer` and `flushAnswer` (none when 0), the chunks by `chunkAccepted`.
+class SetupDownloadTest : public ::testing::Test
+{
+protected:
+    SetupDownloadTest()
+    {
+        port.peer = [this](ScriptedPort &p, const QByteArray &written) {
+            if (written.endsWith(eraseCommand) && eraseAnswer)
+                p.arrive(QByteArray(1, eraseAnswer));
+            if (written.endsWith(flushCommand) && flushAnswer)
+                p.arrive(QByteArray(1, flushAnswer));
+        };
+        ConversationHooks c;
+        c.appendLog = [this](const QString &text) { log += text; };
+        c.showBox = [this](const BoxMessage &box) { boxes.push_back(box); };
+        c.stopRequested = [this] {
+            return stopAfterBytes >= 0 && port.written.size() >= stopAfterBytes;
+        };
+        conversation = std::make_unique<Conversation>(port, QStringLiteral("com3"), c);
+        hooks.partStarted = [this](SetupPart part, const QString &fileLine, const QString &portLine,
+                                   int maximum) {
+            events.push_back(QStringLiteral("start %1 '%2' '%3' %4")
+                                 .arg(int(part))
+                                 .arg(fileLine, portLine)
+                                 .arg(maximum));
+        };
+        hooks.progress = [this](int position, int maximum) {
+            events.push_back(QStringLiteral("%1/%2").arg(position).arg(maximum));
+        };
+        hooks.partEnded = [this](SetupPart part) {
+            events.push_back(QStringLiteral("end %1").arg(int(part)));
+        };
+    }
+
+    QString write(const char *name, const QByteArray &bytes) const
+    {
+        const QString path = m_dir.filePath(QString::fromLatin1(name));
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return path;
+    }
+    QString absent(const char *name) const { return m_dir.filePath(QString::fromLatin1(name)); }
+
+    // A font file of `size` bytes whose every byte tells its position.
+    QString font(qsizetype size) const
+    {
+        QByteArray bytes(size, Qt::Uninitialized);
+        for (qsizetype i = 0; i < size; ++i)
+            bytes[i] = char(i * 7 + i / 256);
+        return write("font.zvf", bytes);
+    }
+
+    SetupDownloadResult run(const SetupBundle &bundle)
+    {
+        const FontChunkUploader upload = [this](int device, qint64 offset, QByteArrayView bytes) {
+            chunks.push_back({device, offset, bytes.toByteArray()});
+            // Stand for the chunk on the wire, so that the order of everything sent shows.
+            port.writeString("<chunk>");
+            return chunkAccepted(offset);
+        };
+        return downloadSetup(*conversation, bundle, 9600, upload, hooks);
+    }
+
+    ScriptedPort port;
+    QString log;
+    std::vector<BoxMessage> boxes;
+    std::vector<QString> events;
+    std::vector<Chunk> chunks;
+    char eraseAnswer = Ack;
+    char flushAnswer = Ack;
+    std::function<bool(qint64 offset)> chunkAccepted = [](qint64) { return true; };
+    qsizetype stopAfterBytes = -1;
+    SetupDownloadHooks hooks;
+    std::unique_ptr<Conversation> conversation;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+QString partStart(SetupPart part, const char *fileLine, int maximum)
+{
+    return QStringLiteral("start %1 '%2' 'on com3' %3")
+        .arg(int(part))
+        .arg(QString::fromLatin1(fileLine))
+        .arg(maximum);
+}
+
+QString partEnd(SetupPart part)
+{
+    return QStringLiteral("end %1").arg(int(part));
+}
+
+} // namespace
+
+TEST_F(SetupDownloadTest, AllThreePartsGoOverOneOpeningWithAProgressDisplayEach)
+{
+    const SetupBundle bundle{font(1000), write("cfg.zvc", configText()), write("boot.zvb", script)};
+    const SetupDownloadResult result = run(bundle);
+
+    EXPECT_TRUE(result.completed());
+    EXPECT_EQ(result.font, PartOutcome::Sent);
+    EXPECT_EQ(result.configuration, PartOutcome::Sent);
+    EXPECT_EQ(result.bootScript, PartOutcome::Sent);
+    EXPECT_EQ(port.written, eraseCommand + QByteArray("<chunk>").repeated(4) + flushCommand +
+                                configText() + "\x1b[" + bootScriptFrame(script));
+    QFile file(bundle.fontPath);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray fontBytes = file.readAll();
+    EXPECT_EQ(chunks, (std::vector<Chunk>{{4, 0, fontBytes.sliced(0, 256)},
+                                          {4, 256, fontBytes.sliced(256, 256)},
+                                          {4, 512, fontBytes.sliced(512, 256)},
+                                          {4, 768, fontBytes.sliced(768)}}));
+    EXPECT_EQ(events, (std::vector<QString>{
+                          partStart(SetupPart::Font, "Downloading Font: font.zvf", 3), "0/3", "1/3",
+                          "2/3", "3/3", "4/3", partEnd(SetupPart::Font),
+                          partStart(SetupPart::Configuration, "Downloading Config: cfg.zvc", 100),
+                          "0/100", "100/100", partEnd(SetupPart::Configuration),
+                          partStart(SetupPart::BootScript, "Downloading Bootscript: boot.zvb", 100),
+                          "0/100", "100/100", partEnd(SetupPart::BootScript)}));
+    EXPECT_EQ(port.openedNames, QStringList{QStringLiteral("com3")});
+    EXPECT_EQ(port.baudRate, 9600);
+    EXPECT_EQ(port.closes, 1);
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(log.isEmpty()) << "a setup download writes no log";
+}
+
+TEST_F(SetupDownloadTest, PacesTheTextsAndPausesAroundTheTextParts)
+{
+    LinkTiming timing = port.timing();
+    timing.paceMs = 20;
+    port.setTiming(timing);
+    EXPECT_TRUE(
+        run({{}, write("cfg.zvc", "\x1b[9;1v\x1b[1v"), write("boot.zvb", script)}).completed());
+    // Every text byte is paced, ESC "[", ESC "X" and ESC "\" are not; each text part
+    // pauses once its display appears and once it is full.
+    const qint64 textBytes = 10 + script.size() + 2 + 2;
+    EXPECT_EQ(port.pacedMs, textBytes * 20 + 4 * SetupPartPauseMs);
+}
+
+TEST_F(SetupDownloadTest, OnlyAConfigurationSendsOnlyThat)
+{
+    const SetupDownloadResult result = run({{}, write("cfg.zvc", configText()), {}});
+    EXPECT_TRUE(result.completed());
+    EXPECT_EQ(result.font, PartOutcome::NotNamed);
+    EXPECT_EQ(result.bootScript, PartOutcome::NotNamed);
+    EXPECT_EQ(port.written, configText());
+    EXPECT_TRUE(chunks.empty());
+    EXPECT_EQ(port.closes, 1);
+}
+
+TEST_F(SetupDownloadTest, NoPathsOpensAndClosesThePortAndSendsNothing)
+{
+    const SetupDownloadResult result = run({});
+    EXPECT_TRUE(result.completed());
+    EXPECT_TRUE(result.portOpened);
+    EXPECT_TRUE(port.written.isEmpty());
+    EXPECT_TRUE(events.empty());
+    EXPECT_EQ(port.openedNames.size(), 1);
+    EXPECT_EQ(port.closes, 1);
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(SetupDownloadTest, PortThatDoesNotOpenShowsItsBoxAndSendsNothing)
+{
+    port.openSucceeds = false;
+    const SetupDownloadResult result = run({font(10), write("cfg.zvc", configText()), {}});
+    EXPECT_FALSE(result.completed());
+    EXPECT_FALSE(result.portOpened);
+    EXPECT_EQ(result.font, PartOutcome::NotReached);
+    const BoxMessage openPortFailed{QStringLiteral("ZUVO Kernwick"),
+                                    QStringLiteral("OpenPort failed")};
+    EXPECT_EQ(boxes, std::vector<BoxMessage>{openPortFailed});
+    EXPECT_TRUE(port.written.isEmpty());
+    EXPECT_TRUE(events.empty());
+}
+
+TEST_F(SetupDownloadTest, FontThatCannotBeOpenedEndsTheWholeDownload)
+{
+    const SetupDownloadResult result =
+        run({absent("font.zvf"), write("cfg.zvc", configText()), write("boot.zvb", script)});
+    EXPECT_FALSE(result.completed());
+    EXPECT_EQ(result.font, PartOutcome::Failed);
+    EXPECT_EQ(result.configuration, PartOutcome::NotReached);
+    EXPECT_EQ(result.bootScript, PartOutcome::NotReached);
+    EXPECT_EQ(boxes, std::vector<BoxMessage>{fileError});
+    EXPECT_TRUE(port.written.isEmpty());
+    EXPECT_FALSE(port.isOpen());
+}
+
+TEST_F(SetupDownloadTest, RefusedBlockNamesThePartAndTheBlockAndEndsTheWholeDownload)
+{
+    chunkAccepted = [](qint64 offset) { return offset != 512; };
+    const SetupDownloadResult result =
+        run({font(1000), write("cfg.zvc", configText()), write("boot.zvb", script)});
+    EXPECT_FALSE(result.completed());
+    EXPECT_EQ(result.font, PartOutcome::Failed);
+    EXPECT_EQ(result.configuration, PartOutcome::NotReached);
+    EXPECT_EQ(boxes, (std::vector<BoxMessage>{
+                         BoxMessage{QStringLiteral("ZUVO Kernwick"),
+                                    QStringLiteral("Font part failed: block 2 of font.zvf was not "
+                                                   "acknowledged by the board")}}));
+    EXPECT_EQ(chunks.size(), 3u);
+    EXPECT_EQ(port.written, eraseCommand + QByteArray("<chunk>").repeated(3))
+        << "no flush, nothing after";
+    EXPECT_EQ(events.back(), partEnd(SetupPart::Font)) << "its progress display goes away";
+    EXPECT_FALSE(port.isOpen());
+}
+
+TEST_F(SetupDownloadTest, RefusedFlushFailsTheFontPartAndTheOtherPartsGo)
+{
+    flushAnswer = Nak;
+    const SetupDownloadResult result =
+        run({font(300), write("cfg.zvc", configText()), write("boot.zvb", script)});
+    EXPECT_FALSE(result.completed());
+    EXPECT_EQ(result.font, PartOutcome::Failed);
+    EXPECT_EQ(result.configuration, PartOutcome::Sent);
+    EXPECT_EQ(result.bootScript, PartOutcome::Sent);
+    EXPECT_EQ(boxes, (std::vector<BoxMessage>{BoxMessage{
+                         QStringLiteral("ZUVO Kernwick"),
+                         QStringLiteral("Font part failed: the memory flush after font.zvf was "
+                                        "not acknowledged (flush returns 21)")}}));
+    EXPECT_TRUE(port.written.endsWith(configText() + "\x1b[" + bootScriptFrame(script)));
+}
+
+TEST_F(SetupDownloadTest, SilentFlushReportsZero)
+{
+    flushAnswer = 0;
+    EXPECT_FALSE(run({font(10), {}, {}}).completed());
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(boxes[0].text.endsWith(QStringLiteral("(flush returns 0)")));
+}
+
+TEST_F(SetupDownloadTest, MissingEraseAcknowledgementIsReportedAndTheFontStillGoes)
+{
+    for (const char answer : {char(0), Nak}) {
+        boxes.clear();
+        chunks.clear();
+        eraseAnswer = answer;
+        const SetupDownloadResult result = run({font(300), {}, {}});
+        EXPECT_EQ(boxes, std::vector<BoxMessage>{noAckFromErase});
+        EXPECT_EQ(chunks.size(), 2u);
+        EXPECT_EQ(result.font, PartOutcome::Sent) << "the flushCommand was acknowledged";
+    }
+}
+
+TEST_F(SetupDownloadTest, EmptyFontIsErasedAndFlushed)
+{
+    const SetupDownloadResult result = run({write("empty.zvf", {}), {}, {}});
+    EXPECT_TRUE(result.completed());
+    EXPECT_TRUE(chunks.empty());
+    EXPECT_EQ(port.written, eraseCommand + flushCommand);
+    EXPECT_EQ(events,
+              (std::vector<QString>{partStart(SetupPart::Font, "Downloading Font: empty.zvf", 0),
+                                    "0/0", partEnd(SetupPart::Font)}));
+}
+
+struct TextPartCase : Test::NamedCase
+{
+    bool configuration; ///< which part holds the file; the other holds a good one
+    QByteArray file;
+    bool exists;
+    bool sent;
+    QByteArray sentText; ///< what goes out for it, when sent
+};
+
+class SetupTextPart : public SetupDownloadTest, public ::testing::WithParamInterface<TextPartCase>
+{
+};
+
+TEST_P(SetupTextPart, IsSentOrRefusedAndTheOtherPartsGo)
+{
+    const TextPartCase &c = GetParam();
+    const QString file = c.exists ? write("part.txt", c.file) : absent("part.txt");
+    const QString good =
+        write(c.configuration ? "boot.zvb" : "cfg.zvc", c.configuration ? script : configText());
+    const SetupBundle bundle{font(10), c.configuration ? file : good,
+                             c.configuration ? good : file};
+    const SetupDownloadResult result = run(bundle);
+
+    const PartOutcome tested = c.configuration ? result.configuration : result.bootScript;
+    EXPECT_EQ(tested, c.sent ? PartOutcome::Sent : PartOutcome::Failed);
+    EXPECT_EQ(result.font, PartOutcome::Sent);
+    EXPECT_EQ(c.configuration ? result.bootScript : result.configuration, PartOutcome::Sent);
+    EXPECT_EQ(result.completed(), c.sent);
+
+    const QByteArray config = c.configuration ? (c.sent ? c.sentText : QByteArray()) : configText();
+    const QByteArray boot = c.configuration ? "\x1b[" + bootScriptFrame(script)
+                            : c.sent        ? "\x1b[" + bootScriptFrame(c.sentText)
+                                            : QByteArray();
+    EXPECT_EQ(port.written, eraseCommand + "<chunk>" + flushCommand + config + boot);
+
+    if (c.sent) {
+        EXPECT_TRUE(boxes.empty());
+    } else if (!c.exists) {
+        EXPECT_EQ(boxes, std::vector<BoxMessage>{noSuchFile});
+    } else {
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].caption, QStringLiteral("ZUVO Kernwick"));
+        EXPECT_EQ(boxes[0].text,
+                  QStringLiteral("The %1 file %2 is longer than 512 bytes, the most a setup "
+                                 "download sends; it was not sent")
+                      .arg(c.configuration ? QStringLiteral("configuration")
+                                           : QStringLiteral("boot script"),
+                           file));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SetupTextPart,
+    ::testing::Values(
+        TextPartCase{"BootScriptOf600BytesIsRefused", false, QByteArray(600, 'b'), true, false, {}},
+        TextPartCase{
+            "ConfigurationOf600BytesIsRefused", true, QByteArray(600, 'c'), true, false, {}},
+        TextPartCase{"BootScriptOf513BytesIsRefused", false, QByteArray(513, 'b'), true, false, {}},
+        TextPartCase{"BootScriptOf512BytesGoesWhole", false, QByteArray(512, 'b'), true, true,
+                     QByteArray(512, 'b')},
+        TextPartCase{"ConfigurationOf512BytesGoesWhole", true, QByteArray(512, 'c'), true, true,
+                     QByteArray(512, 'c')},
+        TextPartCase{
+            "TenMegabyteBootScriptIsRefused", false, QByteArray(10 << 20, 'b'), true, false, {}},
+        TextPartCase{"MissingBootScriptShowsTheSystemText", false, {}, false, false, {}},
+        TextPartCase{"MissingConfigurationShowsTheSystemText", true, {}, false, false, {}},
+        TextPartCase{"ConfigurationGoesUpToItsFirstNul", true, QByteArray("\x1b[9;1v\0\x1b[1v", 12),
+                     true, true, "\x1b[9;1v"},
+        TextPartCase{"BootScriptGoesUpToItsFirstNul", false, QByteArray("AB\0CD", 5), true, true,
+                     "AB"},
+        TextPartCase{"EmptyBootScriptGoesAsTheBareFrame", false, {}, true, true, {}}),
+    Test::CaseName());
+
+TEST_F(SetupDownloadTest, FolderInsteadOfAFileIsRefusedWithTheSystemText)
+{
+    const SetupDownloadResult result = run({{}, absent(""), {}});
+    EXPECT_EQ(result.configuration, PartOutcome::Failed);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_FALSE(boxes[0].caption.isEmpty());
+    EXPECT_TRUE(boxes[0].text.isEmpty());
+    EXPECT_TRUE(port.written.isEmpty());
+}
+
+TEST_F(SetupDownloadTest, LostLineEndsTheDownloadWithABoxNamingThePart)
+{
+    port.peer = [](ScriptedPort &p, const QByteArray &written) {
+        if (written.size() == 40)
+            p.loseLine();
+    };
+    const SetupDownloadResult result =
+        run({{}, write("cfg.zvc", configText()), write("boot.zvb", script)});
+    EXPECT_FALSE(result.completed());
+    EXPECT_EQ(result.configuration, PartOutcome::Failed);
+    EXPECT_EQ(result.bootScript, PartOutcome::NotReached);
+    EXPECT_EQ(boxes, (std::vector<BoxMessage>{BoxMessage{
+                         QStringLiteral("ZUVO Kernwick"),
+                         QStringLiteral("Configuration part failed: only 40 of 306 bytes could "
+                                        "be written to the port")}}));
+    EXPECT_EQ(port.written, configText().first(40));
+    EXPECT_EQ(events.back(), partEnd(SetupPart::Configuration));
+}
+
+TEST_F(SetupDownloadTest, StopRequestEndsItQuietlyWithThePortClosed)
+{
+    stopAfterBytes = 20;
+    const SetupDownloadResult result =
+        run({font(1000), write("cfg.zvc", configText()), write("boot.zvb", script)});
+    EXPECT_TRUE(result.stopped);
+    EXPECT_FALSE(result.completed());
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_LT(chunks.size(), 4u);
+    EXPECT_FALSE(port.written.contains(flushCommand));
+    EXPECT_FALSE(port.isOpen());
+}
+
+TEST_F(SetupDownloadTest, StopRequestInsideATextPartEndsItBetweenTwoBytes)
+{
+    stopAfterBytes = 10;
+    const SetupDownloadResult result =
+        run({{}, write("cfg.zvc", configText()), write("boot.zvb", script)});
+    EXPECT_TRUE(result.stopped);
+    EXPECT_EQ(result.bootScript, PartOutcome::NotReached);
+    EXPECT_EQ(port.written, configText().first(10));
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_FALSE(port.isOpen());
+}
