@@ -35,7 +35,11 @@ bool DownloadWriter::write(QByteArrayView bytes, bool paced)
         const bool written =
             paced ? port.writeString(bytes.sliced(at, 1)) : port.writeByte(std::uint8_t(bytes[at]));
         if (!written) {
-            m_failed = true;
+            // A port may give up a paced byte because the user asked to stop.
+            if (m_conversation.stopRequested())
+                m_stopped = true;
+            else
+                m_failed = true;
             return false;
         }
         ++m_written;
