@@ -40,11 +40,15 @@ bool downloadBootScript(Conversation &conversation, const QByteArray &script, qi
             progress(position, BootScriptProgressEnd);
     };
     report(0);
-    if (!conversation.openPortLogged(baudRate) || !conversation.detectBoard())
+    if (!conversation.openPortLogged(baudRate) || !conversation.detectBoard()) {
+        conversation.stopIfRequested();
         return false;
+    }
 
     DownloadWriter writer(conversation, bootScriptFrame(script).size());
     const auto failed = [&] {
+        if (conversation.stopIfRequested())
+            return false;
         conversation.end();
         if (writer.failed())
             conversation.appendLog(writeFailedText(writer));

@@ -35,7 +35,7 @@ QByteArray bootScriptFrame(const QByteArray &script);
 /// its text and nothing of the script was sent. A byte the port fails to write
 /// stops the download at once with a failure line, and the completion line is not
 /// logged. A stop request (see Conversation::stopRequested()) ends it between two
-/// bytes. The port is closed on every path.
+/// bytes with "* Stopped *" in the log. The port is closed on every path.
 bool downloadBootScript(Conversation &conversation, const QByteArray &script, qint32 baudRate,
                         const DownloadProgress &progress = {});
 

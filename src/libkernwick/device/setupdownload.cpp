@@ -4,20 +4,17 @@
 #include "libkernwick/device/bootscriptdownload.h"
 #include "libkernwick/device/byteport.h"
 #include "libkernwick/device/conversation.h"
+#include "libkernwick/device/download.h"
 #include "libkernwick/device/downloadwriter.h"
+#include "libkernwick/device/fontchunk.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
-#include <algorithm>
-#include <limits>
-
 namespace Kernwick {
 
 namespace {
-
-constexpr qint64 FontBlockBytes = 256;
 
 BoxMessage appBox(const QString &text)
 {
@@ -33,9 +30,8 @@ QString fileName(const QString &path)
 class SetupDownload
 {
 public:
-    SetupDownload(Conversation &conversation, const FontChunkUploader &uploadChunk,
-                  const SetupDownloadHooks &hooks)
-        : m_conversation(conversation), m_uploadChunk(uploadChunk), m_hooks(hooks)
+    SetupDownload(Conversation &conversation, const SetupDownloadHooks &hooks)
+        : m_conversation(conversation), m_hooks(hooks)
     {
     }
 
@@ -63,50 +59,51 @@ private:
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly)) {
             outcome = PartOutcome::Failed;
-            m_conversation.showBox(appBox(QStringLiteral("File Error")));
+            m_conversation.showBox(fileErrorBox());
             return false;
         }
-        // The bar counts whole blocks, as many as 16 bits hold.
-        const int maximum = int(
-            std::min<qint64>(file.size() / FontBlockBytes, std::numeric_limits<quint16>::max()));
+        const int maximum = progressTotal(file.size(), FontChunkSize);
         start(SetupPart::Font, QStringLiteral("Downloading Font: %1").arg(fileName(path)), maximum);
 
         BytePort &port = m_conversation.port();
         const QByteArray device = QByteArray::number(SetupFontDevice);
         port.writeString(SequenceInitiator + QByteArray("93;") + device + ";0|");
+        if (stopRequested())
+            return endPart(SetupPart::Font, false);
         std::uint8_t answer = 0;
         if (!m_conversation.readAck(&answer))
             m_conversation.showBox(appBox(QStringLiteral("no ack from erase")));
 
-        for (qint64 offset = 0;; offset += FontBlockBytes) {
+        QByteArray block;
+        for (qint64 offset = 0;; offset += FontChunkSize) {
             if (stopRequested())
                 return endPart(SetupPart::Font, false);
-            const QByteArray block = file.read(FontBlockBytes);
-            if (block.isEmpty() && file.error() != QFileDevice::NoError) {
+            if (!readPiece(file, FontChunkSize, &block)) {
                 outcome = PartOutcome::Failed;
-                m_conversation.showBox(appBox(QStringLiteral("File Error")));
+                m_conversation.showBox(fileErrorBox());
                 return endPart(SetupPart::Font, false);
             }
             if (block.isEmpty())
                 break;
-            if (!m_uploadChunk(SetupFontDevice, offset, block)) {
+            if (!uploadFontChunk(m_conversation, SetupFontDevice, offset, block,
+                                 FontDialect::MainPort)) {
                 if (stopRequested())
                     return endPart(SetupPart::Font, false);
                 outcome = PartOutcome::Failed;
                 m_conversation.showBox(
                     appBox(QStringLiteral("Font part failed: block %1 of %2 was not "
                                           "acknowledged by the board")
-                               .arg(offset / FontBlockBytes)
+                               .arg(offset / FontChunkSize)
                                .arg(fileName(path))));
                 return endPart(SetupPart::Font, false);
             }
-            progress(int(std::min<qint64>((offset + FontBlockBytes) / FontBlockBytes,
-                                          std::numeric_limits<int>::max())),
-                     maximum);
+            progress(int((offset + FontChunkSize) / FontChunkSize), maximum);
             m_conversation.pumpMessages();
         }
 
         port.writeString(SequenceInitiator + QByteArray("92;") + device + ";1|");
+        if (stopRequested())
+            return endPart(SetupPart::Font, false);
         if (m_conversation.readAck(&answer)) {
             outcome = PartOutcome::Sent;
         } else {
@@ -234,7 +231,7 @@ private:
         return goOn;
     }
 
-    void pause() { m_conversation.port().timing().sleep(SetupPartPauseMs); }
+    void pause() { m_conversation.pause(SetupPartPauseMs); }
 
     bool stopRequested()
     {
@@ -244,7 +241,6 @@ private:
     }
 
     Conversation &m_conversation;
-    const FontChunkUploader &m_uploadChunk;
     const SetupDownloadHooks &m_hooks;
     SetupDownloadResult m_result;
 };
@@ -260,10 +256,9 @@ bool SetupDownloadResult::completed() const
 }
 
 SetupDownloadResult downloadSetup(Conversation &conversation, const SetupBundle &bundle,
-                                  qint32 baudRate, const FontChunkUploader &uploadChunk,
-                                  const SetupDownloadHooks &hooks)
+                                  qint32 baudRate, const SetupDownloadHooks &hooks)
 {
-    return SetupDownload(conversation, uploadChunk, hooks).run(bundle, baudRate);
+    return SetupDownload(conversation, hooks).run(bundle, baudRate);
 }
 
 } // namespace Kernwick

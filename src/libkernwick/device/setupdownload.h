@@ -3,7 +3,6 @@
 #include "libkernwick/config/configdownload.h"
 #include "libkernwick/config/setupfile.h"
 
-#include <QByteArrayView>
 #include <QString>
 
 #include <functional>
@@ -55,10 +54,6 @@ struct SetupDownloadHooks
     std::function<void(SetupPart part)> partEnded;
 };
 
-/// Sends one chunk of a font (1 to 256 bytes) to memory `device` at `offset` on
-/// the main port and says whether the board acknowledged it.
-using FontChunkUploader = std::function<bool(int device, qint64 offset, QByteArrayView bytes)>;
-
 /// How a setup download ended.
 struct SetupDownloadResult
 {
@@ -79,7 +74,7 @@ struct SetupDownloadResult
 ///
 /// - Font: erase memory SetupFontDevice (ESC "[93;4;0|"; an answer other than ACK
 ///   shows "no ack from erase" and the download goes on), the file in 256-byte
-///   blocks through `uploadChunk` at offsets 0, 256, 512 ..., then the flush
+///   blocks (uploadFontChunk(), main port) at offsets 0, 256, 512 ..., then the flush
 ///   (ESC "[92;4;1|"), whose answer must be ACK. A font file that cannot be opened
 ///   shows "File Error" and ends the whole download; a block the board does not
 ///   acknowledge shows a box naming the part and the block and ends the whole
@@ -94,7 +89,6 @@ struct SetupDownloadResult
 /// that part is skipped. A byte that cannot be written ends the whole download
 /// with a box naming the part. The port is closed on every path.
 SetupDownloadResult downloadSetup(Conversation &conversation, const SetupBundle &bundle,
-                                  qint32 baudRate, const FontChunkUploader &uploadChunk,
-                                  const SetupDownloadHooks &hooks = {});
+                                  qint32 baudRate, const SetupDownloadHooks &hooks = {});
 
 } // namespace Kernwick

@@ -1,8 +1,10 @@
 // The setup download over a scripted port and against zuvo-sim.
 
+#include "downloadtest.h"
 #include "libkernwick/config/configfile.h"
 #include "libkernwick/config/configstream.h"
 #include "libkernwick/device/bootscriptdownload.h"
+#include "libkernwick/device/chunkencoding.h"
 #include "libkernwick/device/conversation.h"
 #include "libkernwick/device/serialport.h"
 #include "libkernwick/device/setupdownload.h"
@@ -19,6 +21,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -57,18 +61,31 @@ QByteArray configText()
     return encodeConfigStream(DeviceConfig{}, ConfigOrder::File);
 }
 
-// What a chunk upload was asked to send.
-struct Chunk
+// A font file's bytes: every byte tells its position.
+QByteArray fontBytes(qsizetype size)
 {
-    int device;
-    qint64 offset;
-    QByteArray bytes;
-    bool operator==(const Chunk &) const = default;
-};
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (qsizetype i = 0; i < size; ++i)
+        bytes[i] = char(i * 7 + i / 256);
+    return bytes;
+}
 
-void PrintTo(const Chunk &c, std::ostream *os)
+// What goes out for the chunk of `bytes` at `offset`: the string frame with the
+// chunk's text, then its commit to memory device 4.
+QByteArray chunkFrame(qint64 offset, QByteArrayView bytes)
 {
-    *os << "{device " << c.device << ", offset " << c.offset << ", " << c.bytes.size() << " bytes}";
+    return "\x1bX" + encodeAscii85(bytes) + "\x1b\\\x1b[91;4;" + QByteArray::number(offset) + ';' +
+           QByteArray::number(chunkChecksum(bytes)) + '|';
+}
+
+// The chunks of a whole font file, as they go out.
+QByteArray fontFrames(const QByteArray &font, qsizetype chunks = -1)
+{
+    QByteArray frames;
+    for (qsizetype at = 0; at < font.size() && chunks != 0; at += 256, --chunks)
+        frames += chunkFrame(
+            at, QByteArrayView(font).sliced(at, std::min<qsizetype>(256, font.size() - at)));
+    return frames;
 }
 
 // A setup download on a scripted board: the erase and flush are answered with
@@ -78,12 +95,22 @@ class SetupDownloadTest : public ::testing::Test
 protected:
     SetupDownloadTest()
     {
-        port.peer = [this](ScriptedPort &p, const QByteArray &written) {
-            if (written.endsWith(eraseCommand) && eraseAnswer)
-                p.arrive(QByteArray(1, eraseAnswer));
-            if (written.endsWith(flushCommand) && flushAnswer)
-                p.arrive(QByteArray(1, flushAnswer));
-        };
+        // Every memory command ends in "|"; the text parts hold none.
+        Kernwick::Test::answerCommands(port, "|", [this](const QByteArray &command) {
+            char answer = 0;
+            if (command.endsWith(eraseCommand)) {
+                answer = eraseAnswer;
+            } else if (command.endsWith(flushCommand)) {
+                answer = flushAnswer;
+            } else {
+                const QList<QByteArray> numbers =
+                    command.mid(command.lastIndexOf('[') + 1).split(';');
+                const qint64 offset = numbers.value(2).toLongLong();
+                chunkOffsets.push_back(offset);
+                answer = chunkAccepted(offset) ? Ack : Nak;
+            }
+            return Kernwick::Test::CommandAnswer{0, answer ? QByteArray(1, answer) : QByteArray()};
+        });
         ConversationHooks c;
         c.appendLog = [this](const QString &text) { log += text; };
         c.showBox = [this](const BoxMessage &box) { boxes.push_back(box); };
@@ -116,31 +143,19 @@ protected:
     }
     QString absent(const char *name) const { return m_dir.filePath(QString::fromLatin1(name)); }
 
-    // A font file of `size` bytes whose every byte tells its position.
-    QString font(qsizetype size) const
-    {
-        QByteArray bytes(size, Qt::Uninitialized);
-        for (qsizetype i = 0; i < size; ++i)
-            bytes[i] = char(i * 7 + i / 256);
-        return write("font.zvf", bytes);
-    }
+    // A font file of `size` bytes (see fontBytes()).
+    QString font(qsizetype size) const { return write("font.zvf", fontBytes(size)); }
 
     SetupDownloadResult run(const SetupBundle &bundle)
     {
-        const FontChunkUploader upload = [this](int device, qint64 offset, QByteArrayView bytes) {
-            chunks.push_back({device, offset, bytes.toByteArray()});
-            // Stand for the chunk on the wire, so that the order of everything sent shows.
-            port.writeString("<chunk>");
-            return chunkAccepted(offset);
-        };
-        return downloadSetup(*conversation, bundle, 9600, upload, hooks);
+        return downloadSetup(*conversation, bundle, 9600, hooks);
     }
 
     ScriptedPort port;
     QString log;
     std::vector<BoxMessage> boxes;
     std::vector<QString> events;
-    std::vector<Chunk> chunks;
+    std::vector<qint64> chunkOffsets;
     char eraseAnswer = Ack;
     char flushAnswer = Ack;
     std::function<bool(qint64 offset)> chunkAccepted = [](qint64) { return true; };
@@ -176,15 +191,9 @@ TEST_F(SetupDownloadTest, AllThreePartsGoOverOneOpeningWithAProgressDisplayEach)
     EXPECT_EQ(result.font, PartOutcome::Sent);
     EXPECT_EQ(result.configuration, PartOutcome::Sent);
     EXPECT_EQ(result.bootScript, PartOutcome::Sent);
-    EXPECT_EQ(port.written, eraseCommand + QByteArray("<chunk>").repeated(4) + flushCommand +
+    EXPECT_EQ(port.written, eraseCommand + fontFrames(fontBytes(1000)) + flushCommand +
                                 configText() + "\x1b[" + bootScriptFrame(script));
-    QFile file(bundle.fontPath);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray fontBytes = file.readAll();
-    EXPECT_EQ(chunks, (std::vector<Chunk>{{4, 0, fontBytes.sliced(0, 256)},
-                                          {4, 256, fontBytes.sliced(256, 256)},
-                                          {4, 512, fontBytes.sliced(512, 256)},
-                                          {4, 768, fontBytes.sliced(768)}}));
+    EXPECT_EQ(chunkOffsets, (std::vector<qint64>{0, 256, 512, 768}));
     EXPECT_EQ(events, (std::vector<QString>{
                           partStart(SetupPart::Font, "Downloading Font: font.zvf", 3), "0/3", "1/3",
                           "2/3", "3/3", "4/3", partEnd(SetupPart::Font),
@@ -220,7 +229,7 @@ TEST_F(SetupDownloadTest, OnlyAConfigurationSendsOnlyThat)
     EXPECT_EQ(result.font, PartOutcome::NotNamed);
     EXPECT_EQ(result.bootScript, PartOutcome::NotNamed);
     EXPECT_EQ(port.written, configText());
-    EXPECT_TRUE(chunks.empty());
+    EXPECT_TRUE(chunkOffsets.empty());
     EXPECT_EQ(port.closes, 1);
 }
 
@@ -275,8 +284,8 @@ TEST_F(SetupDownloadTest, RefusedBlockNamesThePartAndTheBlockAndEndsTheWholeDown
                          BoxMessage{QStringLiteral("ZUVO Kernwick"),
                                     QStringLiteral("Font part failed: block 2 of font.zvf was not "
                                                    "acknowledged by the board")}}));
-    EXPECT_EQ(chunks.size(), 3u);
-    EXPECT_EQ(port.written, eraseCommand + QByteArray("<chunk>").repeated(3))
+    EXPECT_EQ(chunkOffsets, (std::vector<qint64>{0, 256, 512}));
+    EXPECT_EQ(port.written, eraseCommand + fontFrames(fontBytes(1000), 3))
         << "no flush, nothing after";
     EXPECT_EQ(events.back(), partEnd(SetupPart::Font)) << "its progress display goes away";
     EXPECT_FALSE(port.isOpen());
@@ -310,11 +319,11 @@ TEST_F(SetupDownloadTest, MissingEraseAcknowledgementIsReportedAndTheFontStillGo
 {
     for (const char answer : {char(0), Nak}) {
         boxes.clear();
-        chunks.clear();
+        chunkOffsets.clear();
         eraseAnswer = answer;
         const SetupDownloadResult result = run({font(300), {}, {}});
         EXPECT_EQ(boxes, std::vector<BoxMessage>{noAckFromErase});
-        EXPECT_EQ(chunks.size(), 2u);
+        EXPECT_EQ(chunkOffsets.size(), 2u);
         EXPECT_EQ(result.font, PartOutcome::Sent) << "the flushCommand was acknowledged";
     }
 }
@@ -323,7 +332,7 @@ TEST_F(SetupDownloadTest, EmptyFontIsErasedAndFlushed)
 {
     const SetupDownloadResult result = run({write("empty.zvf", {}), {}, {}});
     EXPECT_TRUE(result.completed());
-    EXPECT_TRUE(chunks.empty());
+    EXPECT_TRUE(chunkOffsets.empty());
     EXPECT_EQ(port.written, eraseCommand + flushCommand);
     EXPECT_EQ(events,
               (std::vector<QString>{partStart(SetupPart::Font, "Downloading Font: empty.zvf", 0),
@@ -363,7 +372,8 @@ TEST_P(SetupTextPart, IsSentOrRefusedAndTheOtherPartsGo)
     const QByteArray boot = c.configuration ? "\x1b[" + bootScriptFrame(script)
                             : c.sent        ? "\x1b[" + bootScriptFrame(c.sentText)
                                             : QByteArray();
-    EXPECT_EQ(port.written, eraseCommand + "<chunk>" + flushCommand + config + boot);
+    EXPECT_EQ(port.written,
+              eraseCommand + fontFrames(fontBytes(10)) + flushCommand + config + boot);
 
     if (c.sent) {
         EXPECT_TRUE(boxes.empty());
@@ -440,7 +450,7 @@ TEST_F(SetupDownloadTest, StopRequestEndsItQuietlyWithThePortClosed)
     EXPECT_TRUE(result.stopped);
     EXPECT_FALSE(result.completed());
     EXPECT_TRUE(boxes.empty());
-    EXPECT_LT(chunks.size(), 4u);
+    EXPECT_LT(chunkOffsets.size(), 4u);
     EXPECT_FALSE(port.written.contains(flushCommand));
     EXPECT_FALSE(port.isOpen());
 }
@@ -455,4 +465,192 @@ TEST_F(SetupDownloadTest, StopRequestInsideATextPartEndsItBetweenTwoBytes)
     EXPECT_EQ(port.written, configText().first(10));
     EXPECT_TRUE(boxes.empty());
     EXPECT_FALSE(port.isOpen());
+}
+
+namespace {
+
+// A setup download on the real port with no pacing, against zuvo-sim.
+class SetupOnSimulator : public ::testing::Test
+{
+protected:
+    // Starts the board with its fault options `args`.
+    bool start(const QStringList &args = {})
+    {
+        if (!sim.start(args))
+            return false;
+        LinkTiming timing;
+        timing.paceMs = 0;
+        port.setTiming(timing);
+        ConversationHooks hooks;
+        hooks.showBox = [this](const BoxMessage &box) { boxes.push_back(box); };
+        conversation = std::make_unique<Conversation>(port, sim.device(), hooks);
+        return true;
+    }
+
+    QString write(const char *name, const QByteArray &bytes) const
+    {
+        const QString path = m_dir.filePath(QString::fromLatin1(name));
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return path;
+    }
+
+    // Everything the board received, once `size` bytes are there and it has stopped.
+    QByteArray received(qsizetype size)
+    {
+        const QDeadlineTimer deadline(5000);
+        while (sim.stateFile(QStringLiteral("wire.log")).size() < size && !deadline.hasExpired())
+            QThread::msleep(20);
+        sim.stop();
+        return sim.stateFile(QStringLiteral("wire.log"));
+    }
+
+    // The board's configuration record: "<number>=<wire value>" lines.
+    QByteArray boardConfig() const { return sim.stateFile(QStringLiteral("config.txt")); }
+
+    static QByteArray configRecord(const DeviceConfig &config)
+    {
+        QByteArray record;
+        std::array<int, ConfigParameterCount> numbers = configOrder(ConfigOrder::File);
+        std::sort(numbers.begin(), numbers.end());
+        const QByteArray stream = encodeConfigStream(config, ConfigOrder::File);
+        for (const int number : numbers) {
+            const QByteArray key = "\x1b[" + QByteArray::number(number) + ';';
+            const qsizetype at = stream.indexOf(key) + key.size();
+            record += QByteArray::number(number) + '=' +
+                      stream.mid(at, stream.indexOf('v', at) - at).replace('<', '-') + '\n';
+        }
+        return record;
+    }
+
+    Simulator sim;
+    CSerialPort port{PortTable::fromDevices({})};
+    std::vector<BoxMessage> boxes;
+    std::unique_ptr<Conversation> conversation;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+DeviceConfig editedConfig()
+{
+    DeviceConfig config;
+    config.horizontalStart = -20;
+    config.serialBaudRate = 115200;
+    config.spi2 = 2;
+    return config;
+}
+
+} // namespace
+
+TEST_F(SetupOnSimulator, AllThreeFilesReachTheBoard)
+{
+    ASSERT_TRUE(start());
+    const QByteArray fontFile = fontBytes(1000);
+    const QByteArray config = encodeConfigStream(editedConfig(), ConfigOrder::File);
+    const SetupBundle bundle{write("font.zvf", fontFile), write("cfg.zvc", config),
+                             write("boot.zvb", script)};
+    const SetupDownloadResult result = downloadSetup(*conversation, bundle, 9600);
+    EXPECT_TRUE(result.completed());
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_FALSE(port.isOpen());
+
+    const QByteArray wire = eraseCommand + fontFrames(fontFile) + flushCommand + config + "\x1b[" +
+                            bootScriptFrame(script);
+    EXPECT_EQ(received(wire.size()), wire);
+    EXPECT_EQ(sim.stateFile(QStringLiteral("device4.bin")), fontFile);
+    EXPECT_EQ(boardConfig(), configRecord(editedConfig()));
+    EXPECT_EQ(sim.stateFile(QStringLiteral("bootscript.bin")), script);
+}
+
+TEST_F(SetupOnSimulator, OnlyAConfigurationSendsOnlyThat)
+{
+    ASSERT_TRUE(start());
+    const QByteArray config = encodeConfigStream(editedConfig(), ConfigOrder::File);
+    EXPECT_TRUE(downloadSetup(*conversation, {{}, write("cfg.zvc", config), {}}, 9600).completed());
+    EXPECT_EQ(received(config.size()), config);
+    EXPECT_EQ(boardConfig(), configRecord(editedConfig()));
+    EXPECT_TRUE(sim.stateFile(QStringLiteral("device4.bin")).isEmpty());
+    EXPECT_FALSE(QFile::exists(sim.stateDir() + QStringLiteral("/bootscript.bin")));
+}
+
+TEST_F(SetupOnSimulator, NoFilesOpensAndClosesThePortAndSendsNothing)
+{
+    ASSERT_TRUE(start());
+    const SetupDownloadResult result = downloadSetup(*conversation, {}, 9600);
+    EXPECT_TRUE(result.portOpened);
+    EXPECT_TRUE(result.completed());
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_TRUE(received(0).isEmpty());
+}
+
+TEST_F(SetupOnSimulator, ScriptOf600BytesIsRefusedWhileTheOtherPartsGo)
+{
+    ASSERT_TRUE(start());
+    const QByteArray fontFile = fontBytes(300);
+    const QByteArray config = encodeConfigStream(editedConfig(), ConfigOrder::File);
+    const QString longScript = write("long.zvb", QByteArray(600, 'S'));
+    const SetupDownloadResult result = downloadSetup(
+        *conversation, {write("font.zvf", fontFile), write("cfg.zvc", config), longScript}, 9600);
+    EXPECT_FALSE(result.completed());
+    EXPECT_EQ(result.font, PartOutcome::Sent);
+    EXPECT_EQ(result.configuration, PartOutcome::Sent);
+    EXPECT_EQ(result.bootScript, PartOutcome::Failed);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, QStringLiteral("The boot script file %1 is longer than 512 bytes, the "
+                                            "most a setup download sends; it was not sent")
+                                 .arg(longScript));
+
+    const QByteArray wire = eraseCommand + fontFrames(fontFile) + flushCommand + config;
+    EXPECT_EQ(received(wire.size()), wire);
+    EXPECT_EQ(sim.stateFile(QStringLiteral("device4.bin")), fontFile);
+    EXPECT_EQ(boardConfig(), configRecord(editedConfig()));
+    EXPECT_FALSE(QFile::exists(sim.stateDir() + QStringLiteral("/bootscript.bin")));
+}
+
+TEST_F(SetupOnSimulator, RefusedChunkNamesTheBlockAndNothingMoreIsSent)
+{
+    ASSERT_TRUE(start({QStringLiteral("--nak-chunk"), QStringLiteral("1")}));
+    const QByteArray fontFile = fontBytes(1000);
+    const SetupDownloadResult result = downloadSetup(
+        *conversation,
+        {write("font.zvf", fontFile), write("cfg.zvc", configText()), write("boot.zvb", script)},
+        9600);
+    EXPECT_EQ(result.font, PartOutcome::Failed);
+    EXPECT_EQ(result.configuration, PartOutcome::NotReached);
+    EXPECT_EQ(boxes, (std::vector<BoxMessage>{
+                         BoxMessage{QStringLiteral("ZUVO Kernwick"),
+                                    QStringLiteral("Font part failed: block 1 of font.zvf was not "
+                                                   "acknowledged by the board")}}));
+    const QByteArray wire = eraseCommand + fontFrames(fontFile, 2);
+    EXPECT_EQ(received(wire.size()), wire);
+    EXPECT_TRUE(sim.stateFile(QStringLiteral("device4.bin")).isEmpty()) << "never flushed";
+}
+
+TEST_F(SetupOnSimulator, RefusedFlushFailsTheFontAndTheOtherPartsGo)
+{
+    ASSERT_TRUE(start({QStringLiteral("--nak-flush")}));
+    const SetupDownloadResult result = downloadSetup(
+        *conversation, {write("font.zvf", fontBytes(300)), {}, write("boot.zvb", script)}, 9600);
+    EXPECT_EQ(result.font, PartOutcome::Failed);
+    EXPECT_EQ(result.bootScript, PartOutcome::Sent);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(boxes[0].text.endsWith(QStringLiteral("(flush returns 21)")))
+        << boxes[0].text.toStdString();
+    const QByteArray frame = "\x1b[" + bootScriptFrame(script);
+    EXPECT_TRUE(received(1).endsWith(frame));
+    EXPECT_EQ(sim.stateFile(QStringLiteral("bootscript.bin")), script);
+}
+
+TEST_F(SetupOnSimulator, RefusedEraseIsReportedAndTheFontStillGoes)
+{
+    ASSERT_TRUE(start({QStringLiteral("--nak-erase")}));
+    const QByteArray fontFile = fontBytes(300);
+    const SetupDownloadResult result =
+        downloadSetup(*conversation, {write("font.zvf", fontFile), {}, {}}, 9600);
+    EXPECT_EQ(boxes, std::vector<BoxMessage>{noAckFromErase});
+    const QByteArray wire = eraseCommand + fontFrames(fontFile) + flushCommand;
+    EXPECT_EQ(received(wire.size()), wire);
+    EXPECT_EQ(result.font, PartOutcome::Sent) << "the board took the blocks and the flush";
 }
