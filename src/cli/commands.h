@@ -45,6 +45,7 @@ int runDownloadFont(const QStringList &args);
 int runDownloadFirmware(const QStringList &args);
 int runDownloadConfig(const QStringList &args);
 int runDownloadBootScript(const QStringList &args);
+int runDownloadSetup(const QStringList &args);
 int runTerminal(const QStringList &args);
 
 } // namespace Kernwick::Cli

@@ -22,6 +22,8 @@ const DownloadKind kinds[] = {
     {"config", "A configuration file, sent as the configuration download does", runDownloadConfig},
     {"bootscript", "A boot script file, sent as the Bootscript Editor's Download does",
      runDownloadBootScript},
+    {"setup", "A setup file's font, configuration and boot script, over one opening of the port",
+     runDownloadSetup},
 };
 
 QString kindNames()

@@ -5,7 +5,9 @@
 #include "commands.h"
 
 #include "libkernwick/config/bootscriptfile.h"
+#include "libkernwick/config/setupfile.h"
 #include "libkernwick/device/bootscriptdownload.h"
+#include "libkernwick/device/setupdownload.h"
 
 namespace Kernwick::Cli {
 
@@ -43,9 +45,45 @@ int runDownloadBootScript(const QStringList &args)
 
     BoardLink link(options);
     const bool completed = downloadBootScript(link.conversation(), script, options.baudRate);
+    link.endLog();
     if (!completed && !interruptRequested() && !link.boxShown())
         fail(QStringLiteral("Boot script download failed"));
     return link.status(completed);
+}
+
+int runDownloadSetup(const QStringList &args)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Sends the files a setup file names, as the Setup Editor's Download does: "
+                       "the font to memory device 4, the configuration file and the boot script "
+                       "file unchanged, over one opening of the port and without a board check. "
+                       "Prints a line as each part starts; its messages go to standard error. A "
+                       "configuration or boot script file longer than 512 bytes is not sent, the "
+                       "other parts are. Exits 0 only when every named part was sent."));
+    parser.addPositionalArgument(QStringLiteral("FILE.zvs"), QStringLiteral("The setup file."));
+    addBoardOptions(parser);
+    int exitCode = Success;
+    if (!parseArguments(parser, args, &exitCode) || !oneFile(parser, args[0], &exitCode))
+        return exitCode;
+    BoardOptions options;
+    if (!readBoardOptions(parser, &options, &exitCode))
+        return exitCode;
+    SetupBundle bundle;
+    QString error;
+    if (!loadSetupFile(parser.positionalArguments()[0], &bundle, &error))
+        return fail(error);
+
+    BoardLink link(options);
+    SetupDownloadHooks hooks;
+    // The lines of each part's progress display; the part writes no log.
+    hooks.partStarted = [](SetupPart, const QString &fileLine, const QString &portLine, int) {
+        print(QStringLiteral("%1 %2\n").arg(fileLine, portLine));
+    };
+    const SetupDownloadResult result =
+        downloadSetup(link.conversation(), bundle, options.baudRate, hooks);
+    link.endLog();
+    return link.status(result.completed());
 }
 
 } // namespace Kernwick::Cli

@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using Kernwick::Test::CliResult;
 using Kernwick::Test::runCli;
 using Kernwick::Test::Simulator;
@@ -139,7 +141,7 @@ TEST_F(CliScripts, BootScriptToAnAbsentPortFails)
         runCli({QStringLiteral("download"), QStringLiteral("bootscript"), write("boot.zvb", script),
                 QStringLiteral("--port"), QStringLiteral("/nonexistent/ttyZ0")});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.out, "Opening com port\r\n*Open port failed*\r\nPlease ensure port is available");
+    EXPECT_EQ(r.out, "Opening com port\r\n*Open port failed*\r\nPlease ensure port is available\n");
     EXPECT_EQ(r.err, "kernwick-cli: Boot script download failed\n");
 }
 
@@ -164,13 +166,15 @@ TEST_F(CliScripts, UsageErrorsAndHelp)
         {QStringLiteral("download"), QStringLiteral("bootscript"), path("a.zvb"), path("b.zvb")},
         {QStringLiteral("download"), QStringLiteral("bootscript"), path("a.zvb"),
          QStringLiteral("--baud"), QStringLiteral("fast")},
+        {QStringLiteral("download"), QStringLiteral("setup")},
+        {QStringLiteral("download"), QStringLiteral("setup"), path("a.zvs"), path("b.zvs")},
     };
     for (const QStringList &args : usage) {
         const CliResult r = runCli(args);
         EXPECT_EQ(r.exitCode, 2) << args.join(' ').toStdString();
         EXPECT_TRUE(r.err.startsWith("kernwick-cli: ")) << r.err.toStdString();
     }
-    for (const char *kind : {"bootscript"}) {
+    for (const char *kind : {"bootscript", "setup"}) {
         const CliResult r = runCli(
             {QStringLiteral("download"), QString::fromLatin1(kind), QStringLiteral("--help")});
         EXPECT_EQ(r.exitCode, 0);
@@ -179,4 +183,202 @@ TEST_F(CliScripts, UsageErrorsAndHelp)
     }
     const CliResult kinds = runCli({QStringLiteral("download"), QStringLiteral("--help")});
     EXPECT_TRUE(kinds.out.contains("  bootscript A boot script file")) << kinds.out.toStdString();
+    EXPECT_TRUE(kinds.out.contains("  setup      A setup file's font")) << kinds.out.toStdString();
+}
+
+namespace {
+
+// Three files to bundle: the default font and configuration as kernwick-cli
+// writes them, and a boot script.
+class CliSetup : public CliScripts
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(
+            runCli({QStringLiteral("default"), QStringLiteral("-o"), path("font.zvf")}).exitCode,
+            0);
+        ASSERT_EQ(runCli({QStringLiteral("config"), QStringLiteral("defaults"),
+                          QStringLiteral("-o"), path("cfg.zvc")})
+                      .exitCode,
+                  0);
+        write("boot.zvb", script);
+    }
+
+    QByteArray file(const char *name) const
+    {
+        QFile f(path(name));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    QString bundle(const QString &font, const QString &config, const QString &boot) const
+    {
+        return write("setup.zvs", "Font=" + font.toUtf8() + "\nConfig=" + config.toUtf8() +
+                                      "\nBoot=" + boot.toUtf8());
+    }
+
+    QByteArray partLines(const Simulator &sim, bool font, bool config, bool boot) const
+    {
+        const QByteArray on = " on " + sim.device().toUtf8() + "\n";
+        return (font ? "Downloading Font: font.zvf" + on : QByteArray()) +
+               (config ? "Downloading Config: cfg.zvc" + on : QByteArray()) +
+               (boot ? "Downloading Bootscript: boot.zvb" + on : QByteArray());
+    }
+};
+
+} // namespace
+
+TEST_F(CliSetup, AllThreeFilesReachTheBoard)
+{
+    Simulator sim;
+    ASSERT_TRUE(sim.start());
+    const CliResult r =
+        download("setup", bundle(path("font.zvf"), path("cfg.zvc"), path("boot.zvb")), sim);
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, partLines(sim, true, true, true));
+    EXPECT_TRUE(r.err.isEmpty());
+    const QByteArray config = file("cfg.zvc");
+    const QByteArray ending = config + "\x1b[" + frame(script);
+    const QByteArray wire = receivedBy(sim, 0);
+    EXPECT_TRUE(wire.startsWith("\x1b[93;4;0|")) << "no board check before the erase";
+    EXPECT_TRUE(wire.endsWith(ending));
+    EXPECT_EQ(sim.stateFile(QStringLiteral("device4.bin")), file("font.zvf"));
+    EXPECT_EQ(sim.stateFile(QStringLiteral("bootscript.bin")), script);
+    EXPECT_TRUE(sim.stateFile(QStringLiteral("config.txt")).startsWith("9=1\n10=0\n"));
+}
+
+TEST_F(CliSetup, OnlyAConfigurationSendsOnlyThat)
+{
+    Simulator sim;
+    ASSERT_TRUE(sim.start());
+    const CliResult r = download("setup", bundle({}, path("cfg.zvc"), {}), sim);
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, partLines(sim, false, true, false));
+    EXPECT_EQ(receivedBy(sim, file("cfg.zvc").size()), file("cfg.zvc"));
+}
+
+TEST_F(CliSetup, ScriptOf600BytesIsRefusedWithItsMessageWhileTheOtherPartsGo)
+{
+    const QString longScript = write("long.zvb", QByteArray(600, 'S'));
+    Simulator sim;
+    ASSERT_TRUE(sim.start());
+    const CliResult r =
+        download("setup", bundle(path("font.zvf"), path("cfg.zvc"), longScript), sim);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(QString::fromLocal8Bit(r.err),
+              QStringLiteral("kernwick-cli: The boot script file %1 is longer than 512 bytes, the "
+                             "most a setup download sends; it was not sent\n")
+                  .arg(longScript));
+    EXPECT_EQ(r.out, partLines(sim, true, true, false));
+    EXPECT_TRUE(receivedBy(sim, 0).endsWith(file("cfg.zvc")));
+    EXPECT_EQ(sim.stateFile(QStringLiteral("device4.bin")), file("font.zvf"));
+    EXPECT_FALSE(QFile::exists(sim.stateDir() + QStringLiteral("/bootscript.bin")));
+}
+
+TEST_F(CliSetup, RefusedFontBlockExitsWithTheTextNamingThePartAndTheBlock)
+{
+    Simulator sim;
+    ASSERT_TRUE(sim.start({QStringLiteral("--nak-chunk"), QStringLiteral("2")}));
+    const CliResult r =
+        download("setup", bundle(path("font.zvf"), path("cfg.zvc"), path("boot.zvb")), sim);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "kernwick-cli: Font part failed: block 2 of font.zvf was not acknowledged "
+                     "by the board\n");
+    EXPECT_EQ(r.out, partLines(sim, true, false, false));
+    EXPECT_FALSE(receivedBy(sim, 0).contains("\x1b[92;4;1|")) << "no flush, nothing after";
+}
+
+TEST_F(CliSetup, RefusedFlushFailsWithItsTextAndTheOtherPartsGo)
+{
+    Simulator sim;
+    ASSERT_TRUE(sim.start({QStringLiteral("--nak-flush")}));
+    const CliResult r = download("setup", bundle(path("font.zvf"), {}, path("boot.zvb")), sim);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "kernwick-cli: Font part failed: the memory flush after font.zvf was not "
+                     "acknowledged (flush returns 21)\n");
+    receivedBy(sim, 0);
+    EXPECT_EQ(sim.stateFile(QStringLiteral("bootscript.bin")), script);
+}
+
+struct SetupFileCase : Test::NamedCase
+{
+    std::function<QByteArray(const QString &dir)> file;
+    int exitCode;
+    const char *err; ///< "%1" stands for the setup file's path
+    bool anythingSent;
+};
+
+class CliSetupFiles : public CliSetup, public ::testing::WithParamInterface<SetupFileCase>
+{
+};
+
+TEST_P(CliSetupFiles, GiveAResultOrAClearError)
+{
+    const SetupFileCase &c = GetParam();
+    const QString setup = write("case.zvs", c.file(m_dir.path()));
+    Simulator sim;
+    ASSERT_TRUE(sim.start());
+    const CliResult r = download("setup", setup, sim);
+    EXPECT_EQ(r.exitCode, c.exitCode) << r.err.toStdString();
+    EXPECT_EQ(QString::fromLocal8Bit(r.err), QString::fromUtf8(c.err).arg(setup));
+    EXPECT_EQ(!receivedBy(sim, 0).isEmpty(), c.anythingSent);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CliSetupFiles,
+    ::testing::Values(
+        SetupFileCase{"Empty", [](const QString &) { return QByteArray(); }, 0, "", false},
+        SetupFileCase{"NoSeparators", [](const QString &) { return QByteArray("no paths here"); },
+                      0, "", false},
+        SetupFileCase{"NulBytes",
+                      [](const QString &dir) {
+                          return QByteArray("Font=\0", 6) + dir.toUtf8() + "/font.zvf";
+                      },
+                      0, "", false},
+        SetupFileCase{"TenMegabytes",
+                      [](const QString &) { return QByteArray(10 * 1024 * 1024, '='); }, 1,
+                      "kernwick-cli: %1 is larger than 65536 bytes\n", false},
+        SetupFileCase{"MissingFont",
+                      [](const QString &dir) {
+                          return "Font=" + dir.toUtf8() + "/absent.zvf\nConfig=" + dir.toUtf8() +
+                                 "/cfg.zvc\nBoot=";
+                      },
+                      1, "kernwick-cli: File Error\n", false},
+        SetupFileCase{"MissingConfigurationAndBootScript",
+                      [](const QString &dir) {
+                          return "Font=" + dir.toUtf8() + "/font.zvf\nConfig=" + dir.toUtf8() +
+                                 "/absent.zvc\nBoot=" + dir.toUtf8() + "/absent.zvb";
+                      },
+                      1,
+                      "kernwick-cli: No such file or directory\nkernwick-cli: No such file or "
+                      "directory\n",
+                      true},
+        SetupFileCase{"WindowsPaths",
+                      [](const QString &) {
+                          return QByteArray("Font=\nConfig=D:\\cfg.zvc\r\nBoot=D:\\boot.zvb");
+                      },
+                      1,
+                      "kernwick-cli: No such file or directory\nkernwick-cli: No such file or "
+                      "directory\n",
+                      false}),
+    Test::CaseName());
+
+TEST_F(CliSetup, SetupFileThatCannotBeReadPrintsTheSystemText)
+{
+    const CliResult r =
+        runCli({QStringLiteral("download"), QStringLiteral("setup"), path("absent.zvs"),
+                QStringLiteral("--port"), QStringLiteral("/nonexistent/ttyZ0")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "kernwick-cli: No such file or directory\n");
+    EXPECT_TRUE(r.out.isEmpty());
+}
+
+TEST_F(CliSetup, AbsentPortPrintsTheBoxText)
+{
+    const CliResult r = runCli({QStringLiteral("download"), QStringLiteral("setup"),
+                                bundle({}, path("cfg.zvc"), {}), QStringLiteral("--port"),
+                                QStringLiteral("/nonexistent/ttyZ0")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "kernwick-cli: OpenPort failed\n");
+    EXPECT_TRUE(r.out.isEmpty());
 }
