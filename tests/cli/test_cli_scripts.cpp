@@ -7,11 +7,13 @@
 
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <functional>
 
 using Kernwick::Test::CliResult;
@@ -381,4 +383,61 @@ TEST_F(CliSetup, AbsentPortPrintsTheBoxText)
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.err, "kernwick-cli: OpenPort failed\n");
     EXPECT_TRUE(r.out.isEmpty());
+}
+
+namespace {
+
+// Starts kernwick-cli `args` at the real pacing, presses Ctrl-C once standard
+// output holds `after`, and returns everything it printed.
+QByteArray interruptAfter(QProcess &cli, const QStringList &args, const QByteArray &after)
+{
+    cli.start(QStringLiteral(KERNWICK_CLI), args);
+    if (!cli.waitForStarted())
+        return {};
+    QByteArray out;
+    while (!out.contains(after) && cli.waitForReadyRead(10000))
+        out += cli.readAllStandardOutput();
+    ::kill(pid_t(cli.processId()), SIGINT);
+    cli.waitForFinished(5000);
+    return out + cli.readAllStandardOutput();
+}
+
+} // namespace
+
+TEST_F(CliScripts, CtrlCDuringTheBootScriptStopsWithThePortClosed)
+{
+    Simulator sim;
+    ASSERT_TRUE(sim.start());
+    QProcess cli;
+    // 300 bytes at 20 ms each take six seconds.
+    const QByteArray out = interruptAfter(cli,
+                                          {QStringLiteral("download"), QStringLiteral("bootscript"),
+                                           write("long.zvb", QByteArray(300, 'L')),
+                                           QStringLiteral("--port"), sim.device()},
+                                          "Sending boot script\r\n");
+    ASSERT_EQ(cli.state(), QProcess::NotRunning);
+    EXPECT_EQ(cli.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(cli.exitCode(), 130);
+    EXPECT_TRUE(out.endsWith("Sending boot script\r\n* Stopped *\n")) << out.toStdString();
+    sim.stop();
+    EXPECT_FALSE(sim.stateFile(QStringLiteral("wire.log")).contains("\x1b\\"))
+        << "the frame was never closed";
+}
+
+TEST_F(CliSetup, CtrlCDuringAPartStopsWithThePortClosed)
+{
+    Simulator sim;
+    ASSERT_TRUE(sim.start());
+    QProcess cli;
+    const QByteArray out = interruptAfter(cli,
+                                          {QStringLiteral("download"), QStringLiteral("setup"),
+                                           bundle({}, path("cfg.zvc"), path("boot.zvb")),
+                                           QStringLiteral("--port"), sim.device()},
+                                          "Downloading Config");
+    ASSERT_EQ(cli.state(), QProcess::NotRunning);
+    EXPECT_EQ(cli.exitCode(), 130);
+    EXPECT_EQ(out, partLines(sim, false, true, false));
+    EXPECT_TRUE(cli.readAllStandardError().isEmpty());
+    sim.stop();
+    EXPECT_LT(sim.stateFile(QStringLiteral("wire.log")).size(), file("cfg.zvc").size());
 }
