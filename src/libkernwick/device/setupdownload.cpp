@@ -145,9 +145,16 @@ private:
         // have always sent it; the board drops the unfinished command at the ESC.
         const QByteArray frame = bootScriptFrame(text);
         DownloadWriter writer(m_conversation, 2 + frame.size());
-        writer.raw(SequenceInitiator) && writer.raw("\x1bX") && writer.paced(text) &&
-            writer.raw("\x1b\\") && writer.raw(SequenceInitiator) && writer.paced("8v") &&
-            writer.raw(SequenceInitiator) && writer.paced("1v");
+        // Once a write has failed or was stopped the later ones do nothing;
+        // finishTextPart() reports how it went.
+        writer.raw(SequenceInitiator);
+        writer.raw("\x1bX");
+        writer.paced(text);
+        writer.raw("\x1b\\");
+        writer.raw(SequenceInitiator);
+        writer.paced("8v");
+        writer.raw(SequenceInitiator);
+        writer.paced("1v");
         return finishTextPart(SetupPart::BootScript, writer, QStringLiteral("Boot script"),
                               &m_result.bootScript);
     }

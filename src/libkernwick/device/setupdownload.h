@@ -87,7 +87,9 @@ struct SetupDownloadResult
 /// title is the system's text and whose body is empty; one longer than
 /// SetupPartMaxBytes shows a box naming the file and the limit. Either way only
 /// that part is skipped. A byte that cannot be written ends the whole download
-/// with a box naming the part. The port is closed on every path.
+/// with a box naming the part. A stop request (see Conversation::stopRequested())
+/// ends it between two bytes or blocks, without a box. The port is closed on every
+/// path.
 SetupDownloadResult downloadSetup(Conversation &conversation, const SetupBundle &bundle,
                                   qint32 baudRate, const SetupDownloadHooks &hooks = {});
 
