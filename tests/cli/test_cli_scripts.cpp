@@ -112,8 +112,9 @@ TEST_P(CliBootScriptFiles, GiveAResultOrAClearError)
         const QByteArray wire = identificationQuery + frame(c.sent);
         EXPECT_EQ(receivedBy(sim, wire.size()), wire);
     } else {
-        EXPECT_EQ(QString::fromLocal8Bit(r.err),
-                  QStringLiteral("kernwick-cli: %1: the file is larger than 65536 bytes\n").arg(file));
+        EXPECT_EQ(
+            QString::fromLocal8Bit(r.err),
+            QStringLiteral("kernwick-cli: %1: the file is larger than 65536 bytes\n").arg(file));
         EXPECT_TRUE(r.out.isEmpty()) << "the port is not even opened";
         EXPECT_TRUE(receivedBy(sim, 0).isEmpty());
     }
@@ -339,7 +340,7 @@ INSTANTIATE_TEST_SUITE_P(
                       0, "", false},
         SetupFileCase{"TenMegabytes",
                       [](const QString &) { return QByteArray(10 * 1024 * 1024, '='); }, 1,
-                      "kernwick-cli: %1 is larger than 65536 bytes\n", false},
+                      "kernwick-cli: %1: the file is larger than 65536 bytes\n", false},
         SetupFileCase{"MissingFont",
                       [](const QString &dir) {
                           return "Font=" + dir.toUtf8() + "/absent.zvf\nConfig=" + dir.toUtf8() +
