@@ -4,12 +4,14 @@
 #include "app/recentfiles.h"
 #include "editor/importfontdialog.h"
 #include "editor/newfontdialog.h"
+#include "editor/thresholddialog.h"
 
 #include "libkernwick/device/boardprotocol.h"
 #include "libkernwick/font/bdfimport.h"
 #include "libkernwick/font/cexport.h"
 #include "libkernwick/font/concatenate.h"
 #include "libkernwick/font/document.h"
+#include "libkernwick/font/imageimport.h"
 #include "libkernwick/io/savefile.h"
 
 #include <QDir>
@@ -20,6 +22,12 @@ namespace Kernwick {
 namespace {
 
 const QString AllFiles = QStringLiteral("All Files (*)");
+
+// The picture formats offered first; "All files" shows every file, as "*.*" does
+// where the patterns come from.
+const QString GraphicFiles = QStringLiteral(
+    "Graphic files (*.tif *.tiff *.ttf *.bmp *.jpeg *.jpg *.ico *.jpg *.jif *.jfif *.koa *.koala "
+    "*.pcd *.pcx *.png *.pbm *.pgm *.ppm *.ras *.targa *.tga);;All files (*)");
 
 QString appTitle()
 {
@@ -160,6 +168,36 @@ void FileController::importBdf()
         return;
     }
     m_document.takeImportedFont(std::move(font));
+}
+
+void FileController::importImage()
+{
+    // Cancel at the save prompt stops the import: the unsaved font is not replaced.
+    if (!maybeSave())
+        return;
+    const QString path =
+        chooseFile(m_window, FileRequest::open(QStringLiteral("Import Image"), GraphicFiles));
+    if (path.isEmpty())
+        return;
+    LoadedImage picture;
+    QString error;
+    if (loadImageFile(path, &picture, &error) != ImageLoad::Ok) {
+        showMessage(m_window,
+                    {QString::fromLatin1(ImageErrorCaption), error, MessageIcon::Critical});
+        return;
+    }
+    ImageImport imported;
+    if (picture.bilevel) {
+        imported = Kernwick::importImage(m_document.font(), picture, {});
+    } else {
+        ThresholdDialog dialog(picture.image, m_window);
+        if (runDialog(dialog) != QDialog::Accepted)
+            return; // the font stays as it was
+        imported =
+            importThresholdedImage(m_document.font(), dialog.modifiedImage(), dialog.threeColour());
+    }
+    // No file name (Save asks for one), not modified, the view back at code 32.
+    m_document.takeImportedFont(std::move(imported.font));
 }
 
 void FileController::concatenate()

@@ -11,8 +11,8 @@ class Document;
 class RecentFiles;
 
 /// The File menu's font commands and the font debug commands that touch files:
-/// New, Open, Save, Save As, the recent files, Import BDF Font, Concatenate Fonts
-/// and Export. Each asks what it needs through the prompts of app/messages.h and
+/// New, Open, Save, Save As, the recent files, Import BDF Font, Import Image,
+/// Concatenate Fonts and Export. Each asks what it needs through the prompts of app/messages.h and
 /// changes the font only through the Document.
 class FileController : public QObject
 {
@@ -35,6 +35,10 @@ public:
     bool save();
     bool saveAs();
     void importBdf();
+    /// Import Image: a picture becomes a one-glyph font, thresholded in the
+    /// Threshold Image dialog unless it has 1 bit per pixel. Cancel anywhere
+    /// leaves the document as it was.
+    void importImage();
     void concatenate();
     void exportC();
 

@@ -180,6 +180,7 @@ void MainWindow::connectCommands()
     connect(a.save, &QAction::triggered, files, &FileController::save);
     connect(a.saveAs, &QAction::triggered, files, &FileController::saveAs);
     connect(a.importBdf, &QAction::triggered, files, &FileController::importBdf);
+    connect(a.importImage, &QAction::triggered, files, &FileController::importImage);
     connect(a.concatenate, &QAction::triggered, files, &FileController::concatenate);
     connect(a.exportC, &QAction::triggered, files, &FileController::exportC);
     for (QAction *recent : a.recentFiles) {
@@ -189,8 +190,8 @@ void MainWindow::connectCommands()
         });
     }
     connect(a.exit, &QAction::triggered, this, &MainWindow::close);
-    // Printing and image import come with their own commands.
-    for (QAction *later : {a.print, a.printSetup, a.importImage})
+    // Printing comes with its own commands.
+    for (QAction *later : {a.print, a.printSetup})
         later->setEnabled(false);
 
     for (const auto &[operation, action] : a.edit) {
