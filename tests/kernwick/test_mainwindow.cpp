@@ -142,7 +142,8 @@ TEST_F(MainWindowTest, TheMenusHoldEveryEntryInTheirOrder)
     const QStringList file = texts(menu("&File"));
     EXPECT_EQ(file.mid(0, 8), (QStringList{"&New", "&Open...", "Import BDF &Font", "Import &Image",
                                            "Concatenate Fonts", "&Save", "Save &As...", "|"}));
-    EXPECT_EQ(file.mid(8, 3), (QStringList{"&Print...", "P&rint Setup...", "|"}));
+    EXPECT_EQ(file.mid(8, 4),
+              (QStringList{"&Print...", "P&rint Setup...", "Print Pre&view...", "|"}));
     EXPECT_EQ(file.last(), "E&xit");
     EXPECT_EQ(texts(menu("&Edit")),
               (QStringList{"&Undo", "&Redo", "|", "Cu&t", "&Copy", "&Paste", "Clear", "&Insert...",
@@ -196,12 +197,15 @@ TEST_F(MainWindowTest, EntriesFollowTheDepthTheClipboardAndTheHistory)
     EXPECT_FALSE(edit(Op::Halftone)->isEnabled());
     EXPECT_TRUE(actions().redo->isEnabled());
     EXPECT_TRUE(actions().bauds[3]->isChecked()) << "9600 at start-up";
-    for (QAction *later : {actions().terminal, actions().configurationEditor, actions().print})
+    for (QAction *later : {actions().terminal, actions().configurationEditor})
         EXPECT_FALSE(later->isEnabled());
     for (QAction *download :
          {actions().downloadFontMain, actions().downloadFontDebug, actions().downloadFirmwareMain,
           actions().downloadFirmwareDebug, actions().downloadFirmwareRepair})
         EXPECT_TRUE(download->isEnabled()) << "offered even without a port, which then fails";
+    for (QAction *built :
+         {actions().print, actions().printSetup, actions().printPreview, actions().importImage})
+        EXPECT_TRUE(built->isEnabled()) << built->text().toStdString();
     EXPECT_FALSE(actions().unassigned->isEnabled());
 }
 

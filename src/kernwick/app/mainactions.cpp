@@ -50,6 +50,8 @@ MainActions::MainActions(QObject *parent)
                  {key(Qt::CTRL | Qt::Key_P)}, ToolbarIcons::print());
     printSetup = make(parent, S("P&rint Setup..."), S("Change the printer and printing options"),
                       S("Print Setup"));
+    printPreview =
+        make(parent, S("Print Pre&view..."), S("Display full pages"), S("Print Preview"));
     for (int i = 0; i < RecentFileCount; ++i) {
         QAction *recent = make(parent, QString(), S("Open this document"));
         recent->setVisible(false);

@@ -34,6 +34,7 @@ struct MainActions
     QAction *saveAs;
     QAction *print;
     QAction *printSetup;
+    QAction *printPreview;
     QList<QAction *> recentFiles;
     QAction *exit;
 

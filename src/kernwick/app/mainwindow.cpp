@@ -5,6 +5,7 @@
 #include "app/helptopics.h"
 #include "app/mainactions.h"
 #include "app/messages.h"
+#include "app/printcontroller.h"
 #include "app/recentfiles.h"
 #include "app/serialcontroller.h"
 #include "app/toolbaricons.h"
@@ -44,6 +45,7 @@ MainWindow::MainWindow(PortTable ports, QWidget *parent)
     setCentralWidget(m_view);
     m_recent = new RecentFiles(this);
     m_files = new FileController(*m_document, *m_recent, this);
+    m_printing = new PrintController(*m_document, this);
     m_serial = new SerialController(*m_actions, this, std::move(ports));
     m_config = new ConfigController(this);
 
@@ -72,7 +74,7 @@ void MainWindow::buildMenus()
     file->addActions(
         {a.newFont, a.open, a.importBdf, a.importImage, a.concatenate, a.save, a.saveAs});
     file->addSeparator();
-    file->addActions({a.print, a.printSetup});
+    file->addActions({a.print, a.printSetup, a.printPreview});
     file->addSeparator();
     file->addActions(a.recentFiles);
     file->addSeparator();
@@ -190,9 +192,9 @@ void MainWindow::connectCommands()
         });
     }
     connect(a.exit, &QAction::triggered, this, &MainWindow::close);
-    // Printing comes with its own commands.
-    for (QAction *later : {a.print, a.printSetup})
-        later->setEnabled(false);
+    connect(a.print, &QAction::triggered, m_printing, &PrintController::print);
+    connect(a.printSetup, &QAction::triggered, m_printing, &PrintController::printSetup);
+    connect(a.printPreview, &QAction::triggered, m_printing, &PrintController::printPreview);
 
     for (const auto &[operation, action] : a.edit) {
         const int op = int(operation);

@@ -14,6 +14,7 @@ class ConfigController;
 class Document;
 class EditorView;
 class FileController;
+class PrintController;
 class RecentFiles;
 class SerialController;
 struct MainActions;
@@ -33,6 +34,7 @@ public:
     EditorView &view() { return *m_view; }
     MainActions &actions() { return *m_actions; }
     FileController &files() { return *m_files; }
+    PrintController &printing() { return *m_printing; }
     SerialController &serial() { return *m_serial; }
     RecentFiles &recentFiles() { return *m_recent; }
     ConfigController &configuration() { return *m_config; }
@@ -60,6 +62,7 @@ private:
     EditorView *m_view = nullptr;
     RecentFiles *m_recent = nullptr;
     FileController *m_files = nullptr;
+    PrintController *m_printing = nullptr;
     SerialController *m_serial = nullptr;
     ConfigController *m_config = nullptr;
     QToolBar *m_toolbar = nullptr;
