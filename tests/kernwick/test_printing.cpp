@@ -281,6 +281,21 @@ TEST_F(PrintingTest, APrinterThatCannotTakeTheJobIsReported)
                                .arg(path("no/such/folder/chart.pdf")));
 }
 
+TEST_F(PrintingTest, ARangeBeyondTheChartPrintsNothingAndSaysSo)
+{
+    printIntoPdf(path("beyond.pdf"));
+    answer = [this](QDialog &) {
+        // Possible when the paper was changed in the dialog after choosing pages.
+        printer().setPrintRange(QPrinter::PageRange);
+        printer().setFromTo(5, 6);
+        return int(QDialog::Accepted);
+    };
+    window->actions().print->trigger();
+    EXPECT_EQ(messages,
+              QStringList{"None of the pages chosen is in the font chart; nothing was printed."});
+    EXPECT_FALSE(QFile::exists(path("beyond.pdf")));
+}
+
 TEST_F(PrintingTest, PrintSetupIsKeptForLaterPrints)
 {
     printIntoPdf(path("landscape.pdf"));
