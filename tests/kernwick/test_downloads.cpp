@@ -6,6 +6,10 @@
 #include "app/mainwindow.h"
 #include "app/messages.h"
 #include "app/serialcontroller.h"
+#include "app/spinfield.h"
+#include "config/configcontroller.h"
+#include "config/configpagewidget.h"
+#include "config/configsheet.h"
 #include "device/downloaddialog.h"
 #include "device/memorydevicedialog.h"
 #include "namedcase.h"
@@ -24,6 +28,7 @@
 #include <QFileInfo>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -525,3 +530,31 @@ INSTANTIATE_TEST_SUITE_P(Ways, StopDownload,
                          ::testing::Values(StopCase{"StopButton", false},
                                            StopCase{"ClosingTheMainWindow", true}),
                          CaseName());
+
+// The configuration editor's Download: the edited values become current and reach
+// the board through a progress dialog of their own.
+TEST_F(DownloadTest, TheConfigurationEditorDownloadsTheEditedValues)
+{
+    ASSERT_TRUE(startOn({}));
+    setDialogInterceptor([](QDialog &dialog) {
+        auto &sheet = static_cast<ConfigSheet &>(dialog);
+        sheet.tabs()->setCurrentIndex(4); // Blink
+        sheet.page(4)->field(33)->setText(QStringLiteral("20"));
+        sheet.accept();
+        return sheet.result();
+    });
+    actions().configurationEditor->trigger();
+    ASSERT_NE(progress(), nullptr);
+    EXPECT_EQ(progress()->fileLine(), "Downloading configuration");
+    EXPECT_EQ(progress()->portLine(), "on com1");
+    EXPECT_FALSE(actions().configurationEditor->isEnabled()) << "a download is running";
+    ASSERT_TRUE(waitUntilIdle());
+    EXPECT_TRUE(logIs(progress()->logText(), opened + "Verifying ZUVO is present\n",
+                      "\nZUVO detected\nSending configuration\nConfiguration download "
+                      "complete\n"));
+    EXPECT_EQ(progress()->progressValue(), 10);
+    EXPECT_EQ(window->configuration().current().blinkPeriod, 20);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return sim.stateFile(QStringLiteral("config.txt")).contains("33=20\n"); }, 5000));
+    EXPECT_TRUE(actions().configurationEditor->isEnabled());
+}

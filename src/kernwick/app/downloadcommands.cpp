@@ -5,6 +5,8 @@
 #include "device/downloadjob.h"
 #include "device/memorydevicedialog.h"
 
+#include "libkernwick/config/configdownload.h"
+#include "libkernwick/device/conversation.h"
 #include "libkernwick/device/fontdownload.h"
 #include "libkernwick/device/xmodem.h"
 
@@ -82,6 +84,29 @@ void DownloadCommands::downloadFirmware(FirmwareDialect dialect)
     job.progressTotal = progressTotal(file->size(), Xmodem::BlockSize);
     job.work = [file, request](Conversation &conversation) {
         return Kernwick::downloadFirmware(conversation, *file, request);
+    };
+    m_serial.startDownload(std::move(job));
+}
+
+void DownloadCommands::downloadConfiguration(const DeviceConfig &config)
+{
+    if (m_serial.isBusy()) {
+        showWarning(m_window, QStringLiteral("A download is running; the configuration was kept "
+                                             "and can be downloaded once it has ended."));
+        return;
+    }
+    const SerialSelection &selection = m_serial.selection();
+    const qint32 baud = selection.baudRate;
+    DownloadJob job;
+    job.captions = {QString::fromLatin1(ConfigDownloadFileLine),
+                    QStringLiteral("on %1").arg(selection.portName)};
+    job.progressTotal = ConfigDownloadProgressEnd;
+    job.work = [config, baud](Conversation &conversation) {
+        const bool sent = Kernwick::downloadConfiguration(
+            conversation, config, baud, [&conversation](int position, int maximum) {
+                conversation.reportProgress(position, maximum);
+            });
+        return sent ? DownloadOutcome(DownloadResult::Completed) : stoppedOrFailed(conversation);
     };
     m_serial.startDownload(std::move(job));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "libkernwick/config/deviceconfig.h"
 #include "libkernwick/device/firmwaredownload.h"
 #include "libkernwick/device/fontchunk.h"
 
@@ -30,6 +31,8 @@ public:
     void downloadFont(FontDialect dialect);
     /// "Firmware (&main port)", "Firmware (&debug port)" and "Firmware (&repair)".
     void downloadFirmware(FirmwareDialect dialect);
+    /// The configuration editor's Download: sends `config` at the chosen rate.
+    void downloadConfiguration(const DeviceConfig &config);
 
     /// The file the debug-port firmware command opened last in this run, offered
     /// as its starting point the next time; empty before the first.

@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 
 #include "app/aboutdialog.h"
+#include "app/downloadcommands.h"
 #include "app/filecontroller.h"
 #include "app/helptopics.h"
 #include "app/mainactions.h"
@@ -213,6 +214,10 @@ void MainWindow::connectCommands()
     connect(a.fontParameters, &QAction::triggered, this, &MainWindow::showFontParameters);
 
     connect(a.configurationEditor, &QAction::triggered, m_config, &ConfigController::openEditor);
+    connect(m_config, &ConfigController::downloadRequested, this,
+            [this](const DeviceConfig &config) {
+                m_serial->downloads().downloadConfiguration(config);
+            });
 
     connect(a.helpTopics, &QAction::triggered, this, [this] { openHelpTopics(this); });
     connect(a.contextHelp, &QAction::triggered, this, [] { QWhatsThis::enterWhatsThisMode(); });

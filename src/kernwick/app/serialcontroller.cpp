@@ -48,8 +48,7 @@ SerialController::SerialController(MainActions &actions, QWidget *window, PortTa
             [downloads] { downloads->downloadFirmware(FirmwareDialect::Repair); });
 
     // Built with their own commands later: shown, but not yet available.
-    for (QAction *later : {m_actions.terminal, m_actions.bootscriptEditor,
-                           m_actions.configurationEditor, m_actions.setupEditor})
+    for (QAction *later : {m_actions.terminal, m_actions.bootscriptEditor, m_actions.setupEditor})
         later->setEnabled(false);
     updateActions();
 }
@@ -89,7 +88,8 @@ QList<QAction *> SerialController::portCommands() const
             m_actions.downloadFontDebug,
             m_actions.downloadFirmwareMain,
             m_actions.downloadFirmwareDebug,
-            m_actions.downloadFirmwareRepair};
+            m_actions.downloadFirmwareRepair,
+            m_actions.configurationEditor};
 }
 
 void SerialController::updateActions()
