@@ -44,9 +44,17 @@ make "$cli" config set defaults.zvc -o changed.zvc 16=1 18=0 30=250 40=115200 24
 "$cli" config stream defaults.zvc --order download >download.stream 2>/dev/null
 "$cli" config stream changed.zvc --order file >file.stream 2>/dev/null
 
+esc=$'\e'
+
+# Boot scripts and setup bundles.
+printf '%s[5;1vHello\r\n%sQon screen%sR' "$esc" "$esc" "$esc" >hello.zvb
+printf 'plain text without escapes' >plain.zvb
+printf 'Font=%s/default.zvf\nConfig=%s/defaults.zvc\nBoot=%s/hello.zvb' "$pool" "$pool" "$pool" >full.zvs
+printf 'Font=\r\nConfig=cfg.zvc\r\nBoot=' >crlf.zvs
+printf 'no separators at all' >bare.zvs
+
 # The board simulator: a byte for the interface and faults (bits 0-1: main, debug,
 # monitor), a byte seeding the piece sizes, then what the board receives.
-esc=$'\e'
 { printf '\x00\x07'; printf '%s1}' "$esc["; cat download.stream; } >main-config.sim
 { printf '\x04\x03'; printf '%s1}%s[93;4|%s[92;4|' "$esc[" "$esc" "$esc"; } >main-memory.sim
 { printf '\x01\x05'; printf '\nmemory erase 4\nstr ABCD\nmemory write 4 0 4\nmemory flush 4\nhelp\n'; } >debug.sim
