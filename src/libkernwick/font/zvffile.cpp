@@ -270,4 +270,34 @@ bool saveZvfFile(const QString &path, Font &font, QString *error)
     return true;
 }
 
+QByteArray zvfHeader(const Font &font)
+{
+    QByteArray header(HeaderBytes, '\0');
+    char *out = header.data();
+    std::memcpy(out, font.name.data(), font.name.size());
+    putU32(out + 12, font.skip);
+    putU32(out + 16, font.pixwidth);
+    putU16(out + 20, std::uint32_t(font.chars()));
+    putU16(out + 22, font.first);
+    out[24] = char(font.height);
+    out[25] = char(font.ascent);
+    out[26] = char(font.ldepth);
+    out[27] = char(font.layout);
+    return header;
+}
+
+int readZvfHeader(QByteArrayView header, Font *font)
+{
+    const char *in = header.data();
+    std::memcpy(font->name.data(), in, font->name.size());
+    font->skip = u32(in + 12);
+    font->pixwidth = u32(in + 16);
+    font->first = std::uint16_t(u16(in + 22));
+    font->height = std::uint8_t(in[24]);
+    font->ascent = std::uint8_t(in[25]);
+    font->ldepth = std::uint8_t(in[26]);
+    font->layout = std::uint8_t(in[27]);
+    return int(u16(in + 20));
+}
+
 } // namespace Kernwick

@@ -67,4 +67,16 @@ ZvfRead loadZvfFile(const QString &path, Font *font, QString *error);
 /// reason.
 bool saveZvfFile(const QString &path, Font &font, QString *error);
 
+/// The size of a font file's header.
+inline constexpr int ZvfHeaderBytes = 32;
+
+/// The 32-byte header of `font` with every field as the font holds it now (Skip,
+/// Pixwidth and Layout as last read or written, the name's bytes after its NUL
+/// included); the four reserved bytes are 0, as every writer leaves them.
+QByteArray zvfHeader(const Font &font);
+
+/// Takes the fields of a header (at least ZvfHeaderBytes long) into `font`, leaving
+/// its glyph table alone, and returns the glyph count (Chars) the header names.
+int readZvfHeader(QByteArrayView header, Font *font);
+
 } // namespace Kernwick
