@@ -14,6 +14,8 @@ static const Command table[] = {
     {"transform", "Applies editing operations to a font", runTransform},
     {"config", "Writes, shows, changes and streams configuration files", runConfig},
     {"chart", "Writes the printed font chart as a PDF or PNG", runChart, true},
+    {"export-sheet", "Writes a font's glyphs as one PNG picture for pixel editors", runExportSheet},
+    {"import-sheet", "Reads a glyph sheet back into a font file", runImportSheet},
     {"ports", "Lists the port table", runPorts},
     {"test-com", "Opens the port and writes \"Hello there!\"", runTestCom},
     {"download", "Downloads a file to the board (download --help lists the kinds)", runDownload},

@@ -24,11 +24,13 @@ static void printUsage()
 static QtMessageHandler qtHandler = nullptr;
 
 // The offscreen platform asks for a runtime folder it never uses and complains when
-// the session has none; that is no news for a command's error stream.
-static void dropRuntimeFolderNotes(QtMsgType type, const QMessageLogContext &context,
-                                   const QString &message)
+// the session has none; that is no news for a command's error stream. Nor are
+// libpng's words on a damaged picture, which the command reports in its own line.
+static void dropKnownNotes(QtMsgType type, const QMessageLogContext &context,
+                           const QString &message)
 {
-    if (type == QtWarningMsg && message.startsWith(QLatin1String("QStandardPaths: ")))
+    if (type == QtWarningMsg && (message.startsWith(QLatin1String("QStandardPaths: ")) ||
+                                 message.startsWith(QLatin1String("libpng "))))
         return;
     qtHandler(type, context, message);
 }
@@ -43,12 +45,12 @@ static std::unique_ptr<QCoreApplication> makeApplication(int &argc, char **argv)
         return std::make_unique<QCoreApplication>(argc, argv);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    qtHandler = qInstallMessageHandler(dropRuntimeFolderNotes);
     return std::make_unique<QGuiApplication>(argc, argv);
 }
 
 int main(int argc, char **argv)
 {
+    qtHandler = qInstallMessageHandler(dropKnownNotes);
     const std::unique_ptr<QCoreApplication> app = makeApplication(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("kernwick-cli"));
     const QStringList args = QCoreApplication::arguments().mid(1);
