@@ -18,6 +18,7 @@ packages=(
     clang libclang-rt-14-dev
     # packaging (scripts/package.sh): dpkg-shlibdeps finds the package's dependencies
     dpkg-dev file
+    fonts-dejavu-core  # DejaVu Sans and Sans Mono: the typeface import tests and benchmark
 )
 
 missing=()

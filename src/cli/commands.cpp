@@ -14,6 +14,8 @@ static const Command table[] = {
     {"transform", "Applies editing operations to a font", runTransform},
     {"config", "Writes, shows, changes and streams configuration files", runConfig},
     {"chart", "Writes the printed font chart as a PDF or PNG", runChart, true},
+    {"import-typeface", "Renders a typeface (font file or installed family) into a font",
+     runImportTypeface, true},
     {"export-sheet", "Writes a font's glyphs as one PNG picture for pixel editors", runExportSheet},
     {"import-sheet", "Reads a glyph sheet back into a font file", runImportSheet},
     {"ports", "Lists the port table", runPorts},

@@ -31,6 +31,7 @@ int runImportBdf(const QStringList &args);
 int runTransform(const QStringList &args);
 int runImportImage(const QStringList &args);
 int runChart(const QStringList &args);
+int runImportTypeface(const QStringList &args);
 int runExportSheet(const QStringList &args);
 int runImportSheet(const QStringList &args);
 
