@@ -1,5 +1,6 @@
 // One repaint of the editor view and one scroll step, for the default font and for
-// a 65535-glyph font of 16 × 16 pixels, drawn into an image of the window's size.
+// a 65535-glyph font of 16 × 16 pixels, drawn into an image of the window's size, at
+// every zoom step (the second argument, in percent).
 
 #include "editor/viewlayout.h"
 #include "editor/viewrenderer.h"
@@ -62,21 +63,30 @@ void repaint(benchmark::State &state, const Font &font, const ViewLayout &layout
     }
 }
 
+// Every font at every zoom step.
+void fontsAndZooms(benchmark::internal::Benchmark *benchmark)
+{
+    benchmark->ArgNames({"huge", "zoom"});
+    for (const int font : {0, 1})
+        for (const int zoom : ViewLayout::ZoomSteps)
+            benchmark->Args({font, zoom});
+}
+
 void BM_Repaint(benchmark::State &state)
 {
     const Font &font = fontFor(int(state.range(0)));
-    const ViewLayout layout(font);
+    const ViewLayout layout(font, int(state.range(1)));
     // The huge font is shown halfway down its strip.
     const int y = font.chars() > 1000 ? layout.documentSize().height() / 2 : 0;
     repaint(state, font, layout, QPoint(0, y));
 }
-BENCHMARK(BM_Repaint)->Arg(0)->Arg(1)->ArgName("huge")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Repaint)->Apply(fontsAndZooms)->Unit(benchmark::kMillisecond);
 
 // A scroll step moves the view by one arrow step and repaints it all.
 void BM_ScrollStep(benchmark::State &state)
 {
     const Font &font = fontFor(int(state.range(0)));
-    const ViewLayout layout(font);
+    const ViewLayout layout(font, int(state.range(1)));
     QImage image(Window, QImage::Format_RGB32);
     ViewFrame frame;
     frame.font = &font;
@@ -86,7 +96,7 @@ void BM_ScrollStep(benchmark::State &state)
     const int range = std::max(1, layout.documentSize().height() - Window.height());
     int y = 0;
     for (auto _ : state) {
-        y = (y + 2 * ViewLayout::CellSize) % range;
+        y = (y + 2 * layout.cellSize()) % range;
         frame.scroll = QPoint(0, y);
         QPainter painter(&image);
         paintView(painter, frame);
@@ -94,7 +104,7 @@ void BM_ScrollStep(benchmark::State &state)
         benchmark::DoNotOptimize(image.constBits());
     }
 }
-BENCHMARK(BM_ScrollStep)->Arg(0)->Arg(1)->ArgName("huge")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ScrollStep)->Apply(fontsAndZooms)->Unit(benchmark::kMillisecond);
 
 // Laying the view out again, as every edit of the font does.
 void BM_Layout(benchmark::State &state)

@@ -9,10 +9,14 @@
 
 #include <QImage>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScrollBar>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
+
+#include <set>
 
 using namespace Kernwick;
 
@@ -172,4 +176,195 @@ TEST_F(EditorViewTest, AFontWithoutGlyphsDrawsAnEmptyState)
     EXPECT_EQ(at(image, 25, 15), ViewColors::White) << "no grid";
     QTest::mouseClick(surface(), Qt::LeftButton, {}, cell(0, 0));
     EXPECT_FALSE(document.isModified());
+}
+
+namespace {
+
+// Turns the wheel by `notches` with Ctrl held at `point` of the viewport.
+void ctrlWheel(QWidget *surface, QPoint point, int notches)
+{
+    QWheelEvent wheel(point, surface->mapToGlobal(point), QPoint(),
+                      QPoint(0, notches * QWheelEvent::DefaultDeltasPerStep), Qt::NoButton,
+                      Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(surface, &wheel);
+}
+
+// The cell of the current glyph under a viewport point, as a click would paint it.
+std::pair<int, int> cellUnder(const EditorView &view, QPoint point)
+{
+    const QRect grid = view.gridRect();
+    const int cell = view.layout().cellSize();
+    return {(point.x() - grid.x()) / cell, (point.y() - grid.y()) / cell};
+}
+
+} // namespace
+
+TEST_F(EditorViewTest, CtrlWheelZoomsAboutTheCellUnderThePointerAndPaintingFollows)
+{
+    Font font = defaultFont();
+    for (Glyph &g : font.glyphs)
+        g.reset(40, 30); // large enough to scroll at every zoom
+    font.height = 40;
+    document.takeImportedFont(font);
+    const QPoint pointer = cell(12, 20) + QPoint(3, -2);
+    ASSERT_EQ(cellUnder(view, pointer), std::pair(12, 20));
+
+    ctrlWheel(surface(), pointer, 1);
+    EXPECT_EQ(view.zoom(), 150);
+    EXPECT_EQ(cellUnder(view, pointer), std::pair(12, 20));
+    ctrlWheel(surface(), pointer, 1);
+    ASSERT_EQ(view.zoom(), 200);
+    EXPECT_EQ(view.layout().cellSize(), 20);
+    EXPECT_EQ(cellUnder(view, pointer), std::pair(12, 20)) << "the cell stays under the pointer";
+
+    QTest::mouseClick(surface(), Qt::LeftButton, {}, pointer);
+    EXPECT_EQ(pixel(0, 20, 12), 1) << "a click paints the cell under the pointer";
+    // Another cell at 200 %: its centre in the viewport is where the grid puts it.
+    const QPoint other = view.gridRect().topLeft() + QPoint(20 * 15 + 10, 20 * 22 + 10);
+    QTest::mouseClick(surface(), Qt::LeftButton, {}, other);
+    EXPECT_EQ(pixel(0, 22, 15), 1);
+    const Font &painted = document.font();
+    int ink = 0;
+    for (const auto p : painted.glyphs[0].pixels)
+        ink += p;
+    EXPECT_EQ(ink, 2) << "nothing else was painted";
+
+    ctrlWheel(surface(), pointer, -2);
+    EXPECT_EQ(view.zoom(), 100);
+    EXPECT_EQ(cellUnder(view, pointer), std::pair(12, 20));
+}
+
+TEST_F(EditorViewTest, ZoomScalesTheGridAndTheThumbnails)
+{
+    view.zoomIn();
+    view.zoomIn();
+    ASSERT_EQ(view.zoom(), 200);
+    EXPECT_EQ(view.layout().thumbnail(0).size(), QSize(32, 56));
+    view.verticalScrollBar()->setValue(0);
+    view.horizontalScrollBar()->setValue(0);
+    const QImage image = rendered();
+    EXPECT_EQ(at(image, 20 + 20 * 7 + 10, 10 + 20 * 13 + 10), ViewColors::LightGreen)
+        << "the last cell, 20 pixels a side";
+    EXPECT_EQ(at(image, 181, 15), ViewColors::Red) << "the frame after column 7";
+    view.actualSize();
+    EXPECT_EQ(view.zoom(), 100);
+    EXPECT_EQ(view.layout().thumbnail(0), QRect(20, 200, 16, 28));
+    while (view.canZoomOut())
+        view.zoomOut();
+    EXPECT_EQ(view.zoom(), 50);
+    EXPECT_EQ(view.layout().cellSize(), 5);
+    EXPECT_EQ(view.layout().thumbScale(), 1);
+}
+
+TEST_F(EditorViewTest, ZoomingOnAThumbnailKeepsThatGlyphUnderThePointer)
+{
+    // Glyph 38 starts the second strip line; zoomed in, the lines break elsewhere
+    // but it lies further right and lower, where scrolling can bring it back.
+    const QPoint pointer = view.layout().thumbnail(38).center();
+    ctrlWheel(surface(), pointer, 1);
+    ASSERT_EQ(view.zoom(), 150);
+    const QPoint scroll(view.horizontalScrollBar()->value(), view.verticalScrollBar()->value());
+    EXPECT_GT(scroll.x(), 0);
+    EXPECT_EQ(view.layout().glyphAt(pointer + scroll), 38);
+}
+
+TEST_F(EditorViewTest, CellsStayCrispOnHighDensityScreens)
+{
+    Font font = defaultFont();
+    font.ldepth = 1;
+    for (int c = 0; c < 8; ++c)
+        font.glyphs[0].setPixel(3, c, std::uint8_t(c % 4));
+    const ViewLayout layout(font, 150);
+    const std::set<QRgb> viewColours = {ViewColors::Grey.rgb(),       ViewColors::Red.rgb(),
+                                        ViewColors::Blue.rgb(),       ViewColors::White.rgb(),
+                                        ViewColors::LightGreen.rgb(), ViewColors::ValueThree.rgb()};
+    for (const qreal ratio : {1.0, 1.5, 2.0}) {
+        const QSize logical(500, 400);
+        QImage image(logical * ratio, QImage::Format_RGB32);
+        image.setDevicePixelRatio(ratio);
+        ViewFrame frame;
+        frame.font = &font;
+        frame.layout = &layout;
+        frame.currentIndex = 0;
+        frame.viewport = logical;
+        {
+            QPainter painter(&image);
+            paintView(painter, frame);
+        }
+        // Every device pixel of the grid and the strip is one of the view's
+        // colours: nothing is blended or smoothed.
+        const QRect grid = layout.grid(8, font.height).adjusted(-1, -1, 1, 1);
+        const QRect thumb = layout.thumbnail(0);
+        for (const QRect &area : {grid, thumb}) {
+            ASSERT_TRUE(QRect(QPoint(0, 0), logical).contains(area));
+            const QRect device(area.topLeft() * ratio, area.size() * ratio);
+            int foreign = 0;
+            for (int y = device.top(); y <= device.bottom(); ++y)
+                for (int x = device.left(); x <= device.right(); ++x)
+                    foreign += viewColours.count(image.pixel(x, y)) == 0;
+            EXPECT_EQ(foreign, 0) << "ratio " << ratio;
+        }
+        // A cell is filled edge to edge in device pixels.
+        const QPoint centre = (grid.topLeft() + QPoint(1 + 15 * 2 + 7, 1 + 15 * 3 + 7)) * ratio;
+        EXPECT_EQ(QColor(image.pixel(centre)), ViewColors::White) << "row 3, column 2";
+    }
+}
+
+TEST_F(EditorViewTest, KeysMoveTheCurrentGlyphThroughTheStrip)
+{
+    view.setFocus();
+    const auto press = [this](Qt::Key key) { QTest::keyClick(&view, key); };
+    press(Qt::Key_Right);
+    EXPECT_EQ(view.currentIndex(), 1);
+    press(Qt::Key_Left);
+    press(Qt::Key_Left);
+    EXPECT_EQ(view.currentIndex(), 0) << "the first glyph stays first";
+    press(Qt::Key_Down);
+    EXPECT_EQ(view.currentIndex(), 38) << "the glyph below, on the second line";
+    press(Qt::Key_Right);
+    press(Qt::Key_Up);
+    EXPECT_EQ(view.currentIndex(), 1);
+    press(Qt::Key_End);
+    EXPECT_EQ(view.currentIndex(), 94);
+    press(Qt::Key_Right);
+    EXPECT_EQ(view.currentIndex(), 94);
+    press(Qt::Key_PageUp);
+    EXPECT_EQ(view.currentIndex(), 18) << "a page up goes to the first line at most";
+    press(Qt::Key_Home);
+    EXPECT_EQ(view.currentIndex(), 0);
+    QTest::keyClick(&view, Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(view.currentIndex(), 0) << "a modifier key leaves the glyph alone";
+    EXPECT_FALSE(document.isModified());
+}
+
+TEST_F(EditorViewTest, TheStripScrollsToKeepTheCurrentGlyphInView)
+{
+    Font font = defaultFont();
+    font.resizeGlyphTable(3000);
+    for (Glyph &g : font.glyphs)
+        g.reset(font.height, 8);
+    font.glyphs[2999].reset(font.height, 0); // the last one has no thumbnail
+    document.takeImportedFont(font);
+    view.setFocus();
+    const auto visible = [this](int index) {
+        const QRect shown(
+            QPoint(view.horizontalScrollBar()->value(), view.verticalScrollBar()->value()),
+            view.viewport()->size());
+        return shown.contains(view.layout().glyphBox(index));
+    };
+    QTest::keyClick(&view, Qt::Key_End);
+    EXPECT_EQ(view.currentIndex(), 2999);
+    EXPECT_GT(view.verticalScrollBar()->value(), 0);
+    EXPECT_TRUE(visible(2999));
+    QTest::keyClick(&view, Qt::Key_PageUp);
+    const int paged = view.currentIndex();
+    EXPECT_LT(paged, 2999 - 38 * 5) << "a page is several lines";
+    EXPECT_TRUE(visible(paged));
+    QTest::keyClick(&view, Qt::Key_Home);
+    EXPECT_EQ(view.currentIndex(), 0);
+    EXPECT_TRUE(visible(0));
+    for (int i = 0; i < 20; ++i)
+        QTest::keyClick(&view, Qt::Key_Down);
+    EXPECT_EQ(view.currentIndex(), 20 * 38);
+    EXPECT_TRUE(visible(20 * 38));
 }

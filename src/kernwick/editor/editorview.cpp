@@ -4,10 +4,14 @@
 
 #include "libkernwick/font/document.h"
 
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QWheelEvent>
+
+#include <algorithm>
 
 namespace Kernwick {
 
@@ -15,6 +19,7 @@ EditorView::EditorView(Document &document, QWidget *parent)
     : QAbstractScrollArea(parent), m_document(document)
 {
     setFrameShape(QFrame::NoFrame);
+    setFocusPolicy(Qt::StrongFocus);
     viewport()->setBackgroundRole(QPalette::Base);
     viewport()->setAutoFillBackground(false);
     viewport()->setMouseTracking(false);
@@ -102,23 +107,93 @@ void EditorView::fontChanged()
 
 void EditorView::relayout()
 {
-    m_layout = ViewLayout(m_document.font());
+    m_layout = ViewLayout(m_document.font(), m_zoom);
+    setScrollRanges(QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value()));
+}
+
+void EditorView::setScrollRanges(QPoint keep)
+{
+    // The ranges cover the document and, after zooming about a point near its end,
+    // the place that keeps that point still; they shrink back once it is left.
     const QSize document = m_layout.documentSize();
     const QSize shown = viewport()->size();
-    horizontalScrollBar()->setRange(0, std::max(0, document.width() - shown.width()));
+    const int step = m_layout.cellSize() * 2;
+    horizontalScrollBar()->setRange(0, std::max({0, document.width() - shown.width(), keep.x()}));
     horizontalScrollBar()->setPageStep(shown.width());
-    horizontalScrollBar()->setSingleStep(ViewLayout::CellSize * 2);
-    verticalScrollBar()->setRange(0, std::max(0, document.height() - shown.height()));
+    horizontalScrollBar()->setSingleStep(step);
+    verticalScrollBar()->setRange(0, std::max({0, document.height() - shown.height(), keep.y()}));
     verticalScrollBar()->setPageStep(shown.height());
-    verticalScrollBar()->setSingleStep(ViewLayout::CellSize * 2);
+    verticalScrollBar()->setSingleStep(step);
 }
 
 QRect EditorView::gridRect() const
 {
     const int index = currentIndex();
     const int width = index >= 0 ? m_document.font().glyphs[std::size_t(index)].width : 0;
-    return ViewLayout::gridRect(width, m_document.font().height)
+    return m_layout.grid(width, m_document.font().height)
         .translated(-horizontalScrollBar()->value(), -verticalScrollBar()->value());
+}
+
+void EditorView::zoomAt(int percent, QPoint anchor)
+{
+    if (percent == m_zoom || std::find(ViewLayout::ZoomSteps.begin(), ViewLayout::ZoomSteps.end(),
+                                       percent) == ViewLayout::ZoomSteps.end())
+        return;
+    const ViewLayout before = m_layout;
+    const QPoint spot = toDocument(anchor);
+    m_zoom = percent;
+    m_layout = ViewLayout(m_document.font(), m_zoom);
+    const QPoint scroll = m_layout.follow(before, spot) - anchor;
+    const QPoint kept(std::max(0, scroll.x()), std::max(0, scroll.y()));
+    setScrollRanges(kept);
+    horizontalScrollBar()->setValue(kept.x());
+    verticalScrollBar()->setValue(kept.y());
+    viewport()->update();
+    emit zoomChanged(m_zoom);
+}
+
+void EditorView::zoomIn()
+{
+    zoomAt(ViewLayout::zoomedIn(m_zoom), viewport()->rect().center());
+}
+
+void EditorView::zoomOut()
+{
+    zoomAt(ViewLayout::zoomedOut(m_zoom), viewport()->rect().center());
+}
+
+void EditorView::actualSize()
+{
+    zoomAt(ViewLayout::ActualSize, viewport()->rect().center());
+}
+
+bool EditorView::canZoomIn() const
+{
+    return ViewLayout::zoomedIn(m_zoom) != m_zoom;
+}
+
+bool EditorView::canZoomOut() const
+{
+    return ViewLayout::zoomedOut(m_zoom) != m_zoom;
+}
+
+void EditorView::showGlyph(int index)
+{
+    if (index < 0 || index >= m_layout.glyphCount())
+        return;
+    // A little room around the thumbnail keeps its red frame in view as well.
+    const QRect box = m_layout.glyphBox(index).adjusted(-4, -4, 4, 4);
+    const QSize shown = viewport()->size();
+    QScrollBar *horizontal = horizontalScrollBar();
+    QScrollBar *vertical = verticalScrollBar();
+    if (box.left() < horizontal->value())
+        horizontal->setValue(box.left());
+    else if (box.right() >= horizontal->value() + shown.width())
+        horizontal->setValue(box.right() + 1 - shown.width());
+    if (box.top() < vertical->value())
+        vertical->setValue(box.top());
+    else if (box.bottom() >= vertical->value() + shown.height())
+        vertical->setValue(box.bottom() + 1 - shown.height());
 }
 
 void EditorView::paintEvent(QPaintEvent *)
@@ -155,7 +230,7 @@ bool EditorView::cellAt(QPoint viewportPoint, int *column, int *row) const
     if (index < 0)
         return false;
     const Glyph &g = m_document.font().glyphs[std::size_t(index)];
-    return ViewLayout::cellAt(toDocument(viewportPoint), g.width, g.rowCount, column, row);
+    return m_layout.cell(toDocument(viewportPoint), g.width, g.rowCount, column, row);
 }
 
 void EditorView::paintAt(QPoint viewportPoint)
@@ -215,6 +290,70 @@ void EditorView::openCellMenu(QPoint viewportPoint, QPoint globalPoint)
     next.pickColumn = column;
     setState(next);
     m_cellMenu->popup(globalPoint);
+}
+
+void EditorView::wheelEvent(QWheelEvent *event)
+{
+    if (!(event->modifiers() & Qt::ControlModifier)) {
+        QAbstractScrollArea::wheelEvent(event);
+        return;
+    }
+    // One zoom step per notch; finer wheels add up to notches.
+    m_wheelAngle += event->angleDelta().y();
+    const QPoint anchor = event->position().toPoint();
+    for (; m_wheelAngle >= QWheelEvent::DefaultDeltasPerStep;
+         m_wheelAngle -= QWheelEvent::DefaultDeltasPerStep)
+        zoomAt(ViewLayout::zoomedIn(m_zoom), anchor);
+    for (; m_wheelAngle <= -QWheelEvent::DefaultDeltasPerStep;
+         m_wheelAngle += QWheelEvent::DefaultDeltasPerStep)
+        zoomAt(ViewLayout::zoomedOut(m_zoom), anchor);
+    event->accept();
+}
+
+int EditorView::glyphForKey(int key) const
+{
+    const int index = currentIndex();
+    const int count = m_layout.glyphCount();
+    if (index < 0 || count == 0)
+        return -1;
+    const auto toLine = [&](int lines) {
+        const int line = std::clamp(m_layout.lineOf(index) + lines, 0, m_layout.lineCount() - 1);
+        return m_layout.glyphNear(line, m_layout.glyphBox(index).center().x());
+    };
+    const int pageLines = std::max(1, viewport()->height() / m_layout.linePitch());
+    switch (key) {
+    case Qt::Key_Left:
+        return std::max(0, index - 1);
+    case Qt::Key_Right:
+        return std::min(count - 1, index + 1);
+    case Qt::Key_Home:
+        return 0;
+    case Qt::Key_End:
+        return count - 1;
+    case Qt::Key_Up:
+        return toLine(-1);
+    case Qt::Key_Down:
+        return toLine(1);
+    case Qt::Key_PageUp:
+        return toLine(-pageLines);
+    case Qt::Key_PageDown:
+        return toLine(pageLines);
+    default:
+        return -1;
+    }
+}
+
+void EditorView::keyPressEvent(QKeyEvent *event)
+{
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    const int target = modifiers == Qt::NoModifier ? glyphForKey(event->key()) : -1;
+    if (target < 0) {
+        QAbstractScrollArea::keyPressEvent(event);
+        return;
+    }
+    selectGlyph(target);
+    showGlyph(target);
+    event->accept();
 }
 
 } // namespace Kernwick

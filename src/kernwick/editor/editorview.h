@@ -24,6 +24,11 @@ class Document;
 /// click on a thumbnail makes that glyph current. A right click in the grid opens
 /// the menu with "Set Ascent" and "Set Left" for the cell under the pointer.
 ///
+/// The arrow keys, Home, End, Page Up and Page Down move the current glyph through
+/// the strip (left and right in table order, up and down by strip lines, a page by
+/// the lines the window shows), and the strip scrolls to keep it in view. Zoom
+/// scales the cells and the thumbnails; Ctrl + mouse wheel zooms about the pointer.
+///
 /// The view keeps its own ViewState and changes the font only through the
 /// Document, whose signals bring every change back here.
 class EditorView : public QAbstractScrollArea
@@ -54,9 +59,24 @@ public:
     /// The enlarged grid in viewport pixels, as last laid out.
     QRect gridRect() const;
 
+    /// The zoom in percent (one of ViewLayout::ZoomSteps).
+    int zoom() const { return m_layout.zoom(); }
+    /// Zooms to `percent`, keeping what lies under `anchor` (viewport pixels) in
+    /// place as far as the scroll range allows.
+    void zoomAt(int percent, QPoint anchor);
+    /// Zoom In, Zoom Out and Actual Size: about the viewport's centre.
+    void zoomIn();
+    void zoomOut();
+    void actualSize();
+    bool canZoomIn() const;
+    bool canZoomOut() const;
+    /// Scrolls so that glyph `index`'s place in the strip is in view.
+    void showGlyph(int index);
+
 signals:
     /// The current glyph, the paint value or what can be pasted changed.
     void stateChanged();
+    void zoomChanged(int percent);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -65,11 +85,16 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void fontReplaced();
     void fontChanged();
     void relayout();
+    void setScrollRanges(QPoint keep);
+    /// The glyph a navigation key leads to from the current one, or -1.
+    int glyphForKey(int key) const;
     QPoint toDocument(QPoint viewportPoint) const;
     bool cellAt(QPoint viewportPoint, int *column, int *row) const;
     void paintAt(QPoint viewportPoint);
@@ -80,6 +105,8 @@ private:
     ViewState m_state;
     ViewLayout m_layout;
     bool m_stroke = false;
+    int m_zoom = ViewLayout::ActualSize;
+    int m_wheelAngle = 0; ///< Ctrl + wheel turns not yet a whole zoom step
     QMenu *m_cellMenu = nullptr;
     QAction *m_setAscent = nullptr;
     QAction *m_setLeft = nullptr;

@@ -4,18 +4,51 @@
 
 namespace Kernwick {
 
-ViewLayout::ViewLayout(const Font &font)
+namespace {
+
+// `value` × `to` / `from`, rounded down also for negative values, so a point
+// keeps its cell when the cells grow or shrink.
+int rescale(int value, int to, int from)
+{
+    const qint64 product = qint64(value) * to;
+    qint64 quotient = product / from;
+    if (product % from != 0 && product < 0)
+        --quotient;
+    return int(quotient);
+}
+
+} // namespace
+
+int ViewLayout::zoomedIn(int percent)
+{
+    for (const int step : ZoomSteps)
+        if (step > percent)
+            return step;
+    return percent;
+}
+
+int ViewLayout::zoomedOut(int percent)
+{
+    for (auto step = ZoomSteps.rbegin(); step != ZoomSteps.rend(); ++step)
+        if (*step < percent)
+            return *step;
+    return percent;
+}
+
+ViewLayout::ViewLayout(const Font &font, int zoom)
+    : m_zoom(zoom), m_cellSize(std::max(1, CellSize * zoom / ActualSize)),
+      m_thumbScale(std::max(1, ThumbScale * zoom / ActualSize)), m_fontHeight(font.height)
 {
     int widest = 0;
     for (const Glyph &g : font.glyphs)
         widest = std::max<int>(widest, g.width);
-    const int documentWidth = std::max(CellSize * widest + 200, MinimumDocument.width());
-    m_stripTop = std::max(GridOrigin.y() + CellSize * font.height + 50, 200);
+    const int documentWidth = std::max(m_cellSize * widest + 200, MinimumDocument.width());
+    m_stripTop = std::max(GridOrigin.y() + m_cellSize * font.height + 50, 200);
 
     // The strip: glyphs side by side, 2 pixels apart, a new line whenever the next
     // glyph would pass the document's right margin.
     const int count = font.chars();
-    const int rowHeight = ThumbScale * font.height;
+    const int rowHeight = lineHeight();
     m_thumbnails.assign(std::size_t(count), QRect());
     m_lineStarts.push_back(0);
     m_lineTops.push_back(m_stripTop);
@@ -25,11 +58,12 @@ ViewLayout::ViewLayout(const Font &font)
         const int width = font.glyphs[std::size_t(i)].width;
         if (width == 0)
             continue;
-        const QRect rect(x, y, ThumbScale * width, rowHeight);
+        const QRect rect(x, y, m_thumbScale * width, rowHeight);
         m_thumbnails[std::size_t(i)] = rect;
         const bool last = i == count - 1;
         const int nextWidth = last ? 0 : font.glyphs[std::size_t(i) + 1].width;
-        if (!last && x + rect.width() > documentWidth - StripRightMargin - ThumbScale * nextWidth) {
+        if (!last &&
+            x + rect.width() > documentWidth - StripRightMargin - m_thumbScale * nextWidth) {
             x = StripLeft;
             y += rowHeight + ThumbGap;
             m_lineStarts.push_back(i + 1);
@@ -49,18 +83,18 @@ ViewLayout::ViewLayout(const Font &font)
     m_documentSize = QSize(documentWidth, std::max(MinimumDocument.height(), stripBottom + 20));
 }
 
-QRect ViewLayout::gridRect(int width, int height)
+QRect ViewLayout::gridRect(int width, int height, int cellSize)
 {
-    return QRect(GridOrigin, QSize(CellSize * std::max(width, 1), CellSize * height));
+    return QRect(GridOrigin, QSize(cellSize * std::max(width, 1), cellSize * height));
 }
 
-bool ViewLayout::cellAt(QPoint point, int width, int height, int *column, int *row)
+bool ViewLayout::cellAt(QPoint point, int width, int height, int *column, int *row, int cellSize)
 {
     const QPoint inside = point - GridOrigin;
     if (inside.x() < 0 || inside.y() < 0)
         return false;
-    const int c = inside.x() / CellSize;
-    const int r = inside.y() / CellSize;
+    const int c = inside.x() / cellSize;
+    const int r = inside.y() / cellSize;
     if (c >= width || r >= height)
         return false;
     *column = c;
@@ -92,6 +126,70 @@ int ViewLayout::glyphAt(QPoint point) const
         if (m_thumbnails[std::size_t(i)].contains(point))
             return i;
     return -1;
+}
+
+int ViewLayout::lineOf(int index) const
+{
+    const auto after = std::upper_bound(m_lineStarts.begin(), m_lineStarts.end(), index);
+    return std::max(0, int(after - m_lineStarts.begin()) - 1);
+}
+
+int ViewLayout::lineAtHeight(int y) const
+{
+    const auto after = std::upper_bound(m_lineTops.begin(), m_lineTops.end(), y);
+    return std::max(0, int(after - m_lineTops.begin()) - 1);
+}
+
+QRect ViewLayout::glyphBox(int index) const
+{
+    const QRect thumb = m_thumbnails[std::size_t(index)];
+    if (!thumb.isNull())
+        return thumb;
+    // A glyph without columns sits just after the last drawn glyph before it on its
+    // line, or at the line's start.
+    const int line = lineOf(index);
+    int x = StripLeft;
+    for (int i = index - 1; i >= lineStart(line); --i) {
+        const QRect before = m_thumbnails[std::size_t(i)];
+        if (!before.isNull()) {
+            x = before.x() + before.width() + ThumbGap;
+            break;
+        }
+    }
+    return QRect(x, lineTop(line), 1, lineHeight());
+}
+
+int ViewLayout::glyphNear(int line, int x) const
+{
+    const int start = lineStart(line);
+    const int end = line + 1 < lineCount() ? lineStart(line + 1) : glyphCount();
+    if (start >= end)
+        return std::min(start, glyphCount() - 1);
+    for (int i = start; i < end; ++i) {
+        const QRect thumb = m_thumbnails[std::size_t(i)];
+        if (!thumb.isNull() && x >= thumb.left() && x <= thumb.right())
+            return i;
+    }
+    for (int i = start; i < end; ++i)
+        if (glyphBox(i).right() >= x)
+            return i;
+    return end - 1;
+}
+
+QPoint ViewLayout::follow(const ViewLayout &from, QPoint point) const
+{
+    if (point.y() < from.stripTop() || from.glyphCount() == 0 ||
+        from.glyphCount() != glyphCount()) {
+        const QPoint inside = point - GridOrigin;
+        return GridOrigin + QPoint(rescale(inside.x(), m_cellSize, from.m_cellSize),
+                                   rescale(inside.y(), m_cellSize, from.m_cellSize));
+    }
+    int index = from.glyphAt(point);
+    if (index < 0)
+        index = from.glyphNear(from.lineAtHeight(point.y()), point.x());
+    const QPoint inside = point - from.glyphBox(index).topLeft();
+    return glyphBox(index).topLeft() + QPoint(rescale(inside.x(), m_thumbScale, from.m_thumbScale),
+                                              rescale(inside.y(), m_thumbScale, from.m_thumbScale));
 }
 
 } // namespace Kernwick

@@ -6,16 +6,18 @@
 #include <QRect>
 #include <QSize>
 
+#include <array>
 #include <vector>
 
 namespace Kernwick {
 
 /// Where the editor view puts things, in document pixels (before scrolling).
 ///
-/// The current glyph is drawn enlarged at the top left, one CellSize square per
-/// pixel, with the information panel to its right; below them every glyph of the
-/// font is drawn small (ThumbScale pixels per pixel) in a strip that breaks into
-/// lines to fit the document's width.
+/// The current glyph is drawn enlarged at the top left, one cell per pixel, with
+/// the information panel to its right; below them every glyph of the font is drawn
+/// small in a strip that breaks into lines to fit the document's width. Zoom scales
+/// the cells and the thumbnails: at 100 % a cell is CellSize pixels and a thumbnail
+/// ThumbScale pixels per glyph pixel; the margins stay as they are.
 class ViewLayout
 {
 public:
@@ -29,9 +31,23 @@ public:
     static constexpr int InfoLineHeight = 18;
     static constexpr int InfoLines = 10;
 
+    /// The zoom levels, in percent: each keeps cells and thumbnail pixels whole
+    /// screen pixels.
+    static constexpr std::array<int, 10> ZoomSteps{50, 100, 150, 200, 250, 300, 400, 500, 600, 800};
+    static constexpr int ActualSize = 100;
+    /// The next zoom step above (below) `percent`; `percent` itself at the end.
+    static int zoomedIn(int percent);
+    static int zoomedOut(int percent);
+
     ViewLayout() = default;
-    /// Lays out `font`: the document size and every thumbnail's place.
-    explicit ViewLayout(const Font &font);
+    /// Lays out `font` at `zoom` percent (one of ZoomSteps): the document size and
+    /// every thumbnail's place.
+    explicit ViewLayout(const Font &font, int zoom = ActualSize);
+
+    int zoom() const { return m_zoom; }
+    /// The side of one enlarged cell, and the thumbnails' pixels per glyph pixel.
+    int cellSize() const { return m_cellSize; }
+    int thumbScale() const { return m_thumbScale; }
 
     /// The scrollable document: wide enough for the widest glyph's grid and the
     /// information panel, high enough for the whole strip.
@@ -39,10 +55,17 @@ public:
 
     /// The enlarged grid of a glyph of `width` × `height` pixels. A glyph without
     /// columns keeps one cell's width, as the frame around it needs an inside.
-    static QRect gridRect(int width, int height);
+    static QRect gridRect(int width, int height, int cellSize = CellSize);
     /// The cell (column, row) under `point` of a glyph of `width` × `height`, or
     /// nothing when the point lies outside the glyph's cells.
-    static bool cellAt(QPoint point, int width, int height, int *column, int *row);
+    static bool cellAt(QPoint point, int width, int height, int *column, int *row,
+                       int cellSize = CellSize);
+    /// The same at this layout's zoom.
+    QRect grid(int width, int height) const { return gridRect(width, height, m_cellSize); }
+    bool cell(QPoint point, int width, int height, int *column, int *row) const
+    {
+        return cellAt(point, width, height, column, row, m_cellSize);
+    }
 
     /// Top of the strip: 50 below the grid, and never above 200.
     int stripTop() const { return m_stripTop; }
@@ -58,10 +81,34 @@ public:
     int lineCount() const { return int(m_lineStarts.size()); }
     int lineStart(int line) const { return m_lineStarts[std::size_t(line)]; }
     int lineTop(int line) const { return m_lineTops[std::size_t(line)]; }
+    /// The height of a strip line and the step from one line to the next.
+    int lineHeight() const { return m_thumbScale * m_fontHeight; }
+    int linePitch() const { return lineHeight() + ThumbGap; }
     /// The glyphs whose lines meet the vertical span [top, bottom): [first, last).
     std::pair<int, int> glyphsBetween(int top, int bottom) const;
 
+    /// The line that holds glyph `index`.
+    int lineOf(int index) const;
+    /// The line at or just above document height `y` (0 above the strip).
+    int lineAtHeight(int y) const;
+    /// Where glyph `index` sits in the strip: its thumbnail, or for a glyph of width
+    /// 0 a one-pixel-wide box where it would start.
+    QRect glyphBox(int index) const;
+    /// The glyph of `line` nearest to document column `x`: the first whose box
+    /// reaches past it, else the line's last glyph.
+    int glyphNear(int line, int x) const;
+
+    /// Where `point`, a document point of the layout `from` (the same font at another
+    /// zoom), lies in this layout: above the strip, the same spot of the same grid
+    /// cell; in the strip, the same spot of the same pixel of the glyph under it (or
+    /// of the nearest glyph on its line).
+    QPoint follow(const ViewLayout &from, QPoint point) const;
+
 private:
+    int m_zoom = ActualSize;
+    int m_cellSize = CellSize;
+    int m_thumbScale = ThumbScale;
+    int m_fontHeight = 0;
     QSize m_documentSize = MinimumDocument;
     int m_stripTop = 200;
     std::vector<QRect> m_thumbnails;

@@ -76,9 +76,9 @@ namespace {
 
 // The enlarged grid: fills first, then the grey lines, then the blue left column
 // and last the red ascent row, so red wins where they meet.
-void paintGrid(QPainter &painter, const Font &font, const Glyph &g, QPoint origin, QRect visible)
+void paintGrid(QPainter &painter, const Font &font, const Glyph &g, QPoint origin, QRect visible,
+               int cell)
 {
-    const int cell = ViewLayout::CellSize;
     const int rows = g.rowCount;
     const int columns = g.width;
     const int firstRow = std::max(0, (visible.top() - origin.y()) / cell);
@@ -134,7 +134,7 @@ void paintStripLine(QPainter &painter, const Font &font, const ViewLayout &layou
     const int height = font.height;
     if (top < 0 || height == 0)
         return;
-    const int scale = ViewLayout::ThumbScale;
+    const int scale = layout.thumbScale();
     QImage line((right - ViewLayout::StripLeft + scale - 1) / scale, height, QImage::Format_RGB32);
     line.fill(ViewColors::White);
     QRgb colors[4];
@@ -162,6 +162,10 @@ void paintStripLine(QPainter &painter, const Font &font, const ViewLayout &layou
 
 void paintView(QPainter &painter, const ViewFrame &frame)
 {
+    // Cells and thumbnail pixels are whole logical pixels; drawn without blending
+    // or smoothing they stay sharp squares at any device pixel ratio.
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     painter.fillRect(QRect(QPoint(0, 0), frame.viewport), ViewColors::White);
     const Font &font = *frame.font;
     const ViewLayout &layout = *frame.layout;
@@ -172,9 +176,9 @@ void paintView(QPainter &painter, const ViewFrame &frame)
     const bool hasGlyph = frame.currentIndex >= 0 && frame.currentIndex < font.chars();
     const Glyph empty;
     const Glyph &g = hasGlyph ? font.glyphs[std::size_t(frame.currentIndex)] : empty;
-    const QRect grid = ViewLayout::gridRect(g.width, font.height);
+    const QRect grid = layout.grid(g.width, font.height);
     if (hasGlyph) {
-        paintGrid(painter, font, g, grid.topLeft(), visible);
+        paintGrid(painter, font, g, grid.topLeft(), visible, layout.cellSize());
         painter.setPen(ViewColors::Red);
         painter.drawRect(grid.x() - 1, grid.y() - 1, grid.width() + 2, grid.height() + 2);
     }
