@@ -7,10 +7,12 @@
 #include "app/messages.h"
 #include "app/recentfiles.h"
 #include "app/serialcontroller.h"
+#include "app/spinfield.h"
 #include "clirun.h"
 #include "editor/editorview.h"
 #include "editor/importfontdialog.h"
 #include "editor/newfontdialog.h"
+#include "editor/typefacedialog.h"
 #include "qtprinters.h"
 #include "simulator.h"
 #include "widgetsapp.h"
@@ -19,6 +21,8 @@
 #include "libkernwick/font/zvffile.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QDockWidget>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
@@ -140,14 +144,19 @@ TEST_F(MainWindowTest, TheMenusHoldEveryEntryInTheirOrder)
     EXPECT_EQ(titles,
               (QStringList{"&File", "&Edit", "&View", "&Color", "&Serial", "&Help", "&Debug"}));
     const QStringList file = texts(menu("&File"));
-    EXPECT_EQ(file.mid(0, 8), (QStringList{"&New", "&Open...", "Import BDF &Font", "Import &Image",
-                                           "Concatenate Fonts", "&Save", "Save &As...", "|"}));
-    EXPECT_EQ(file.mid(8, 4),
+    EXPECT_EQ(file.mid(0, 11),
+              (QStringList{"&New", "&Open...", "Import BDF &Font", "Import &Image",
+                           "Concatenate Fonts", "Import &Typeface...", "Import &Glyph Sheet...",
+                           "&Export Glyph Sheet...", "&Save", "Save &As...", "|"}));
+    EXPECT_EQ(file.mid(11, 4),
               (QStringList{"&Print...", "P&rint Setup...", "Print Pre&view...", "|"}));
     EXPECT_EQ(file.last(), "E&xit");
     EXPECT_EQ(texts(menu("&Edit")),
               (QStringList{"&Undo", "&Redo", "|", "Cu&t", "&Copy", "&Paste", "Clear", "&Insert...",
                            "&Delete...", "&Move", "Pixel Depth", "Font Name"}));
+    EXPECT_EQ(texts(menu("&View")),
+              (QStringList{"&Toolbar", "&Status Bar", "Font Parameters", "|", "Text &Preview", "|",
+                           "Zoom &In", "Zoom &Out", "&Actual Size"}));
     EXPECT_EQ(texts(menu("&Color")), (QStringList{"&Transparent", "&White", "&Halftone"}));
     EXPECT_EQ(texts(menu("&Serial")),
               (QStringList{"&Port", "&Baud Rate", "&Download", "Terminal", "Bootscript Editor",
@@ -264,10 +273,13 @@ TEST_F(MainWindowTest, CancelAtTheSavePromptStopsNewAndImport)
 {
     edit(EditOperation::InsertRow)->trigger();
     const Font edited = document().font();
-    answers = {MessageAnswer::Cancel, MessageAnswer::Cancel};
+    answers = {MessageAnswer::Cancel, MessageAnswer::Cancel, MessageAnswer::Cancel,
+               MessageAnswer::Cancel};
     actions().newFont->trigger();
     actions().importBdf->trigger();
-    EXPECT_EQ(messages, (QStringList{"Save changes to Untitled?", "Save changes to Untitled?"}));
+    actions().importTypeface->trigger();
+    actions().importSheet->trigger();
+    EXPECT_EQ(messages, QStringList(4, "Save changes to Untitled?"));
     EXPECT_EQ(dialogs, 0);
     EXPECT_TRUE(fileRequests.empty());
     EXPECT_EQ(document().font(), edited);
@@ -446,4 +458,104 @@ TEST_F(MainWindowTest, ClosingAModifiedFontAsksAndCancelKeepsTheWindow)
     EXPECT_EQ(messages, QStringList{"Save changes to Untitled?"});
     answers = {MessageAnswer::No};
     EXPECT_TRUE(window->close());
+}
+
+TEST_F(MainWindowTest, ImportTypefaceAsksToSaveThenReplacesTheFont)
+{
+    edit(EditOperation::InsertRow)->trigger();
+    answers = {MessageAnswer::No};
+    dialogAnswer = [](QDialog &dialog) {
+        auto &typeface = static_cast<TypefaceDialog &>(dialog);
+        typeface.sourceBox()->setCurrentText(QStringLiteral("DejaVu Sans Mono"));
+        typeface.heightField()->setText(QStringLiteral("16"));
+        typeface.countField()->setText(QStringLiteral("10"));
+        typeface.firstField()->setText(QStringLiteral("48"));
+        dialog.accept();
+        return dialog.result();
+    };
+    actions().importTypeface->trigger();
+    EXPECT_EQ(messages, QStringList{"Save changes to Untitled?"});
+    ASSERT_EQ(dialogs, 1);
+    const Font &font = document().font();
+    EXPECT_EQ(font.nameText(), "DejaVu Sans");
+    EXPECT_EQ(font.height, 16);
+    EXPECT_EQ(font.first, 48);
+    EXPECT_EQ(font.chars(), 10);
+    EXPECT_EQ(document().title(), "Untitled");
+    EXPECT_FALSE(document().isModified());
+    EXPECT_EQ(window->view().state().currentCode, 48);
+
+    // Cancel in the dialog leaves the font alone.
+    const Font before = document().font();
+    dialogAnswer = {};
+    actions().importTypeface->trigger();
+    EXPECT_EQ(dialogs, 2);
+    EXPECT_EQ(document().font(), before);
+}
+
+TEST_F(MainWindowTest, GlyphSheetsGoOutAndComeBackThroughTheFileMenu)
+{
+    Font font = defaultFont();
+    font.ldepth = 1;
+    font.glyphs[4].setPixel(2, 3, 3);
+    saveFont("font.zvf", font);
+    ASSERT_TRUE(window->files().openPath(path("font.zvf")));
+
+    files = {{path("sheet.png")}};
+    actions().exportSheet->trigger();
+    ASSERT_EQ(fileRequests.size(), 1u);
+    EXPECT_EQ(fileRequests[0].suggestion, path("font.png"));
+    EXPECT_EQ(fileRequests[0].defaultSuffix, "png");
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(' ').toStdString();
+    ASSERT_TRUE(QFile::exists(path("sheet.png")));
+
+    document().takeImportedFont(defaultFont());
+    files = {{path("sheet.png")}};
+    actions().importSheet->trigger();
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(' ').toStdString();
+    EXPECT_EQ(document().font().glyphs[4].pixel(2, 3), 3);
+    EXPECT_EQ(document().font().ldepth, 1);
+    EXPECT_FALSE(document().isModified());
+    EXPECT_EQ(document().title(), "Untitled");
+
+    // A picture that is no sheet is refused and the font stays.
+    write("plain.png", read("sheet.png").left(40));
+    const Font before = document().font();
+    files = {{path("plain.png")}};
+    actions().importSheet->trigger();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].startsWith(path("plain.png") + "\n")) << messages[0].toStdString();
+    EXPECT_EQ(document().font(), before);
+}
+
+TEST_F(MainWindowTest, TheTextPreviewIsShownFromTheViewMenu)
+{
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    EXPECT_FALSE(window->preview().isVisible());
+    EXPECT_FALSE(actions().textPreview->isChecked());
+    actions().textPreview->trigger();
+    EXPECT_TRUE(window->preview().isVisible());
+    EXPECT_TRUE(actions().textPreview->isChecked());
+    window->preview().close();
+    EXPECT_FALSE(actions().textPreview->isChecked()) << "closing the pane unchecks its entry";
+}
+
+TEST_F(MainWindowTest, ZoomEntriesFollowTheZoom)
+{
+    EXPECT_FALSE(actions().actualSize->isEnabled());
+    EXPECT_TRUE(actions().zoomIn->isEnabled());
+    EXPECT_EQ(actions().zoomIn->shortcut(), QKeySequence(QKeySequence::ZoomIn));
+    EXPECT_EQ(actions().actualSize->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_0));
+    actions().zoomIn->trigger();
+    EXPECT_EQ(window->view().zoom(), 150);
+    EXPECT_TRUE(actions().actualSize->isEnabled());
+    while (actions().zoomIn->isEnabled())
+        actions().zoomIn->trigger();
+    EXPECT_EQ(window->view().zoom(), 800);
+    actions().actualSize->trigger();
+    EXPECT_EQ(window->view().zoom(), 100);
+    actions().zoomOut->trigger();
+    EXPECT_EQ(window->view().zoom(), 50);
+    EXPECT_FALSE(actions().zoomOut->isEnabled());
 }

@@ -5,6 +5,7 @@
 #include "editor/importfontdialog.h"
 #include "editor/newfontdialog.h"
 #include "editor/thresholddialog.h"
+#include "editor/typefacedialog.h"
 
 #include "libkernwick/device/boardprotocol.h"
 #include "libkernwick/font/bdfimport.h"
@@ -13,15 +14,29 @@
 #include "libkernwick/font/document.h"
 #include "libkernwick/font/imageimport.h"
 #include "libkernwick/io/savefile.h"
+#include "libkernwick/render/glyphsheetimage.h"
+#include "libkernwick/render/typefaceimport.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 
 namespace Kernwick {
 
 namespace {
 
 const QString AllFiles = QStringLiteral("All Files (*)");
+const QString SheetFiles = QStringLiteral("Glyph sheets (*.png)");
+
+// Rendering thousands of characters takes a moment; the pointer says so.
+class BusyCursor
+{
+public:
+    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor &) = delete;
+    BusyCursor &operator=(const BusyCursor &) = delete;
+};
 
 // The picture formats offered first; "All files" shows every file, as "*.*" does
 // where the patterns come from.
@@ -215,6 +230,65 @@ void FileController::concatenate()
     QString error;
     if (!concatenateFonts(inputs, &joined, &error) || !saveFileAtomically(output, joined, &error))
         showMessage(m_window, {QStringLiteral("File Error"), error, MessageIcon::Critical});
+}
+
+void FileController::importTypeface()
+{
+    if (!maybeSave())
+        return;
+    TypefaceDialog dialog(m_window);
+    if (runDialog(dialog) != QDialog::Accepted)
+        return;
+    Font font;
+    QString error;
+    bool imported = false;
+    {
+        const BusyCursor busy;
+        imported = Kernwick::importTypeface(dialog.typeface(), dialog.choice(), &font, &error);
+    }
+    if (!imported) {
+        showWarning(m_window, error);
+        return;
+    }
+    m_document.takeImportedFont(std::move(font));
+}
+
+void FileController::importSheet()
+{
+    if (!maybeSave())
+        return;
+    const QString path =
+        chooseFile(m_window, FileRequest::open(QStringLiteral("Import Glyph Sheet"), SheetFiles));
+    if (path.isEmpty())
+        return;
+    Font font;
+    QString error;
+    if (!loadGlyphSheetFile(path, &font, &error)) {
+        showWarning(m_window, QStringLiteral("%1\n%2").arg(path, error));
+        return;
+    }
+    m_document.takeImportedFont(std::move(font));
+}
+
+void FileController::exportSheet()
+{
+    FileRequest request =
+        FileRequest::save(QStringLiteral("Export Glyph Sheet"), SheetFiles, QStringLiteral("png"));
+    // Beside the font's file, named after it.
+    const QFileInfo font(m_document.filePath());
+    request.suggestion =
+        m_document.filePath().isEmpty()
+            ? m_document.title() + QStringLiteral(".png")
+            : font.dir().filePath(font.completeBaseName() + QStringLiteral(".png"));
+    const QString path = chooseFile(m_window, request);
+    if (path.isEmpty())
+        return;
+    const auto write = [this](QIODevice *device, QString *message) {
+        return writeGlyphSheet(m_document.font(), device, message);
+    };
+    QString error;
+    if (!saveFileAtomically(path, write, &error))
+        showWarning(m_window, QStringLiteral("%1\n%2").arg(path, error));
 }
 
 void FileController::exportC()

@@ -12,8 +12,9 @@ class RecentFiles;
 
 /// The File menu's font commands and the font debug commands that touch files:
 /// New, Open, Save, Save As, the recent files, Import BDF Font, Import Image,
-/// Concatenate Fonts and Export. Each asks what it needs through the prompts of app/messages.h and
-/// changes the font only through the Document.
+/// Concatenate Fonts, Import Typeface, the glyph sheets and Export. Each asks what it
+/// needs through the prompts of app/messages.h and changes the font only through the
+/// Document.
 class FileController : public QObject
 {
     Q_OBJECT
@@ -40,6 +41,14 @@ public:
     /// leaves the document as it was.
     void importImage();
     void concatenate();
+    /// Import Typeface: the save prompt, then the dialog; the rendered font replaces
+    /// the document's.
+    void importTypeface();
+    /// Import Glyph Sheet: the save prompt, then the sheet's font replaces the
+    /// document's. A refused sheet leaves the document as it was.
+    void importSheet();
+    /// Export Glyph Sheet: the font's sheet written atomically to a PNG file.
+    void exportSheet();
     void exportC();
 
 private:

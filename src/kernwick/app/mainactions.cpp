@@ -42,6 +42,12 @@ MainActions::MainActions(QObject *parent)
     importBdf = make(parent, S("Import BDF &Font"), S("Import a BDF font"));
     importImage = make(parent, S("Import &Image"), S("Import an image as a one-glyph font"));
     concatenate = make(parent, S("Concatenate Fonts"), S("Join font files into one chain"));
+    importTypeface = make(parent, S("Import &Typeface..."),
+                          S("Render a font from an installed typeface or a font file"));
+    importSheet =
+        make(parent, S("Import &Glyph Sheet..."), S("Read a font back from a glyph sheet picture"));
+    exportSheet = make(parent, S("&Export Glyph Sheet..."),
+                       S("Write every glyph into one picture for a pixel editor"));
     save = make(parent, S("&Save"), S("Save the active document"), S("Save"),
                 {key(Qt::CTRL | Qt::Key_S)}, ToolbarIcons::save());
     saveAs =
@@ -117,6 +123,15 @@ MainActions::MainActions(QObject *parent)
     toolbar->setCheckable(true);
     statusBar->setCheckable(true);
     fontParameters = make(parent, S("Font Parameters"), S("Show the font's header"));
+    textPreview = make(parent, S("Text &Preview"),
+                       S("Show or hide a line of text drawn in the font over video"));
+    textPreview->setCheckable(true);
+    zoomIn = make(parent, S("Zoom &In"), S("Enlarge the grid and the thumbnails"), S("Zoom In"),
+                  {QKeySequence(QKeySequence::ZoomIn), key(Qt::CTRL | Qt::Key_Equal)});
+    zoomOut = make(parent, S("Zoom &Out"), S("Reduce the grid and the thumbnails"), S("Zoom Out"),
+                   {QKeySequence(QKeySequence::ZoomOut)});
+    actualSize = make(parent, S("&Actual Size"), S("Show the grid at 10 pixels a cell"),
+                      S("Actual Size"), {key(Qt::CTRL | Qt::Key_0)});
 
     auto *portGroup = new QActionGroup(parent);
     for (int n = 1; n <= PortTable::PortCount; ++n) {

@@ -30,6 +30,9 @@ struct MainActions
     QAction *importBdf;
     QAction *importImage;
     QAction *concatenate;
+    QAction *importTypeface;
+    QAction *importSheet;
+    QAction *exportSheet;
     QAction *save;
     QAction *saveAs;
     QAction *print;
@@ -50,6 +53,10 @@ struct MainActions
     QAction *toolbar;
     QAction *statusBar;
     QAction *fontParameters;
+    QAction *textPreview;
+    QAction *zoomIn;
+    QAction *zoomOut;
+    QAction *actualSize;
 
     // Serial
     std::array<QAction *, PortTable::PortCount> ports;

@@ -14,12 +14,14 @@
 #include "editor/editorview.h"
 #include "editor/fontnamedialog.h"
 #include "editor/fontparametersdialog.h"
+#include "editor/previewpane.h"
 
 #include "libkernwick/device/boardprotocol.h"
 #include "libkernwick/font/document.h"
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDockWidget>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
@@ -49,6 +51,7 @@ MainWindow::MainWindow(PortTable ports, QWidget *parent)
     m_printing = new PrintController(*m_document, this);
     m_serial = new SerialController(*m_actions, this, std::move(ports));
     m_config = new ConfigController(this);
+    buildPreview();
 
     buildMenus();
     buildToolbar();
@@ -58,6 +61,7 @@ MainWindow::MainWindow(PortTable ports, QWidget *parent)
     updateTitle();
     updateRecentFiles();
     updateCommands();
+    m_view->setFocus();
 }
 
 MainWindow::~MainWindow()
@@ -72,8 +76,8 @@ void MainWindow::buildMenus()
     using Op = EditOperation;
 
     QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
-    file->addActions(
-        {a.newFont, a.open, a.importBdf, a.importImage, a.concatenate, a.save, a.saveAs});
+    file->addActions({a.newFont, a.open, a.importBdf, a.importImage, a.concatenate,
+                      a.importTypeface, a.importSheet, a.exportSheet, a.save, a.saveAs});
     file->addSeparator();
     file->addActions({a.print, a.printSetup, a.printPreview});
     file->addSeparator();
@@ -101,6 +105,10 @@ void MainWindow::buildMenus()
 
     QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
     view->addActions({a.toolbar, a.statusBar, a.fontParameters});
+    view->addSeparator();
+    view->addAction(a.textPreview);
+    view->addSeparator();
+    view->addActions({a.zoomIn, a.zoomOut, a.actualSize});
 
     QMenu *color = menuBar()->addMenu(QStringLiteral("&Color"));
     color->addActions({a.action(Op::Transparent), a.action(Op::White), a.action(Op::Halftone)});
@@ -151,6 +159,16 @@ void MainWindow::buildToolbar()
                            a.action(Op::MoveRight), a.action(Op::MoveLeft), a.unassigned});
 }
 
+void MainWindow::buildPreview()
+{
+    m_preview = new QDockWidget(QStringLiteral("Text Preview"), this);
+    m_preview->setObjectName(QStringLiteral("textPreview"));
+    m_preview->setAllowedAreas(Qt::TopDockWidgetArea | Qt::BottomDockWidgetArea);
+    m_preview->setWidget(new PreviewPane(*m_document, m_preview));
+    addDockWidget(Qt::BottomDockWidgetArea, m_preview);
+    m_preview->hide();
+}
+
 void MainWindow::buildStatusBar()
 {
     QStatusBar *bar = statusBar();
@@ -185,6 +203,9 @@ void MainWindow::connectCommands()
     connect(a.importBdf, &QAction::triggered, files, &FileController::importBdf);
     connect(a.importImage, &QAction::triggered, files, &FileController::importImage);
     connect(a.concatenate, &QAction::triggered, files, &FileController::concatenate);
+    connect(a.importTypeface, &QAction::triggered, files, &FileController::importTypeface);
+    connect(a.importSheet, &QAction::triggered, files, &FileController::importSheet);
+    connect(a.exportSheet, &QAction::triggered, files, &FileController::exportSheet);
     connect(a.exportC, &QAction::triggered, files, &FileController::exportC);
     for (QAction *recent : a.recentFiles) {
         connect(recent, &QAction::triggered, this, [this, recent] {
@@ -212,6 +233,15 @@ void MainWindow::connectCommands()
     connect(m_toolbar, &QToolBar::visibilityChanged, a.toolbar, &QAction::setChecked);
     connect(a.statusBar, &QAction::toggled, statusBar(), &QStatusBar::setVisible);
     connect(a.fontParameters, &QAction::triggered, this, &MainWindow::showFontParameters);
+    connect(a.textPreview, &QAction::triggered, m_preview, &QDockWidget::setVisible);
+    connect(m_preview, &QDockWidget::visibilityChanged, a.textPreview, &QAction::setChecked);
+    connect(a.zoomIn, &QAction::triggered, m_view, &EditorView::zoomIn);
+    connect(a.zoomOut, &QAction::triggered, m_view, &EditorView::zoomOut);
+    connect(a.actualSize, &QAction::triggered, m_view, &EditorView::actualSize);
+    connect(m_view, &EditorView::zoomChanged, this, [this](int percent) {
+        updateCommands();
+        statusBar()->showMessage(QStringLiteral("Zoom %1%").arg(percent), 2000);
+    });
 
     connect(a.configurationEditor, &QAction::triggered, m_config, &ConfigController::openEditor);
     connect(m_config, &ConfigController::downloadRequested, this,
@@ -289,6 +319,9 @@ void MainWindow::updateCommands()
     a.action(EditOperation::White)
         ->setChecked(state.paintValue != 0 && state.paintValue == font.whiteValue());
     a.action(EditOperation::Halftone)->setChecked(font.ldepth == 1 && state.paintValue == 1);
+    a.zoomIn->setEnabled(m_view->canZoomIn());
+    a.zoomOut->setEnabled(m_view->canZoomOut());
+    a.actualSize->setEnabled(m_view->zoom() != ViewLayout::ActualSize);
     a.undo->setEnabled(m_document->canUndo());
     a.redo->setEnabled(m_document->canRedo());
     a.undo->setText(m_document->canUndo() ? QStringLiteral("&Undo %1").arg(m_document->undoText())

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+class QDockWidget;
 class QLabel;
 
 namespace Kernwick {
@@ -38,6 +39,8 @@ public:
     SerialController &serial() { return *m_serial; }
     RecentFiles &recentFiles() { return *m_recent; }
     ConfigController &configuration() { return *m_config; }
+    /// The dockable Text Preview pane (hidden until View > Text Preview).
+    QDockWidget &preview() { return *m_preview; }
 
     /// Brings the menu entries' enabled and checked states up to date (they also
     /// follow every change on their own).
@@ -50,6 +53,7 @@ private:
     void buildMenus();
     void buildToolbar();
     void buildStatusBar();
+    void buildPreview();
     void connectCommands();
     void updateTitle();
     void updateRecentFiles();
@@ -66,6 +70,7 @@ private:
     SerialController *m_serial = nullptr;
     ConfigController *m_config = nullptr;
     QToolBar *m_toolbar = nullptr;
+    QDockWidget *m_preview = nullptr;
 };
 
 } // namespace Kernwick
