@@ -368,3 +368,34 @@ TEST_F(EditorViewTest, TheStripScrollsToKeepTheCurrentGlyphInView)
     EXPECT_EQ(view.currentIndex(), 20 * 38);
     EXPECT_TRUE(visible(20 * 38));
 }
+
+TEST_F(EditorViewTest, EveryThumbnailShowsItsOwnPixelsAtEveryZoom)
+{
+    // Glyph i has one white pixel, in column i % 8 of row 0.
+    Font font = defaultFont();
+    for (int i = 0; i < font.chars(); ++i)
+        font.glyphs[std::size_t(i)].setPixel(0, i % 8, 1);
+    for (const int zoom : ViewLayout::ZoomSteps) {
+        const ViewLayout layout(font, zoom);
+        const QSize size = layout.documentSize();
+        QImage image(size, QImage::Format_RGB32);
+        ViewFrame frame;
+        frame.font = &font;
+        frame.layout = &layout;
+        frame.viewport = size;
+        {
+            QPainter painter(&image);
+            paintView(painter, frame);
+        }
+        const int s = layout.thumbScale();
+        for (int i = 0; i < font.chars(); ++i) {
+            const QRect thumb = layout.thumbnail(i);
+            for (int c = 0; c < 8; ++c) {
+                const QPoint centre = thumb.topLeft() + QPoint(c * s + s / 2, s / 2);
+                const QColor expected = c == i % 8 ? ViewColors::White : ViewColors::LightGreen;
+                ASSERT_EQ(QColor(image.pixel(centre)), expected)
+                    << "zoom " << zoom << ", glyph " << i << ", column " << c;
+            }
+        }
+    }
+}

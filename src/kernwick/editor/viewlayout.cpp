@@ -45,8 +45,8 @@ ViewLayout::ViewLayout(const Font &font, int zoom)
     const int documentWidth = std::max(m_cellSize * widest + 200, MinimumDocument.width());
     m_stripTop = std::max(GridOrigin.y() + m_cellSize * font.height + 50, 200);
 
-    // The strip: glyphs side by side, 2 pixels apart, a new line whenever the next
-    // glyph would pass the document's right margin.
+    // The strip: glyphs side by side, one thumbnail pixel apart (2 pixels at 100 %),
+    // a new line whenever the next glyph would pass the document's right margin.
     const int count = font.chars();
     const int rowHeight = lineHeight();
     m_thumbnails.assign(std::size_t(count), QRect());
@@ -65,11 +65,11 @@ ViewLayout::ViewLayout(const Font &font, int zoom)
         if (!last &&
             x + rect.width() > documentWidth - StripRightMargin - m_thumbScale * nextWidth) {
             x = StripLeft;
-            y += rowHeight + ThumbGap;
+            y += rowHeight + thumbGap();
             m_lineStarts.push_back(i + 1);
             m_lineTops.push_back(y);
         } else {
-            x += rect.width() + ThumbGap;
+            x += rect.width() + thumbGap();
         }
     }
     // A line that holds no drawn glyph (the font ends in zero-width glyphs) adds
@@ -152,7 +152,7 @@ QRect ViewLayout::glyphBox(int index) const
     for (int i = index - 1; i >= lineStart(line); --i) {
         const QRect before = m_thumbnails[std::size_t(i)];
         if (!before.isNull()) {
-            x = before.x() + before.width() + ThumbGap;
+            x = before.x() + before.width() + thumbGap();
             break;
         }
     }

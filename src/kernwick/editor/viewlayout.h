@@ -25,6 +25,7 @@ public:
     static constexpr QPoint GridOrigin{20, 10};
     static constexpr int ThumbScale = 2;
     static constexpr int ThumbGap = 2;
+    static_assert(ThumbGap == ThumbScale, "the gap is one thumbnail pixel");
     static constexpr int StripLeft = 20;
     static constexpr int StripRightMargin = 40;
     static constexpr QSize MinimumDocument{750, 450};
@@ -83,7 +84,11 @@ public:
     int lineTop(int line) const { return m_lineTops[std::size_t(line)]; }
     /// The height of a strip line and the step from one line to the next.
     int lineHeight() const { return m_thumbScale * m_fontHeight; }
-    int linePitch() const { return lineHeight() + ThumbGap; }
+    int linePitch() const { return lineHeight() + thumbGap(); }
+    /// The room between thumbnails and between strip lines: one thumbnail pixel,
+    /// ThumbGap at 100 %. Keeping it whole thumbnail pixels lets a strip line be
+    /// drawn as one picture of the glyphs' pixels, enlarged.
+    int thumbGap() const { return m_thumbScale; }
     /// The glyphs whose lines meet the vertical span [top, bottom): [first, last).
     std::pair<int, int> glyphsBetween(int top, int bottom) const;
 
