@@ -87,7 +87,15 @@ TEST_F(PreviewPaneTest, AbShowsTheTwoGlyphsAtTheirWidths)
 
 TEST_F(PreviewPaneTest, TheScaleEnlargesEveryPixel)
 {
+    Font tall = abFont();
+    tall.height = 60;
+    for (Glyph &g : tall.glyphs)
+        g.resize(60, g.width);
+    document.takeImportedFont(tall);
+    const int small = pane.minimumSizeHint().height();
     pane.scaleBox()->setCurrentIndex(3);
+    EXPECT_GE(pane.minimumSizeHint().height(), small + 3 * 60) << "the pane grows with the line";
+    document.takeImportedFont(abFont());
     EXPECT_EQ(pane.canvas()->scale(), 4);
     const QImage image = canvas();
     EXPECT_TRUE(white(image, 2, 4));

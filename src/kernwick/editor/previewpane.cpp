@@ -10,6 +10,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 namespace Kernwick {
@@ -87,8 +88,8 @@ PreviewPane::PreviewPane(Document &document, QWidget *parent)
 
     connect(m_text, &QLineEdit::textChanged, this, &PreviewPane::showText);
     connect(m_scale, &QComboBox::currentIndexChanged, this, &PreviewPane::showText);
-    connect(&m_document, &Document::fontChanged, m_canvas, &TextLineCanvas::refresh);
-    connect(&m_document, &Document::fontReplaced, m_canvas, &TextLineCanvas::refresh);
+    connect(&m_document, &Document::fontChanged, this, &PreviewPane::refresh);
+    connect(&m_document, &Document::fontReplaced, this, &PreviewPane::refresh);
     showText();
 }
 
@@ -96,6 +97,23 @@ void PreviewPane::showText()
 {
     m_canvas->setLine(&m_document.font(), textCodes(m_text->text()),
                       m_scale->currentData().toInt());
+    fitHeight();
+}
+
+void PreviewPane::refresh()
+{
+    m_canvas->refresh();
+    fitHeight();
+}
+
+void PreviewPane::fitHeight()
+{
+    // The pane grows with the line (a taller font, a larger scale) so the whole
+    // line shows, leaving room for a scroll bar under a long one.
+    const int wanted = m_canvas->sizeHint().height() +
+                       m_scroll->horizontalScrollBar()->sizeHint().height() +
+                       2 * m_scroll->frameWidth();
+    m_scroll->setMinimumHeight(std::min(wanted, MaxLineHeight));
 }
 
 } // namespace Kernwick

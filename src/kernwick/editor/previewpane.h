@@ -55,6 +55,8 @@ public:
     static constexpr int MaxScale = 4;
     /// The longest text the preview takes.
     static constexpr int MaxTextLength = 256;
+    /// The most room the line takes before it scrolls (a tall font at 4×).
+    static constexpr int MaxLineHeight = 400;
 
     explicit PreviewPane(Document &document, QWidget *parent = nullptr);
 
@@ -64,6 +66,8 @@ public:
 
 private:
     void showText();
+    void refresh();
+    void fitHeight();
 
     Document &m_document;
     QLineEdit *m_text;

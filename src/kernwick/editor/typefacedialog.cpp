@@ -82,10 +82,10 @@ TypefaceDialog::TypefaceDialog(QWidget *parent) : QDialog(parent)
     m_sample = new QLineEdit(DefaultSample, this);
 
     m_preview = new TextLineCanvas;
-    auto *previewArea = new QScrollArea(this);
-    previewArea->setWidget(m_preview);
-    previewArea->setWidgetResizable(true);
-    previewArea->setMinimumHeight(120);
+    m_previewArea = new QScrollArea(this);
+    m_previewArea->setWidget(m_preview);
+    m_previewArea->setWidgetResizable(true);
+    m_previewArea->setMinimumHeight(120);
     m_status = new QLabel(this);
     m_status->setWordWrap(true);
 
@@ -100,11 +100,17 @@ TypefaceDialog::TypefaceDialog(QWidget *parent) : QDialog(parent)
     depth->addWidget(m_twoBpp);
     depth->addStretch();
 
+    // Rows whose field is a layout need their own label to carry the shortcut.
+    const auto labelFor = [this](const QString &text, QWidget *buddy) {
+        auto *label = new QLabel(text, this);
+        label->setBuddy(buddy);
+        return label;
+    };
     auto *form = new QFormLayout;
-    form->addRow(QStringLiteral("&Typeface"), source);
+    form->addRow(labelFor(QStringLiteral("&Typeface"), m_source), source);
     form->addRow(QStringLiteral("Pixel &height"), m_height);
     form->addRow(QStringLiteral("F&irst code"), m_first);
-    form->addRow(QStringLiteral("&Characters"), count);
+    form->addRow(labelFor(QStringLiteral("&Characters"), m_count->lineEdit()), count);
     form->addRow(QStringLiteral("Pixel depth"), depth);
     form->addRow(QStringLiteral("&Black threshold"), m_black);
     form->addRow(QStringLiteral("&White threshold"), m_white);
@@ -116,7 +122,7 @@ TypefaceDialog::TypefaceDialog(QWidget *parent) : QDialog(parent)
     previewForm->addRow(QStringLiteral("&Sample"), m_sample);
     auto *previewLayout = new QVBoxLayout(preview);
     previewLayout->addLayout(previewForm);
-    previewLayout->addWidget(previewArea, 1);
+    previewLayout->addWidget(m_previewArea, 1);
     previewLayout->addWidget(m_status);
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -222,7 +228,7 @@ void TypefaceDialog::refreshPreview()
     // Until the settings are good, the sample area stays empty.
     m_previewFont = Font();
     m_previewFont.height = 0;
-    m_preview->setLine(&m_previewFont, codes, PreviewScale);
+    m_preview->setLine(&m_previewFont, codes, 1);
 
     TypefaceChoice choice;
     QString message;
@@ -259,7 +265,11 @@ void TypefaceDialog::refreshPreview()
             font.glyphs[std::size_t(code - *low)] = renderer.glyph(code);
     }
     m_previewFont = std::move(font);
-    m_preview->setLine(&m_previewFont, codes, PreviewScale);
+    // As large as the sample fits across the preview, so it can be judged at a glance.
+    const qint64 width = std::max<qint64>(1, setTextLine(m_previewFont, codes).width());
+    const int room = m_previewArea->viewport()->width() - 2 * TextLineCanvas::Margin;
+    const int scale = int(std::clamp<qint64>(room / width, 1, MaxPreviewScale));
+    m_preview->setLine(&m_previewFont, codes, scale);
     m_status->setText(
         QStringLiteral("%1: Height %2, Ascent %3, %4")
             .arg(m_typeface.family())

@@ -10,6 +10,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QRadioButton;
+class QScrollArea;
 class QTimer;
 
 namespace Kernwick {
@@ -28,8 +29,8 @@ class TypefaceDialog : public QDialog
     Q_OBJECT
 
 public:
-    /// The scale of the sample line.
-    static constexpr int PreviewScale = 3;
+    /// The largest scale of the sample line; it is drawn as large as fits, up to this.
+    static constexpr int MaxPreviewScale = 3;
 
     explicit TypefaceDialog(QWidget *parent = nullptr);
 
@@ -88,6 +89,7 @@ private:
     QLineEdit *m_name;
     QLineEdit *m_sample;
     TextLineCanvas *m_preview;
+    QScrollArea *m_previewArea;
     QLabel *m_status;
     QTimer *m_refresh;
 };
