@@ -399,3 +399,22 @@ TEST_F(EditorViewTest, EveryThumbnailShowsItsOwnPixelsAtEveryZoom)
         }
     }
 }
+
+TEST_F(EditorViewTest, ANewFontStartsAtTheTopWithTheScrollRangeItNeeds)
+{
+    Font font = defaultFont();
+    for (Glyph &g : font.glyphs)
+        g.reset(40, 30);
+    font.height = 40;
+    document.takeImportedFont(font);
+    ctrlWheel(surface(), cell(25, 35), 3); // zoomed in near the grid's far corner
+    ASSERT_GT(view.horizontalScrollBar()->value(), 0);
+    document.takeImportedFont(defaultFont());
+    EXPECT_EQ(view.horizontalScrollBar()->value(), 0);
+    EXPECT_EQ(view.verticalScrollBar()->value(), 0);
+    const ViewLayout &layout = view.layout();
+    EXPECT_EQ(view.horizontalScrollBar()->maximum(),
+              std::max(0, layout.documentSize().width() - view.viewport()->width()));
+    EXPECT_EQ(view.verticalScrollBar()->maximum(),
+              std::max(0, layout.documentSize().height() - view.viewport()->height()));
+}

@@ -88,9 +88,10 @@ void EditorView::fontReplaced()
     // A new font: back to its first glyph, painting white.
     ViewState next = m_state;
     resetForNewFont(next, m_document.font());
-    relayout();
+    // Back to the top first, so the scroll ranges fit the new font alone.
     horizontalScrollBar()->setValue(0);
     verticalScrollBar()->setValue(0);
+    relayout();
     setState(next);
     viewport()->update();
 }
