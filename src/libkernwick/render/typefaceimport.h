@@ -11,7 +11,7 @@
 namespace Kernwick {
 
 /// The largest font file a typeface import reads.
-inline constexpr qint64 MaxTypefaceFileBytes = qint64(256) * 1024 * 1024;
+inline constexpr qint64 MaxTypefaceFileBytes = qint64(64) * 1024 * 1024;
 /// The most pixels (over all glyphs) a typeface import may build.
 inline constexpr qint64 MaxTypefacePixels = qint64(1) << 27;
 
