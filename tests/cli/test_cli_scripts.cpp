@@ -1,6 +1,7 @@
 // kernwick-cli download bootscript and download setup against zuvo-sim.
 
 #include "clirun.h"
+#include "folderfixture.h"
 #include "namedcase.h"
 #include "qtprinters.h"
 #include "simulator.h"
@@ -36,19 +37,9 @@ QByteArray frame(const QByteArray &text)
     return "\x1bX" + text + "\x1b\\\x1b[8v\x1b[1v";
 }
 
-class CliScripts : public ::testing::Test
+class CliScripts : public Test::FolderTest
 {
 protected:
-    QString path(const char *name) const { return m_dir.filePath(QString::fromLatin1(name)); }
-
-    QString write(const char *name, const QByteArray &bytes) const
-    {
-        QFile f(path(name));
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        return path(name);
-    }
-
     static CliResult download(const char *kind, const QString &file, const Simulator &sim,
                               const char *paceMs = "0")
     {
@@ -68,8 +59,6 @@ protected:
         sim.stop();
         return sim.stateFile(QStringLiteral("wire.log"));
     }
-
-    QTemporaryDir m_dir;
 };
 
 } // namespace

@@ -1,5 +1,6 @@
 // Boot script files: the 10-byte piece reader, exact saves and bounded loads.
 
+#include "folderfixture.h"
 #include "libkernwick/config/bootscriptfile.h"
 #include "namedcase.h"
 #include "qtprinters.h"
@@ -17,26 +18,9 @@ namespace {
 // Escape commands, an embedded string and CR LF line breaks, as a script holds them.
 const QByteArray script = "\x1b[2J\x1b[10;5HHello\r\n\x1bQembedded\x1bR\r\n\x1b[0m";
 
-class BootScriptFile : public ::testing::Test
+class BootScriptFile : public Test::FolderTest
 {
 protected:
-    QString path(const char *name) const { return m_dir.filePath(QString::fromLatin1(name)); }
-
-    QString write(const char *name, const QByteArray &bytes) const
-    {
-        QFile f(path(name));
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        return path(name);
-    }
-
-    QByteArray read(const char *name) const
-    {
-        QFile f(path(name));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-
-    QTemporaryDir m_dir;
 };
 
 } // namespace

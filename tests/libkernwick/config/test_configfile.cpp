@@ -1,3 +1,4 @@
+#include "folderfixture.h"
 #include "libkernwick/config/configfile.h"
 #include "libkernwick/config/configstream.h"
 #include "libkernwick/config/wireform.h"
@@ -16,25 +17,9 @@ using namespace Kernwick;
 
 namespace {
 
-class ConfigFile : public ::testing::Test
+class ConfigFile : public Test::FolderTest
 {
 protected:
-    QString path(const char *name) const { return m_dir.filePath(QString::fromLatin1(name)); }
-
-    QString write(const char *name, const QByteArray &bytes) const
-    {
-        QFile f(path(name));
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        return path(name);
-    }
-
-    QByteArray read(const char *name) const
-    {
-        QFile f(path(name));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-
     // A configuration that differs from the defaults everywhere.
     static DeviceConfig edited()
     {
@@ -82,8 +67,6 @@ protected:
         c.commParams = CommParams{CommParams::Odd, 1, CommParams::Two, 1}.pack();
         return c;
     }
-
-    QTemporaryDir m_dir;
 };
 
 } // namespace

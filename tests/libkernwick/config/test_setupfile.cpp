@@ -1,6 +1,7 @@
 // Setup files: the written form, the reader that takes lines by position, and
 // bounded loads and atomic saves.
 
+#include "folderfixture.h"
 #include "libkernwick/config/setupfile.h"
 #include "namedcase.h"
 #include "qtprinters.h"
@@ -28,26 +29,9 @@ const SetupBundle windowsBundle{QStringLiteral("D:\\font.zvf"), QStringLiteral("
                                 QStringLiteral("D:\\boot.zvb")};
 const QByteArray windowsFile = "Font=D:\\font.zvf\nConfig=D:\\cfg.zvc\nBoot=D:\\boot.zvb";
 
-class SetupFile : public ::testing::Test
+class SetupFile : public Test::FolderTest
 {
 protected:
-    QString path(const char *name) const { return m_dir.filePath(QString::fromLatin1(name)); }
-
-    QString write(const char *name, const QByteArray &bytes) const
-    {
-        QFile f(path(name));
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        return path(name);
-    }
-
-    QByteArray read(const char *name) const
-    {
-        QFile f(path(name));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-
-    QTemporaryDir m_dir;
 };
 
 } // namespace
