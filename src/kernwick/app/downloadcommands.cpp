@@ -6,8 +6,10 @@
 #include "device/memorydevicedialog.h"
 
 #include "libkernwick/config/configdownload.h"
+#include "libkernwick/device/bootscriptdownload.h"
 #include "libkernwick/device/conversation.h"
 #include "libkernwick/device/fontdownload.h"
+#include "libkernwick/device/setupdownload.h"
 #include "libkernwick/device/xmodem.h"
 
 #include <QFile>
@@ -107,6 +109,54 @@ void DownloadCommands::downloadConfiguration(const DeviceConfig &config)
                 conversation.reportProgress(position, maximum);
             });
         return sent ? DownloadOutcome(DownloadResult::Completed) : stoppedOrFailed(conversation);
+    };
+    m_serial.startDownload(std::move(job));
+}
+
+void DownloadCommands::downloadBootScript(const QByteArray &script, QWidget *owner)
+{
+    if (m_serial.isBusy())
+        return;
+    const SerialSelection &selection = m_serial.selection();
+    const qint32 baud = selection.baudRate;
+    DownloadJob job;
+    job.captions = {QString::fromLatin1(BootScriptDownloadFileLine),
+                    QStringLiteral("on %1").arg(selection.portName)};
+    job.progressTotal = BootScriptProgressEnd;
+    job.owner = owner;
+    job.work = [script, baud](Conversation &conversation) {
+        const bool sent = Kernwick::downloadBootScript(
+            conversation, script, baud, [&conversation](int position, int maximum) {
+                conversation.reportProgress(position, maximum);
+            });
+        return sent ? DownloadOutcome(DownloadResult::Completed) : stoppedOrFailed(conversation);
+    };
+    m_serial.startDownload(std::move(job));
+}
+
+void DownloadCommands::downloadSetup(const SetupBundle &bundle, QWidget *owner)
+{
+    if (m_serial.isBusy())
+        return;
+    const qint32 baud = m_serial.selection().baudRate;
+    DownloadJob job;
+    job.owner = owner;
+    job.partedWork = [bundle, baud](Conversation &conversation, BoardTask &task) {
+        SetupDownloadHooks hooks;
+        hooks.partStarted = [&task](SetupPart, const QString &fileLine, const QString &portLine,
+                                    int maximum) {
+            task.startPart({fileLine, portLine}, maximum);
+        };
+        hooks.progress = [&conversation](int position, int maximum) {
+            conversation.reportProgress(position, maximum);
+        };
+        hooks.partEnded = [&task](SetupPart) { task.endPart(); };
+        const SetupDownloadResult result =
+            Kernwick::downloadSetup(conversation, bundle, baud, hooks);
+        if (result.stopped)
+            return DownloadOutcome(DownloadResult::Stopped);
+        return DownloadOutcome(result.completed() ? DownloadResult::Completed
+                                                  : DownloadResult::Failed);
     };
     m_serial.startDownload(std::move(job));
 }

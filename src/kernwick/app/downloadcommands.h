@@ -1,6 +1,7 @@
 #pragma once
 
 #include "libkernwick/config/deviceconfig.h"
+#include "libkernwick/config/setupfile.h"
 #include "libkernwick/device/firmwaredownload.h"
 #include "libkernwick/device/fontchunk.h"
 
@@ -33,6 +34,12 @@ public:
     void downloadFirmware(FirmwareDialect dialect);
     /// The configuration editor's Download: sends `config` at the chosen rate.
     void downloadConfiguration(const DeviceConfig &config);
+    /// The Bootscript Editor's Download: sends `script` at the chosen rate, its
+    /// progress dialog in front of `owner`, the editor.
+    void downloadBootScript(const QByteArray &script, QWidget *owner);
+    /// The Setup Editor's Download: sends the bundle's files over one opening of the
+    /// port, each part with a progress dialog of its own in front of `owner`.
+    void downloadSetup(const SetupBundle &bundle, QWidget *owner);
 
     /// The file the debug-port firmware command opened last in this run, offered
     /// as its starting point the next time; empty before the first.

@@ -114,12 +114,12 @@ void SerialController::testCom()
     if (isBusy())
         return;
     const qint32 baud = m_selection.baudRate;
-    start(
-        [baud](Conversation &conversation) {
+    run(newTask(
+        [baud](Conversation &conversation, BoardTask &) {
             return DownloadOutcome(Kernwick::testCom(conversation, baud) ? DownloadResult::Completed
                                                                          : DownloadResult::Failed);
         },
-        nullptr);
+        nullptr, nullptr));
 }
 
 bool SerialController::startDownload(DownloadJob job)
@@ -133,14 +133,23 @@ bool SerialController::startDownload(DownloadJob job)
         if (old->isHidden())
             old->deleteLater();
     }
-    auto *dialog = new DownloadDialog(job.captions, job.progressTotal, m_window);
-    connect(dialog, &DownloadDialog::accepted, this, [this, dialog] {
-        if (dialog != m_progressDialog && !dialog->isRunning())
-            dialog->deleteLater();
-    });
-    m_progressDialog = dialog;
-    dialog->show();
-    start(std::move(job.work), dialog);
+    const QPointer<QWidget> owner = job.owner;
+    if (job.partedWork) {
+        BoardTask *task = newTask(std::move(job.partedWork), owner, nullptr);
+        connect(task, &BoardTask::partStarted, this,
+                [this, task, owner](const ProgressCaptions &captions, int total) {
+                    delete m_partDialog;
+                    m_partDialog = newProgressDialog(captions, total, owner);
+                    follow(task, m_partDialog);
+                });
+        connect(task, &BoardTask::partEnded, this, [this] { delete m_partDialog; });
+        run(task);
+        return true;
+    }
+    DownloadDialog *dialog = newProgressDialog(job.captions, job.progressTotal, owner);
+    run(newTask([work = std::move(job.work)](Conversation &conversation,
+                                             BoardTask &) { return work(conversation); },
+                owner, dialog));
     return true;
 }
 
@@ -149,36 +158,80 @@ DownloadDialog *SerialController::progressDialog() const
     return m_progressDialog;
 }
 
-void SerialController::start(BoardTask::Work work, DownloadDialog *dialog)
+BoardTask *SerialController::startConversation(BoardTask::ReportingWork work, QWidget *owner)
 {
-    m_task =
-        new BoardTask(m_selection.portName, m_table, m_timing, std::move(work), m_window, this);
-    const QPointer<DownloadDialog> shown(dialog);
-    connect(m_task, &BoardTask::finished, this,
-            [this, shown](const DownloadOutcome &outcome) { finished(outcome, shown); });
-    if (dialog) {
-        connect(m_task, &BoardTask::logAppended, dialog, &DownloadDialog::appendLog);
-        connect(m_task, &BoardTask::progressed, dialog, &DownloadDialog::setProgress);
-        connect(dialog, &DownloadDialog::stopRequested, m_task, &BoardTask::stop);
-        dialog->setRunning(true);
+    if (isBusy())
+        return nullptr;
+    BoardTask *task = newTask(std::move(work), owner, nullptr);
+    run(task);
+    return task;
+}
+
+DownloadDialog *SerialController::newProgressDialog(const ProgressCaptions &captions, int total,
+                                                    QWidget *owner)
+{
+    auto *dialog = new DownloadDialog(captions, total, owner ? owner : m_window);
+    connect(dialog, &DownloadDialog::accepted, this, [this, dialog] {
+        if (dialog != m_progressDialog && !dialog->isRunning())
+            dialog->deleteLater();
+    });
+    m_progressDialog = dialog;
+    dialog->show();
+    return dialog;
+}
+
+void SerialController::follow(BoardTask *task, DownloadDialog *dialog)
+{
+    connect(task, &BoardTask::logAppended, dialog, &DownloadDialog::appendLog);
+    connect(task, &BoardTask::progressed, dialog, &DownloadDialog::setProgress);
+    connect(dialog, &DownloadDialog::stopRequested, task, &BoardTask::stop);
+    dialog->setRunning(true);
+}
+
+BoardTask *SerialController::newTask(BoardTask::ReportingWork work, QWidget *owner,
+                                     DownloadDialog *dialog)
+{
+    QWidget *boxParent = owner ? owner : m_window;
+    auto *task =
+        new BoardTask(m_selection.portName, m_table, m_timing, std::move(work), boxParent, this);
+    if (owner) {
+        // An editor closed while its download runs leaves the boxes to the window.
+        connect(owner, &QObject::destroyed, task, [this, task] { task->setBoxParent(m_window); });
     }
-    m_task->start();
+    const QPointer<DownloadDialog> shown(dialog);
+    const QPointer<QWidget> boxOwner(owner);
+    connect(task, &BoardTask::finished, this,
+            [this, shown, boxOwner](const DownloadOutcome &outcome) {
+                finished(outcome, shown, boxOwner);
+            });
+    if (dialog)
+        follow(task, dialog);
+    return task;
+}
+
+void SerialController::run(BoardTask *task)
+{
+    m_task = task;
+    task->start();
     updateActions();
     emit busyChanged(true);
 }
 
-void SerialController::finished(const DownloadOutcome &outcome, DownloadDialog *dialog)
+void SerialController::finished(const DownloadOutcome &outcome, DownloadDialog *dialog,
+                                QWidget *owner)
 {
     if (m_task)
         m_task->deleteLater();
     m_task = nullptr;
+    // A part's dialog never outlives its download.
+    delete m_partDialog;
     if (dialog) {
         dialog->setRunning(false);
         if (outcome.dismissProgress)
             delete dialog;
     }
     if (outcome.box)
-        showFailure(m_window, *outcome.box);
+        showFailure(owner ? owner : m_window, *outcome.box);
     updateActions();
     emit busyChanged(false);
 }

@@ -52,10 +52,21 @@ public:
     /// Runs a download: a new progress dialog with the job's captions and range
     /// (the newest, which the window keeps), the conversation on its own thread
     /// with its log and progress in that dialog and Stop offered there, and at the
-    /// end the outcome's box. False (nothing done) while another conversation runs.
+    /// end the outcome's box. A download in parts gets a dialog per part instead,
+    /// each gone when its part ends. Dialogs and boxes stand in front of the job's
+    /// owner while it is there. False (nothing done) while another conversation runs.
     bool startDownload(DownloadJob job);
-    /// The progress dialog of the newest download, if it still exists.
+    /// The progress dialog of the newest download (or of the part of one that
+    /// runs), if it still exists.
     DownloadDialog *progressDialog() const;
+
+    /// Runs a conversation that shows no progress dialog (the terminal's line), its
+    /// message boxes in front of `owner`. Returns the task, whose reports the caller
+    /// listens to and which it stops, or null (nothing done) while another
+    /// conversation runs. Its reports come through the window's event loop, so
+    /// connections made on return hear them all; the task is gone once it has
+    /// reported its end.
+    BoardTask *startConversation(BoardTask::ReportingWork work, QWidget *owner);
 
     DownloadCommands &downloads() { return *m_downloads; }
 
@@ -63,8 +74,16 @@ signals:
     void busyChanged(bool busy);
 
 private:
-    void start(BoardTask::Work work, DownloadDialog *dialog);
-    void finished(const DownloadOutcome &outcome, DownloadDialog *dialog);
+    /// A conversation on the selection, its boxes in front of `owner` (the window
+    /// when null) and its log and progress in `dialog` (if any); not yet started.
+    BoardTask *newTask(BoardTask::ReportingWork work, QWidget *owner, DownloadDialog *dialog);
+    /// Starts `task` as the one conversation, which disables the port commands.
+    void run(BoardTask *task);
+    void finished(const DownloadOutcome &outcome, DownloadDialog *dialog, QWidget *owner);
+    /// A new progress dialog in front of `owner` (the window when null), shown.
+    DownloadDialog *newProgressDialog(const ProgressCaptions &captions, int total, QWidget *owner);
+    /// Shows the log and progress of `task` in `dialog` and offers Stop there.
+    void follow(BoardTask *task, DownloadDialog *dialog);
     void updateActions();
     /// The commands that use the port.
     QList<QAction *> portCommands() const;
@@ -76,6 +95,8 @@ private:
     LinkTiming m_timing;
     QPointer<BoardTask> m_task;
     QPointer<DownloadDialog> m_progressDialog;
+    /// The dialog of the part that runs, in a download in parts.
+    QPointer<DownloadDialog> m_partDialog;
     DownloadCommands *m_downloads;
 };
 

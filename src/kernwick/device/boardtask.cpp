@@ -12,6 +12,17 @@ namespace Kernwick {
 
 BoardTask::BoardTask(QString portName, PortTable table, LinkTiming timing, Work work,
                      QWidget *boxParent, QObject *parent)
+    : BoardTask(
+          std::move(portName), std::move(table), std::move(timing),
+          [work = std::move(work)](Conversation &conversation, BoardTask &) {
+              return work(conversation);
+          },
+          boxParent, parent)
+{
+}
+
+BoardTask::BoardTask(QString portName, PortTable table, LinkTiming timing, ReportingWork work,
+                     QWidget *boxParent, QObject *parent)
     : QObject(parent), m_portName(std::move(portName)), m_table(std::move(table)),
       m_timing(std::move(timing)), m_work(std::move(work)), m_boxParent(boxParent)
 {
@@ -67,23 +78,45 @@ void BoardTask::run()
         port.setTiming(m_timing);
         ConversationHooks hooks;
         hooks.appendLog = [this](const QString &text) {
-            QMetaObject::invokeMethod(
-                this, [this, text] { emit logAppended(text); }, Qt::QueuedConnection);
+            post([this, text] { emit logAppended(text); });
         };
         hooks.showBox = [this](const BoxMessage &box) { showBoxFromWorker(box, false); };
         hooks.stopRequested = [this] { return m_stop.load(); };
         hooks.progress = [this](int done, int total) {
-            QMetaObject::invokeMethod(
-                this, [this, done, total] { emit progressed(done, total); }, Qt::QueuedConnection);
+            post([this, done, total] { emit progressed(done, total); });
         };
         hooks.confirm = [this](const BoxMessage &box) { showBoxFromWorker(box, true); };
         Conversation conversation(port, m_portName, hooks);
-        outcome = m_work(conversation);
+        outcome = m_work(conversation, *this);
     } // the conversation closes the port here, on every path
     // What the work holds (the file being sent) is let go of here, as the command ends.
     m_work = {};
-    QMetaObject::invokeMethod(
-        this, [this, outcome] { emit finished(outcome); }, Qt::QueuedConnection);
+    post([this, outcome] { emit finished(outcome); });
+}
+
+void BoardTask::post(std::function<void()> report)
+{
+    QMetaObject::invokeMethod(this, std::move(report), Qt::QueuedConnection);
+}
+
+void BoardTask::startPart(const ProgressCaptions &captions, int total)
+{
+    post([this, captions, total] { emit partStarted(captions, total); });
+}
+
+void BoardTask::endPart()
+{
+    post([this] { emit partEnded(); });
+}
+
+void BoardTask::reportConnected()
+{
+    post([this] { emit connected(); });
+}
+
+void BoardTask::deliver(const QByteArray &bytes)
+{
+    post([this, bytes] { emit received(bytes); });
 }
 
 void BoardTask::showBoxFromWorker(const BoxMessage &box, bool confirmation)

@@ -24,6 +24,11 @@ class Conversation;
 /// conversation shows (a port set-up failure, "Download Complete" before the
 /// firmware is started) is shown by the window's thread, and the conversation
 /// waits for the user to close it; stop() releases such a wait.
+///
+/// A conversation that reports more than its hooks carry gets the task as well and
+/// calls its reporting functions (startPart() ... deliver()) from its own thread;
+/// they arrive on the window's thread as signals, in order with the log lines,
+/// progress and end.
 class BoardTask : public QObject
 {
     Q_OBJECT
@@ -31,11 +36,16 @@ class BoardTask : public QObject
 public:
     /// The conversation's steps and how they ended.
     using Work = std::function<DownloadOutcome(Conversation &conversation)>;
+    /// The steps of a conversation that also reports through its task.
+    using ReportingWork =
+        std::function<DownloadOutcome(Conversation &conversation, BoardTask &task)>;
 
     /// `boxParent` owns the message boxes; the port is opened on `table` with
     /// `timing` (pacing and read time-out).
     BoardTask(QString portName, PortTable table, LinkTiming timing, Work work, QWidget *boxParent,
               QObject *parent = nullptr);
+    BoardTask(QString portName, PortTable table, LinkTiming timing, ReportingWork work,
+              QWidget *boxParent, QObject *parent = nullptr);
     /// Stops the conversation and waits for its thread: the port is closed after.
     ~BoardTask() override;
 
@@ -47,11 +57,29 @@ public:
     /// window's queued calls meanwhile (but no user input); then delivers the log
     /// lines, progress and end still on their way.
     void waitUntilFinished();
+    /// The window whose message boxes the conversation shows from now on.
+    void setBoxParent(QWidget *boxParent) { m_boxParent = boxParent; }
+
+    // Reports from the conversation's thread.
+
+    /// A part of the conversation starts; it shows a progress display of its own
+    /// with `captions` and a bar of 0 to `total` (the setup download's parts).
+    void startPart(const ProgressCaptions &captions, int total);
+    /// The part that runs has ended; its display goes away.
+    void endPart();
+    /// The line is open and the conversation now serves the user (the terminal).
+    void reportConnected();
+    /// Bytes that came in on the line, exactly as received (the terminal).
+    void deliver(const QByteArray &bytes);
 
 signals:
     void logAppended(const QString &text);
     /// `done` of `total` blocks or chunks sent.
     void progressed(int done, int total);
+    void partStarted(const Kernwick::ProgressCaptions &captions, int total);
+    void partEnded();
+    void connected();
+    void received(const QByteArray &bytes);
     void finished(const Kernwick::DownloadOutcome &outcome);
 
 private:
@@ -59,11 +87,13 @@ private:
     /// Has the window's thread show `box` and waits until the user has closed it
     /// (or a stop is asked for).
     void showBoxFromWorker(const BoxMessage &box, bool confirmation);
+    /// Has the window's thread run `report`, queued behind the reports before it.
+    void post(std::function<void()> report);
 
     QString m_portName;
     PortTable m_table;
     LinkTiming m_timing;
-    Work m_work;
+    ReportingWork m_work;
     QPointer<QWidget> m_boxParent;
     QThread *m_thread = nullptr;
     std::atomic<bool> m_stop{false};

@@ -153,4 +153,18 @@ void DownloadDialog::reject()
     // The dialog reports a download; only Done puts it away.
 }
 
+void handOverProgressDialogs(QWidget *from, QWidget *to)
+{
+    for (DownloadDialog *dialog :
+         from->findChildren<DownloadDialog *>(Qt::FindDirectChildrenOnly)) {
+        const bool shown = dialog->isVisible();
+        const QPoint place = dialog->pos();
+        // A new parent takes a window off the screen; it comes back where it was.
+        dialog->setParent(to, dialog->windowFlags());
+        dialog->move(place);
+        if (shown)
+            dialog->show();
+    }
+}
+
 } // namespace Kernwick

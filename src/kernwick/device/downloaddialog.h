@@ -63,4 +63,9 @@ private:
     bool m_running = false;
 };
 
+/// Gives the progress dialogs that `from` owns to `to`, each left on screen (or
+/// put away) as it was: a modal editor that closes while the dialog of a download
+/// it started is still wanted leaves that dialog to the main window.
+void handOverProgressDialogs(QWidget *from, QWidget *to);
+
 } // namespace Kernwick

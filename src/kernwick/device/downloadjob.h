@@ -4,6 +4,9 @@
 
 #include "libkernwick/device/download.h"
 
+#include <QPointer>
+#include <QWidget>
+
 namespace Kernwick {
 
 /// One download as the desktop program runs it (see SerialController::startDownload):
@@ -19,6 +22,15 @@ struct DownloadJob
     /// is shown and its dismissProgress honoured when they end. What the work
     /// holds (an open file) is let go of on that thread as soon as it returns.
     BoardTask::Work work;
+    /// Set instead of `work` for a download in parts, each of which shows a
+    /// progress dialog of its own that goes away when the part ends (see
+    /// BoardTask::startPart()): no dialog is made for the whole download, and
+    /// `captions` and `progressTotal` are not used.
+    BoardTask::ReportingWork partedWork;
+    /// The modal dialog the download was started from (an editor): its progress
+    /// dialogs and boxes stand in front of it, so the user can reach them. The
+    /// main window when null or once it has gone.
+    QPointer<QWidget> owner;
 };
 
 } // namespace Kernwick
