@@ -206,8 +206,9 @@ TEST_F(MainWindowTest, EntriesFollowTheDepthTheClipboardAndTheHistory)
     EXPECT_FALSE(edit(Op::Halftone)->isEnabled());
     EXPECT_TRUE(actions().redo->isEnabled());
     EXPECT_TRUE(actions().bauds[3]->isChecked()) << "9600 at start-up";
-    EXPECT_FALSE(actions().terminal->isEnabled());
-    EXPECT_TRUE(actions().configurationEditor->isEnabled());
+    for (QAction *dialog : {actions().terminal, actions().bootscriptEditor,
+                            actions().configurationEditor, actions().setupEditor})
+        EXPECT_TRUE(dialog->isEnabled()) << dialog->text().toStdString();
     for (QAction *download :
          {actions().downloadFontMain, actions().downloadFontDebug, actions().downloadFirmwareMain,
           actions().downloadFirmwareDebug, actions().downloadFirmwareRepair})

@@ -1,5 +1,6 @@
 #include "app/serialcontroller.h"
 
+#include "app/boarddialogs.h"
 #include "app/downloadcommands.h"
 #include "app/mainactions.h"
 #include "app/messages.h"
@@ -19,7 +20,8 @@ namespace Kernwick {
 
 SerialController::SerialController(MainActions &actions, QWidget *window, PortTable table)
     : QObject(window), m_actions(actions), m_window(window), m_table(std::move(table)),
-      m_downloads(new DownloadCommands(*this, window, this))
+      m_downloads(new DownloadCommands(*this, window, this)),
+      m_dialogs(new BoardDialogs(*this, window, this))
 {
     for (QAction *port : m_actions.ports) {
         connect(port, &QAction::triggered, this, [this, port] {
@@ -47,9 +49,11 @@ SerialController::SerialController(MainActions &actions, QWidget *window, PortTa
     connect(m_actions.downloadFirmwareRepair, &QAction::triggered, downloads,
             [downloads] { downloads->downloadFirmware(FirmwareDialect::Repair); });
 
-    // Built with their own commands later: shown, but not yet available.
-    for (QAction *later : {m_actions.terminal, m_actions.bootscriptEditor, m_actions.setupEditor})
-        later->setEnabled(false);
+    BoardDialogs *dialogs = m_dialogs;
+    connect(m_actions.terminal, &QAction::triggered, dialogs, &BoardDialogs::openTerminal);
+    connect(m_actions.bootscriptEditor, &QAction::triggered, dialogs,
+            &BoardDialogs::openBootscriptEditor);
+    connect(m_actions.setupEditor, &QAction::triggered, dialogs, &BoardDialogs::openSetupEditor);
     updateActions();
 }
 
@@ -89,7 +93,10 @@ QList<QAction *> SerialController::portCommands() const
             m_actions.downloadFirmwareMain,
             m_actions.downloadFirmwareDebug,
             m_actions.downloadFirmwareRepair,
-            m_actions.configurationEditor};
+            m_actions.terminal,
+            m_actions.bootscriptEditor,
+            m_actions.configurationEditor,
+            m_actions.setupEditor};
 }
 
 void SerialController::updateActions()

@@ -13,6 +13,7 @@ class QWidget;
 
 namespace Kernwick {
 
+class BoardDialogs;
 class DownloadCommands;
 class DownloadDialog;
 struct DownloadJob;
@@ -69,6 +70,7 @@ public:
     BoardTask *startConversation(BoardTask::ReportingWork work, QWidget *owner);
 
     DownloadCommands &downloads() { return *m_downloads; }
+    BoardDialogs &dialogs() { return *m_dialogs; }
 
 signals:
     void busyChanged(bool busy);
@@ -98,6 +100,7 @@ private:
     /// The dialog of the part that runs, in a download in parts.
     QPointer<DownloadDialog> m_partDialog;
     DownloadCommands *m_downloads;
+    BoardDialogs *m_dialogs;
 };
 
 } // namespace Kernwick

@@ -1,0 +1,55 @@
+#include "app/boarddialogs.h"
+
+#include "app/downloadcommands.h"
+#include "app/messages.h"
+#include "app/serialcontroller.h"
+#include "config/bootscripteditor.h"
+#include "config/setupeditor.h"
+#include "device/terminaldialog.h"
+
+namespace Kernwick {
+
+BoardDialogs::BoardDialogs(SerialController &serial, QWidget *window, QObject *parent)
+    : QObject(parent), m_serial(serial), m_window(window)
+{
+}
+
+void BoardDialogs::openTerminal()
+{
+    if (m_serial.isBusy())
+        return;
+    TerminalDialog terminal(m_serial, m_window);
+    runDialog(terminal);
+}
+
+void BoardDialogs::openBootscriptEditor()
+{
+    if (m_serial.isBusy())
+        return;
+    BootscriptEditor editor(m_window);
+    editor.setDownloadAvailable(true);
+    connect(&m_serial, &SerialController::busyChanged, &editor,
+            [&editor](bool busy) { editor.setDownloadAvailable(!busy); });
+    connect(&editor, &BootscriptEditor::downloadRequested, this,
+            [this, &editor](const QByteArray &script) {
+                m_serial.downloads().downloadBootScript(script, &editor);
+            });
+    runDialog(editor);
+}
+
+void BoardDialogs::openSetupEditor()
+{
+    if (m_serial.isBusy())
+        return;
+    SetupEditor editor(m_window);
+    editor.setDownloadAvailable(true);
+    connect(&m_serial, &SerialController::busyChanged, &editor,
+            [&editor](bool busy) { editor.setDownloadAvailable(!busy); });
+    connect(&editor, &SetupEditor::downloadRequested, this,
+            [this, &editor](const SetupBundle &bundle) {
+                m_serial.downloads().downloadSetup(bundle, &editor);
+            });
+    runDialog(editor);
+}
+
+} // namespace Kernwick
