@@ -1,0 +1,149 @@
+#pragma once
+
+// A main window whose com1 is a simulator (or a line the test plays the board on),
+// at zero pacing, with its boxes and file choosers answered by the test: the
+// fixture of the board dialogs' tests.
+
+#include "app/downloadcommands.h"
+#include "app/mainactions.h"
+#include "app/mainwindow.h"
+#include "app/messages.h"
+#include "app/serialcontroller.h"
+#include "device/downloaddialog.h"
+#include "simulator.h"
+
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <memory>
+
+namespace Kernwick::Test {
+
+/// Whether this process still holds `device` open.
+inline bool heldOpen(const QString &device)
+{
+    const QString target = QFileInfo(device).canonicalFilePath();
+    const QDir fds(QStringLiteral("/proc/self/fd"));
+    for (const QFileInfo &fd :
+         fds.entryInfoList(QDir::Files | QDir::System | QDir::NoDotAndDotDot)) {
+        if (fd.symLinkTarget() == target)
+            return true;
+    }
+    return false;
+}
+
+class BoardWindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        setMessageInterceptor([this](const MessageRequest &request) {
+            boxes.push_back(request);
+            messages << request.text;
+            return MessageAnswer::Ok;
+        });
+        setFileInterceptor([this](const FileRequest &request) {
+            fileRequests.push_back(request);
+            if (files.empty())
+                return QStringList();
+            QStringList chosen{files.front()};
+            files.pop_front();
+            return chosen.front().isEmpty() ? QStringList() : chosen;
+        });
+        setDialogInterceptor([this](QDialog &dialog) {
+            ++dialogs;
+            return onDialog ? onDialog(dialog) : int(QDialog::Rejected);
+        });
+    }
+    void TearDown() override
+    {
+        window.reset();
+        setMessageInterceptor({});
+        setFileInterceptor({});
+        setDialogInterceptor({});
+    }
+
+    /// A window whose com1 is a new simulator.
+    bool startOn(const QStringList &simArgs = {})
+    {
+        if (!sim.start(simArgs))
+            return false;
+        makeWindow(sim.device());
+        return true;
+    }
+    void makeWindow(const QString &device)
+    {
+        window = std::make_unique<MainWindow>(PortTable::fromDevices({device}));
+        LinkTiming timing;
+        timing.paceMs = 0;
+        window->serial().setLinkTiming(timing);
+    }
+
+    QString writeFile(const QString &name, const QByteArray &bytes)
+    {
+        const QString path = dir.filePath(name);
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return path;
+    }
+    QByteArray readFile(const QString &path) const
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+
+    /// Runs the event loop until no conversation runs any more.
+    bool waitUntilIdle(int ms = 30000)
+    {
+        if (!serial().isBusy())
+            return true;
+        QEventLoop loop;
+        QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+        QObject::connect(&serial(), &SerialController::busyChanged, &loop, [&loop](bool busy) {
+            if (!busy)
+                loop.quit();
+        });
+        loop.exec();
+        return !serial().isBusy();
+    }
+    /// The simulator's record `name` once it holds `size` bytes (or 5 seconds later).
+    QByteArray simFile(const QString &name, qsizetype size)
+    {
+        QByteArray bytes;
+        const bool complete = QTest::qWaitFor(
+            [&] {
+                bytes = sim.stateFile(name);
+                return bytes.size() >= size;
+            },
+            5000);
+        Q_UNUSED(complete); // the caller compares what came
+        return bytes;
+    }
+
+    SerialController &serial() { return window->serial(); }
+    MainActions &actions() { return window->actions(); }
+    DownloadDialog *progress() { return serial().progressDialog(); }
+
+    QTemporaryDir dir;
+    Simulator sim;
+    std::unique_ptr<MainWindow> window;
+    std::vector<MessageRequest> boxes;
+    QStringList messages;
+    std::vector<FileRequest> fileRequests;
+    /// The files the choosers answer with, in turn; an empty one cancels.
+    std::deque<QString> files;
+    std::function<int(QDialog &)> onDialog;
+    int dialogs = 0;
+};
+
+} // namespace Kernwick::Test
