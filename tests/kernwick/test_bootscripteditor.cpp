@@ -232,10 +232,15 @@ TEST_F(BootscriptEditorTest, FileErrorsShowTheSystemTextAsTitleAndKeepTheField)
     editor.saveFile();
     files = {dir.path()}; // a folder cannot be read as a file
     editor.loadFile();
+    const QString huge = writeFile(QStringLiteral("huge.zvb"), QByteArray(10 * 1024 * 1024, 'x'));
+    files = {huge};
+    editor.loadFile();
     files = {QString()}; // cancelled
     editor.loadFile();
 
-    ASSERT_EQ(boxes.size(), 3u);
+    ASSERT_EQ(boxes.size(), 4u);
+    EXPECT_TRUE(boxes[3].caption.contains(QStringLiteral("huge.zvb")))
+        << boxes[3].caption.toStdString();
     for (const MessageRequest &box : boxes) {
         EXPECT_FALSE(box.caption.isEmpty());
         EXPECT_NE(box.caption, "ZUVO Kernwick") << "the system's text is the title";
@@ -243,6 +248,12 @@ TEST_F(BootscriptEditorTest, FileErrorsShowTheSystemTextAsTitleAndKeepTheField)
     }
     EXPECT_EQ(editor.field()->script(), "kept");
     EXPECT_EQ(readFile(old), "old bytes");
+
+    // An empty file is an empty script.
+    files = {writeFile(QStringLiteral("empty.zvb"), QByteArray())};
+    editor.loadFile();
+    EXPECT_EQ(editor.field()->script(), QByteArray());
+    EXPECT_EQ(boxes.size(), 4u);
 }
 
 TEST_F(BootscriptEditorTest, CharactersBeyondEightBitsAreShownAsTheQuestionMarkTheySaveAs)

@@ -318,6 +318,30 @@ INSTANTIATE_TEST_SUITE_P(
                     true}),
     CaseName());
 
+TEST_F(SetupEditorTest, AMissingFontEndsTheDownloadAndAMissingConfigurationOnlyItsPart)
+{
+    ASSERT_TRUE(sim.start());
+    makeEditor(sim.device());
+    editor->show();
+    const QByteArray script("\x1b[2;1v", 6);
+    choose(SetupPart::Font, dir.filePath(QStringLiteral("gone.zvf")));
+    choose(SetupPart::Configuration, writeFile(QStringLiteral("cfg.zvc"), "\x1b[33;20v"));
+    EXPECT_TRUE(download().isEmpty());
+    EXPECT_EQ(messages, QStringList{"File Error"});
+    EXPECT_EQ(sim.stateFile(QStringLiteral("wire.log")), QByteArray()) << "nothing sent";
+
+    makeEditor(sim.device());
+    editor->show();
+    choose(SetupPart::Configuration, dir.filePath(QStringLiteral("gone.zvc")));
+    choose(SetupPart::BootScript, writeFile(QStringLiteral("boot.zvb"), script));
+    EXPECT_EQ(download(), QStringList{"Downloading Bootscript: boot.zvb"});
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_FALSE(boxes[1].caption.isEmpty()) << "the system's text as the title";
+    EXPECT_NE(boxes[1].caption, "ZUVO Kernwick");
+    EXPECT_TRUE(boxes[1].text.isEmpty());
+    EXPECT_EQ(simFile(QStringLiteral("bootscript.bin"), script.size()), script);
+}
+
 TEST_F(SetupEditorTest, AnEmptyBundleOpensAndClosesThePortWithoutADialog)
 {
     ASSERT_TRUE(sim.start());
