@@ -92,7 +92,7 @@ bool runStep(Conversation &conversation, FuzzPort &port, std::uint8_t step)
     case 10:
         return port.sendBlock(step, QByteArray(step % (Xmodem::BlockSize + 1), char(step)));
     default:
-        return port.sendEot();
+        return port.sendEot().accepted();
     }
 }
 
