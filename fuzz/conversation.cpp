@@ -8,8 +8,9 @@
 // asks the conversation to stop, and 0xFF k for any other k is k % 4 + 1 reads of
 // silence. Past the answers the board is silent.
 //
-// Whatever the answers, the conversation must end: a failed detection has closed
-// the port, a stopped conversation fails its waits, and the port is closed once the
+// Whatever the answers, the conversation must end: the port opens unless a stop
+// was asked before the first read, a failed detection has closed the port, a
+// stopped conversation fails its waits, and the port is closed once the
 // conversation is gone.
 
 #include "libkernwick/device/conversation.h"
@@ -120,9 +121,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         hooks.pumpMessages = [] {};
         hooks.stopRequested = [&port] { return port.stopAsked(); };
         Conversation conversation(port, QStringLiteral("com1"), hooks);
-        if (!conversation.openPortLogged(9600))
+        // The port opens unless the user asked to stop before the first read.
+        const bool opened = conversation.openPortLogged(9600);
+        if (opened == port.stopAsked())
             std::abort();
-        for (std::size_t i = 0; i < steps; ++i) {
+        for (std::size_t i = 0; opened && i < steps; ++i) {
             const bool stoppedBefore = port.stopAsked();
             const bool ok = runStep(conversation, port, program[i]);
             if (isDetection(program[i]) && !ok && port.isOpen())

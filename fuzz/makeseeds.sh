@@ -69,6 +69,7 @@ printf '\x02\x04\x05\r\n>\xff\x00junk' >monitor.answers
 printf '\x01\x09v4\xff\x01' >config-download.answers
 printf '\x02\x01\x06v\xff\xfe4' >vanish.answers
 printf '\x01\x03\r\n\xff\xfd>' >stop.answers
+printf '\x00\x01\xff\xfdv4' >stop-before-open.answers
 printf '\x02\x0a\x0b\x06\x06' >xmodem.answers
 printf '\x03\x0a\x16\x0b\x15\xff\x01C\x06\x15\xff\x02\x15\x06' >xmodem-retry.answers
 
