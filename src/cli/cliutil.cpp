@@ -1,5 +1,6 @@
 #include "cliutil.h"
 
+#include "libkernwick/font/threshold.h"
 #include "libkernwick/io/savefile.h"
 
 #include <QCoreApplication>
@@ -108,6 +109,17 @@ bool parseNumberInRange(const QString &text, const QString &what, qint64 low, qi
     }
     *value = int(number);
     return true;
+}
+
+bool readThresholds(const QCommandLineParser &parser, const QCommandLineOption &black,
+                    const QCommandLineOption &white, ThresholdChoice *choice, int *exitCode)
+{
+    if (parser.isSet(black) && !parseNumberInRange(parser.value(black), QStringLiteral("--black"),
+                                                   0, 255, &choice->blackThreshold, exitCode))
+        return false;
+    return !parser.isSet(white) ||
+           parseNumberInRange(parser.value(white), QStringLiteral("--white"), 0, 255,
+                              &choice->whiteThreshold, exitCode);
 }
 
 bool isSameFile(const QString &first, const QString &second)

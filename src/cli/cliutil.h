@@ -5,6 +5,10 @@
 #include <QString>
 #include <QStringList>
 
+namespace Kernwick {
+struct ThresholdChoice;
+}
+
 namespace Kernwick::Cli {
 
 enum ExitCode
@@ -42,6 +46,11 @@ bool parseNumber(const QString &text, const QString &what, qint64 *value, int *e
 /// when it is not one.
 bool parseNumberInRange(const QString &text, const QString &what, qint64 low, qint64 high,
                         int *value, int *exitCode);
+
+/// Reads the --black and --white threshold options (0 to 255) into `choice` where
+/// they are set; reports a usage error otherwise.
+bool readThresholds(const QCommandLineParser &parser, const QCommandLineOption &black,
+                    const QCommandLineOption &white, ThresholdChoice *choice, int *exitCode);
 
 /// Whether two paths name one existing file, so an output would overwrite its input.
 bool isSameFile(const QString &first, const QString &second);

@@ -67,13 +67,7 @@ int runImportImage(const QStringList &args)
             return usageError(QStringLiteral("--colors must be 2 or 3, not '%1'").arg(value));
         choice.threshold.threeColour = value == QLatin1String("3");
     }
-    if (parser.isSet(black) &&
-        !parseNumberInRange(parser.value(black), QStringLiteral("--black"), 0, 255,
-                            &choice.threshold.blackThreshold, &exitCode))
-        return exitCode;
-    if (parser.isSet(white) &&
-        !parseNumberInRange(parser.value(white), QStringLiteral("--white"), 0, 255,
-                            &choice.threshold.whiteThreshold, &exitCode))
+    if (!readThresholds(parser, black, white, &choice.threshold, &exitCode))
         return exitCode;
     choice.invert = parser.isSet(invert);
 

@@ -93,13 +93,7 @@ int runImportTypeface(const QStringList &args)
             return usageError(QStringLiteral("--depth must be 1 or 2, not '%1'").arg(value));
         choice.threshold.threeColour = value == QLatin1String("2");
     }
-    if (parser.isSet(black) &&
-        !parseNumberInRange(parser.value(black), QStringLiteral("--black"), 0, 255,
-                            &choice.threshold.blackThreshold, &exitCode))
-        return exitCode;
-    if (parser.isSet(white) &&
-        !parseNumberInRange(parser.value(white), QStringLiteral("--white"), 0, 255,
-                            &choice.threshold.whiteThreshold, &exitCode))
+    if (!readThresholds(parser, black, white, &choice.threshold, &exitCode))
         return exitCode;
     choice.antialiased = !parser.isSet(noAntialias);
     choice.name = parser.value(name);

@@ -23,6 +23,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <functional>
 #include <memory>
 
 namespace Kernwick::Test {
@@ -49,6 +50,8 @@ protected:
         setMessageInterceptor([this](const MessageRequest &request) {
             boxes.push_back(request);
             messages << request.text;
+            if (onMessage)
+                onMessage(request);
             return MessageAnswer::Ok;
         });
         setFileInterceptor([this](const FileRequest &request) {
@@ -130,15 +133,25 @@ protected:
         return bytes;
     }
 
+    /// Runs the event loop until the progress log contains `text`.
+    bool waitForLog(const QString &text, int ms = 20000)
+    {
+        return QTest::qWaitFor([&] { return progress() && progress()->logText().contains(text); },
+                               ms);
+    }
+
     SerialController &serial() { return window->serial(); }
     MainActions &actions() { return window->actions(); }
     DownloadDialog *progress() { return serial().progressDialog(); }
+    QByteArray events() const { return sim.stateFile(QStringLiteral("events.log")); }
 
     QTemporaryDir dir;
     Simulator sim;
     std::unique_ptr<MainWindow> window;
     std::vector<MessageRequest> boxes;
     QStringList messages;
+    /// Called with every box after it is recorded.
+    std::function<void(const MessageRequest &)> onMessage;
     std::vector<FileRequest> fileRequests;
     /// The files the choosers answer with, in turn; an empty one cancels.
     std::deque<QString> files;

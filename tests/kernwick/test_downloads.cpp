@@ -1,6 +1,8 @@
 // The Serial > Download commands of the main window against zuvo-sim: the progress
 // dialog they fill, the boxes they show, Stop, and a window that stays responsive.
 
+#include "boardwindowtest.h"
+
 #include "app/downloadcommands.h"
 #include "app/mainactions.h"
 #include "app/mainwindow.h"
@@ -57,42 +59,15 @@ QByteArray sampleBytes(int size)
     return bytes;
 }
 
-// Whether this process still holds `device` open.
-bool heldOpen(const QString &device)
-{
-    const QString target = QFileInfo(device).canonicalFilePath();
-    const QDir fds(QStringLiteral("/proc/self/fd"));
-    for (const QFileInfo &fd :
-         fds.entryInfoList(QDir::Files | QDir::System | QDir::NoDotAndDotDot)) {
-        if (fd.symLinkTarget() == target)
-            return true;
-    }
-    return false;
-}
-
-// A main window on one simulator, its prompts answered by the test.
-class DownloadTest : public ::testing::Test
+// A main window on one simulator whose memory device dialog is answered with
+// `device`.
+class DownloadTest : public BoardWindowTest
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(dir.isValid());
-        setMessageInterceptor([this](const MessageRequest &request) {
-            messages << request.text;
-            if (onMessage)
-                onMessage(request);
-            return MessageAnswer::Ok;
-        });
-        setFileInterceptor([this](const FileRequest &request) {
-            fileRequests.push_back(request);
-            if (files.empty())
-                return QStringList();
-            QStringList chosen{files.front()};
-            files.pop_front();
-            return chosen;
-        });
-        setDialogInterceptor([this](QDialog &dialog) {
-            ++dialogs;
+        BoardWindowTest::SetUp();
+        onDialog = [this](QDialog &dialog) {
             auto *devices = qobject_cast<MemoryDeviceDialog *>(&dialog);
             if (!devices || device < 0)
                 return int(QDialog::Rejected);
@@ -101,73 +76,10 @@ protected:
                                   QPoint(4, devices->deviceButton(device)->height() / 2));
             dialog.accept();
             return dialog.result();
-        });
-    }
-    void TearDown() override
-    {
-        window.reset();
-        setMessageInterceptor({});
-        setFileInterceptor({});
-        setDialogInterceptor({});
+        };
     }
 
-    // A window whose com1 is the simulator, at zero pacing.
-    bool startOn(const QStringList &simArgs)
-    {
-        if (!sim.start(simArgs))
-            return false;
-        makeWindow(sim.device());
-        return true;
-    }
-    void makeWindow(const QString &device)
-    {
-        window = std::make_unique<MainWindow>(PortTable::fromDevices({device}));
-        LinkTiming timing;
-        timing.paceMs = 0;
-        window->serial().setLinkTiming(timing);
-    }
-    QString writeFile(const QByteArray &bytes, const QString &name)
-    {
-        const QString path = dir.filePath(name);
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        return path;
-    }
-    // Runs the window's event loop until no conversation runs any more.
-    bool waitUntilIdle(int ms = 30000)
-    {
-        if (!serial().isBusy())
-            return true;
-        QEventLoop loop;
-        QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-        QObject::connect(&serial(), &SerialController::busyChanged, &loop, [&loop](bool busy) {
-            if (!busy)
-                loop.quit();
-        });
-        loop.exec();
-        return !serial().isBusy();
-    }
-    // Runs the event loop until the progress log contains `text`.
-    bool waitForLog(const QString &text, int ms = 20000)
-    {
-        return QTest::qWaitFor([&] { return progress() && progress()->logText().contains(text); },
-                               ms);
-    }
-    SerialController &serial() { return window->serial(); }
-    MainActions &actions() { return window->actions(); }
-    DownloadDialog *progress() { return serial().progressDialog(); }
-    QByteArray events() const { return sim.stateFile(QStringLiteral("events.log")); }
-
-    QTemporaryDir dir;
-    Simulator sim;
-    std::unique_ptr<MainWindow> window;
-    QStringList messages;
-    std::function<void(const MessageRequest &)> onMessage;
-    std::vector<FileRequest> fileRequests;
-    std::deque<QString> files;
     int device = 4; ///< chosen in the memory device dialog; -1 cancels it
-    int dialogs = 0;
 };
 
 // `log` is `head`, the detection's dots (1 to 20) and `tail`.
@@ -214,7 +126,7 @@ TEST_P(EachDownload, SendsTheFileAndFillsTheProgressDialog)
     ASSERT_TRUE(startOn(c.simArgs));
     const bool firmware = c.blocks > 0;
     const QByteArray bytes = sampleBytes(c.size);
-    files = {writeFile(bytes, firmware ? QStringLiteral("image.bin") : QStringLiteral("a.zvf"))};
+    files = {writeFile(firmware ? QStringLiteral("image.bin") : QStringLiteral("a.zvf"), bytes)};
     device = c.device;
     // "g#" goes only after the user has closed "Download Complete".
     QByteArray eventsAtConfirmation;
@@ -334,7 +246,7 @@ TEST_F(DownloadTest, ARepairBlockRefusedTakesTheDialogAwayAndSaysSo)
 {
     ASSERT_TRUE(startOn({QStringLiteral("--mode"), QStringLiteral("monitor"),
                          QStringLiteral("--nak-block"), QStringLiteral("2")}));
-    files = {writeFile(sampleBytes(600), QStringLiteral("image.bin"))};
+    files = {writeFile(QStringLiteral("image.bin"), sampleBytes(600))};
     actions().downloadFirmwareRepair->trigger();
     const QPointer<DownloadDialog> dialog = progress();
     ASSERT_FALSE(dialog.isNull());
@@ -349,7 +261,7 @@ TEST_F(DownloadTest, ARepairBlockRefusedTakesTheDialogAwayAndSaysSo)
 TEST_F(DownloadTest, TheDebugFirmwareCommandOffersTheLastFileItOpened)
 {
     makeWindow(QStringLiteral("/nonexistent/ttyZ0"));
-    const QString image = writeFile(sampleBytes(10), QStringLiteral("image.bin"));
+    const QString image = writeFile(QStringLiteral("image.bin"), sampleBytes(10));
     files = {image};
     actions().downloadFirmwareDebug->trigger();
     ASSERT_TRUE(waitUntilIdle());
@@ -400,7 +312,7 @@ TEST_F(DownloadTest, DoneHidesTheDialogWhileTheDownloadGoesOnToItsEnd)
 {
     ASSERT_TRUE(startOn({QStringLiteral("--reply-delay-ms"), QStringLiteral("100")}));
     const QByteArray font = sampleBytes(4 * 256);
-    files = {writeFile(font, QStringLiteral("a.zvf"))};
+    files = {writeFile(QStringLiteral("a.zvf"), font)};
     actions().downloadFontMain->trigger();
     ASSERT_TRUE(waitForLog(QStringLiteral("Downloading font\n")));
     QTest::keyClick(progress(), Qt::Key_Escape);
@@ -417,7 +329,7 @@ TEST_F(DownloadTest, DoneHidesTheDialogWhileTheDownloadGoesOnToItsEnd)
 
     // The next download gets a dialog of its own; the hidden one goes.
     const QPointer<DownloadDialog> hidden = progress();
-    files = {writeFile(sampleBytes(10), QStringLiteral("b.zvf"))};
+    files = {writeFile(QStringLiteral("b.zvf"), sampleBytes(10))};
     actions().downloadFontMain->trigger();
     EXPECT_NE(progress(), hidden.data());
     EXPECT_EQ(progress()->fileLine(), "Downloading font: b.zvf");
@@ -432,7 +344,7 @@ TEST_F(DownloadTest, TheWindowAnswersQueuedCallsWhileASlowBoardIsDownloadedTo)
 {
     ASSERT_TRUE(startOn({QStringLiteral("--reply-delay-ms"), QStringLiteral("250")}));
     const QByteArray font = sampleBytes(4 * 256 + 10);
-    files = {writeFile(font, QStringLiteral("a.zvf"))};
+    files = {writeFile(QStringLiteral("a.zvf"), font)};
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     actions().downloadFontMain->trigger();
@@ -493,7 +405,7 @@ class StopDownload : public DownloadTest, public ::testing::WithParamInterface<S
 TEST_P(StopDownload, EndsWithinOneReadTimeoutWithThePortClosed)
 {
     ASSERT_TRUE(startOn({QStringLiteral("--reply-delay-ms"), QStringLiteral("200")}));
-    files = {writeFile(sampleBytes(40 * 256), QStringLiteral("a.zvf"))};
+    files = {writeFile(QStringLiteral("a.zvf"), sampleBytes(40 * 256))};
     window->show();
     actions().downloadFontMain->trigger();
     ASSERT_TRUE(waitForLog(QStringLiteral("Downloading font\n")));
