@@ -81,6 +81,14 @@ bool parseArguments(QCommandLineParser &parser, const QStringList &args, int *ex
     return true;
 }
 
+bool noArguments(const QCommandLineParser &parser, const QString &command, int *exitCode)
+{
+    if (parser.positionalArguments().isEmpty())
+        return true;
+    *exitCode = usageError(QStringLiteral("%1 takes no arguments").arg(command));
+    return false;
+}
+
 bool parseNumber(const QString &text, const QString &what, qint64 *value, int *exitCode)
 {
     bool ok = false;

@@ -38,6 +38,10 @@ void print(const QString &text);
 /// (0) or on a usage error (2, already reported).
 bool parseArguments(QCommandLineParser &parser, const QStringList &args, int *exitCode);
 
+/// Whether the command was given no positional arguments; reports a usage error
+/// ("<command> takes no arguments") when it was.
+bool noArguments(const QCommandLineParser &parser, const QString &command, int *exitCode);
+
 /// Reads a non-negative decimal number option or argument; reports a usage error
 /// naming `what` when it is not one.
 bool parseNumber(const QString &text, const QString &what, qint64 *value, int *exitCode);

@@ -11,18 +11,6 @@
 
 namespace Kernwick::Cli {
 
-namespace {
-
-bool noArguments(const QCommandLineParser &parser, const QString &command, int *exitCode)
-{
-    if (parser.positionalArguments().isEmpty())
-        return true;
-    *exitCode = usageError(QStringLiteral("%1 takes no arguments").arg(command));
-    return false;
-}
-
-} // namespace
-
 int runPorts(const QStringList &args)
 {
     QCommandLineParser parser;

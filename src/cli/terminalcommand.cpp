@@ -66,14 +66,6 @@ void writeOutput(const QByteArray &bytes)
     std::fflush(stdout);
 }
 
-bool noArguments(const QCommandLineParser &parser, const QString &command, int *exitCode)
-{
-    if (parser.positionalArguments().isEmpty())
-        return true;
-    *exitCode = usageError(QStringLiteral("%1 takes no arguments").arg(command));
-    return false;
-}
-
 } // namespace
 
 int runTerminal(const QStringList &args)

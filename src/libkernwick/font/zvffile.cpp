@@ -25,6 +25,22 @@ void putU32(char *p, std::uint32_t v)
     putU16(p + 2, v >> 16);
 }
 
+// Writes the 32-byte header: the font's own fields with the derived Skip,
+// Pixwidth and Layout given; the reserved bytes stay as `out` holds them.
+void putHeader(char *out, const Font &font, std::uint32_t skip, std::uint32_t pixwidth,
+               int layout)
+{
+    std::memcpy(out, font.name.data(), font.name.size());
+    putU32(out + 12, skip);
+    putU32(out + 16, pixwidth);
+    putU16(out + 20, std::uint32_t(font.chars()));
+    putU16(out + 22, font.first);
+    out[24] = char(font.height);
+    out[25] = char(font.ascent);
+    out[26] = char(font.ldepth);
+    out[27] = char(layout);
+}
+
 std::uint32_t u8(const char *p)
 {
     return std::uint8_t(*p);
@@ -94,15 +110,7 @@ ZvfImage encodeZvf(const Font &font)
     file = QByteArray(fields.fileSize, '\0');
     char *out = file.data();
 
-    std::memcpy(out, font.name.data(), font.name.size());
-    putU32(out + 12, fields.skip);
-    putU32(out + 16, fields.pixwidth);
-    putU16(out + 20, std::uint32_t(font.chars()));
-    putU16(out + 22, font.first);
-    out[24] = char(font.height);
-    out[25] = char(font.ascent);
-    out[26] = char(font.ldepth);
-    out[27] = char(fields.layout);
+    putHeader(out, font, fields.skip, fields.pixwidth, fields.layout);
 
     char *entry = out + HeaderBytes;
     for (std::size_t i = 0; i < font.glyphs.size(); ++i) {
@@ -273,16 +281,7 @@ bool saveZvfFile(const QString &path, Font &font, QString *error)
 QByteArray zvfHeader(const Font &font)
 {
     QByteArray header(HeaderBytes, '\0');
-    char *out = header.data();
-    std::memcpy(out, font.name.data(), font.name.size());
-    putU32(out + 12, font.skip);
-    putU32(out + 16, font.pixwidth);
-    putU16(out + 20, std::uint32_t(font.chars()));
-    putU16(out + 22, font.first);
-    out[24] = char(font.height);
-    out[25] = char(font.ascent);
-    out[26] = char(font.ldepth);
-    out[27] = char(font.layout);
+    putHeader(header.data(), font, font.skip, font.pixwidth, font.layout);
     return header;
 }
 
