@@ -3,6 +3,7 @@
 
 #include "clirun.h"
 #include "guiapp.h"
+#include "pdftext.h"
 #include "qtprinters.h"
 
 #include "libkernwick/font/zvffile.h"
@@ -23,30 +24,9 @@ using namespace Kernwick::Test;
 
 namespace {
 
-// Runs a poppler tool on a PDF and returns what it printed.
-QString poppler(const QString &tool, const QStringList &args)
-{
-    QProcess process;
-    process.start(tool, args);
-    if (!process.waitForFinished(120000) || process.exitCode() != 0) {
-        ADD_FAILURE() << tool.toStdString()
-                      << " failed: " << process.readAllStandardError().toStdString();
-        return {};
-    }
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
-int pdfPageCount(const QString &pdf)
-{
-    const QRegularExpression pages(QStringLiteral("^Pages:\\s+(\\d+)$"),
-                                   QRegularExpression::MultilineOption);
-    return pages.match(poppler(QStringLiteral("pdfinfo"), {pdf})).captured(1).toInt();
-}
-
 QStringList pdfWords(const QString &pdf)
 {
-    return poppler(QStringLiteral("pdftotext"), {QStringLiteral("-raw"), pdf, QStringLiteral("-")})
-        .split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
+    return pdfText(pdf).split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
 }
 
 // The words a chart of `pages` pages must show: each page's title, then the

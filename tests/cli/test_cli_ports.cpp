@@ -1,9 +1,6 @@
 #include "clirun.h"
 #include "simulator.h"
 
-#include <QDeadlineTimer>
-#include <QThread>
-
 #include <gtest/gtest.h>
 
 using Kernwick::Test::CliResult;
@@ -34,17 +31,6 @@ private:
     QByteArray m_saved;
 };
 
-// What the simulator received, once `expected` bytes are there (it records as
-// bytes arrive), and after it has stopped, so that nothing more can come.
-QByteArray receivedBy(Simulator &sim, qsizetype expected)
-{
-    const QDeadlineTimer deadline(5000);
-    while (sim.stateFile(QStringLiteral("wire.log")).size() < expected && !deadline.hasExpired())
-        QThread::msleep(20);
-    sim.stop();
-    return sim.stateFile(QStringLiteral("wire.log"));
-}
-
 } // namespace
 
 TEST(CliTestCom, WritesTheGreetingToTheNamedDevice)
@@ -56,7 +42,7 @@ TEST(CliTestCom, WritesTheGreetingToTheNamedDevice)
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.isEmpty());
     EXPECT_TRUE(r.err.isEmpty());
-    EXPECT_EQ(receivedBy(sim, 12), "Hello there!");
+    EXPECT_EQ(sim.receivedAfterStop(12), "Hello there!");
 }
 
 TEST(CliTestCom, DefaultsToTheFirstPresentPort)
@@ -68,7 +54,7 @@ TEST(CliTestCom, DefaultsToTheFirstPresentPort)
         runCli({QStringLiteral("test-com"), QStringLiteral("--pace-ms"), QStringLiteral("0"),
                 QStringLiteral("--baud"), QStringLiteral("115200")});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-    EXPECT_EQ(receivedBy(sim, 12), "Hello there!");
+    EXPECT_EQ(sim.receivedAfterStop(12), "Hello there!");
 }
 
 TEST(CliTestCom, MissingPortFailsWithTheBoxText)

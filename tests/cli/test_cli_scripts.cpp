@@ -6,11 +6,9 @@
 #include "qtprinters.h"
 #include "simulator.h"
 
-#include <QDeadlineTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -47,18 +45,6 @@ protected:
                        QStringLiteral("--port"), sim.device(), QStringLiteral("--pace-ms"),
                        QString::fromLatin1(paceMs)});
     }
-
-    // What the simulator received, once `expected` bytes are there (it records as
-    // bytes arrive), and after it has stopped, so that nothing more can come.
-    static QByteArray receivedBy(Simulator &sim, qsizetype expected)
-    {
-        const QDeadlineTimer deadline(5000);
-        while (sim.stateFile(QStringLiteral("wire.log")).size() < expected &&
-               !deadline.hasExpired())
-            QThread::msleep(20);
-        sim.stop();
-        return sim.stateFile(QStringLiteral("wire.log"));
-    }
 };
 
 } // namespace
@@ -72,7 +58,7 @@ TEST_F(CliScripts, BootScriptDownloadPrintsEveryLogLineAndTheBoardTakesTheScript
     EXPECT_EQ(r.out, bootScriptLog);
     EXPECT_TRUE(r.err.isEmpty());
     const QByteArray wire = identificationQuery + frame(script);
-    EXPECT_EQ(receivedBy(sim, wire.size()), wire);
+    EXPECT_EQ(sim.receivedAfterStop(wire.size()), wire);
     EXPECT_EQ(sim.stateFile(QStringLiteral("bootscript.bin")), script);
 }
 
@@ -99,13 +85,13 @@ TEST_P(CliBootScriptFiles, GiveAResultOrAClearError)
     if (c.exitCode == 0) {
         EXPECT_EQ(r.out, bootScriptLog);
         const QByteArray wire = identificationQuery + frame(c.sent);
-        EXPECT_EQ(receivedBy(sim, wire.size()), wire);
+        EXPECT_EQ(sim.receivedAfterStop(wire.size()), wire);
     } else {
         EXPECT_EQ(
             QString::fromLocal8Bit(r.err),
             QStringLiteral("kernwick-cli: %1: the file is larger than 65536 bytes\n").arg(file));
         EXPECT_TRUE(r.out.isEmpty()) << "the port is not even opened";
-        EXPECT_TRUE(receivedBy(sim, 0).isEmpty());
+        EXPECT_TRUE(sim.receivedAfterStop(0).isEmpty());
     }
 }
 
@@ -231,7 +217,7 @@ TEST_F(CliSetup, AllThreeFilesReachTheBoard)
     EXPECT_TRUE(r.err.isEmpty());
     const QByteArray config = file("cfg.zvc");
     const QByteArray ending = config + "\x1b[" + frame(script);
-    const QByteArray wire = receivedBy(sim, 0);
+    const QByteArray wire = sim.receivedAfterStop(0);
     EXPECT_TRUE(wire.startsWith("\x1b[93;4;0|")) << "no board check before the erase";
     EXPECT_TRUE(wire.endsWith(ending));
     EXPECT_EQ(sim.stateFile(QStringLiteral("device4.bin")), file("font.zvf"));
@@ -246,7 +232,7 @@ TEST_F(CliSetup, OnlyAConfigurationSendsOnlyThat)
     const CliResult r = download("setup", bundle({}, path("cfg.zvc"), {}), sim);
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(r.out, partLines(sim, false, true, false));
-    EXPECT_EQ(receivedBy(sim, file("cfg.zvc").size()), file("cfg.zvc"));
+    EXPECT_EQ(sim.receivedAfterStop(file("cfg.zvc").size()), file("cfg.zvc"));
 }
 
 TEST_F(CliSetup, ScriptOf600BytesIsRefusedWithItsMessageWhileTheOtherPartsGo)
@@ -262,7 +248,7 @@ TEST_F(CliSetup, ScriptOf600BytesIsRefusedWithItsMessageWhileTheOtherPartsGo)
                              "most a setup download sends; it was not sent\n")
                   .arg(longScript));
     EXPECT_EQ(r.out, partLines(sim, true, true, false));
-    EXPECT_TRUE(receivedBy(sim, 0).endsWith(file("cfg.zvc")));
+    EXPECT_TRUE(sim.receivedAfterStop(0).endsWith(file("cfg.zvc")));
     EXPECT_EQ(sim.stateFile(QStringLiteral("device4.bin")), file("font.zvf"));
     EXPECT_FALSE(QFile::exists(sim.stateDir() + QStringLiteral("/bootscript.bin")));
 }
@@ -277,7 +263,7 @@ TEST_F(CliSetup, RefusedFontBlockExitsWithTheTextNamingThePartAndTheBlock)
     EXPECT_EQ(r.err, "kernwick-cli: Font part failed: block 2 of font.zvf was not acknowledged "
                      "by the board\n");
     EXPECT_EQ(r.out, partLines(sim, true, false, false));
-    EXPECT_FALSE(receivedBy(sim, 0).contains("\x1b[92;4;1|")) << "no flush, nothing after";
+    EXPECT_FALSE(sim.receivedAfterStop(0).contains("\x1b[92;4;1|")) << "no flush, nothing after";
 }
 
 TEST_F(CliSetup, RefusedFlushFailsWithItsTextAndTheOtherPartsGo)
@@ -288,7 +274,7 @@ TEST_F(CliSetup, RefusedFlushFailsWithItsTextAndTheOtherPartsGo)
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.err, "kernwick-cli: Font part failed: the memory flush after font.zvf was not "
                      "acknowledged (flush returns 21)\n");
-    receivedBy(sim, 0);
+    sim.receivedAfterStop(0);
     EXPECT_EQ(sim.stateFile(QStringLiteral("bootscript.bin")), script);
 }
 
@@ -313,7 +299,7 @@ TEST_P(CliSetupFiles, GiveAResultOrAClearError)
     const CliResult r = download("setup", setup, sim);
     EXPECT_EQ(r.exitCode, c.exitCode) << r.err.toStdString();
     EXPECT_EQ(QString::fromLocal8Bit(r.err), QString::fromUtf8(c.err).arg(setup));
-    EXPECT_EQ(!receivedBy(sim, 0).isEmpty(), c.anythingSent);
+    EXPECT_EQ(!sim.receivedAfterStop(0).isEmpty(), c.anythingSent);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -8,6 +8,7 @@
 #include "app/printcontroller.h"
 #include "editor/chartprinting.h"
 #include "namedcase.h"
+#include "pdftext.h"
 #include "qtprinters.h"
 #include "widgetsapp.h"
 
@@ -79,31 +80,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---- The File menu's printing commands ----
 
-// Runs a poppler tool on a PDF and returns what it printed.
-QString poppler(const QString &tool, const QStringList &args)
-{
-    QProcess process;
-    process.start(tool, args);
-    if (!process.waitForFinished(120000) || process.exitCode() != 0) {
-        ADD_FAILURE() << tool.toStdString()
-                      << " failed: " << process.readAllStandardError().toStdString();
-        return {};
-    }
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
-int pdfPageCount(const QString &pdf)
-{
-    const QRegularExpression pages(QStringLiteral("^Pages:\\s+(\\d+)$"),
-                                   QRegularExpression::MultilineOption);
-    return pages.match(poppler(QStringLiteral("pdfinfo"), {pdf})).captured(1).toInt();
-}
-
 // The page titles of a PDF chart, in the order of its pages.
 QStringList pdfTitles(const QString &pdf)
 {
-    const QString text =
-        poppler(QStringLiteral("pdftotext"), {QStringLiteral("-raw"), pdf, QStringLiteral("-")});
+    const QString text = pdfText(pdf);
     QStringList titles;
     const QRegularExpression title(QStringLiteral("Font Name \\S+ Page \\d+"));
     for (auto it = title.globalMatch(text); it.hasNext();)

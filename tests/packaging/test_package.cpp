@@ -2,6 +2,8 @@
 // its file list, and the desktop entry, file types and manual pages it installs.
 // Without dpkg-deb the tests are skipped.
 
+#include "clirun.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
@@ -19,31 +21,10 @@
 #include <algorithm>
 #include <memory>
 
+using Kernwick::Test::ProcessResult;
+using Kernwick::Test::runProcess;
+
 namespace {
-
-struct ProcessResult
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-ProcessResult runProcess(const QString &program, const QStringList &args, int timeoutMs = 120000)
-{
-    QProcess process;
-    process.start(program, args);
-    ProcessResult result;
-    if (!process.waitForFinished(timeoutMs)) {
-        process.kill();
-        process.waitForFinished();
-        result.err = "timed out";
-        return result;
-    }
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.out = process.readAllStandardOutput();
-    result.err = process.readAllStandardError();
-    return result;
-}
 
 // One entry of `dpkg-deb --contents`: its type and mode letters, and where a link points.
 struct Entry
@@ -104,7 +85,7 @@ protected:
                 QStringLiteral(KERNWICK_CPACK),
                 {QStringLiteral("-G"), QStringLiteral("DEB"), QStringLiteral("--config"),
                  QStringLiteral(KERNWICK_CPACK_CONFIG), QStringLiteral("-B"), cache.path()},
-                600000);
+                {}, 600000);
             debs = cache.entryList({QStringLiteral("*.deb")});
             if (pack.exitCode != 0 || debs.size() != 1) {
                 failure = "cpack failed: " + pack.out + pack.err;

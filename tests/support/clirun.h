@@ -1,6 +1,6 @@
 #pragma once
 
-// Runs kernwick-cli as a process and collects what it printed.
+// Runs kernwick-cli (or another program) as a process and collects what it printed.
 
 #include <QByteArray>
 #include <QProcess>
@@ -9,21 +9,24 @@
 
 namespace Kernwick::Test {
 
-struct CliResult
+/// What a program printed and how it ended (-1 when it crashed or timed out).
+struct ProcessResult
 {
     int exitCode = -1;
     QByteArray out;
     QByteArray err;
 };
+using CliResult = ProcessResult;
 
-inline CliResult runCli(const QStringList &args, const QString &workingDirectory = {},
-                        int timeoutMs = 60000)
+/// Runs `program` with `args` and waits for it; killed after `timeoutMs`.
+inline ProcessResult runProcess(const QString &program, const QStringList &args,
+                                const QString &workingDirectory = {}, int timeoutMs = 120000)
 {
     QProcess process;
     if (!workingDirectory.isEmpty())
         process.setWorkingDirectory(workingDirectory);
-    process.start(QStringLiteral(KERNWICK_CLI), args);
-    CliResult result;
+    process.start(program, args);
+    ProcessResult result;
     if (!process.waitForFinished(timeoutMs)) {
         process.kill();
         process.waitForFinished();
@@ -34,6 +37,12 @@ inline CliResult runCli(const QStringList &args, const QString &workingDirectory
     result.out = process.readAllStandardOutput();
     result.err = process.readAllStandardError();
     return result;
+}
+
+inline CliResult runCli(const QStringList &args, const QString &workingDirectory = {},
+                        int timeoutMs = 60000)
+{
+    return runProcess(QStringLiteral(KERNWICK_CLI), args, workingDirectory, timeoutMs);
 }
 
 inline QString testData(const QString &relative)

@@ -3,11 +3,13 @@
 // Starts zuvo-sim as a process on a fresh pseudo-terminal for one test.
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QThread>
 
 namespace Kernwick::Test {
 
@@ -42,6 +44,26 @@ public:
     {
         QFile f(m_state.filePath(name));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    /// The state file `name` once it holds `size` bytes or more (the simulator
+    /// records as bytes arrive), or what it holds after 5 seconds.
+    QByteArray stateFileOnceWritten(const QString &name, qsizetype size = 1) const
+    {
+        const QDeadlineTimer deadline(5000);
+        QByteArray bytes = stateFile(name);
+        while (bytes.size() < size && !deadline.hasExpired()) {
+            QThread::msleep(20);
+            bytes = stateFile(name);
+        }
+        return bytes;
+    }
+    /// Everything the board received ("wire.log"), once `size` bytes are there and
+    /// the simulator has stopped, so that nothing more can come.
+    QByteArray receivedAfterStop(qsizetype size)
+    {
+        stateFileOnceWritten(QStringLiteral("wire.log"), size);
+        stop();
+        return stateFile(QStringLiteral("wire.log"));
     }
 
     void stop()

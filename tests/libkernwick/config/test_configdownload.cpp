@@ -9,9 +9,7 @@
 #include "qtapp.h"
 #include "qtprinters.h"
 #include "simulator.h"
-
-#include <QDeadlineTimer>
-#include <QThread>
+#include "simulatorlink.h"
 
 #include <gtest/gtest.h>
 
@@ -20,6 +18,7 @@
 using namespace Kernwick;
 using Kernwick::Test::ScriptedPort;
 using Kernwick::Test::Simulator;
+using Kernwick::Test::SimulatorLink;
 
 namespace {
 
@@ -146,40 +145,6 @@ TEST(ConfigDownload, StopRequestEndsTheStreamWithThePortClosed)
     EXPECT_FALSE(d.port.isOpen());
 }
 
-namespace {
-
-// A conversation on the real port with no pacing, logging into `log`.
-struct SimulatorLink
-{
-    explicit SimulatorLink(const QString &device) : port(PortTable::fromDevices({}))
-    {
-        LinkTiming timing;
-        timing.paceMs = 0;
-        port.setTiming(timing);
-        ConversationHooks hooks;
-        hooks.appendLog = [this](const QString &text) { log += text; };
-        conversation = std::make_unique<Conversation>(port, device, hooks);
-    }
-
-    CSerialPort port;
-    QString log;
-    std::unique_ptr<Conversation> conversation;
-};
-
-// The simulator records as bytes arrive; wait until `name` has content.
-QByteArray stateFileOnceWritten(const Simulator &sim, const QString &name)
-{
-    const QDeadlineTimer deadline(5000);
-    QByteArray bytes = sim.stateFile(name);
-    while (bytes.isEmpty() && !deadline.hasExpired()) {
-        QThread::msleep(20);
-        bytes = sim.stateFile(name);
-    }
-    return bytes;
-}
-
-} // namespace
-
 TEST(ConfigDownloadOnSimulator, EveryValueArrives)
 {
     // Each parameter: the editor value sent and the wire value the board must hold.
@@ -237,7 +202,7 @@ TEST(ConfigDownloadOnSimulator, EveryValueArrives)
         QStringLiteral("Sending configuration\r\nConfiguration download complete\r\n")));
 
     // config.txt: "<number>=<wire value>" per parameter received.
-    const QByteArray received = stateFileOnceWritten(sim, QStringLiteral("config.txt"));
+    const QByteArray received = sim.stateFileOnceWritten(QStringLiteral("config.txt"));
     std::map<int, std::int32_t> board;
     for (const QByteArray &line : received.split('\n')) {
         if (line.isEmpty())

@@ -10,11 +10,10 @@
 #include "qtapp.h"
 #include "qtprinters.h"
 #include "simulator.h"
+#include "simulatorlink.h"
 
-#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QRegularExpression>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -22,45 +21,12 @@
 
 using namespace Kernwick;
 using Kernwick::Test::Simulator;
+using Kernwick::Test::SimulatorLink;
 
 namespace {
 
 const QString openedLog = QStringLiteral("Opening com port\r\nPort opened\r\nConfiguring com "
                                          "port\r\nPort configured successfully\r\n");
-
-// A conversation on the real port with no pacing, logging into `log`.
-struct Link
-{
-    explicit Link(const QString &portName, PortTable table = PortTable::fromDevices({}))
-        : port(std::move(table))
-    {
-        LinkTiming timing;
-        timing.paceMs = 0;
-        port.setTiming(timing);
-        ConversationHooks hooks;
-        hooks.appendLog = [this](const QString &text) { log += text; };
-        hooks.showBox = [this](const BoxMessage &box) { boxes.append(box.text); };
-        conversation = std::make_unique<Conversation>(port, portName, hooks);
-    }
-
-    CSerialPort port;
-    QString log;
-    QStringList boxes;
-    std::unique_ptr<Conversation> conversation;
-};
-
-// The simulator records what it receives as it arrives; wait until `expected`
-// bytes are there.
-QByteArray wireLog(const Simulator &sim, qsizetype expected)
-{
-    const QDeadlineTimer deadline(5000);
-    QByteArray wire = sim.stateFile(QStringLiteral("wire.log"));
-    while (wire.size() < expected && !deadline.hasExpired()) {
-        QThread::msleep(20);
-        wire = sim.stateFile(QStringLiteral("wire.log"));
-    }
-    return wire;
-}
 
 // "<before>" + at least `minDots` dots (at most `maxDots`) + "<after>".
 void expectDottedLog(const QString &log, const QString &before, int minDots, int maxDots,
@@ -96,7 +62,7 @@ TEST_P(DetectOnSimulator, FindsTheBoardWithTheExactLog)
     const DialectCase &c = GetParam();
     Simulator sim;
     ASSERT_TRUE(sim.start({QStringLiteral("--mode"), QString::fromLatin1(c.mode)}));
-    Link link(sim.device());
+    SimulatorLink link(sim.device());
 
     ASSERT_TRUE(link.conversation->openPortLogged(c.baud)) << link.log.toStdString();
     EXPECT_TRUE(c.detect(*link.conversation));
@@ -104,7 +70,8 @@ TEST_P(DetectOnSimulator, FindsTheBoardWithTheExactLog)
                     QString::fromLatin1(c.detected));
     link.conversation->end();
     EXPECT_FALSE(link.port.isOpen());
-    EXPECT_EQ(wireLog(sim, qsizetype(qstrlen(c.probe))), QByteArray(c.probe));
+    EXPECT_EQ(sim.stateFileOnceWritten(QStringLiteral("wire.log"), qsizetype(qstrlen(c.probe))),
+              QByteArray(c.probe));
 }
 
 // The dots: one per read up to the one that completes the answer ("ZUVO v4",
@@ -129,7 +96,7 @@ TEST(BoardLink, LateAnswerIsStillFound)
 {
     Simulator sim;
     ASSERT_TRUE(sim.start({QStringLiteral("--reply-delay-ms"), QStringLiteral("1500")}));
-    Link link(sim.device());
+    SimulatorLink link(sim.device());
     ASSERT_TRUE(link.conversation->openPortLogged(9600));
     EXPECT_TRUE(link.conversation->detectBoard());
     // About three silent reads before the answer, then the 7 bytes up to the "4".
@@ -141,7 +108,7 @@ TEST(BoardLink, AbsentPortsFailTheLoggedOpening)
 {
     const PortTable table = PortTable::fromDevices({QStringLiteral("/nonexistent/ttyZ0")});
     for (const char *name : {"", "com1", "com2", "/nonexistent/ttyZ9"}) {
-        Link link(QString::fromLatin1(name), table);
+        SimulatorLink link(QString::fromLatin1(name), table);
         EXPECT_FALSE(link.conversation->openPortLogged(9600));
         EXPECT_EQ(link.log, QStringLiteral("Opening com port\r\n*Open port failed*\r\nPlease "
                                            "ensure port is available"))
@@ -154,14 +121,14 @@ TEST(BoardLink, TestComHonoursTheRealPacing)
 {
     Simulator sim;
     ASSERT_TRUE(sim.start());
-    Link link(sim.device());
+    SimulatorLink link(sim.device());
     link.port.setTiming(LinkTiming{}); // the real 20 ms
     QElapsedTimer timer;
     timer.start();
     EXPECT_TRUE(testCom(*link.conversation, 9600));
     EXPECT_GE(timer.elapsed(), 12 * 20);
     EXPECT_FALSE(link.port.isOpen());
-    EXPECT_EQ(wireLog(sim, 12), "Hello there!");
+    EXPECT_EQ(sim.stateFileOnceWritten(QStringLiteral("wire.log"), 12), "Hello there!");
     EXPECT_TRUE(link.boxes.isEmpty());
 }
 
@@ -186,7 +153,7 @@ TEST_P(HangupOnSimulator, ConversationFailsAndClosesThePort)
     QElapsedTimer timer;
     timer.start();
     {
-        Link link(sim.device());
+        SimulatorLink link(sim.device());
         ASSERT_TRUE(link.conversation->openPortLogged(115200));
         EXPECT_FALSE(c.steps(*link.conversation));
         EXPECT_FALSE(link.port.isOpen());

@@ -9,10 +9,9 @@
 #include "qtprinters.h"
 #include "scriptedport.h"
 #include "simulator.h"
+#include "simulatorlink.h"
 
-#include <QDeadlineTimer>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -22,6 +21,7 @@
 using namespace Kernwick;
 using Kernwick::Test::ScriptedPort;
 using Kernwick::Test::Simulator;
+using Kernwick::Test::SimulatorLink;
 namespace Test = Kernwick::Test;
 
 namespace {
@@ -196,40 +196,6 @@ TEST(BootScriptDownload, StopRequestEndsItBetweenTwoBytesWithThePortClosed)
     EXPECT_FALSE(d.port.isOpen());
 }
 
-namespace {
-
-// A conversation on the real port with no pacing, logging into `log`.
-struct SimulatorLink
-{
-    explicit SimulatorLink(const QString &device) : port(PortTable::fromDevices({}))
-    {
-        LinkTiming timing;
-        timing.paceMs = 0;
-        port.setTiming(timing);
-        ConversationHooks hooks;
-        hooks.appendLog = [this](const QString &text) { log += text; };
-        conversation = std::make_unique<Conversation>(port, device, hooks);
-    }
-
-    CSerialPort port;
-    QString log;
-    std::unique_ptr<Conversation> conversation;
-};
-
-// The simulator records as bytes arrive; wait until `name` holds `size` bytes.
-QByteArray stateFileOnceWritten(const Simulator &sim, const QString &name, qsizetype size)
-{
-    const QDeadlineTimer deadline(5000);
-    QByteArray bytes = sim.stateFile(name);
-    while (bytes.size() < size && !deadline.hasExpired()) {
-        QThread::msleep(20);
-        bytes = sim.stateFile(name);
-    }
-    return bytes;
-}
-
-} // namespace
-
 TEST(BootScriptDownloadOnSimulator, EmptyScriptGoesAsTheBareFrame)
 {
     Simulator sim;
@@ -238,7 +204,7 @@ TEST(BootScriptDownloadOnSimulator, EmptyScriptGoesAsTheBareFrame)
     EXPECT_TRUE(downloadBootScript(*link.conversation, {}, 9600));
     EXPECT_TRUE(link.log.endsWith(stepsLog + completeLine)) << link.log.toStdString();
     const QByteArray wire = identificationQuery + emptyScriptFrame;
-    EXPECT_EQ(stateFileOnceWritten(sim, QStringLiteral("wire.log"), wire.size()), wire);
+    EXPECT_EQ(sim.stateFileOnceWritten(QStringLiteral("wire.log"), wire.size()), wire);
 }
 
 TEST(BootScriptDownloadOnSimulator, SavedAndLoadedScriptArrivesUnchanged)
@@ -255,5 +221,5 @@ TEST(BootScriptDownloadOnSimulator, SavedAndLoadedScriptArrivesUnchanged)
     ASSERT_TRUE(sim.start());
     SimulatorLink link(sim.device());
     EXPECT_TRUE(downloadBootScript(*link.conversation, loaded, 9600)) << link.log.toStdString();
-    EXPECT_EQ(stateFileOnceWritten(sim, QStringLiteral("bootscript.bin"), script.size()), script);
+    EXPECT_EQ(sim.stateFileOnceWritten(QStringLiteral("bootscript.bin"), script.size()), script);
 }

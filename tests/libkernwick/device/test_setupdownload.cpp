@@ -14,10 +14,8 @@
 #include "scriptedport.h"
 #include "simulator.h"
 
-#include <QDeadlineTimer>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -497,14 +495,7 @@ protected:
     }
 
     // Everything the board received, once `size` bytes are there and it has stopped.
-    QByteArray received(qsizetype size)
-    {
-        const QDeadlineTimer deadline(5000);
-        while (sim.stateFile(QStringLiteral("wire.log")).size() < size && !deadline.hasExpired())
-            QThread::msleep(20);
-        sim.stop();
-        return sim.stateFile(QStringLiteral("wire.log"));
-    }
+    QByteArray received(qsizetype size) { return sim.receivedAfterStop(size); }
 
     // The board's configuration record: "<number>=<wire value>" lines.
     QByteArray boardConfig() const { return sim.stateFile(QStringLiteral("config.txt")); }
