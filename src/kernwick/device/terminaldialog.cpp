@@ -7,7 +7,6 @@
 #include "device/transmitedit.h"
 
 #include "libkernwick/config/textfile.h"
-#include "libkernwick/device/boardprotocol.h"
 #include "libkernwick/device/terminalsession.h"
 
 #include <QCloseEvent>
@@ -166,7 +165,7 @@ void TerminalDialog::sendFile()
     QByteArray bytes;
     QString error;
     if (!readBoundedFile(path, MaxSentFileBytes, &bytes, &error)) {
-        showMessage(this, {QString::fromLatin1(ApplicationTitle), error, MessageIcon::Warning});
+        showWarning(this, error);
         return;
     }
     send(bytes);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "libkernwick/device/boardprotocol.h"
+
 #include <QString>
 
 namespace Kernwick {
@@ -13,5 +15,11 @@ struct BoxMessage
 
     bool operator==(const BoxMessage &) const = default;
 };
+
+/// A box with the program's title as its caption.
+inline BoxMessage appBox(const QString &text)
+{
+    return {QString::fromLatin1(ApplicationTitle), text};
+}
 
 } // namespace Kernwick

@@ -14,11 +14,6 @@ const QString deviceNotDetected = QStringLiteral(
     "\r\n* Device not detected *\r\nPlease verify\r\ndevice is connected to main serial port\r\n"
     "computer is connected to correct serial port\r\nZUVO is powered\r\ncheck ZUVO serial rate");
 
-BoxMessage appBox(const char *text)
-{
-    return BoxMessage{QString::fromLatin1(ApplicationTitle), QString::fromLatin1(text)};
-}
-
 } // namespace
 
 Conversation::Conversation(BytePort &port, QString portName, ConversationHooks hooks)
@@ -113,7 +108,7 @@ bool Conversation::openPort(qint32 baudRate, bool logged)
         if (logged)
             appendLog(QStringLiteral("*Open port failed*\r\nPlease ensure port is available"));
         else
-            showBox(appBox("OpenPort failed"));
+            showBox(appBox(QStringLiteral("OpenPort failed")));
         return false;
     }
     if (logged)
@@ -126,7 +121,7 @@ bool Conversation::openPort(qint32 baudRate, bool logged)
             appendLog(QStringLiteral(
                 "*Unable to configure port*\r\nPlease check computer port hardware"));
         else
-            showBox(appBox("ConfigurePort failed"));
+            showBox(appBox(QStringLiteral("ConfigurePort failed")));
         end();
         return false;
     }
@@ -137,7 +132,7 @@ bool Conversation::openPort(qint32 baudRate, bool logged)
             appendLog(QStringLiteral(
                 "*Unable to set port timeouts*\r\nPlease check computer port hardware"));
         else
-            showBox(appBox("SetCommunicationTimeouts failed"));
+            showBox(appBox(QStringLiteral("SetCommunicationTimeouts failed")));
         end();
         return false;
     }

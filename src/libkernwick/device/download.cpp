@@ -11,7 +11,7 @@ namespace Kernwick {
 
 BoxMessage fileErrorBox()
 {
-    return {QString::fromLatin1(ApplicationTitle), QStringLiteral("File Error")};
+    return appBox(QStringLiteral("File Error"));
 }
 
 int progressTotal(qint64 length, int unit)

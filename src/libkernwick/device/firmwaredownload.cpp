@@ -145,12 +145,12 @@ DownloadOutcome endRefused(Conversation &c, FirmwareDialect dialect)
 
 BoxMessage downloadCompleteBox()
 {
-    return {QString::fromLatin1(ApplicationTitle), QStringLiteral("Download Complete")};
+    return appBox(QStringLiteral("Download Complete"));
 }
 
 BoxMessage repairFailedBox()
 {
-    return {QString::fromLatin1(ApplicationTitle), QStringLiteral("error downloading data")};
+    return appBox(QStringLiteral("error downloading data"));
 }
 
 ProgressCaptions firmwareDownloadCaptions(const QString &filePath, const QString &portName)

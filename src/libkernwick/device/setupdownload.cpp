@@ -16,11 +16,6 @@ namespace Kernwick {
 
 namespace {
 
-BoxMessage appBox(const QString &text)
-{
-    return BoxMessage{QString::fromLatin1(ApplicationTitle), text};
-}
-
 QString fileName(const QString &path)
 {
     return QFileInfo(path).fileName();

@@ -19,8 +19,7 @@ bool TerminalSession::connect(qint32 baudRate)
     if (!m_conversation.port().setTimeouts(0, 0, PollReadMs, 0, 0)) {
         if (const auto box = m_conversation.port().takeFailureBox())
             m_conversation.showBox(*box);
-        m_conversation.showBox({QString::fromLatin1(ApplicationTitle),
-                                QStringLiteral("SetCommunicationTimeouts failed")});
+        m_conversation.showBox(appBox(QStringLiteral("SetCommunicationTimeouts failed")));
         m_conversation.end();
         return false;
     }
