@@ -2,15 +2,16 @@
 // pdfinfo and pdftotext, the PNGs with Qt.
 
 #include "clirun.h"
-#include "guiapp.h"
 #include "pdftext.h"
 #include "qtprinters.h"
+#include "testapplication.h"
 
 #include "libkernwick/font/zvffile.h"
 #include "libkernwick/render/chartexport.h"
 
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QImage>
 #include <QPageSize>
 #include <QProcess>
@@ -18,6 +19,8 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+KERNWICK_TEST_APPLICATION(QGuiApplication);
 
 using namespace Kernwick;
 using namespace Kernwick::Test;

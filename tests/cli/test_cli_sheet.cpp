@@ -2,19 +2,22 @@
 // trips, a sheet edited by another program, and sheets that must be refused.
 
 #include "clirun.h"
-#include "guiapp.h"
+#include "testapplication.h"
 
 #include "libkernwick/font/glyphsheet.h"
 #include "libkernwick/font/zvffile.h"
 #include "libkernwick/render/glyphsheetimage.h"
 
 #include <QFile>
+#include <QGuiApplication>
 #include <QImage>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <random>
+
+KERNWICK_TEST_APPLICATION(QGuiApplication);
 
 using namespace Kernwick;
 using namespace Kernwick::Test;

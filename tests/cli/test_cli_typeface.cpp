@@ -1,15 +1,18 @@
 // kernwick-cli import-typeface, run as a user runs it, on Debian's DejaVu fonts.
 
 #include "clirun.h"
-#include "guiapp.h"
+#include "testapplication.h"
 
 #include "libkernwick/font/zvffile.h"
 #include "libkernwick/render/typefaceimport.h"
 
 #include <QFile>
+#include <QGuiApplication>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+KERNWICK_TEST_APPLICATION(QGuiApplication);
 
 using namespace Kernwick;
 using namespace Kernwick::Test;

@@ -7,10 +7,11 @@
 #include "app/downloadcommands.h"
 #include "app/mainactions.h"
 #include "app/mainwindow.h"
-#include "app/messages.h"
 #include "app/serialcontroller.h"
 #include "device/downloaddialog.h"
 #include "simulator.h"
+#include "useranswers.h"
+#include "widgets/messages.h"
 
 #include <QDir>
 #include <QEventLoop>
@@ -41,39 +42,11 @@ inline bool heldOpen(const QString &device)
     return false;
 }
 
-class BoardWindowTest : public ::testing::Test
+class BoardWindowTest : public ::testing::Test, protected UserAnswers
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(dir.isValid());
-        setMessageInterceptor([this](const MessageRequest &request) {
-            boxes.push_back(request);
-            messages << request.text;
-            if (onMessage)
-                onMessage(request);
-            return MessageAnswer::Ok;
-        });
-        setFileInterceptor([this](const FileRequest &request) {
-            fileRequests.push_back(request);
-            if (files.empty())
-                return QStringList();
-            QStringList chosen{files.front()};
-            files.pop_front();
-            return chosen.front().isEmpty() ? QStringList() : chosen;
-        });
-        setDialogInterceptor([this](QDialog &dialog) {
-            ++dialogs;
-            return onDialog ? onDialog(dialog) : int(QDialog::Rejected);
-        });
-    }
-    void TearDown() override
-    {
-        window.reset();
-        setMessageInterceptor({});
-        setFileInterceptor({});
-        setDialogInterceptor({});
-    }
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+    void TearDown() override { window.reset(); }
 
     /// A window whose com1 is a new simulator.
     bool startOn(const QStringList &simArgs = {})
@@ -148,15 +121,6 @@ protected:
     QTemporaryDir dir;
     Simulator sim;
     std::unique_ptr<MainWindow> window;
-    std::vector<MessageRequest> boxes;
-    QStringList messages;
-    /// Called with every box after it is recorded.
-    std::function<void(const MessageRequest &)> onMessage;
-    std::vector<FileRequest> fileRequests;
-    /// The files the choosers answer with, in turn; an empty one cancels.
-    std::deque<QString> files;
-    std::function<int(QDialog &)> onDialog;
-    int dialogs = 0;
 };
 
 } // namespace Kernwick::Test

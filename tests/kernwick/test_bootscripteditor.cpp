@@ -7,7 +7,7 @@
 #include "config/scripttext.h"
 #include "namedcase.h"
 #include "qtprinters.h"
-#include "widgetsapp.h"
+#include "testapplication.h"
 
 #include <QAction>
 #include <QApplication>
@@ -16,6 +16,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTextDocument>
+
+KERNWICK_TEST_APPLICATION(QApplication);
 
 using namespace Kernwick;
 using namespace Kernwick::Test;
@@ -195,7 +197,7 @@ TEST_F(BootscriptEditorTest, SaveAndLoadGiveBackEscapesAndLineBreaks)
     {
         BootscriptEditor editor(window.get());
         editor.field()->setScript(script);
-        files = {path};
+        files = {{path}};
         editor.saveFile();
         ASSERT_EQ(fileRequests.size(), 1u);
         EXPECT_EQ(fileRequests[0].kind, FileRequest::Kind::Save);
@@ -204,7 +206,7 @@ TEST_F(BootscriptEditorTest, SaveAndLoadGiveBackEscapesAndLineBreaks)
         EXPECT_EQ(readFile(path), script) << "exactly the bytes, no conversion";
     }
     BootscriptEditor editor(window.get());
-    files = {path};
+    files = {{path}};
     editor.loadFile();
     ASSERT_EQ(fileRequests.size(), 2u);
     EXPECT_EQ(fileRequests[1].kind, FileRequest::Kind::Open);
@@ -215,7 +217,7 @@ TEST_F(BootscriptEditorTest, SaveAndLoadGiveBackEscapesAndLineBreaks)
     EXPECT_TRUE(messages.isEmpty()) << messages.join(' ').toStdString();
 
     // A NUL drops the rest of its 10-byte piece.
-    files = {writeFile(QStringLiteral("nul.zvb"), QByteArray("abc\0defghijklm", 14))};
+    files = {{writeFile(QStringLiteral("nul.zvb"), QByteArray("abc\0defghijklm", 14))}};
     editor.loadFile();
     EXPECT_EQ(editor.field()->script(), "abcjklm");
 }
@@ -226,16 +228,16 @@ TEST_F(BootscriptEditorTest, FileErrorsShowTheSystemTextAsTitleAndKeepTheField)
     editor.field()->setScript("kept");
     const QString old = writeFile(QStringLiteral("old.zvb"), "old bytes");
 
-    files = {dir.filePath(QStringLiteral("missing.zvb"))};
+    files = {{dir.filePath(QStringLiteral("missing.zvb"))}};
     editor.loadFile();
-    files = {dir.filePath(QStringLiteral("no/such/folder/new.zvb"))};
+    files = {{dir.filePath(QStringLiteral("no/such/folder/new.zvb"))}};
     editor.saveFile();
-    files = {dir.path()}; // a folder cannot be read as a file
+    files = {{dir.path()}}; // a folder cannot be read as a file
     editor.loadFile();
     const QString huge = writeFile(QStringLiteral("huge.zvb"), QByteArray(10 * 1024 * 1024, 'x'));
-    files = {huge};
+    files = {{huge}};
     editor.loadFile();
-    files = {QString()}; // cancelled
+    files = {{QString()}}; // cancelled
     editor.loadFile();
 
     ASSERT_EQ(boxes.size(), 4u);
@@ -250,7 +252,7 @@ TEST_F(BootscriptEditorTest, FileErrorsShowTheSystemTextAsTitleAndKeepTheField)
     EXPECT_EQ(readFile(old), "old bytes");
 
     // An empty file is an empty script.
-    files = {writeFile(QStringLiteral("empty.zvb"), QByteArray())};
+    files = {{writeFile(QStringLiteral("empty.zvb"), QByteArray())}};
     editor.loadFile();
     EXPECT_EQ(editor.field()->script(), QByteArray());
     EXPECT_EQ(boxes.size(), 4u);

@@ -1,19 +1,21 @@
 // The configuration editor: its pages, how values move between them and the
 // configuration, and its files.
 
-#include "app/messages.h"
-#include "app/spinfield.h"
 #include "config/configcontroller.h"
 #include "config/configpagewidget.h"
 #include "config/configsheet.h"
 #include "qtprinters.h"
-#include "widgetsapp.h"
+#include "testapplication.h"
+#include "useranswers.h"
+#include "widgets/messages.h"
+#include "widgets/spinfield.h"
 
 #include "libkernwick/config/configfile.h"
 #include "libkernwick/config/configstream.h"
 #include "libkernwick/config/wireform.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QFile>
 #include <QPushButton>
@@ -23,7 +25,10 @@
 
 #include <gtest/gtest.h>
 
+KERNWICK_TEST_APPLICATION(QApplication);
+
 using namespace Kernwick;
+using Kernwick::Test::UserAnswers;
 
 namespace {
 
@@ -38,23 +43,10 @@ enum Page
     CommPage
 };
 
-class ConfigSheetTest : public ::testing::Test
+class ConfigSheetTest : public ::testing::Test, protected UserAnswers
 {
 protected:
-    void SetUp() override
-    {
-        setMessageInterceptor([this](const MessageRequest &request) {
-            messages << (request.text.isEmpty() ? request.caption : request.text);
-            return MessageAnswer::Ok;
-        });
-        setFileInterceptor([this](const FileRequest &) { return QStringList{nextFile}; });
-        sheet.show();
-    }
-    void TearDown() override
-    {
-        setMessageInterceptor({});
-        setFileInterceptor({});
-    }
+    void SetUp() override { sheet.show(); }
     ConfigPageWidget *page(Page p) { return sheet.page(p); }
     void showPage(Page p) { sheet.tabs()->setCurrentIndex(p); }
     QByteArray read(const QString &path)
@@ -64,8 +56,6 @@ protected:
     }
 
     QTemporaryDir dir;
-    QStringList messages;
-    QString nextFile;
     ConfigSheet sheet{DeviceConfig()};
 };
 
@@ -120,7 +110,8 @@ TEST_F(ConfigSheetTest, SaveFileOnTheBlinkPageStoresTheTypedValueAndStaysThere)
     showPage(BlinkPage);
     page(BlinkPage)->field(33)->setText(QStringLiteral("20"));
     page(BlinkPage)->field(34)->setText(QStringLiteral("500")); // beyond the arrows: taken as typed
-    nextFile = dir.filePath(QStringLiteral("blink.zvc"));
+    const QString nextFile = dir.filePath(QStringLiteral("blink.zvc"));
+    files = {{nextFile}};
     sheet.saveButton()->click();
     EXPECT_TRUE(messages.isEmpty()) << messages.join(' ').toStdString();
     EXPECT_EQ(sheet.tabs()->currentIndex(), BlinkPage);
@@ -162,7 +153,8 @@ TEST_F(ConfigSheetTest, LoadFileRefreshesThePageOnScreen)
     loaded.ntscInsertionRate = 55;
     loaded.videoSource = 0;
     loaded.spi2 = 2;
-    nextFile = dir.filePath(QStringLiteral("in.zvc"));
+    const QString nextFile = dir.filePath(QStringLiteral("in.zvc"));
+    files = {{nextFile}};
     QString error;
     ASSERT_TRUE(saveConfigFile(nextFile, loaded, &error));
     showPage(DisplayPage);
@@ -178,10 +170,11 @@ TEST_F(ConfigSheetTest, LoadFileRefreshesThePageOnScreen)
 
 TEST_F(ConfigSheetTest, AFileThatCannotBeReadShowsTheSystemTextAndChangesNothing)
 {
-    nextFile = dir.filePath(QStringLiteral("missing.zvc"));
+    files = {{dir.filePath(QStringLiteral("missing.zvc"))}};
     sheet.loadButton()->click();
-    ASSERT_EQ(messages.size(), 1);
-    EXPECT_FALSE(messages[0].isEmpty());
+    ASSERT_EQ(boxes.size(), 1u);
+    // A file error's box shows the system's text, as its body or as its caption.
+    EXPECT_FALSE(boxes[0].text.isEmpty() && boxes[0].caption.isEmpty());
     sheet.downloadButton()->click();
     EXPECT_EQ(sheet.config(), DeviceConfig());
 }

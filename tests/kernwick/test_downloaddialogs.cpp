@@ -3,8 +3,9 @@
 #include "device/downloaddialog.h"
 #include "device/memorydevicedialog.h"
 #include "qtprinters.h"
-#include "widgetsapp.h"
+#include "testapplication.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -15,6 +16,8 @@
 #include <QTextCursor>
 
 #include <gtest/gtest.h>
+
+KERNWICK_TEST_APPLICATION(QApplication);
 
 using namespace Kernwick;
 

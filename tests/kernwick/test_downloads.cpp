@@ -6,9 +6,7 @@
 #include "app/downloadcommands.h"
 #include "app/mainactions.h"
 #include "app/mainwindow.h"
-#include "app/messages.h"
 #include "app/serialcontroller.h"
-#include "app/spinfield.h"
 #include "config/configcontroller.h"
 #include "config/configpagewidget.h"
 #include "config/configsheet.h"
@@ -17,12 +15,15 @@
 #include "namedcase.h"
 #include "qtprinters.h"
 #include "simulator.h"
-#include "widgetsapp.h"
+#include "testapplication.h"
+#include "widgets/messages.h"
+#include "widgets/spinfield.h"
 
 #include "libkernwick/device/serialport.h"
 #include "libkernwick/font/document.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -42,6 +43,8 @@
 #include <chrono>
 #include <deque>
 #include <thread>
+
+KERNWICK_TEST_APPLICATION(QApplication);
 
 using namespace Kernwick;
 using namespace Kernwick::Test;
@@ -126,7 +129,7 @@ TEST_P(EachDownload, SendsTheFileAndFillsTheProgressDialog)
     ASSERT_TRUE(startOn(c.simArgs));
     const bool firmware = c.blocks > 0;
     const QByteArray bytes = sampleBytes(c.size);
-    files = {writeFile(firmware ? QStringLiteral("image.bin") : QStringLiteral("a.zvf"), bytes)};
+    files = {{writeFile(firmware ? QStringLiteral("image.bin") : QStringLiteral("a.zvf"), bytes)}};
     device = c.device;
     // "g#" goes only after the user has closed "Download Complete".
     QByteArray eventsAtConfirmation;
@@ -246,7 +249,7 @@ TEST_F(DownloadTest, ARepairBlockRefusedTakesTheDialogAwayAndSaysSo)
 {
     ASSERT_TRUE(startOn({QStringLiteral("--mode"), QStringLiteral("monitor"),
                          QStringLiteral("--nak-block"), QStringLiteral("2")}));
-    files = {writeFile(QStringLiteral("image.bin"), sampleBytes(600))};
+    files = {{writeFile(QStringLiteral("image.bin"), sampleBytes(600))}};
     actions().downloadFirmwareRepair->trigger();
     const QPointer<DownloadDialog> dialog = progress();
     ASSERT_FALSE(dialog.isNull());
@@ -262,7 +265,7 @@ TEST_F(DownloadTest, TheDebugFirmwareCommandOffersTheLastFileItOpened)
 {
     makeWindow(QStringLiteral("/nonexistent/ttyZ0"));
     const QString image = writeFile(QStringLiteral("image.bin"), sampleBytes(10));
-    files = {image};
+    files = {{image}};
     actions().downloadFirmwareDebug->trigger();
     ASSERT_TRUE(waitUntilIdle());
     ASSERT_NE(progress(), nullptr);
@@ -271,7 +274,7 @@ TEST_F(DownloadTest, TheDebugFirmwareCommandOffersTheLastFileItOpened)
         << progress()->logText().toStdString();
 
     // A file that cannot be opened is not remembered, and nothing starts.
-    files = {dir.filePath(QStringLiteral("missing.bin"))};
+    files = {{dir.filePath(QStringLiteral("missing.bin"))}};
     DownloadDialog *const first = progress();
     actions().downloadFirmwareDebug->trigger();
     EXPECT_EQ(messages, QStringList{"File Error"});
@@ -300,7 +303,7 @@ TEST_F(DownloadTest, CancelOrAnUnreadableFontStartsNothing)
     EXPECT_TRUE(fileRequests.empty()) << "cancelled at the device";
     device = 4;
     actions().downloadFontMain->trigger(); // cancelled at the file
-    files = {dir.path()};                  // a folder cannot be read as a file
+    files = {{dir.path()}};                // a folder cannot be read as a file
     actions().downloadFontMain->trigger();
     EXPECT_EQ(fileRequests.size(), 2u);
     EXPECT_EQ(messages, QStringList{"File Error"});
@@ -312,7 +315,7 @@ TEST_F(DownloadTest, DoneHidesTheDialogWhileTheDownloadGoesOnToItsEnd)
 {
     ASSERT_TRUE(startOn({QStringLiteral("--reply-delay-ms"), QStringLiteral("100")}));
     const QByteArray font = sampleBytes(4 * 256);
-    files = {writeFile(QStringLiteral("a.zvf"), font)};
+    files = {{writeFile(QStringLiteral("a.zvf"), font)}};
     actions().downloadFontMain->trigger();
     ASSERT_TRUE(waitForLog(QStringLiteral("Downloading font\n")));
     QTest::keyClick(progress(), Qt::Key_Escape);
@@ -329,7 +332,7 @@ TEST_F(DownloadTest, DoneHidesTheDialogWhileTheDownloadGoesOnToItsEnd)
 
     // The next download gets a dialog of its own; the hidden one goes.
     const QPointer<DownloadDialog> hidden = progress();
-    files = {writeFile(QStringLiteral("b.zvf"), sampleBytes(10))};
+    files = {{writeFile(QStringLiteral("b.zvf"), sampleBytes(10))}};
     actions().downloadFontMain->trigger();
     EXPECT_NE(progress(), hidden.data());
     EXPECT_EQ(progress()->fileLine(), "Downloading font: b.zvf");
@@ -344,7 +347,7 @@ TEST_F(DownloadTest, TheWindowAnswersQueuedCallsWhileASlowBoardIsDownloadedTo)
 {
     ASSERT_TRUE(startOn({QStringLiteral("--reply-delay-ms"), QStringLiteral("250")}));
     const QByteArray font = sampleBytes(4 * 256 + 10);
-    files = {writeFile(QStringLiteral("a.zvf"), font)};
+    files = {{writeFile(QStringLiteral("a.zvf"), font)}};
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     actions().downloadFontMain->trigger();
@@ -405,7 +408,7 @@ class StopDownload : public DownloadTest, public ::testing::WithParamInterface<S
 TEST_P(StopDownload, EndsWithinOneReadTimeoutWithThePortClosed)
 {
     ASSERT_TRUE(startOn({QStringLiteral("--reply-delay-ms"), QStringLiteral("200")}));
-    files = {writeFile(QStringLiteral("a.zvf"), sampleBytes(40 * 256))};
+    files = {{writeFile(QStringLiteral("a.zvf"), sampleBytes(40 * 256))}};
     window->show();
     actions().downloadFontMain->trigger();
     ASSERT_TRUE(waitForLog(QStringLiteral("Downloading font\n")));

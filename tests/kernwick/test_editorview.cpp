@@ -3,10 +3,11 @@
 #include "editor/editorview.h"
 #include "editor/viewrenderer.h"
 #include "qtprinters.h"
-#include "widgetsapp.h"
+#include "testapplication.h"
 
 #include "libkernwick/font/document.h"
 
+#include <QApplication>
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
@@ -17,6 +18,8 @@
 #include <gtest/gtest.h>
 
 #include <set>
+
+KERNWICK_TEST_APPLICATION(QApplication);
 
 using namespace Kernwick;
 

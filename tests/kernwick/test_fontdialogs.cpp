@@ -1,14 +1,16 @@
 // The font property dialogs: their opening values and what OK accepts or refuses.
 
-#include "app/messages.h"
-#include "app/spinfield.h"
 #include "editor/fontnamedialog.h"
 #include "editor/fontparametersdialog.h"
 #include "editor/importfontdialog.h"
 #include "editor/newfontdialog.h"
 #include "qtprinters.h"
-#include "widgetsapp.h"
+#include "testapplication.h"
+#include "useranswers.h"
+#include "widgets/messages.h"
+#include "widgets/spinfield.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,26 +19,10 @@
 
 #include <gtest/gtest.h>
 
+KERNWICK_TEST_APPLICATION(QApplication);
+
 using namespace Kernwick;
-
-namespace {
-
-// Records the message boxes instead of showing them.
-class Messages
-{
-public:
-    Messages()
-    {
-        setMessageInterceptor([this](const MessageRequest &request) {
-            texts << request.text;
-            return MessageAnswer::Ok;
-        });
-    }
-    ~Messages() { setMessageInterceptor({}); }
-    QStringList texts;
-};
-
-} // namespace
+using Kernwick::Test::UserAnswers;
 
 TEST(NewFontDialog, OpensWithTheDefaultsAndAcceptsThem)
 {
@@ -48,10 +34,10 @@ TEST(NewFontDialog, OpensWithTheDefaultsAndAcceptsThem)
     EXPECT_EQ(dialog.charsField()->text(), "95");
     EXPECT_EQ(dialog.firstField()->text(), "32");
     EXPECT_EQ(dialog.ascentField()->text(), "10");
-    Messages messages;
+    UserAnswers user;
     dialog.accept();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_TRUE(messages.texts.isEmpty());
+    EXPECT_TRUE(user.messages.isEmpty());
     const NewFontSpec spec = dialog.spec();
     EXPECT_EQ(spec.name, "newfont");
     EXPECT_EQ(spec.chars, 95);
@@ -61,7 +47,7 @@ TEST(NewFontDialog, RefusesFieldByFieldInTheDialogsOrder)
 {
     NewFontDialog dialog;
     dialog.show();
-    Messages messages;
+    UserAnswers user;
     // Everything wrong at once: the messages come one per OK, in the written order.
     dialog.ascentField()->setText(QStringLiteral("14")); // not below the height
     dialog.charsField()->setText(QStringLiteral("0"));
@@ -90,13 +76,13 @@ TEST(NewFontDialog, RefusesFieldByFieldInTheDialogsOrder)
     dialog.accept();
     dialog.widthField()->setText(QStringLiteral("8"));
     dialog.accept();
-    EXPECT_EQ(messages.texts, expected);
+    EXPECT_EQ(user.messages, expected);
     EXPECT_TRUE(dialog.isVisible()) << "a refused OK keeps the dialog open";
     EXPECT_EQ(dialog.focusWidget(), dialog.firstField()->lineEdit()) << "on the refused field";
 
     dialog.firstField()->setText(QStringLiteral("65535"));
     dialog.accept();
-    EXPECT_EQ(messages.texts.last(), "The last character code must not exceed 65535.");
+    EXPECT_EQ(user.messages.last(), "The last character code must not exceed 65535.");
     dialog.firstField()->setText(QStringLiteral("32"));
     dialog.ascentField()->setText(QStringLiteral("13"));
     dialog.accept();
@@ -128,11 +114,11 @@ TEST(ImportFontDialog, OpensOnTheFilesValues)
     EXPECT_EQ(dialog.nameEdit()->text(), "helvR12");
     EXPECT_TRUE(dialog.retainGapsBox()->isChecked());
 
-    Messages messages;
+    UserAnswers user;
     dialog.twoBpp()->setChecked(true);
     dialog.countToImportField()->setText(QStringLiteral("0"));
     dialog.accept();
-    EXPECT_EQ(messages.texts, QStringList{"Please enter an integer between 1 and 65535."});
+    EXPECT_EQ(user.messages, QStringList{"Please enter an integer between 1 and 65535."});
     dialog.countToImportField()->setText(QStringLiteral("10"));
     dialog.retainGapsBox()->setChecked(false);
     dialog.accept();

@@ -4,18 +4,20 @@
 #include "app/filecontroller.h"
 #include "app/mainactions.h"
 #include "app/mainwindow.h"
-#include "app/messages.h"
 #include "editor/editorview.h"
 #include "editor/thresholddialog.h"
 #include "namedcase.h"
 #include "pictures.h"
 #include "qtprinters.h"
-#include "widgetsapp.h"
+#include "testapplication.h"
+#include "useranswers.h"
+#include "widgets/messages.h"
 
 #include "libkernwick/font/document.h"
 #include "libkernwick/font/zvffile.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFile>
 #include <QPushButton>
 #include <QRadioButton>
@@ -25,6 +27,8 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+
+KERNWICK_TEST_APPLICATION(QApplication);
 
 using namespace Kernwick;
 using namespace Kernwick::Test;
@@ -43,44 +47,21 @@ void PrintTo(const Shown &box, std::ostream *os)
     *os << box.caption.toStdString() << ": " << box.text.toStdString();
 }
 
-class ImportImageTest : public ::testing::Test
+class ImportImageTest : public ::testing::Test, protected UserAnswers
 {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        setMessageInterceptor([this](const MessageRequest &request) {
-            boxes.push_back({request.caption, request.text});
-            if (answers.empty())
-                return MessageAnswer::Ok;
-            const MessageAnswer answer = answers.front();
-            answers.pop_front();
-            return answer;
-        });
-        setFileInterceptor([this](const FileRequest &request) {
-            fileRequests.push_back(request);
-            if (files.empty())
-                return QStringList();
-            const QString chosen = files.front();
-            files.pop_front();
-            return QStringList{chosen};
-        });
-        setDialogInterceptor([this](QDialog &dialog) {
-            ++dialogs;
+        onDialog = [this](QDialog &dialog) {
             auto *threshold = qobject_cast<ThresholdDialog *>(&dialog);
             if (!threshold || !user)
                 return int(QDialog::Rejected);
             return user(*threshold);
-        });
+        };
         window = std::make_unique<MainWindow>(PortTable::fromDevices({}));
     }
-    void TearDown() override
-    {
-        window.reset();
-        setMessageInterceptor({});
-        setFileInterceptor({});
-        setDialogInterceptor({});
-    }
+    void TearDown() override { window.reset(); }
 
     QString write(const QString &name, const QByteArray &bytes) const
     {
@@ -110,20 +91,16 @@ protected:
     }
     void importImage(const QString &path)
     {
-        files.push_back(path);
+        files.push_back({path});
         window->actions().importImage->trigger();
     }
+    Shown shown(std::size_t i) const { return {boxes.at(i).caption, boxes.at(i).text}; }
     Document &document() { return window->document(); }
     const Glyph &glyph() { return document().font().glyphs.at(0); }
 
     QTemporaryDir dir;
     std::unique_ptr<MainWindow> window;
-    std::vector<Shown> boxes;
-    std::deque<MessageAnswer> answers;
-    std::vector<FileRequest> fileRequests;
-    std::deque<QString> files;
     std::function<int(ThresholdDialog &)> user;
-    int dialogs = 0;
 };
 
 TEST_F(ImportImageTest, TheCommandIsEnabledAndOffersTheGraphicFiles)
@@ -278,7 +255,7 @@ TEST_F(ImportImageTest, CancelAtTheSavePromptStopsBeforeTheFileChooser)
     answers = {MessageAnswer::Cancel};
     importImage(write("ramp.png", encodeGreyPicture(16, 16, rampLevel, PictureKind::GreyPng)));
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0], (Shown{"ZUVO Kernwick", "Save changes to work.zvf?"}));
+    EXPECT_EQ(shown(0), (Shown{"ZUVO Kernwick", "Save changes to work.zvf?"}));
     EXPECT_TRUE(fileRequests.empty());
     EXPECT_EQ(dialogs, 0);
     expectUntouched(before);
@@ -303,7 +280,7 @@ TEST_P(ImportImageRefusals, ShowTheirMessageAndChangeNothing)
     importImage(write("picture.png", GetParam().bytes()));
     EXPECT_EQ(dialogs, 0);
     ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[1], (Shown{"File Error", QString::fromLatin1(GetParam().text)}));
+    EXPECT_EQ(shown(1), (Shown{"File Error", QString::fromLatin1(GetParam().text)}));
     expectUntouched(before);
 }
 

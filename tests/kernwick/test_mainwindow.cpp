@@ -4,10 +4,8 @@
 #include "app/filecontroller.h"
 #include "app/mainactions.h"
 #include "app/mainwindow.h"
-#include "app/messages.h"
 #include "app/recentfiles.h"
 #include "app/serialcontroller.h"
-#include "app/spinfield.h"
 #include "clirun.h"
 #include "editor/editorview.h"
 #include "editor/importfontdialog.h"
@@ -15,12 +13,16 @@
 #include "editor/typefacedialog.h"
 #include "qtprinters.h"
 #include "simulator.h"
-#include "widgetsapp.h"
+#include "testapplication.h"
+#include "useranswers.h"
+#include "widgets/messages.h"
+#include "widgets/spinfield.h"
 
 #include "libkernwick/font/document.h"
 #include "libkernwick/font/zvffile.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QDockWidget>
 #include <QFile>
@@ -36,47 +38,23 @@
 #include <deque>
 #include <unistd.h>
 
+KERNWICK_TEST_APPLICATION(QApplication);
+
 using namespace Kernwick;
 using namespace Kernwick::Test;
 
 namespace {
 
 // A main window whose prompts are answered by the test.
-class MainWindowTest : public ::testing::Test
+class MainWindowTest : public ::testing::Test, protected UserAnswers
 {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        setMessageInterceptor([this](const MessageRequest &request) {
-            messages << request.text;
-            if (answers.empty())
-                return MessageAnswer::Ok;
-            const MessageAnswer answer = answers.front();
-            answers.pop_front();
-            return answer;
-        });
-        setFileInterceptor([this](const FileRequest &request) {
-            fileRequests.push_back(request);
-            if (files.empty())
-                return QStringList();
-            QStringList chosen = files.front();
-            files.pop_front();
-            return chosen;
-        });
-        setDialogInterceptor([this](QDialog &dialog) {
-            ++dialogs;
-            return dialogAnswer ? dialogAnswer(dialog) : int(QDialog::Rejected);
-        });
         makeWindow(PortTable::fromDevices({}));
     }
-    void TearDown() override
-    {
-        window.reset();
-        setMessageInterceptor({});
-        setFileInterceptor({});
-        setDialogInterceptor({});
-    }
+    void TearDown() override { window.reset(); }
     void makeWindow(PortTable ports)
     {
         window.reset();
@@ -119,12 +97,6 @@ protected:
 
     QTemporaryDir dir;
     std::unique_ptr<MainWindow> window;
-    QStringList messages;
-    std::deque<MessageAnswer> answers;
-    std::vector<FileRequest> fileRequests;
-    std::deque<QStringList> files;
-    std::function<int(QDialog &)> dialogAnswer;
-    int dialogs = 0;
 };
 
 // Accepts the New Font Properties dialog as it opens.
@@ -293,7 +265,7 @@ TEST_F(MainWindowTest, NewGivesAnUntitledFontThatSaveDoesNotWriteOverTheOldFile)
     const QByteArray old = read("old.zvf");
     ASSERT_TRUE(window->files().openPath(path("old.zvf")));
     EXPECT_EQ(window->windowTitle(), "old.zvf[*] - ZUVO Kernwick");
-    dialogAnswer = acceptDialog;
+    onDialog = acceptDialog;
     actions().newFont->trigger();
     EXPECT_EQ(dialogs, 1);
     EXPECT_EQ(document().font().nameText(), "newfont");
@@ -431,7 +403,7 @@ TEST_F(MainWindowTest, ABdfImportReplacesTheFontWithLeftMarkersAtZero)
         g.left = 3;
     document().takeImportedFont(marked);
     files = {{testData(QStringLiteral("bdf/sample.bdf"))}};
-    dialogAnswer = [](QDialog &dialog) {
+    onDialog = [](QDialog &dialog) {
         auto &import = static_cast<ImportFontDialog &>(dialog);
         EXPECT_EQ(import.nameEdit()->text(), "sample");
         dialog.accept();
@@ -465,7 +437,7 @@ TEST_F(MainWindowTest, ImportTypefaceAsksToSaveThenReplacesTheFont)
 {
     edit(EditOperation::InsertRow)->trigger();
     answers = {MessageAnswer::No};
-    dialogAnswer = [](QDialog &dialog) {
+    onDialog = [](QDialog &dialog) {
         auto &typeface = static_cast<TypefaceDialog &>(dialog);
         typeface.sourceBox()->setCurrentText(QStringLiteral("DejaVu Sans Mono"));
         typeface.heightField()->setText(QStringLiteral("16"));
@@ -488,7 +460,7 @@ TEST_F(MainWindowTest, ImportTypefaceAsksToSaveThenReplacesTheFont)
 
     // Cancel in the dialog leaves the font alone.
     const Font before = document().font();
-    dialogAnswer = {};
+    onDialog = {};
     actions().importTypeface->trigger();
     EXPECT_EQ(dialogs, 2);
     EXPECT_EQ(document().font(), before);

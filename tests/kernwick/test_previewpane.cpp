@@ -1,15 +1,17 @@
 // The Text Preview pane and the Import Typeface dialog, on the offscreen platform.
 
-#include "app/messages.h"
-#include "app/spinfield.h"
 #include "editor/previewpane.h"
 #include "editor/typefacedialog.h"
 #include "qtprinters.h"
-#include "widgetsapp.h"
+#include "testapplication.h"
+#include "useranswers.h"
+#include "widgets/messages.h"
+#include "widgets/spinfield.h"
 
 #include "libkernwick/font/document.h"
 #include "libkernwick/render/textpreview.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QImage>
@@ -20,7 +22,10 @@
 
 #include <gtest/gtest.h>
 
+KERNWICK_TEST_APPLICATION(QApplication);
+
 using namespace Kernwick;
+using Kernwick::Test::UserAnswers;
 
 namespace {
 
@@ -137,22 +142,16 @@ TEST_F(PreviewPaneTest, ACodeTheFontLacksIsAVisiblePlaceholder)
 
 namespace {
 
-class TypefaceDialogTest : public ::testing::Test
+class TypefaceDialogTest : public ::testing::Test, protected UserAnswers
 {
 protected:
     void SetUp() override
     {
-        setMessageInterceptor([this](const MessageRequest &request) {
-            messages << request.text;
-            return MessageAnswer::Ok;
-        });
         dialog.sourceBox()->setCurrentText(QStringLiteral("DejaVu Sans"));
         dialog.refreshPreview();
     }
-    void TearDown() override { setMessageInterceptor({}); }
 
     TypefaceDialog dialog;
-    QStringList messages;
 };
 
 int glyphWidth(const Font &font, int code)

@@ -4,13 +4,14 @@
 
 #include "app/mainactions.h"
 #include "app/mainwindow.h"
-#include "app/messages.h"
 #include "app/printcontroller.h"
 #include "editor/chartprinting.h"
 #include "namedcase.h"
 #include "pdftext.h"
 #include "qtprinters.h"
-#include "widgetsapp.h"
+#include "testapplication.h"
+#include "useranswers.h"
+#include "widgets/messages.h"
 
 #include "libkernwick/font/document.h"
 #include "libkernwick/render/chartexport.h"
@@ -29,6 +30,8 @@
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+KERNWICK_TEST_APPLICATION(QApplication);
 
 using namespace Kernwick;
 using namespace Kernwick::Test;
@@ -115,30 +118,15 @@ int runAsUser(QDialog &dialog, const std::function<void()> &user)
     return dialog.exec();
 }
 
-class PrintingTest : public ::testing::Test
+class PrintingTest : public ::testing::Test, protected UserAnswers
 {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        setMessageInterceptor([this](const MessageRequest &request) {
-            messages << request.text;
-            return MessageAnswer::Ok;
-        });
-        setFileInterceptor([](const FileRequest &) { return QStringList(); });
-        setDialogInterceptor([this](QDialog &dialog) {
-            ++dialogs;
-            return answer ? answer(dialog) : int(QDialog::Rejected);
-        });
         window = std::make_unique<MainWindow>(PortTable::fromDevices({}));
     }
-    void TearDown() override
-    {
-        window.reset();
-        setMessageInterceptor({});
-        setFileInterceptor({});
-        setDialogInterceptor({});
-    }
+    void TearDown() override { window.reset(); }
 
     QPrinter &printer() { return window->printing().printer(); }
     QString path(const QString &name) const { return dir.filePath(name); }
@@ -156,9 +144,6 @@ protected:
 
     QTemporaryDir dir;
     std::unique_ptr<MainWindow> window;
-    QStringList messages;
-    std::function<int(QDialog &)> answer;
-    int dialogs = 0;
 };
 
 TEST_F(PrintingTest, TheCommandsAreInTheFileMenuAndEnabled)
@@ -183,7 +168,7 @@ TEST_F(PrintingTest, PrintGivesEveryPageTheLayoutNeedsAndOffersThemAsTheRange)
 
     int minPage = 0;
     int maxPage = 0;
-    answer = [&](QDialog &dialog) {
+    onDialog = [&](QDialog &dialog) {
         auto *print = qobject_cast<QPrintDialog *>(&dialog);
         EXPECT_NE(print, nullptr);
         if (print) {
@@ -212,7 +197,7 @@ TEST_F(PrintingTest, APageRangePrintsOnlyThosePagesAndTheNextPrintOffersAllAgain
 {
     window->document().takeImportedFont(fontOf(3000, 3, 2));
     printIntoPdf(path("range.pdf"));
-    answer = [&](QDialog &) {
+    onDialog = [&](QDialog &) {
         // What the dialog leaves on the printer when the user types pages 2 to 3.
         printer().setPrintRange(QPrinter::PageRange);
         printer().setFromTo(2, 3);
@@ -224,7 +209,7 @@ TEST_F(PrintingTest, APageRangePrintsOnlyThosePagesAndTheNextPrintOffersAllAgain
               (QStringList{"Font Name default Page 2", "Font Name default Page 3"}));
 
     QPrinter::PrintRange offered = QPrinter::PageRange;
-    answer = [&](QDialog &) {
+    onDialog = [&](QDialog &) {
         offered = printer().printRange();
         return int(QDialog::Rejected);
     };
@@ -235,7 +220,7 @@ TEST_F(PrintingTest, APageRangePrintsOnlyThosePagesAndTheNextPrintOffersAllAgain
 TEST_F(PrintingTest, TheDialogsOwnAcceptKeepsThePdfItWasGiven)
 {
     printIntoPdf(path("accepted.pdf"));
-    answer = [](QDialog &dialog) { return runAsUser(dialog, [&dialog] { dialog.accept(); }); };
+    onDialog = [](QDialog &dialog) { return runAsUser(dialog, [&dialog] { dialog.accept(); }); };
     window->actions().print->trigger();
     EXPECT_TRUE(messages.isEmpty()) << messages.join(' ').toStdString();
     EXPECT_EQ(pdfPageCount(path("accepted.pdf")), 1);
@@ -254,7 +239,7 @@ TEST_F(PrintingTest, CancelPrintsNothing)
 TEST_F(PrintingTest, APrinterThatCannotTakeTheJobIsReported)
 {
     printIntoPdf(path("no/such/folder/chart.pdf"));
-    answer = [](QDialog &) { return int(QDialog::Accepted); };
+    onDialog = [](QDialog &) { return int(QDialog::Accepted); };
     window->actions().print->trigger();
     ASSERT_EQ(messages.size(), 1);
     EXPECT_EQ(messages[0], QStringLiteral("The font chart could not be printed on %1.")
@@ -264,7 +249,7 @@ TEST_F(PrintingTest, APrinterThatCannotTakeTheJobIsReported)
 TEST_F(PrintingTest, ARangeBeyondTheChartPrintsNothingAndSaysSo)
 {
     printIntoPdf(path("beyond.pdf"));
-    answer = [this](QDialog &) {
+    onDialog = [this](QDialog &) {
         // Possible when the paper was changed in the dialog after choosing pages.
         printer().setPrintRange(QPrinter::PageRange);
         printer().setFromTo(5, 6);
@@ -279,7 +264,7 @@ TEST_F(PrintingTest, ARangeBeyondTheChartPrintsNothingAndSaysSo)
 TEST_F(PrintingTest, PrintSetupIsKeptForLaterPrints)
 {
     printIntoPdf(path("landscape.pdf"));
-    answer = [](QDialog &dialog) {
+    onDialog = [](QDialog &dialog) {
         auto *setup = qobject_cast<QPageSetupDialog *>(&dialog);
         EXPECT_NE(setup, nullptr);
         if (!setup)
@@ -297,7 +282,7 @@ TEST_F(PrintingTest, PrintSetupIsKeptForLaterPrints)
     window->actions().printSetup->trigger();
     EXPECT_EQ(printer().pageLayout().orientation(), QPageLayout::Landscape);
 
-    answer = [](QDialog &) { return int(QDialog::Accepted); };
+    onDialog = [](QDialog &) { return int(QDialog::Accepted); };
     window->actions().print->trigger();
     const QString info = poppler(QStringLiteral("pdfinfo"), {path("landscape.pdf")});
     EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Page size:\\s+842"))))
@@ -315,7 +300,7 @@ TEST_F(PrintingTest, PreviewShowsThePagesOfTheLayout)
     ASSERT_GT(expected, 2);
 
     int shown = -1;
-    answer = [&](QDialog &dialog) {
+    onDialog = [&](QDialog &dialog) {
         EXPECT_NE(qobject_cast<QPrintPreviewDialog *>(&dialog), nullptr);
         dialog.show();
         QApplication::processEvents();

@@ -5,15 +5,18 @@
 #include "config/setupeditor.h"
 #include "namedcase.h"
 #include "qtprinters.h"
-#include "widgetsapp.h"
+#include "testapplication.h"
 
 #include "libkernwick/config/configfile.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+
+KERNWICK_TEST_APPLICATION(QApplication);
 
 using namespace Kernwick;
 using namespace Kernwick::Test;
@@ -80,7 +83,7 @@ protected:
     }
     void choose(SetupPart part, const QString &path)
     {
-        files = {path};
+        files = {{path}};
         editor->select(part);
     }
     // Runs the download and notes the captions of every progress dialog shown.
@@ -165,7 +168,7 @@ TEST_F(SetupEditorTest, SaveAndLoadCarryTheThreePaths)
     choose(SetupPart::Configuration, config);
     choose(SetupPart::BootScript, boot);
     const QString saved = dir.filePath(QStringLiteral("bundle.zvs"));
-    files = {saved};
+    files = {{saved}};
     editor->saveFile();
     EXPECT_EQ(fileRequests.back().kind, FileRequest::Kind::Save);
     EXPECT_EQ(fileRequests.back().filter, "ZUVO Setup Files (*.zvs)");
@@ -173,7 +176,7 @@ TEST_F(SetupEditorTest, SaveAndLoadCarryTheThreePaths)
               QStringLiteral("Font=%1\nConfig=%2\nBoot=%3").arg(font, config, boot).toLocal8Bit());
 
     makeEditor(QStringLiteral("/nonexistent/ttyZ0"));
-    files = {saved};
+    files = {{saved}};
     editor->loadFile();
     EXPECT_EQ(fileRequests.back().filter, "ZUVO Setup Files (*.zvs);;All Files (*)");
     EXPECT_EQ(editor->pathField(SetupPart::Font)->text(), font);
@@ -182,8 +185,8 @@ TEST_F(SetupEditorTest, SaveAndLoadCarryTheThreePaths)
     EXPECT_EQ(editor->bundle(), (SetupBundle{font, config, boot}));
 
     // CR LF line ends leave a CR at the end of the first two paths.
-    files = {writeFile(QStringLiteral("crlf.zvs"), "Font=D:\\font.zvf\r\nConfig=D:\\cfg.zvc\r\n"
-                                                   "Boot=D:\\boot.zvb")};
+    files = {{writeFile(QStringLiteral("crlf.zvs"), "Font=D:\\font.zvf\r\nConfig=D:\\cfg.zvc\r\n"
+                                                    "Boot=D:\\boot.zvb")}};
     editor->loadFile();
     EXPECT_EQ(editor->bundle(), (SetupBundle{"D:\\font.zvf\r", "D:\\cfg.zvc\r", "D:\\boot.zvb"}));
     EXPECT_TRUE(messages.isEmpty()) << messages.join(' ').toStdString();
@@ -194,11 +197,11 @@ TEST_F(SetupEditorTest, FileErrorsShowTheSystemTextAsTitleAndKeepTheBundle)
     makeEditor(QStringLiteral("/nonexistent/ttyZ0"));
     const QString config = writeFile(QStringLiteral("cfg.zvc"), "c");
     choose(SetupPart::Configuration, config);
-    files = {dir.filePath(QStringLiteral("missing.zvs"))};
+    files = {{dir.filePath(QStringLiteral("missing.zvs"))}};
     editor->loadFile();
-    files = {dir.filePath(QStringLiteral("no/such/folder/b.zvs"))};
+    files = {{dir.filePath(QStringLiteral("no/such/folder/b.zvs"))}};
     editor->saveFile();
-    files = {writeFile(QStringLiteral("huge.zvs"), QByteArray(64 * 1024 + 1, 'x'))};
+    files = {{writeFile(QStringLiteral("huge.zvs"), QByteArray(64 * 1024 + 1, 'x'))}};
     editor->loadFile();
     ASSERT_EQ(boxes.size(), 3u);
     for (const MessageRequest &box : boxes) {
@@ -210,7 +213,7 @@ TEST_F(SetupEditorTest, FileErrorsShowTheSystemTextAsTitleAndKeepTheBundle)
     EXPECT_EQ(editor->pathField(SetupPart::Configuration)->text(), config);
 
     // A file without separators is no error: its paths are empty.
-    files = {writeFile(QStringLiteral("plain.zvs"), "no separators at all")};
+    files = {{writeFile(QStringLiteral("plain.zvs"), "no separators at all")}};
     editor->loadFile();
     EXPECT_EQ(editor->bundle(), SetupBundle{});
     EXPECT_EQ(boxes.size(), 3u);

@@ -9,13 +9,15 @@
 #include "namedcase.h"
 #include "pty.h"
 #include "qtprinters.h"
-#include "widgetsapp.h"
+#include "testapplication.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+
+KERNWICK_TEST_APPLICATION(QApplication);
 
 using namespace Kernwick;
 using namespace Kernwick::Test;
@@ -175,7 +177,7 @@ TEST_F(TerminalTest, SendFileShowsEscForItsEscBytesAndTheBoardAnswers)
     openTerminal();
     ASSERT_TRUE(connectLine());
     const QByteArray bytes("A\x1b[1}B\0C", 8);
-    files = {writeFile(QStringLiteral("query.bin"), bytes)};
+    files = {{writeFile(QStringLiteral("query.bin"), bytes)}};
     QTest::mouseClick(terminal->sendFileButton(), Qt::LeftButton);
     ASSERT_EQ(fileRequests.size(), 1u);
     EXPECT_EQ(fileRequests[0].kind, FileRequest::Kind::Open);
@@ -193,7 +195,7 @@ TEST_F(TerminalTest, SendFileThatCannotBeReadSaysWhyAndSendsNothing)
     ASSERT_TRUE(startOn());
     openTerminal();
     ASSERT_TRUE(connectLine());
-    files = {dir.filePath(QStringLiteral("missing.bin")), QString()};
+    files = {{dir.filePath(QStringLiteral("missing.bin"))}, {QString()}};
     terminal->sendFile();
     terminal->sendFile(); // cancelled
     ASSERT_EQ(boxes.size(), 1u);

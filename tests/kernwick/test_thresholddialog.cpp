@@ -1,14 +1,16 @@
 // The Threshold Image dialog: the modified picture follows the sliders, the
 // colour choice and Invert Image; Save Modified Image writes what it shows.
 
-#include "app/messages.h"
 #include "editor/thresholddialog.h"
 #include "namedcase.h"
 #include "qtprinters.h"
-#include "widgetsapp.h"
+#include "testapplication.h"
+#include "useranswers.h"
+#include "widgets/messages.h"
 
 #include "libkernwick/font/imagefile.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -21,6 +23,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+
+KERNWICK_TEST_APPLICATION(QApplication);
 
 using namespace Kernwick;
 using namespace Kernwick::Test;
@@ -224,44 +228,34 @@ TEST(ThresholdDialog, InvertFlipsTheOriginalAndTwiceRestoresIt)
     EXPECT_EQ(shownLevels(dialog.originalPicture()), ramp());
 }
 
-class SaveModifiedImage : public ::testing::Test
+class SaveModifiedImage : public ::testing::Test, protected UserAnswers
 {
 protected:
-    void SetUp() override
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+    // Each box as "caption: text".
+    QStringList shown() const
     {
-        ASSERT_TRUE(dir.isValid());
-        setFileInterceptor([this](const FileRequest &request) {
-            requests.push_back(request);
-            return chosen.isEmpty() ? QStringList() : QStringList{chosen};
-        });
-        setMessageInterceptor([this](const MessageRequest &request) {
-            messages << request.caption + ": " + request.text;
-            return MessageAnswer::Ok;
-        });
-    }
-    void TearDown() override
-    {
-        setFileInterceptor({});
-        setMessageInterceptor({});
+        QStringList texts;
+        for (const MessageRequest &box : boxes)
+            texts << box.caption + ": " + box.text;
+        return texts;
     }
 
     QTemporaryDir dir;
-    QString chosen;
-    std::vector<FileRequest> requests;
-    QStringList messages;
 };
 
 TEST_F(SaveModifiedImage, WritesTheModifiedPictureInTheFormatItsNameAsks)
 {
     ThresholdDialog dialog(ramp());
     dialog.whiteSlider()->setValue(180);
-    chosen = dir.filePath("modified.bmp");
+    const QString chosen = dir.filePath("modified.bmp");
+    files = {{chosen}};
     dialog.saveButton()->click();
-    ASSERT_EQ(requests.size(), 1u);
-    EXPECT_EQ(requests[0].kind, FileRequest::Kind::Save);
-    EXPECT_EQ(requests[0].defaultSuffix, "bmp");
-    EXPECT_TRUE(requests[0].confirmOverwrite);
-    EXPECT_TRUE(messages.isEmpty()) << messages.join(' ').toStdString();
+    ASSERT_EQ(fileRequests.size(), 1u);
+    EXPECT_EQ(fileRequests[0].kind, FileRequest::Kind::Save);
+    EXPECT_EQ(fileRequests[0].defaultSuffix, "bmp");
+    EXPECT_TRUE(fileRequests[0].confirmOverwrite);
+    EXPECT_TRUE(boxes.empty()) << shown().join(' ').toStdString();
     LoadedImage back;
     QString error;
     ASSERT_EQ(loadImageFile(chosen, &back, &error), ImageLoad::Ok) << error.toStdString();
@@ -273,15 +267,15 @@ TEST_F(SaveModifiedImage, WritesTheModifiedPictureInTheFormatItsNameAsks)
 TEST_F(SaveModifiedImage, AFormatThatCannotBeWrittenIsReportedAndCancelWritesNothing)
 {
     ThresholdDialog dialog(ramp());
-    chosen = dir.filePath("modified.unknown");
+    const QString chosen = dir.filePath("modified.unknown");
+    files = {{chosen}};
     dialog.saveButton()->click();
-    EXPECT_EQ(messages, QStringList{"File Error: Cannot write a picture of this type"});
+    EXPECT_EQ(shown(), QStringList{"File Error: Cannot write a picture of this type"});
     EXPECT_FALSE(QFile::exists(chosen));
 
-    messages.clear();
-    chosen.clear();
-    dialog.saveButton()->click();
-    EXPECT_TRUE(messages.isEmpty());
+    boxes.clear();
+    dialog.saveButton()->click(); // cancelled: the queue is empty
+    EXPECT_TRUE(boxes.empty());
     EXPECT_TRUE(QDir(dir.path()).isEmpty());
 }
 

@@ -1,6 +1,6 @@
 #include "app/aboutdialog.h"
 
-#include "app/toolbaricons.h"
+#include "widgets/toolbaricons.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>

@@ -1,11 +1,11 @@
 #include "app/boarddialogs.h"
 
 #include "app/downloadcommands.h"
-#include "app/messages.h"
 #include "app/serialcontroller.h"
 #include "config/bootscripteditor.h"
 #include "config/setupeditor.h"
 #include "device/terminaldialog.h"
+#include "widgets/messages.h"
 
 namespace Kernwick {
 

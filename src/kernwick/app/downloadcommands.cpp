@@ -1,9 +1,9 @@
 #include "app/downloadcommands.h"
 
-#include "app/messages.h"
 #include "app/serialcontroller.h"
 #include "device/downloadjob.h"
 #include "device/memorydevicedialog.h"
+#include "widgets/messages.h"
 
 #include "libkernwick/config/configdownload.h"
 #include "libkernwick/device/bootscriptdownload.h"

@@ -1,19 +1,19 @@
 #include "app/filecontroller.h"
 
-#include "app/messages.h"
 #include "app/recentfiles.h"
 #include "editor/importfontdialog.h"
 #include "editor/newfontdialog.h"
 #include "editor/thresholddialog.h"
 #include "editor/typefacedialog.h"
+#include "widgets/messages.h"
 
-#include "libkernwick/device/boardprotocol.h"
 #include "libkernwick/font/bdfimport.h"
 #include "libkernwick/font/cexport.h"
 #include "libkernwick/font/concatenate.h"
 #include "libkernwick/font/document.h"
 #include "libkernwick/font/imageimport.h"
 #include "libkernwick/io/savefile.h"
+#include "libkernwick/programname.h"
 #include "libkernwick/render/glyphsheetimage.h"
 #include "libkernwick/render/typefaceimport.h"
 

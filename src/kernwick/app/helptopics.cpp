@@ -1,8 +1,8 @@
 #include "app/helptopics.h"
 
-#include "app/messages.h"
+#include "widgets/messages.h"
 
-#include "libkernwick/device/boardprotocol.h"
+#include "libkernwick/programname.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>

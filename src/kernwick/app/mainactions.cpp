@@ -1,6 +1,6 @@
 #include "app/mainactions.h"
 
-#include "app/toolbaricons.h"
+#include "widgets/toolbaricons.h"
 
 #include <QAction>
 #include <QActionGroup>

@@ -5,19 +5,19 @@
 #include "app/filecontroller.h"
 #include "app/helptopics.h"
 #include "app/mainactions.h"
-#include "app/messages.h"
 #include "app/printcontroller.h"
 #include "app/recentfiles.h"
 #include "app/serialcontroller.h"
-#include "app/toolbaricons.h"
 #include "config/configcontroller.h"
 #include "editor/editorview.h"
 #include "editor/fontnamedialog.h"
 #include "editor/fontparametersdialog.h"
 #include "editor/previewpane.h"
+#include "widgets/messages.h"
+#include "widgets/toolbaricons.h"
 
-#include "libkernwick/device/boardprotocol.h"
 #include "libkernwick/font/document.h"
+#include "libkernwick/programname.h"
 
 #include <QAction>
 #include <QCloseEvent>

@@ -1,7 +1,7 @@
 #include "app/printcontroller.h"
 
-#include "app/messages.h"
 #include "editor/chartprinting.h"
+#include "widgets/messages.h"
 
 #include "libkernwick/font/document.h"
 #include "libkernwick/render/chartexport.h"

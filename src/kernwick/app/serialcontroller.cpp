@@ -3,9 +3,9 @@
 #include "app/boarddialogs.h"
 #include "app/downloadcommands.h"
 #include "app/mainactions.h"
-#include "app/messages.h"
 #include "device/downloaddialog.h"
 #include "device/downloadjob.h"
+#include "widgets/messages.h"
 
 #include "libkernwick/device/conversation.h"
 #include "libkernwick/device/firmwaredownload.h"

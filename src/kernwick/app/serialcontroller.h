@@ -1,6 +1,7 @@
 #pragma once
 
 #include "device/boardtask.h"
+#include "device/conversationhost.h"
 
 #include "libkernwick/device/linktiming.h"
 #include "libkernwick/device/porttable.h"
@@ -23,7 +24,7 @@ struct MainActions;
 /// start-up probe, and the commands that talk to the board. One conversation runs
 /// at a time, on a thread of its own; while it runs, the commands that use the port
 /// are disabled.
-class SerialController : public QObject
+class SerialController : public QObject, public ConversationHost
 {
     Q_OBJECT
 
@@ -31,7 +32,7 @@ public:
     SerialController(MainActions &actions, QWidget *window, PortTable table);
     ~SerialController() override;
 
-    const SerialSelection &selection() const { return m_selection; }
+    const SerialSelection &selection() const override { return m_selection; }
     const PortTable &portTable() const { return m_table; }
     /// The start-up probe: which of com1 to com16 open, the first of com1 to com8.
     void probe();
@@ -67,7 +68,7 @@ public:
     /// conversation runs. Its reports come through the window's event loop, so
     /// connections made on return hear them all; the task is gone once it has
     /// reported its end.
-    BoardTask *startConversation(BoardTask::ReportingWork work, QWidget *owner);
+    BoardTask *startConversation(BoardTask::ReportingWork work, QWidget *owner) override;
 
     DownloadCommands &downloads() { return *m_downloads; }
     BoardDialogs &dialogs() { return *m_dialogs; }

@@ -1,8 +1,8 @@
 #include "config/bootscripteditor.h"
 
-#include "app/messages.h"
 #include "config/scriptedit.h"
 #include "device/downloaddialog.h"
+#include "widgets/messages.h"
 
 #include "libkernwick/config/bootscriptfile.h"
 

@@ -1,7 +1,7 @@
 #include "config/configcontroller.h"
 
-#include "app/messages.h"
 #include "config/configsheet.h"
+#include "widgets/messages.h"
 
 #include <QWidget>
 

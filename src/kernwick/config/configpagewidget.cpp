@@ -1,11 +1,11 @@
 #include "config/configpagewidget.h"
 
-#include "app/spinfield.h"
+#include "widgets/spinfield.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QHBoxLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>

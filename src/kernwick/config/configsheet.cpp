@@ -1,7 +1,7 @@
 #include "config/configsheet.h"
 
-#include "app/messages.h"
 #include "config/configpagewidget.h"
+#include "widgets/messages.h"
 
 #include "libkernwick/config/configfile.h"
 #include "libkernwick/config/configparameters.h"

@@ -1,7 +1,7 @@
 #include "config/setupeditor.h"
 
-#include "app/messages.h"
 #include "device/downloaddialog.h"
+#include "widgets/messages.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

@@ -1,6 +1,6 @@
 #include "device/boardtask.h"
 
-#include "app/messages.h"
+#include "widgets/messages.h"
 
 #include "libkernwick/device/conversation.h"
 #include "libkernwick/device/serialport.h"

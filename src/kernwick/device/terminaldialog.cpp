@@ -1,10 +1,10 @@
 #include "device/terminaldialog.h"
 
-#include "app/messages.h"
-#include "app/serialcontroller.h"
 #include "device/boardtask.h"
+#include "device/conversationhost.h"
 #include "device/terminalline.h"
 #include "device/transmitedit.h"
+#include "widgets/messages.h"
 
 #include "libkernwick/config/textfile.h"
 #include "libkernwick/device/terminalsession.h"
@@ -26,8 +26,8 @@ const QString EscShown = QStringLiteral("<ESC>");
 
 } // namespace
 
-TerminalDialog::TerminalDialog(SerialController &serial, QWidget *parent)
-    : QDialog(parent), m_serial(serial), m_receive(new QPlainTextEdit(this)),
+TerminalDialog::TerminalDialog(ConversationHost &host, QWidget *parent)
+    : QDialog(parent), m_host(host), m_receive(new QPlainTextEdit(this)),
       m_transmit(new TransmitEdit(this)),
       m_connect(new QPushButton(QStringLiteral("Connect"), this)),
       m_quit(new QPushButton(QStringLiteral("Quit"), this)),
@@ -93,8 +93,8 @@ void TerminalDialog::toggleConnection()
         return;
     }
     auto outbox = std::make_shared<TerminalOutbox>();
-    const qint32 baud = m_serial.selection().baudRate;
-    BoardTask *line = m_serial.startConversation(
+    const qint32 baud = m_host.selection().baudRate;
+    BoardTask *line = m_host.startConversation(
         [outbox, baud](Conversation &conversation, BoardTask &task) {
             return runTerminalLine(conversation, task, *outbox, baud);
         },

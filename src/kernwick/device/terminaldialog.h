@@ -14,7 +14,7 @@ class QPushButton;
 namespace Kernwick {
 
 class BoardTask;
-class SerialController;
+class ConversationHost;
 class TerminalOutbox;
 class TransmitEdit;
 
@@ -40,7 +40,7 @@ public:
     /// The most Send File sends: a terminal pushes out small files by hand.
     static constexpr qint64 MaxSentFileBytes = 1024 * 1024;
 
-    explicit TerminalDialog(SerialController &serial, QWidget *parent = nullptr);
+    explicit TerminalDialog(ConversationHost &host, QWidget *parent = nullptr);
     ~TerminalDialog() override;
 
     bool isConnected() const { return m_connected; }
@@ -70,7 +70,7 @@ private:
     /// Stops the line and waits until its port is closed.
     void closeLine();
 
-    SerialController &m_serial;
+    ConversationHost &m_host;
     QPlainTextEdit *m_receive;
     TransmitEdit *m_transmit;
     QPushButton *m_connect;

@@ -2,9 +2,9 @@
 
 #include "device/boardtask.h"
 
-#include "libkernwick/device/boardprotocol.h"
 #include "libkernwick/device/conversation.h"
 #include "libkernwick/device/terminalsession.h"
+#include "libkernwick/programname.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include "editor/fontnamedialog.h"
 
-#include "app/messages.h"
+#include "widgets/messages.h"
 
 #include "libkernwick/font/font.h"
 

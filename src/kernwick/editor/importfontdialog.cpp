@@ -1,7 +1,7 @@
 #include "editor/importfontdialog.h"
 
-#include "app/messages.h"
-#include "app/spinfield.h"
+#include "widgets/messages.h"
+#include "widgets/spinfield.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>

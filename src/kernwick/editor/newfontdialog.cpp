@@ -1,7 +1,7 @@
 #include "editor/newfontdialog.h"
 
-#include "app/messages.h"
-#include "app/spinfield.h"
+#include "widgets/messages.h"
+#include "widgets/spinfield.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>

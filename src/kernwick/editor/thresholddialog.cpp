@@ -1,6 +1,6 @@
 #include "editor/thresholddialog.h"
 
-#include "app/messages.h"
+#include "widgets/messages.h"
 
 #include "libkernwick/font/font.h"
 #include "libkernwick/font/imagefile.h"

@@ -1,8 +1,8 @@
 #include "editor/typefacedialog.h"
 
-#include "app/messages.h"
-#include "app/spinfield.h"
 #include "editor/previewpane.h"
+#include "widgets/messages.h"
+#include "widgets/spinfield.h"
 
 #include "libkernwick/render/textpreview.h"
 

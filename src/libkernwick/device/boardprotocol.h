@@ -31,7 +31,4 @@ inline constexpr const char *DebugRefusals[] = {"error", "unknown command"};
 /// The debug console and the boot monitor always run at this rate.
 inline constexpr qint32 MonitorBaudRate = 115200;
 
-/// Caption of the program's own message boxes.
-inline constexpr char ApplicationTitle[] = "ZUVO Kernwick";
-
 } // namespace Kernwick

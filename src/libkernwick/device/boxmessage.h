@@ -1,6 +1,6 @@
 #pragma once
 
-#include "libkernwick/device/boardprotocol.h"
+#include "libkernwick/programname.h"
 
 #include <QString>
 

@@ -6,14 +6,18 @@
 #include "libkernwick/config/wireform.h"
 #include "libkernwick/device/conversation.h"
 #include "libkernwick/device/serialport.h"
-#include "qtapp.h"
 #include "qtprinters.h"
 #include "simulator.h"
 #include "simulatorlink.h"
+#include "testapplication.h"
+
+#include <QCoreApplication>
 
 #include <gtest/gtest.h>
 
 #include <map>
+
+KERNWICK_TEST_APPLICATION(QCoreApplication);
 
 using namespace Kernwick;
 using Kernwick::Test::ScriptedPort;

@@ -7,17 +7,20 @@
 #include "libkernwick/device/testcom.h"
 #include "libkernwick/device/xmodem.h"
 #include "namedcase.h"
-#include "qtapp.h"
 #include "qtprinters.h"
 #include "simulator.h"
 #include "simulatorlink.h"
+#include "testapplication.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
 #include <functional>
+
+KERNWICK_TEST_APPLICATION(QCoreApplication);
 
 using namespace Kernwick;
 using Kernwick::Test::Simulator;

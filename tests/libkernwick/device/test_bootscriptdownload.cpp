@@ -5,18 +5,21 @@
 #include "libkernwick/device/conversation.h"
 #include "libkernwick/device/serialport.h"
 #include "namedcase.h"
-#include "qtapp.h"
 #include "qtprinters.h"
 #include "scriptedport.h"
 #include "simulator.h"
 #include "simulatorlink.h"
+#include "testapplication.h"
 
+#include <QCoreApplication>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <vector>
+
+KERNWICK_TEST_APPLICATION(QCoreApplication);
 
 using namespace Kernwick;
 using Kernwick::Test::ScriptedPort;

@@ -9,17 +9,20 @@
 #include "libkernwick/device/xmodem.h"
 #include "lrzszreceiver.h"
 #include "namedcase.h"
-#include "qtapp.h"
 #include "qtprinters.h"
 #include "simulator.h"
+#include "testapplication.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QThread>
 
 #include <gtest/gtest.h>
 
 #include <memory>
+
+KERNWICK_TEST_APPLICATION(QCoreApplication);
 
 using namespace Kernwick;
 using namespace Kernwick::Test;

@@ -9,11 +9,12 @@
 #include "libkernwick/font/font.h"
 #include "libkernwick/font/zvffile.h"
 #include "namedcase.h"
-#include "qtapp.h"
 #include "qtprinters.h"
 #include "simulator.h"
+#include "testapplication.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QThread>
 
@@ -21,6 +22,8 @@
 
 #include <atomic>
 #include <memory>
+
+KERNWICK_TEST_APPLICATION(QCoreApplication);
 
 using namespace Kernwick;
 using namespace Kernwick::Test;

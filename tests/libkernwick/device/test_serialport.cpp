@@ -3,12 +3,15 @@
 #include "libkernwick/device/xmodem.h"
 #include "lrzszreceiver.h"
 #include "pty.h"
-#include "qtapp.h"
 #include "qtprinters.h"
+#include "testapplication.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 
 #include <gtest/gtest.h>
+
+KERNWICK_TEST_APPLICATION(QCoreApplication);
 
 using namespace Kernwick;
 using Kernwick::Test::LrzszReceiver;

@@ -9,11 +9,12 @@
 #include "libkernwick/device/serialport.h"
 #include "libkernwick/device/setupdownload.h"
 #include "namedcase.h"
-#include "qtapp.h"
 #include "qtprinters.h"
 #include "scriptedport.h"
 #include "simulator.h"
+#include "testapplication.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -23,6 +24,8 @@
 #include <array>
 #include <memory>
 #include <vector>
+
+KERNWICK_TEST_APPLICATION(QCoreApplication);
 
 using namespace Kernwick;
 using Kernwick::Test::ScriptedPort;

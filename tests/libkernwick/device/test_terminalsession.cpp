@@ -5,17 +5,20 @@
 #include "libkernwick/device/serialport.h"
 #include "libkernwick/device/terminalsession.h"
 #include "namedcase.h"
-#include "qtapp.h"
 #include "qtprinters.h"
 #include "scriptedport.h"
 #include "simulator.h"
+#include "testapplication.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <vector>
+
+KERNWICK_TEST_APPLICATION(QCoreApplication);
 
 using namespace Kernwick;
 using Kernwick::Test::ScriptedPort;

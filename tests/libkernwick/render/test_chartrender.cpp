@@ -1,18 +1,21 @@
 // Drawing the font chart: brushes by depth, outlines, text, and the PDF and PNG
 // writers.
 
-#include "guiapp.h"
 #include "qtprinters.h"
+#include "testapplication.h"
 
 #include "libkernwick/render/chartexport.h"
 #include "libkernwick/render/chartrenderer.h"
 
 #include <QBuffer>
+#include <QGuiApplication>
 #include <QImage>
 #include <QPageSize>
 #include <QPainter>
 
 #include <gtest/gtest.h>
+
+KERNWICK_TEST_APPLICATION(QGuiApplication);
 
 using namespace Kernwick;
 

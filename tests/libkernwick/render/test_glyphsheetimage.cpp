@@ -1,19 +1,22 @@
 // Glyph sheets as PNG pictures: exact round trips, pixels edited by another
 // program, foreign colours and hostile pictures.
 
-#include "guiapp.h"
 #include "namedcase.h"
+#include "testapplication.h"
 
 #include "libkernwick/font/zvffile.h"
 #include "libkernwick/render/glyphsheetimage.h"
 
 #include <QBuffer>
+#include <QGuiApplication>
 #include <QImage>
 #include <QtEndian>
 
 #include <gtest/gtest.h>
 
 #include <random>
+
+KERNWICK_TEST_APPLICATION(QGuiApplication);
 
 using namespace Kernwick;
 

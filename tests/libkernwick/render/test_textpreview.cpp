@@ -1,14 +1,17 @@
 // The text preview: codes from typed text, glyphs set at their widths, and what
 // is drawn over the video-like background.
 
-#include "guiapp.h"
+#include "testapplication.h"
 
 #include "libkernwick/render/textpreview.h"
 
+#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 
 #include <gtest/gtest.h>
+
+KERNWICK_TEST_APPLICATION(QGuiApplication);
 
 using namespace Kernwick;
 

@@ -1,18 +1,21 @@
 // Typefaces rendered into fonts, checked on DejaVu Sans and DejaVu Sans Mono
 // (Debian's fonts-dejavu-core).
 
-#include "guiapp.h"
 #include "namedcase.h"
+#include "testapplication.h"
 
 #include "libkernwick/font/newfont.h"
 #include "libkernwick/render/typefaceimport.h"
 
 #include <QFile>
+#include <QGuiApplication>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+
+KERNWICK_TEST_APPLICATION(QGuiApplication);
 
 using namespace Kernwick;
 

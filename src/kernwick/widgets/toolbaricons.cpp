@@ -1,4 +1,4 @@
-#include "app/toolbaricons.h"
+#include "widgets/toolbaricons.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,6 +1,6 @@
-#include "app/messages.h"
+#include "widgets/messages.h"
 
-#include "libkernwick/device/boardprotocol.h"
+#include "libkernwick/programname.h"
 
 #include <QDialog>
 #include <QFileDialog>

@@ -1,4 +1,4 @@
-#include "app/spinfield.h"
+#include "widgets/spinfield.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
