@@ -14,7 +14,7 @@
 // conversation is gone.
 
 #include "libkernwick/device/conversation.h"
-#include "libkernwick/config/configdownload.h"
+#include "libkernwick/device/configdownload.h"
 #include "libkernwick/device/xmodem.h"
 #include "scriptedport.h"
 
@@ -84,12 +84,12 @@ bool runStep(Conversation &conversation, FuzzPort &port, std::uint8_t step)
     case 6:
         return conversation.readAck(&byte);
     case 7:
-        return conversation.waitForByte(0x06, 1 + step / StepKinds % 40, Pump::Yes, &byte);
+        return conversation.waitForByte(0x06, 1 + step / StepKinds % 40, &byte);
     case 8:
-        return conversation.waitForText("zuvo>", 1 + step / StepKinds % 40, Pump::No);
+        return conversation.waitForText("zuvo>", 1 + step / StepKinds % 40);
     case 9:
         port.close(); // the download opens the port itself
-        return downloadConfiguration(conversation, DeviceConfig{}, 9600);
+        return downloadConfiguration(conversation, DeviceConfig{}, 9600).completed();
     case 10:
         return port.sendBlock(step, QByteArray(step % (Xmodem::BlockSize + 1), char(step)));
     default:
@@ -115,12 +115,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     FuzzPort port;
     queueAnswers(port, program + steps, size - 1 - steps);
     {
-        ConversationHooks hooks;
-        hooks.appendLog = [](const QString &) {};
-        hooks.showBox = [](const BoxMessage &) {};
-        hooks.pumpMessages = [] {};
-        hooks.stopRequested = [&port] { return port.stopAsked(); };
-        Conversation conversation(port, QStringLiteral("com1"), hooks);
+        Conversation conversation(port, QStringLiteral("com1"),
+                                  {
+                                      .appendLog = [](const QString &) {},
+                                      .showBox = [](const BoxMessage &) {},
+                                      .stopRequested = [&port] { return port.stopAsked(); },
+                                  });
         // The port opens unless the user asked to stop before the first read.
         const bool opened = conversation.openPortLogged(9600);
         if (opened == port.stopAsked())

@@ -84,23 +84,30 @@ LinkTiming pacing(int paceMs)
 } // namespace
 
 BoardLink::BoardLink(const BoardOptions &options)
-    : m_conversation(m_port, options.portName,
-                     ConversationHooks{
-                         [this](const QString &text) {
-                             print(text);
-                             if (!text.isEmpty())
-                                 m_logLineOpen = !text.endsWith(QLatin1Char('\n'));
-                         },
-                         [this](const BoxMessage &box) {
-                             // A box whose title is the system's error text has no body.
-                             fail(box.text.isEmpty() ? box.caption : box.text);
-                             m_boxShown = true;
-                         },
-                         {},
-                         [] { return interruptRequested(); },
-                         {},
-                         {}, // boxes to confirm are taken as confirmed
-                     })
+    : m_conversation(
+          m_port, options.portName,
+          {
+              .appendLog =
+                  [this](const QString &text) {
+                      print(text);
+                      if (!text.isEmpty())
+                          m_logLineOpen = !text.endsWith(QLatin1Char('\n'));
+                  },
+              .showBox =
+                  [this](const BoxMessage &box) {
+                      // A box whose title is the system's error text has no body.
+                      fail(box.text.isEmpty() ? box.caption : box.text);
+                      m_boxShown = true;
+                  },
+              .stopRequested = [] { return interruptRequested(); },
+              // No progress is printed, and boxes to confirm are taken as confirmed.
+              // A part of a download in parts prints its progress display's two
+              // caption lines; the part writes no log of its own.
+              .partStarted =
+                  [](const ProgressCaptions &captions, int) {
+                      print(QStringLiteral("%1 %2\n").arg(captions.fileLine, captions.portLine));
+                  },
+          })
 {
     m_port.setTiming(pacing(options.paceMs));
     stopOnInterrupt();
@@ -111,6 +118,16 @@ void BoardLink::endLog()
     if (m_logLineOpen)
         print(QStringLiteral("\n"));
     m_logLineOpen = false;
+}
+
+int BoardLink::finish(const DownloadOutcome &outcome, const QString &failure)
+{
+    endLog();
+    if (outcome.box)
+        fail(outcome.box->text);
+    else if (!outcome.completed() && !interruptRequested() && !m_boxShown && !failure.isEmpty())
+        fail(failure);
+    return status(outcome.completed());
 }
 
 int BoardLink::status(bool completed) const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "libkernwick/device/conversation.h"
+#include "libkernwick/device/download.h"
 #include "libkernwick/device/porttable.h"
 #include "libkernwick/device/serialport.h"
 
@@ -27,8 +28,9 @@ bool readBoardOptions(const QCommandLineParser &parser, BoardOptions *options, i
 
 /// One board command's link: the port with the options' pacing and the
 /// conversation hooks of the command line. The log goes to standard output as it
-/// grows, a message box goes to standard error as an error line, and Ctrl-C asks
-/// the conversation to stop (see stopOnInterrupt()).
+/// grows, a message box goes to standard error as an error line, each part of a
+/// download in parts prints its two caption lines on one line of standard output,
+/// and Ctrl-C asks the conversation to stop (see stopOnInterrupt()).
 class BoardLink
 {
 public:
@@ -45,6 +47,10 @@ public:
     /// The exit status of the command: Success when it `completed`, Interrupted
     /// after Ctrl-C, WorkFailed otherwise.
     int status(bool completed) const;
+    /// Ends a download command: ends the printed log's last line, reports the box
+    /// the download left, or else `failure` (if any) when it failed without having
+    /// reported a box, and returns the exit status.
+    int finish(const DownloadOutcome &outcome, const QString &failure = {});
 
 private:
     CSerialPort m_port;

@@ -6,9 +6,9 @@
 #include "commands.h"
 #include "configfileio.h"
 
-#include "libkernwick/config/configdownload.h"
 #include "libkernwick/config/configparameters.h"
 #include "libkernwick/config/configstream.h"
+#include "libkernwick/device/configdownload.h"
 
 #include <QRegularExpression>
 
@@ -244,10 +244,8 @@ int runDownloadConfig(const QStringList &args)
         return WorkFailed;
 
     BoardLink link(options);
-    const bool completed = downloadConfiguration(link.conversation(), config, options.baudRate);
-    if (!completed && !interruptRequested() && !link.boxShown())
-        fail(QStringLiteral("Configuration download failed"));
-    return link.status(completed);
+    return link.finish(downloadConfiguration(link.conversation(), config, options.baudRate),
+                       QStringLiteral("Configuration download failed"));
 }
 
 } // namespace Kernwick::Cli

@@ -1,7 +1,8 @@
 #include "filedownload.h"
 
-#include "boardoptions.h"
 #include "cliutil.h"
+
+#include "libkernwick/device/download.h"
 
 namespace Kernwick::Cli {
 
@@ -27,14 +28,6 @@ bool openDownloadFile(const QString &path, QFile *file)
         return true;
     fail(fileErrorBox().text);
     return false;
-}
-
-int finishDownload(BoardLink &link, const DownloadOutcome &outcome)
-{
-    link.endLog();
-    if (outcome.box)
-        fail(outcome.box->text);
-    return link.status(outcome.completed());
 }
 
 } // namespace Kernwick::Cli

@@ -54,7 +54,7 @@ int runDownloadFirmware(const QStringList &args)
     if (!openDownloadFile(path, &file))
         return WorkFailed;
     BoardLink link(options);
-    return finishDownload(link, downloadFirmware(link.conversation(), file, request));
+    return link.finish(downloadFirmware(link.conversation(), file, request));
 }
 
 } // namespace Kernwick::Cli

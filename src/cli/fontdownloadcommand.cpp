@@ -58,7 +58,7 @@ int runDownloadFont(const QStringList &args)
     if (!openDownloadFile(path, &file))
         return WorkFailed;
     BoardLink link(options);
-    return finishDownload(link, downloadFont(link.conversation(), file, request));
+    return link.finish(downloadFont(link.conversation(), file, request));
 }
 
 } // namespace Kernwick::Cli

@@ -44,11 +44,8 @@ int runDownloadBootScript(const QStringList &args)
         return fail(error);
 
     BoardLink link(options);
-    const bool completed = downloadBootScript(link.conversation(), script, options.baudRate);
-    link.endLog();
-    if (!completed && !interruptRequested() && !link.boxShown())
-        fail(QStringLiteral("Boot script download failed"));
-    return link.status(completed);
+    return link.finish(downloadBootScript(link.conversation(), script, options.baudRate),
+                       QStringLiteral("Boot script download failed"));
 }
 
 int runDownloadSetup(const QStringList &args)
@@ -75,15 +72,7 @@ int runDownloadSetup(const QStringList &args)
         return fail(error);
 
     BoardLink link(options);
-    SetupDownloadHooks hooks;
-    // The lines of each part's progress display; the part writes no log.
-    hooks.partStarted = [](SetupPart, const QString &fileLine, const QString &portLine, int) {
-        print(QStringLiteral("%1 %2\n").arg(fileLine, portLine));
-    };
-    const SetupDownloadResult result =
-        downloadSetup(link.conversation(), bundle, options.baudRate, hooks);
-    link.endLog();
-    return link.status(result.completed());
+    return link.finish(downloadSetup(link.conversation(), bundle, options.baudRate));
 }
 
 } // namespace Kernwick::Cli

@@ -5,8 +5,8 @@
 #include "device/memorydevicedialog.h"
 #include "widgets/messages.h"
 
-#include "libkernwick/config/configdownload.h"
 #include "libkernwick/device/bootscriptdownload.h"
+#include "libkernwick/device/configdownload.h"
 #include "libkernwick/device/conversation.h"
 #include "libkernwick/device/fontdownload.h"
 #include "libkernwick/device/setupdownload.h"
@@ -98,17 +98,11 @@ void DownloadCommands::downloadConfiguration(const DeviceConfig &config)
         return;
     }
     const SerialSelection &selection = m_serial.selection();
-    const qint32 baud = selection.baudRate;
     DownloadJob job;
-    job.captions = {QString::fromLatin1(ConfigDownloadFileLine),
-                    QStringLiteral("on %1").arg(selection.portName)};
+    job.captions = configDownloadCaptions(selection.portName);
     job.progressTotal = ConfigDownloadProgressEnd;
-    job.work = [config, baud](Conversation &conversation) {
-        const bool sent = Kernwick::downloadConfiguration(
-            conversation, config, baud, [&conversation](int position, int maximum) {
-                conversation.reportProgress(position, maximum);
-            });
-        return sent ? DownloadOutcome(DownloadResult::Completed) : stoppedOrFailed(conversation);
+    job.work = [config, baud = selection.baudRate](Conversation &conversation) {
+        return Kernwick::downloadConfiguration(conversation, config, baud);
     };
     m_serial.startDownload(std::move(job));
 }
@@ -118,18 +112,12 @@ void DownloadCommands::downloadBootScript(const QByteArray &script, QWidget *own
     if (m_serial.isBusy())
         return;
     const SerialSelection &selection = m_serial.selection();
-    const qint32 baud = selection.baudRate;
     DownloadJob job;
-    job.captions = {QString::fromLatin1(BootScriptDownloadFileLine),
-                    QStringLiteral("on %1").arg(selection.portName)};
+    job.captions = bootScriptDownloadCaptions(selection.portName);
     job.progressTotal = BootScriptProgressEnd;
     job.owner = owner;
-    job.work = [script, baud](Conversation &conversation) {
-        const bool sent = Kernwick::downloadBootScript(
-            conversation, script, baud, [&conversation](int position, int maximum) {
-                conversation.reportProgress(position, maximum);
-            });
-        return sent ? DownloadOutcome(DownloadResult::Completed) : stoppedOrFailed(conversation);
+    job.work = [script, baud = selection.baudRate](Conversation &conversation) {
+        return Kernwick::downloadBootScript(conversation, script, baud);
     };
     m_serial.startDownload(std::move(job));
 }
@@ -138,25 +126,11 @@ void DownloadCommands::downloadSetup(const SetupBundle &bundle, QWidget *owner)
 {
     if (m_serial.isBusy())
         return;
-    const qint32 baud = m_serial.selection().baudRate;
     DownloadJob job;
+    job.inParts = true;
     job.owner = owner;
-    job.partedWork = [bundle, baud](Conversation &conversation, BoardTask &task) {
-        SetupDownloadHooks hooks;
-        hooks.partStarted = [&task](SetupPart, const QString &fileLine, const QString &portLine,
-                                    int maximum) {
-            task.startPart({fileLine, portLine}, maximum);
-        };
-        hooks.progress = [&conversation](int position, int maximum) {
-            conversation.reportProgress(position, maximum);
-        };
-        hooks.partEnded = [&task](SetupPart) { task.endPart(); };
-        const SetupDownloadResult result =
-            Kernwick::downloadSetup(conversation, bundle, baud, hooks);
-        if (result.stopped)
-            return DownloadOutcome(DownloadResult::Stopped);
-        return DownloadOutcome(result.completed() ? DownloadResult::Completed
-                                                  : DownloadResult::Failed);
+    job.work = [bundle, baud = m_serial.selection().baudRate](Conversation &conversation) {
+        return Kernwick::downloadSetup(conversation, bundle, baud);
     };
     m_serial.startDownload(std::move(job));
 }

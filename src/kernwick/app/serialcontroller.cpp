@@ -141,8 +141,12 @@ bool SerialController::startDownload(DownloadJob job)
             old->deleteLater();
     }
     const QPointer<QWidget> owner = job.owner;
-    if (job.partedWork) {
-        BoardTask *task = newTask(std::move(job.partedWork), owner, nullptr);
+    BoardTask::ReportingWork work = [work = std::move(job.work)](Conversation &conversation,
+                                                                 BoardTask &) {
+        return work(conversation);
+    };
+    if (job.inParts) {
+        BoardTask *task = newTask(std::move(work), owner, nullptr);
         connect(task, &BoardTask::partStarted, this,
                 [this, task, owner](const ProgressCaptions &captions, int total) {
                     delete m_partDialog;
@@ -154,9 +158,7 @@ bool SerialController::startDownload(DownloadJob job)
         return true;
     }
     DownloadDialog *dialog = newProgressDialog(job.captions, job.progressTotal, owner);
-    run(newTask([work = std::move(job.work)](Conversation &conversation,
-                                             BoardTask &) { return work(conversation); },
-                owner, dialog));
+    run(newTask(std::move(work), owner, dialog));
     return true;
 }
 

@@ -76,17 +76,24 @@ void BoardTask::run()
         // The port lives and dies on this thread, as its notifiers require.
         CSerialPort port(m_table);
         port.setTiming(m_timing);
-        ConversationHooks hooks;
-        hooks.appendLog = [this](const QString &text) {
-            post([this, text] { emit logAppended(text); });
-        };
-        hooks.showBox = [this](const BoxMessage &box) { showBoxFromWorker(box, false); };
-        hooks.stopRequested = [this] { return m_stop.load(); };
-        hooks.progress = [this](int done, int total) {
-            post([this, done, total] { emit progressed(done, total); });
-        };
-        hooks.confirm = [this](const BoxMessage &box) { showBoxFromWorker(box, true); };
-        Conversation conversation(port, m_portName, hooks);
+        Conversation conversation(
+            port, m_portName,
+            {
+                .appendLog =
+                    [this](const QString &text) { post([this, text] { emit logAppended(text); }); },
+                .showBox = [this](const BoxMessage &box) { showBoxFromWorker(box, false); },
+                .stopRequested = [this] { return m_stop.load(); },
+                .progress =
+                    [this](int done, int total) {
+                        post([this, done, total] { emit progressed(done, total); });
+                    },
+                .confirm = [this](const BoxMessage &box) { showBoxFromWorker(box, true); },
+                .partStarted =
+                    [this](const ProgressCaptions &captions, int total) {
+                        post([this, captions, total] { emit partStarted(captions, total); });
+                    },
+                .partEnded = [this] { post([this] { emit partEnded(); }); },
+            });
         outcome = m_work(conversation, *this);
     } // the conversation closes the port here, on every path
     // What the work holds (the file being sent) is let go of here, as the command ends.
@@ -97,16 +104,6 @@ void BoardTask::run()
 void BoardTask::post(std::function<void()> report)
 {
     QMetaObject::invokeMethod(this, std::move(report), Qt::QueuedConnection);
-}
-
-void BoardTask::startPart(const ProgressCaptions &captions, int total)
-{
-    post([this, captions, total] { emit partStarted(captions, total); });
-}
-
-void BoardTask::endPart()
-{
-    post([this] { emit partEnded(); });
 }
 
 void BoardTask::reportConnected()

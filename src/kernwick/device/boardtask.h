@@ -20,15 +20,16 @@ class Conversation;
 
 /// Runs one board conversation on a thread of its own, so the window never waits
 /// on the serial line. The thread makes and owns the serial port; log lines,
-/// progress and the end come back through queued signals. A message box the
-/// conversation shows (a port set-up failure, "Download Complete" before the
-/// firmware is started) is shown by the window's thread, and the conversation
-/// waits for the user to close it; stop() releases such a wait.
+/// progress, the parts of a download in parts and the end come back through
+/// queued signals. A message box the conversation shows (a port set-up failure,
+/// "Download Complete" before the firmware is started) is shown by the window's
+/// thread, and the conversation waits for the user to close it; stop() releases
+/// such a wait.
 ///
 /// A conversation that reports more than its hooks carry gets the task as well and
-/// calls its reporting functions (startPart() ... deliver()) from its own thread;
-/// they arrive on the window's thread as signals, in order with the log lines,
-/// progress and end.
+/// calls its reporting functions (reportConnected(), deliver()) from its own
+/// thread; they arrive on the window's thread as signals, in order with the log
+/// lines, progress and end.
 class BoardTask : public QObject
 {
     Q_OBJECT
@@ -62,11 +63,6 @@ public:
 
     // Reports from the conversation's thread.
 
-    /// A part of the conversation starts; it shows a progress display of its own
-    /// with `captions` and a bar of 0 to `total` (the setup download's parts).
-    void startPart(const ProgressCaptions &captions, int total);
-    /// The part that runs has ended; its display goes away.
-    void endPart();
     /// The line is open and the conversation now serves the user (the terminal).
     void reportConnected();
     /// Bytes that came in on the line, exactly as received (the terminal).
@@ -76,7 +72,10 @@ signals:
     void logAppended(const QString &text);
     /// `done` of `total` blocks or chunks sent.
     void progressed(int done, int total);
+    /// A part of the conversation starts; it shows a progress display of its own
+    /// with `captions` and a bar of 0 to `total` (the setup download's parts).
     void partStarted(const Kernwick::ProgressCaptions &captions, int total);
+    /// The part that runs has ended; its display goes away.
     void partEnded();
     void connected();
     void received(const QByteArray &bytes);

@@ -22,11 +22,10 @@ struct DownloadJob
     /// is shown and its dismissProgress honoured when they end. What the work
     /// holds (an open file) is let go of on that thread as soon as it returns.
     BoardTask::Work work;
-    /// Set instead of `work` for a download in parts, each of which shows a
-    /// progress dialog of its own that goes away when the part ends (see
-    /// BoardTask::startPart()): no dialog is made for the whole download, and
-    /// `captions` and `progressTotal` are not used.
-    BoardTask::ReportingWork partedWork;
+    /// A download in parts: each part shows a progress dialog of its own that goes
+    /// away when the part ends (see BoardTask::partStarted()); no dialog is made for
+    /// the whole download, and `captions` and `progressTotal` are not used.
+    bool inParts = false;
     /// The modal dialog the download was started from (an editor): its progress
     /// dialogs and boxes stand in front of it, so the user can reach them. The
     /// main window when null or once it has gone.

@@ -15,16 +15,12 @@ constexpr char FrameEnd[] = "\x1b\\";
 constexpr char TakeBootScript[] = "8v";
 constexpr char SaveConfiguration[] = "1v";
 
-QString writeFailedText(const DownloadWriter &writer)
-{
-    return QStringLiteral("*Boot script download failed*\r\nOnly %1 of %2 bytes could be "
-                          "written to the port\r\nPlease check the connection and download "
-                          "again\r\n")
-        .arg(writer.written())
-        .arg(writer.total());
-}
-
 } // namespace
+
+ProgressCaptions bootScriptDownloadCaptions(const QString &portName)
+{
+    return {QStringLiteral("Downloading boot script"), portCaption(portName)};
+}
 
 QByteArray bootScriptFrame(const QByteArray &script)
 {
@@ -32,28 +28,18 @@ QByteArray bootScriptFrame(const QByteArray &script)
            SaveConfiguration;
 }
 
-bool downloadBootScript(Conversation &conversation, const QByteArray &script, qint32 baudRate,
-                        const DownloadProgress &progress)
+DownloadOutcome downloadBootScript(Conversation &conversation, const QByteArray &script,
+                                   qint32 baudRate)
 {
     const auto report = [&](int position) {
-        if (progress)
-            progress(position, BootScriptProgressEnd);
+        conversation.reportProgress(position, BootScriptProgressEnd);
     };
     report(0);
-    if (!conversation.openPortLogged(baudRate) || !conversation.detectBoard()) {
-        conversation.stopIfRequested();
-        return false;
-    }
+    if (!conversation.openPortLogged(baudRate) || !conversation.detectBoard())
+        return stoppedOrFailed(conversation);
 
     DownloadWriter writer(conversation, bootScriptFrame(script).size());
-    const auto failed = [&] {
-        if (conversation.stopIfRequested())
-            return false;
-        conversation.end();
-        if (writer.failed())
-            conversation.appendLog(writeFailedText(writer));
-        return false;
-    };
+    const auto failed = [&] { return writer.failedWriteOutcome(QStringLiteral("Boot script")); };
 
     conversation.appendLog(QStringLiteral("Sending boot script\r\n"));
     if (!writer.raw(FrameStart) || !writer.paced(script) || !writer.raw(FrameEnd))
@@ -70,7 +56,7 @@ bool downloadBootScript(Conversation &conversation, const QByteArray &script, qi
     report(10);
     conversation.end();
     conversation.appendLog(QStringLiteral("Boot script download complete\r\n"));
-    return true;
+    return {DownloadResult::Completed};
 }
 
 } // namespace Kernwick

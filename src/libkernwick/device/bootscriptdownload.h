@@ -1,6 +1,6 @@
 #pragma once
 
-#include "libkernwick/config/configdownload.h"
+#include "libkernwick/device/download.h"
 
 #include <QByteArray>
 #include <QtGlobal>
@@ -9,13 +9,12 @@ namespace Kernwick {
 
 class Conversation;
 
-/// The first caption line of the boot script download's progress dialog; the
-/// second is "on " and the port name.
-inline constexpr char BootScriptDownloadFileLine[] = "Downloading boot script";
-
-/// The progress bar's range: 0 before the script goes out, 3 once it is framed, 6
-/// once the board was told to take it, 9 before the save, 10 at the end.
+/// The progress range: 0 before the script goes out, 3 once it is framed, 6 once
+/// the board was told to take it, 9 before the save, 10 at the end.
 inline constexpr int BootScriptProgressEnd = 10;
+
+/// "Downloading boot script" and "on <port>".
+ProgressCaptions bootScriptDownloadCaptions(const QString &portName);
 
 /// The bytes the boot script download writes after the board check: the script in
 /// a string frame (ESC "X" ... ESC "\"), then ESC "[8v", which makes the board take
@@ -31,12 +30,12 @@ QByteArray bootScriptFrame(const QByteArray &script);
 /// the port and logs "Boot script download complete". No reply is read after the
 /// board check. Progress goes 0, 3, 6, 9, 10 of BootScriptProgressEnd.
 ///
-/// Returns whether every byte was written. A failed opening or detection has logged
+/// Completed when every byte was written. A failed opening or detection has logged
 /// its text and nothing of the script was sent. A byte the port fails to write
 /// stops the download at once with a failure line, and the completion line is not
 /// logged. A stop request (see Conversation::stopRequested()) ends it between two
 /// bytes with "* Stopped *" in the log. The port is closed on every path.
-bool downloadBootScript(Conversation &conversation, const QByteArray &script, qint32 baudRate,
-                        const DownloadProgress &progress = {});
+DownloadOutcome downloadBootScript(Conversation &conversation, const QByteArray &script,
+                                   qint32 baudRate);
 
 } // namespace Kernwick

@@ -42,16 +42,23 @@ void Conversation::showBox(const BoxMessage &box)
         m_hooks.showBox(box);
 }
 
-void Conversation::pumpMessages()
-{
-    if (m_hooks.pumpMessages)
-        m_hooks.pumpMessages();
-}
-
 void Conversation::reportProgress(int done, int total)
 {
     if (m_hooks.progress)
         m_hooks.progress(done, total);
+}
+
+void Conversation::startPart(const ProgressCaptions &captions, int total)
+{
+    if (m_hooks.partStarted)
+        m_hooks.partStarted(captions, total);
+    reportProgress(0, total);
+}
+
+void Conversation::endPart()
+{
+    if (m_hooks.partEnded)
+        m_hooks.partEnded();
 }
 
 void Conversation::confirm(const BoxMessage &box)
@@ -147,7 +154,6 @@ bool Conversation::waitForAnswer(QByteArrayView wanted, const QString &detected,
     QByteArray reply;
     for (int read = 0; read < DetectReads && !stopRequested(); ++read) {
         appendLog(QStringLiteral("."));
-        pumpMessages();
         std::uint8_t byte = 0;
         if (m_port.readByte(&byte))
             reply.append(char(byte));
@@ -189,7 +195,6 @@ bool Conversation::detectBootMonitor()
     m_port.writeString("V#");
     for (int read = 0; read < MonitorDetectReads && !stopRequested(); ++read) {
         appendLog(QStringLiteral("."));
-        pumpMessages();
         std::uint8_t byte = 0;
         m_port.readByte(&byte);
         if (byte == '>') {
@@ -218,13 +223,11 @@ bool Conversation::readAck(std::uint8_t *answer)
     return *answer == ControlByte::Ack;
 }
 
-bool Conversation::waitForByte(std::uint8_t wanted, int maxReads, Pump pump, std::uint8_t *last)
+bool Conversation::waitForByte(std::uint8_t wanted, int maxReads, std::uint8_t *last)
 {
     std::uint8_t byte = 0;
     bool found = false;
     for (int read = 0; read < maxReads && !found && !stopRequested(); ++read) {
-        if (pump == Pump::Yes)
-            pumpMessages();
         found = m_port.readByte(&byte) && byte == wanted;
     }
     if (last)
@@ -232,13 +235,11 @@ bool Conversation::waitForByte(std::uint8_t wanted, int maxReads, Pump pump, std
     return found;
 }
 
-bool Conversation::waitForText(QByteArrayView wanted, int maxReads, Pump pump, QByteArray *reply)
+bool Conversation::waitForText(QByteArrayView wanted, int maxReads, QByteArray *reply)
 {
     QByteArray buffer;
     bool found = false;
     for (int read = 0; read < maxReads && !found && !stopRequested(); ++read) {
-        if (pump == Pump::Yes)
-            pumpMessages();
         std::uint8_t byte = 0;
         if (m_port.readByte(&byte)) {
             buffer.append(char(byte));

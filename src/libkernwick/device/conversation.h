@@ -13,42 +13,47 @@ namespace Kernwick {
 
 class BytePort;
 
+/// The two caption lines of a progress display: what is sent, and where to.
+struct ProgressCaptions
+{
+    QString fileLine;
+    QString portLine;
+};
+
 /// What a conversation reports to and asks of the program around it. Every hook is
 /// called on the thread that runs the conversation; a program that runs it on a
 /// worker thread forwards the reports to its window (queued) and answers the
-/// questions from there. Every hook may be empty.
+/// questions from there. Every hook may be empty, so a designated initialiser
+/// names only the hooks it sets.
 struct ConversationHooks
 {
     /// Appends a text to the progress log ("AppendLog"); texts carry their own "\r\n".
-    std::function<void(const QString &text)> appendLog;
+    std::function<void(const QString &text)> appendLog = {};
     /// Reports a message box (the desktop program shows it with an error icon, the
     /// command line prints it on standard error). The conversation goes on without
     /// waiting for the user, so the box may be shown later.
-    std::function<void(const BoxMessage &box)> showBox;
-    /// Lets a user interface that runs the conversation on its own thread handle its
-    /// waiting events, without blocking ("PumpMessages").
-    std::function<void()> pumpMessages;
+    std::function<void(const BoxMessage &box)> showBox = {};
     /// Whether the user asked to stop the command (Stop, Ctrl-C, the program
     /// closing). Asked between reads, inside the pacing of text commands and inside
     /// the XMODEM block and EOT loops; the conversation then ends at its next step
     /// with "* Stopped *" in the log and the port closed.
-    std::function<bool()> stopRequested;
-    /// The progress of a download: `done` blocks or chunks sent of the `total` the
-    /// file holds (0 of total before the first; `done` can pass `total` by a short
-    /// last piece, which the total does not count).
-    std::function<void(int done, int total)> progress;
+    std::function<bool()> stopRequested = {};
+    /// The progress of a download: `done` of `total` in the download's own unit
+    /// (the blocks or chunks a file holds, or the fixed steps of a configuration or
+    /// boot script download); 0 of total before the first. `done` can pass `total`
+    /// by a file's short last piece, which the total does not count.
+    std::function<void(int done, int total)> progress = {};
     /// Shows a box that the conversation waits for ("Download Complete" before the
     /// firmware is started) and returns once the user has closed it. Blocks the
     /// conversation's own thread, never assumes it is the window's. Empty: taken as
     /// confirmed at once.
-    std::function<void(const BoxMessage &box)> confirm;
-};
-
-/// Whether a wait lets the user interface run between reads.
-enum class Pump
-{
-    No,
-    Yes
+    std::function<void(const BoxMessage &box)> confirm = {};
+    /// A part of a download in parts starts (each part of the setup download): it
+    /// has a progress display of its own with `captions` and a range of 0 to `total`,
+    /// and the progress reports that follow are the part's.
+    std::function<void(const ProgressCaptions &captions, int total)> partStarted = {};
+    /// The part that runs has ended; its progress display goes away.
+    std::function<void()> partEnded = {};
 };
 
 /// How the debug-port detection speaks: the font download probes with "\n" and
@@ -89,8 +94,10 @@ public:
 
     void appendLog(const QString &text);
     void showBox(const BoxMessage &box);
-    void pumpMessages();
     void reportProgress(int done, int total);
+    /// Reports that a part of the download starts, then its progress at 0 of `total`.
+    void startPart(const ProgressCaptions &captions, int total);
+    void endPart();
     /// Shows `box` and waits until the user has closed it.
     void confirm(const BoxMessage &box);
     /// Waits `ms` milliseconds (the port's sleep, so tests can simulate it).
@@ -126,10 +133,10 @@ public:
     bool readAck(std::uint8_t *answer);
     /// Reads up to `maxReads` times until a read brings `wanted`. `*last` (optional)
     /// gets the last byte read, 0 after a time-out.
-    bool waitForByte(std::uint8_t wanted, int maxReads, Pump pump, std::uint8_t *last = nullptr);
+    bool waitForByte(std::uint8_t wanted, int maxReads, std::uint8_t *last = nullptr);
     /// Reads up to `maxReads` times into an empty reply buffer until it contains
     /// `wanted`. `*reply` (optional) gets the buffer.
-    bool waitForText(QByteArrayView wanted, int maxReads, Pump pump, QByteArray *reply = nullptr);
+    bool waitForText(QByteArrayView wanted, int maxReads, QByteArray *reply = nullptr);
 
     /// Closes the port.
     void end();

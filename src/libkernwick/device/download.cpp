@@ -9,6 +9,20 @@
 
 namespace Kernwick {
 
+PartOutcome DownloadOutcome::partOutcome(SetupPart part) const
+{
+    for (const PartLine &line : parts) {
+        if (line.part == part)
+            return line.outcome;
+    }
+    return PartOutcome::NotReached;
+}
+
+QString portCaption(const QString &portName)
+{
+    return QStringLiteral("on %1").arg(portName);
+}
+
 BoxMessage fileErrorBox()
 {
     return appBox(QStringLiteral("File Error"));

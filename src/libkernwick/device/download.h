@@ -1,7 +1,9 @@
 #pragma once
 
 #include "libkernwick/device/boxmessage.h"
+#include "libkernwick/device/conversation.h"
 
+#include <QList>
 #include <QString>
 
 #include <optional>
@@ -10,16 +12,40 @@ class QIODevice;
 
 namespace Kernwick {
 
-class Conversation;
-
 enum class DownloadResult
 {
     Completed, ///< everything sent and acknowledged
-    Failed,    ///< reported in the log (or by `box`)
-    Stopped    ///< the user stopped it; "* Stopped *" is in the log
+    Failed,    ///< reported in the log (or by a box)
+    Stopped    ///< the user stopped it; a download that keeps a log says "* Stopped *"
 };
 
-/// How a download ended. The port is closed whatever the result.
+/// The parts of a download in parts (the setup download), in the order they are sent.
+enum class SetupPart
+{
+    Font,
+    Configuration,
+    BootScript
+};
+
+/// How one part of a download in parts ended.
+enum class PartOutcome
+{
+    NotReached, ///< the download ended before this part
+    NotNamed,   ///< the download names no file for it: nothing to send
+    Sent,       ///< sent (and, for the font, every block and the flush acknowledged)
+    Failed      ///< reported in a message box
+};
+
+/// One part of a download in parts and how it ended.
+struct PartLine
+{
+    SetupPart part;
+    PartOutcome outcome;
+
+    friend bool operator==(const PartLine &, const PartLine &) = default;
+};
+
+/// How a download of any kind ended. The port is closed whatever the result.
 struct DownloadOutcome
 {
     DownloadOutcome(DownloadResult result = DownloadResult::Failed,
@@ -36,16 +62,17 @@ struct DownloadOutcome
     /// Take the progress display away before showing `box` (the repair download's
     /// failed block).
     bool dismissProgress;
+    /// A download in parts: one line per part, in the order they are sent (a part
+    /// not reached included). Empty for the downloads of one piece.
+    QList<PartLine> parts;
 
     bool completed() const { return result == DownloadResult::Completed; }
+    /// How `part` ended; NotReached when the download has no such part.
+    PartOutcome partOutcome(SetupPart part) const;
 };
 
-/// The two caption lines of a download's progress display.
-struct ProgressCaptions
-{
-    QString fileLine;
-    QString portLine;
-};
+/// The second caption line of a download's progress display: "on <port>".
+QString portCaption(const QString &portName);
 
 /// The box a file download shows when its file cannot be read.
 BoxMessage fileErrorBox();

@@ -47,4 +47,18 @@ bool DownloadWriter::write(QByteArrayView bytes, bool paced)
     return !m_stopped && !m_failed;
 }
 
+DownloadOutcome DownloadWriter::failedWriteOutcome(const QString &download)
+{
+    if (m_conversation.stopIfRequested())
+        return {DownloadResult::Stopped};
+    m_conversation.end();
+    m_conversation.appendLog(
+        QStringLiteral("*%1 download failed*\r\nOnly %2 of %3 bytes could be written to the "
+                       "port\r\nPlease check the connection and download again\r\n")
+            .arg(download)
+            .arg(m_written)
+            .arg(m_total));
+    return {DownloadResult::Failed};
+}
+
 } // namespace Kernwick

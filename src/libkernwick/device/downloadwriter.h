@@ -1,6 +1,9 @@
 #pragma once
 
+#include "libkernwick/device/download.h"
+
 #include <QByteArrayView>
+#include <QString>
 #include <QtGlobal>
 
 namespace Kernwick {
@@ -28,6 +31,10 @@ public:
     bool stopped() const { return m_stopped; }
     /// Whether writing ended because a byte could not be written.
     bool failed() const { return m_failed; }
+    /// Ends the download once a write has returned false: Stopped (and logged) when
+    /// the user asked to stop, otherwise Failed with "*<download> download failed*",
+    /// how many bytes were written and what to do in the log. Closes the port.
+    DownloadOutcome failedWriteOutcome(const QString &download);
 
 private:
     bool write(QByteArrayView bytes, bool paced);

@@ -30,7 +30,6 @@ bool resetFromConsole(Conversation &c)
         if (reply.contains(')'))
             break;
         c.pause(10);
-        c.pumpMessages();
     }
     return !c.stopRequested();
 }
@@ -111,6 +110,14 @@ bool startReceive(Conversation &c, FirmwareDialect dialect)
                                                  : startReceiveDraining(c);
 }
 
+// The repair download's failure: no log line; its progress display goes and a box
+// says so once the port is closed.
+DownloadOutcome repairFailed(Conversation &c)
+{
+    c.end();
+    return {DownloadResult::Failed, repairFailedBox(), true};
+}
+
 // The command's report of block `k` refused 21 times.
 DownloadOutcome blockFailed(Conversation &c, FirmwareDialect dialect, int k)
 {
@@ -122,8 +129,7 @@ DownloadOutcome blockFailed(Conversation &c, FirmwareDialect dialect, int k)
         c.appendLog(QStringLiteral("* Data transfer failed\r\nPacket # %1").arg(k));
         break;
     case FirmwareDialect::Repair:
-        c.end();
-        return {DownloadResult::Failed, repairFailedBox(), true};
+        return repairFailed(c);
     }
     c.end();
     return {DownloadResult::Failed};
@@ -132,10 +138,8 @@ DownloadOutcome blockFailed(Conversation &c, FirmwareDialect dialect, int k)
 // The receiver refused the end of the transfer, or the line went with it.
 DownloadOutcome endRefused(Conversation &c, FirmwareDialect dialect)
 {
-    if (dialect == FirmwareDialect::Repair) {
-        c.end();
-        return {DownloadResult::Failed, repairFailedBox(), true};
-    }
+    if (dialect == FirmwareDialect::Repair)
+        return repairFailed(c);
     c.appendLog(QStringLiteral("* End of transfer not acknowledged *"));
     c.end();
     return {DownloadResult::Failed};
@@ -156,7 +160,7 @@ BoxMessage repairFailedBox()
 ProgressCaptions firmwareDownloadCaptions(const QString &filePath, const QString &portName)
 {
     return {QStringLiteral("Downloading file: %1").arg(QFileInfo(filePath).fileName()),
-            QStringLiteral("on %1").arg(portName)};
+            portCaption(portName)};
 }
 
 DownloadOutcome downloadFirmware(Conversation &c, QIODevice &file, const FirmwareDownload &request)
@@ -185,8 +189,6 @@ DownloadOutcome downloadFirmware(Conversation &c, QIODevice &file, const Firmwar
         if (request.dialect == FirmwareDialect::DebugPort)
             c.appendLog(QStringLiteral("packet %1\r\n").arg(k));
         c.reportProgress(k, total);
-        if (request.dialect != FirmwareDialect::Repair)
-            c.pumpMessages();
         if (c.stopIfRequested())
             return {DownloadResult::Stopped};
     }

@@ -30,7 +30,7 @@ bool sendConsoleLine(Conversation &c, const QByteArray &line)
 {
     c.port().writeString(line);
     QByteArray reply;
-    return !c.stopRequested() && c.waitForText(DebugPrompt, DebugPromptReads, Pump::No, &reply) &&
+    return !c.stopRequested() && c.waitForText(DebugPrompt, DebugPromptReads, &reply) &&
            !consoleRefused(reply);
 }
 

@@ -22,7 +22,7 @@ bool erase(Conversation &c, const FontDownload &request, std::uint8_t *answer)
         return !c.stopRequested() && c.readAck(answer);
     }
     c.port().writeString("memory erase " + device + " 0\n");
-    return c.waitForByte('>', DebugMemoryReads, Pump::No, answer);
+    return c.waitForByte('>', DebugMemoryReads, answer);
 }
 
 bool flush(Conversation &c, const FontDownload &request, std::uint8_t *answer)
@@ -33,7 +33,7 @@ bool flush(Conversation &c, const FontDownload &request, std::uint8_t *answer)
         return !c.stopRequested() && c.readAck(answer);
     }
     c.port().writeString("memory flush " + device + " 1\n");
-    return c.waitForByte('>', DebugMemoryReads, Pump::Yes, answer);
+    return c.waitForByte('>', DebugMemoryReads, answer);
 }
 
 } // namespace
@@ -87,7 +87,6 @@ DownloadOutcome downloadFont(Conversation &c, QIODevice &file, const FontDownloa
         }
         offset += FontChunkSize;
         c.reportProgress(int(offset / FontChunkSize), total);
-        c.pumpMessages();
         if (c.stopIfRequested())
             return {DownloadResult::Stopped};
     }

@@ -12,6 +12,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace Kernwick {
 
 namespace {
@@ -21,24 +23,24 @@ QString fileName(const QString &path)
     return QFileInfo(path).fileName();
 }
 
-// Runs the parts of one setup download and keeps its result.
+// Runs the parts of one setup download and keeps how each ended.
 class SetupDownload
 {
 public:
-    SetupDownload(Conversation &conversation, const SetupDownloadHooks &hooks)
-        : m_conversation(conversation), m_hooks(hooks)
-    {
-    }
+    explicit SetupDownload(Conversation &conversation) : m_conversation(conversation) {}
 
-    SetupDownloadResult run(const SetupBundle &bundle, qint32 baudRate)
+    DownloadOutcome run(const SetupBundle &bundle, qint32 baudRate)
     {
-        m_result.portOpened = m_conversation.openPortBoxed(baudRate);
-        if (!m_result.portOpened)
-            return m_result;
+        m_portOpened = m_conversation.openPortBoxed(baudRate);
+        if (!m_portOpened) {
+            // A stop asked before the port opened keeps it shut.
+            stopRequested();
+            return outcome();
+        }
         if (sendFont(bundle.fontPath) && sendConfiguration(bundle.configPath))
             sendBootScript(bundle.bootScriptPath);
         m_conversation.end();
-        return m_result;
+        return outcome();
     }
 
 private:
@@ -46,7 +48,7 @@ private:
 
     bool sendFont(const QString &path)
     {
-        PartOutcome &outcome = m_result.font;
+        PartOutcome &outcome = m_font;
         if (path.isEmpty()) {
             outcome = PartOutcome::NotNamed;
             return true;
@@ -58,13 +60,13 @@ private:
             return false;
         }
         const int maximum = progressTotal(file.size(), FontChunkSize);
-        start(SetupPart::Font, QStringLiteral("Downloading Font: %1").arg(fileName(path)), maximum);
+        start(QStringLiteral("Downloading Font: %1").arg(fileName(path)), maximum);
 
         BytePort &port = m_conversation.port();
         const QByteArray device = QByteArray::number(SetupFontDevice);
         port.writeString(SequenceInitiator + QByteArray("93;") + device + ";0|");
         if (stopRequested())
-            return endPart(SetupPart::Font, false);
+            return endPart(false);
         std::uint8_t answer = 0;
         if (!m_conversation.readAck(&answer))
             m_conversation.showBox(appBox(QStringLiteral("no ack from erase")));
@@ -72,33 +74,32 @@ private:
         QByteArray block;
         for (qint64 offset = 0;; offset += FontChunkSize) {
             if (stopRequested())
-                return endPart(SetupPart::Font, false);
+                return endPart(false);
             if (!readPiece(file, FontChunkSize, &block)) {
                 outcome = PartOutcome::Failed;
                 m_conversation.showBox(fileErrorBox());
-                return endPart(SetupPart::Font, false);
+                return endPart(false);
             }
             if (block.isEmpty())
                 break;
             if (!uploadFontChunk(m_conversation, SetupFontDevice, offset, block,
                                  FontDialect::MainPort)) {
                 if (stopRequested())
-                    return endPart(SetupPart::Font, false);
+                    return endPart(false);
                 outcome = PartOutcome::Failed;
                 m_conversation.showBox(
                     appBox(QStringLiteral("Font part failed: block %1 of %2 was not "
                                           "acknowledged by the board")
                                .arg(offset / FontChunkSize)
                                .arg(fileName(path))));
-                return endPart(SetupPart::Font, false);
+                return endPart(false);
             }
             progress(int((offset + FontChunkSize) / FontChunkSize), maximum);
-            m_conversation.pumpMessages();
         }
 
         port.writeString(SequenceInitiator + QByteArray("92;") + device + ";1|");
         if (stopRequested())
-            return endPart(SetupPart::Font, false);
+            return endPart(false);
         if (m_conversation.readAck(&answer)) {
             outcome = PartOutcome::Sent;
         } else {
@@ -109,31 +110,28 @@ private:
                            .arg(fileName(path))
                            .arg(answer)));
         }
-        return endPart(SetupPart::Font, !stopRequested());
+        return endPart(!stopRequested());
     }
 
     bool sendConfiguration(const QString &path)
     {
         QByteArray text;
-        if (!readTextPart(path, QStringLiteral("configuration"), &m_result.configuration, &text))
-            return !m_result.stopped;
-        start(SetupPart::Configuration,
-              QStringLiteral("Downloading Config: %1").arg(fileName(path)),
+        if (!readTextPart(path, QStringLiteral("configuration"), &m_configuration, &text))
+            return !m_stopped;
+        start(QStringLiteral("Downloading Config: %1").arg(fileName(path)),
               SetupTextPartProgressEnd);
         pause();
         DownloadWriter writer(m_conversation, text.size());
         writer.paced(text);
-        return finishTextPart(SetupPart::Configuration, writer, QStringLiteral("Configuration"),
-                              &m_result.configuration);
+        return finishTextPart(writer, QStringLiteral("Configuration"), &m_configuration);
     }
 
     bool sendBootScript(const QString &path)
     {
         QByteArray text;
-        if (!readTextPart(path, QStringLiteral("boot script"), &m_result.bootScript, &text))
-            return !m_result.stopped;
-        start(SetupPart::BootScript,
-              QStringLiteral("Downloading Bootscript: %1").arg(fileName(path)),
+        if (!readTextPart(path, QStringLiteral("boot script"), &m_bootScript, &text))
+            return !m_stopped;
+        start(QStringLiteral("Downloading Bootscript: %1").arg(fileName(path)),
               SetupTextPartProgressEnd);
         pause();
         // The boot script frame with ESC "[" in front of it, as setup downloads
@@ -150,8 +148,7 @@ private:
         writer.paced("8v");
         writer.raw(SequenceInitiator);
         writer.paced("1v");
-        return finishTextPart(SetupPart::BootScript, writer, QStringLiteral("Boot script"),
-                              &m_result.bootScript);
+        return finishTextPart(writer, QStringLiteral("Boot script"), &m_bootScript);
     }
 
     // Reads a configuration or boot script part's file: at most SetupPartMaxBytes,
@@ -189,12 +186,11 @@ private:
         return true;
     }
 
-    bool finishTextPart(SetupPart part, const DownloadWriter &writer, const QString &name,
-                        PartOutcome *outcome)
+    bool finishTextPart(const DownloadWriter &writer, const QString &name, PartOutcome *outcome)
     {
         if (writer.stopped()) {
-            m_result.stopped = true;
-            return endPart(part, false);
+            m_stopped = true;
+            return endPart(false);
         }
         if (writer.failed()) {
             *outcome = PartOutcome::Failed;
@@ -204,32 +200,24 @@ private:
                            .arg(name)
                            .arg(writer.written())
                            .arg(writer.total())));
-            return endPart(part, false);
+            return endPart(false);
         }
         *outcome = PartOutcome::Sent;
         progress(SetupTextPartProgressEnd, SetupTextPartProgressEnd);
         pause();
-        return endPart(part, true);
+        return endPart(true);
     }
 
-    void start(SetupPart part, const QString &fileLine, int maximum)
+    void start(const QString &fileLine, int maximum)
     {
-        if (m_hooks.partStarted)
-            m_hooks.partStarted(part, fileLine,
-                                QStringLiteral("on %1").arg(m_conversation.portName()), maximum);
-        progress(0, maximum);
+        m_conversation.startPart({fileLine, portCaption(m_conversation.portName())}, maximum);
     }
 
-    void progress(int position, int maximum)
-    {
-        if (m_hooks.progress)
-            m_hooks.progress(position, maximum);
-    }
+    void progress(int position, int maximum) { m_conversation.reportProgress(position, maximum); }
 
-    bool endPart(SetupPart part, bool goOn)
+    bool endPart(bool goOn)
     {
-        if (m_hooks.partEnded)
-            m_hooks.partEnded(part);
+        m_conversation.endPart();
         return goOn;
     }
 
@@ -238,29 +226,40 @@ private:
     bool stopRequested()
     {
         if (m_conversation.stopRequested())
-            m_result.stopped = true;
-        return m_result.stopped;
+            m_stopped = true;
+        return m_stopped;
+    }
+
+    DownloadOutcome outcome() const
+    {
+        DownloadOutcome outcome;
+        outcome.parts = {{SetupPart::Font, m_font},
+                         {SetupPart::Configuration, m_configuration},
+                         {SetupPart::BootScript, m_bootScript}};
+        const auto done = [](const PartLine &line) {
+            return line.outcome == PartOutcome::Sent || line.outcome == PartOutcome::NotNamed;
+        };
+        if (m_stopped)
+            outcome.result = DownloadResult::Stopped;
+        else if (m_portOpened && std::all_of(outcome.parts.cbegin(), outcome.parts.cend(), done))
+            outcome.result = DownloadResult::Completed;
+        return outcome;
     }
 
     Conversation &m_conversation;
-    const SetupDownloadHooks &m_hooks;
-    SetupDownloadResult m_result;
+    bool m_portOpened = false;
+    bool m_stopped = false;
+    PartOutcome m_font = PartOutcome::NotReached;
+    PartOutcome m_configuration = PartOutcome::NotReached;
+    PartOutcome m_bootScript = PartOutcome::NotReached;
 };
 
 } // namespace
 
-bool SetupDownloadResult::completed() const
+DownloadOutcome downloadSetup(Conversation &conversation, const SetupBundle &bundle,
+                              qint32 baudRate)
 {
-    const auto done = [](PartOutcome outcome) {
-        return outcome == PartOutcome::Sent || outcome == PartOutcome::NotNamed;
-    };
-    return portOpened && !stopped && done(font) && done(configuration) && done(bootScript);
-}
-
-SetupDownloadResult downloadSetup(Conversation &conversation, const SetupBundle &bundle,
-                                  qint32 baudRate, const SetupDownloadHooks &hooks)
-{
-    return SetupDownload(conversation, hooks).run(bundle, baudRate);
+    return SetupDownload(conversation).run(bundle, baudRate);
 }
 
 } // namespace Kernwick

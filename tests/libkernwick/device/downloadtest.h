@@ -1,7 +1,7 @@
 #pragma once
 
-// What the font and firmware download tests share: a record of everything a
-// conversation reports, a scripted board that answers whole commands, and the
+// What the download tests share: a record of everything a conversation reports,
+// scripted boards that answer the identification query or whole commands, and the
 // fixed log texts.
 
 #include "libkernwick/device/conversation.h"
@@ -13,6 +13,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <utility>
 #include <vector>
@@ -24,6 +25,7 @@ inline const QString openedLog = QStringLiteral(
 inline const QString zuvoNotDetected = QStringLiteral(
     "\r\n* ZUVO not detected *\r\nPlease verify\r\nZUVO is connected to main serial port\r\n"
     "computer is connected to correct serial port\r\nZUVO is powered\r\ncheck ZUVO serial rate");
+inline const QByteArray identificationQuery("\x1b[1}");
 inline const QByteArray ack(1, '\x06');
 inline const QByteArray nak(1, '\x15');
 
@@ -31,6 +33,10 @@ inline QString dots(int n)
 {
     return QString(n, QLatin1Char('.'));
 }
+/// The log of the main-port board check when the board's answer brings "v4" with
+/// its seventh byte ("ZUVO v4.2"), after the port was opened.
+inline const QString zuvoDetectedLog = openedLog + QStringLiteral("Verifying ZUVO is present\r\n") +
+                                       dots(7) + QStringLiteral("\r\nZUVO detected\r\n");
 
 /// Everything a conversation reports, from any thread.
 struct Record
@@ -39,8 +45,6 @@ struct Record
     std::vector<BoxMessage> boxes;
     std::vector<BoxMessage> confirmed;
     std::vector<std::pair<int, int>> progress;
-    int pumps = 0;
-    std::vector<int> pumpsAtProgress; ///< `pumps` at each progress report
     /// The user's stop request; empty: never.
     std::function<bool()> stopWhen;
     /// Runs when a box must be confirmed, before it counts as closed.
@@ -57,12 +61,10 @@ struct Record
             std::lock_guard lock(mutex);
             boxes.push_back(box);
         };
-        h.pumpMessages = [this] { ++pumps; };
         h.stopRequested = [this] { return stopWhen && stopWhen(); };
         h.progress = [this](int done, int total) {
             std::lock_guard lock(mutex);
             progress.emplace_back(done, total);
-            pumpsAtProgress.push_back(pumps);
         };
         h.confirm = [this](const BoxMessage &box) {
             if (onConfirm)
@@ -80,6 +82,29 @@ struct Record
     }
 
     std::mutex mutex;
+};
+
+/// A board on a scripted port that answers the identification query with "v4", and
+/// a conversation on "com1" whose reports go to `record`. The user asks to stop
+/// once the port has taken `stopAfterBytes` bytes (never while it is negative).
+struct ScriptedDownload
+{
+    ScriptedDownload()
+    {
+        port.peer = [](ScriptedPort &p, const QByteArray &written) {
+            if (written == identificationQuery)
+                p.arrive("ZUVO v4.2");
+        };
+        record.stopWhen = [this] {
+            return stopAfterBytes >= 0 && port.written.size() >= stopAfterBytes;
+        };
+        conversation = std::make_unique<Conversation>(port, QStringLiteral("com1"), record.hooks());
+    }
+
+    ScriptedPort port;
+    Record record;
+    qsizetype stopAfterBytes = -1;
+    std::unique_ptr<Conversation> conversation;
 };
 
 /// Makes `port` answer like a board, one command at a time: every byte written is

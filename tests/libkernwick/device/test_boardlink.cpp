@@ -175,7 +175,7 @@ static bool monitorTransfer(Conversation &c)
         return false;
     c.port().writeString("S104000,#");
     std::uint8_t byte = 0;
-    c.waitForByte(Xmodem::CrcRequest, 20, Pump::No, &byte);
+    c.waitForByte(Xmodem::CrcRequest, 20, &byte);
     for (int block = 1; block <= 8; ++block) {
         if (!c.port().sendBlock(std::uint8_t(block), QByteArray(128, char(block))))
             return false;

@@ -29,18 +29,19 @@ QString dots(int n)
     return QString(n, QLatin1Char('.'));
 }
 
-// A conversation on a scripted port that records its log, boxes and pumps.
+// A conversation on a scripted port that records its log and boxes.
 class ConversationTest : public ::testing::Test
 {
 protected:
     Conversation &conversation(const QString &portName = QStringLiteral("com1"))
     {
-        ConversationHooks hooks;
-        hooks.appendLog = [this](const QString &text) { log += text; };
-        hooks.showBox = [this](const BoxMessage &box) { boxes.push_back(box); };
-        hooks.pumpMessages = [this] { ++pumps; };
-        hooks.stopRequested = [this] { return stopWhen && stopWhen(); };
-        m_conversation = std::make_unique<Conversation>(port, portName, hooks);
+        m_conversation = std::make_unique<Conversation>(
+            port, portName,
+            ConversationHooks{
+                .appendLog = [this](const QString &text) { log += text; },
+                .showBox = [this](const BoxMessage &box) { boxes.push_back(box); },
+                .stopRequested = [this] { return stopWhen && stopWhen(); },
+            });
         return *m_conversation;
     }
     void endConversation() { m_conversation.reset(); }
@@ -55,7 +56,6 @@ protected:
     ScriptedPort port;
     QString log;
     std::vector<BoxMessage> boxes;
-    int pumps = 0;
     std::function<bool()> stopWhen; ///< the user's stop request; empty: never
 
 private:
@@ -165,7 +165,6 @@ TEST_F(ConversationTest, DetectsTheBoardOnTheReadThatBringsTheFour)
     // 3 silent reads, then "ZUVO v4" byte by byte.
     EXPECT_EQ(log, QStringLiteral("Verifying ZUVO is present\r\n") + dots(3 + 7) +
                        QStringLiteral("\r\nZUVO detected\r\n"));
-    EXPECT_EQ(pumps, 3 + 7);
     // The drain read the rest of the answer and stopped at the first silence.
     ASSERT_EQ(port.incoming.size(), 4u);
     EXPECT_EQ(*port.incoming.front(), 'l');
@@ -198,7 +197,6 @@ TEST_P(NotDetected, AfterTwentyReadsTheBoardIsReportedMissing)
     EXPECT_EQ(log, openedLog + QStringLiteral("Verifying ZUVO is present\r\n") + dots(20) +
                        zuvoNotDetected);
     EXPECT_EQ(port.reads, 20);
-    EXPECT_EQ(pumps, 20);
     EXPECT_EQ(port.readTimeout, ScriptedPort::ReadTimeoutMs) << "the time-out the clock charges";
     EXPECT_EQ(port.now - start, qint64(c.timedOutReads) * ScriptedPort::ReadTimeoutMs);
     EXPECT_EQ(port.written, "\x1b[1}") << "nothing but the query";
@@ -309,20 +307,20 @@ TEST_F(ConversationTest, AcknowledgementRules)
     EXPECT_EQ(answer, 0) << "nothing came";
 
     port.arrive("erasing...\r\n>");
-    EXPECT_TRUE(c.waitForByte('>', 50, Pump::No, &answer));
+    EXPECT_TRUE(c.waitForByte('>', 50, &answer));
     EXPECT_EQ(answer, '>');
     port.arrive("busy");
-    EXPECT_FALSE(c.waitForByte('>', 50, Pump::Yes, &answer));
+    const int readsBefore = port.reads;
+    EXPECT_FALSE(c.waitForByte('>', 50, &answer));
     EXPECT_EQ(answer, 0);
-    EXPECT_EQ(pumps, 50);
+    EXPECT_EQ(port.reads - readsBefore, 50);
 
     port.arrive("ok\r\nzu");
     port.silence(2);
     port.arrive("vo>");
-    EXPECT_TRUE(c.waitForText("zuvo>", 1024, Pump::No));
+    EXPECT_TRUE(c.waitForText("zuvo>", 1024));
     port.arrive("zuvo");
-    EXPECT_FALSE(c.waitForText("zuvo>", 1024, Pump::No));
-    EXPECT_EQ(pumps, 50);
+    EXPECT_FALSE(c.waitForText("zuvo>", 1024));
 }
 
 TEST_F(ConversationTest, EndingTheConversationClosesThePort)
@@ -422,23 +420,39 @@ TEST_F(ConversationTest, StopReachesThePortWhileTheConversationLives)
     EXPECT_EQ(port.written, "memook");
 }
 
-TEST_F(ConversationTest, ProgressConfirmAndPauseReachTheirHooks)
+TEST_F(ConversationTest, ProgressPartsConfirmAndPauseReachTheirHooks)
 {
     std::vector<std::pair<int, int>> progress;
+    QStringList parts;
     std::vector<BoxMessage> confirmed;
-    ConversationHooks hooks;
-    hooks.progress = [&](int done, int total) { progress.emplace_back(done, total); };
-    hooks.confirm = [&](const BoxMessage &box) { confirmed.push_back(box); };
-    Conversation c(port, QStringLiteral("com1"), hooks);
+    Conversation c(port, QStringLiteral("com1"),
+                   {
+                       .progress = [&](int done, int total) { progress.emplace_back(done, total); },
+                       .confirm = [&](const BoxMessage &box) { confirmed.push_back(box); },
+                       .partStarted =
+                           [&](const ProgressCaptions &captions, int total) {
+                               parts << QStringLiteral("%1|%2|%3")
+                                            .arg(captions.fileLine, captions.portLine)
+                                            .arg(total);
+                           },
+                       .partEnded = [&] { parts << QStringLiteral("end"); },
+                   });
     c.reportProgress(0, 3);
     c.reportProgress(4, 3);
+    c.startPart({QStringLiteral("Downloading Config: a.zvc"), QStringLiteral("on com1")}, 100);
+    c.endPart();
     c.confirm(appBox("Download Complete"));
     c.pause(100);
-    EXPECT_EQ(progress, (std::vector<std::pair<int, int>>{{0, 3}, {4, 3}}));
+    EXPECT_EQ(progress, (std::vector<std::pair<int, int>>{{0, 3}, {4, 3}, {0, 100}}))
+        << "a part starts at 0 of its total";
+    EXPECT_EQ(parts, (QStringList{QStringLiteral("Downloading Config: a.zvc|on com1|100"),
+                                  QStringLiteral("end")}));
     EXPECT_EQ(confirmed, std::vector<BoxMessage>{appBox("Download Complete")});
     EXPECT_EQ(port.now, 100) << "pauses run on the port's clock";
 
     Conversation quiet(port, QStringLiteral("com1"), {});
     quiet.reportProgress(1, 1);
+    quiet.startPart({}, 1);
+    quiet.endPart();
     quiet.confirm(appBox("Download Complete")); // without a hook: confirmed at once
 }

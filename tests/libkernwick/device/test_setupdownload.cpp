@@ -42,6 +42,12 @@ void PrintTo(PartOutcome outcome, std::ostream *os)
     constexpr const char *names[] = {"NotReached", "NotNamed", "Sent", "Failed"};
     *os << names[int(outcome)];
 }
+void PrintTo(const PartLine &line, std::ostream *os)
+{
+    constexpr const char *names[] = {"Font", "Configuration", "BootScript"};
+    *os << names[int(line.part)] << ": ";
+    PrintTo(line.outcome, os);
+}
 } // namespace Kernwick
 
 namespace {
@@ -112,26 +118,25 @@ protected:
             }
             return Kernwick::Test::CommandAnswer{0, answer ? QByteArray(1, answer) : QByteArray()};
         });
-        ConversationHooks c;
-        c.appendLog = [this](const QString &text) { log += text; };
-        c.showBox = [this](const BoxMessage &box) { boxes.push_back(box); };
-        c.stopRequested = [this] {
-            return stopAfterBytes >= 0 && port.written.size() >= stopAfterBytes;
-        };
-        conversation = std::make_unique<Conversation>(port, QStringLiteral("com3"), c);
-        hooks.partStarted = [this](SetupPart part, const QString &fileLine, const QString &portLine,
-                                   int maximum) {
-            events.push_back(QStringLiteral("start %1 '%2' '%3' %4")
-                                 .arg(int(part))
-                                 .arg(fileLine, portLine)
-                                 .arg(maximum));
-        };
-        hooks.progress = [this](int position, int maximum) {
-            events.push_back(QStringLiteral("%1/%2").arg(position).arg(maximum));
-        };
-        hooks.partEnded = [this](SetupPart part) {
-            events.push_back(QStringLiteral("end %1").arg(int(part)));
-        };
+        conversation = std::make_unique<Conversation>(
+            port, QStringLiteral("com3"),
+            ConversationHooks{
+                .appendLog = [this](const QString &text) { log += text; },
+                .showBox = [this](const BoxMessage &box) { boxes.push_back(box); },
+                .stopRequested =
+                    [this] { return stopAfterBytes >= 0 && port.written.size() >= stopAfterBytes; },
+                .progress =
+                    [this](int position, int maximum) {
+                        events.push_back(QStringLiteral("%1/%2").arg(position).arg(maximum));
+                    },
+                .partStarted =
+                    [this](const ProgressCaptions &captions, int maximum) {
+                        events.push_back(QStringLiteral("start '%1' '%2' %3")
+                                             .arg(captions.fileLine, captions.portLine)
+                                             .arg(maximum));
+                    },
+                .partEnded = [this] { events.push_back(QStringLiteral("end")); },
+            });
     }
 
     QString write(const char *name, const QByteArray &bytes) const
@@ -147,9 +152,9 @@ protected:
     // A font file of `size` bytes (see fontBytes()).
     QString font(qsizetype size) const { return write("font.zvf", fontBytes(size)); }
 
-    SetupDownloadResult run(const SetupBundle &bundle)
+    DownloadOutcome run(const SetupBundle &bundle)
     {
-        return downloadSetup(*conversation, bundle, 9600, hooks);
+        return downloadSetup(*conversation, bundle, 9600);
     }
 
     ScriptedPort port;
@@ -161,24 +166,27 @@ protected:
     char flushAnswer = Ack;
     std::function<bool(qint64 offset)> chunkAccepted = [](qint64) { return true; };
     qsizetype stopAfterBytes = -1;
-    SetupDownloadHooks hooks;
     std::unique_ptr<Conversation> conversation;
 
 private:
     QTemporaryDir m_dir;
 };
 
-QString partStart(SetupPart part, const char *fileLine, int maximum)
+QString partStart(const char *fileLine, int maximum)
 {
-    return QStringLiteral("start %1 '%2' 'on com3' %3")
-        .arg(int(part))
+    return QStringLiteral("start '%1' 'on com3' %2")
         .arg(QString::fromLatin1(fileLine))
         .arg(maximum);
 }
 
-QString partEnd(SetupPart part)
+const QString partEnd = QStringLiteral("end");
+
+// The three lines of a setup download's outcome, in the order the parts are sent.
+QList<PartLine> partLines(PartOutcome font, PartOutcome configuration, PartOutcome bootScript)
 {
-    return QStringLiteral("end %1").arg(int(part));
+    return {{SetupPart::Font, font},
+            {SetupPart::Configuration, configuration},
+            {SetupPart::BootScript, bootScript}};
 }
 
 } // namespace
@@ -186,22 +194,18 @@ QString partEnd(SetupPart part)
 TEST_F(SetupDownloadTest, AllThreePartsGoOverOneOpeningWithAProgressDisplayEach)
 {
     const SetupBundle bundle{font(1000), write("cfg.zvc", configText()), write("boot.zvb", script)};
-    const SetupDownloadResult result = run(bundle);
+    const DownloadOutcome result = run(bundle);
 
     EXPECT_TRUE(result.completed());
-    EXPECT_EQ(result.font, PartOutcome::Sent);
-    EXPECT_EQ(result.configuration, PartOutcome::Sent);
-    EXPECT_EQ(result.bootScript, PartOutcome::Sent);
+    EXPECT_EQ(result.parts, partLines(PartOutcome::Sent, PartOutcome::Sent, PartOutcome::Sent));
     EXPECT_EQ(port.written, eraseCommand + fontFrames(fontBytes(1000)) + flushCommand +
                                 configText() + "\x1b[" + bootScriptFrame(script));
     EXPECT_EQ(chunkOffsets, (std::vector<qint64>{0, 256, 512, 768}));
     EXPECT_EQ(events, (std::vector<QString>{
-                          partStart(SetupPart::Font, "Downloading Font: font.zvf", 3), "0/3", "1/3",
-                          "2/3", "3/3", "4/3", partEnd(SetupPart::Font),
-                          partStart(SetupPart::Configuration, "Downloading Config: cfg.zvc", 100),
-                          "0/100", "100/100", partEnd(SetupPart::Configuration),
-                          partStart(SetupPart::BootScript, "Downloading Bootscript: boot.zvb", 100),
-                          "0/100", "100/100", partEnd(SetupPart::BootScript)}));
+                          partStart("Downloading Font: font.zvf", 3), "0/3", "1/3", "2/3", "3/3",
+                          "4/3", partEnd, partStart("Downloading Config: cfg.zvc", 100), "0/100",
+                          "100/100", partEnd, partStart("Downloading Bootscript: boot.zvb", 100),
+                          "0/100", "100/100", partEnd}));
     EXPECT_EQ(port.openedNames, QStringList{QStringLiteral("com3")});
     EXPECT_EQ(port.baudRate, 9600);
     EXPECT_EQ(port.closes, 1);
@@ -225,10 +229,10 @@ TEST_F(SetupDownloadTest, PacesTheTextsAndPausesAroundTheTextParts)
 
 TEST_F(SetupDownloadTest, OnlyAConfigurationSendsOnlyThat)
 {
-    const SetupDownloadResult result = run({{}, write("cfg.zvc", configText()), {}});
+    const DownloadOutcome result = run({{}, write("cfg.zvc", configText()), {}});
     EXPECT_TRUE(result.completed());
-    EXPECT_EQ(result.font, PartOutcome::NotNamed);
-    EXPECT_EQ(result.bootScript, PartOutcome::NotNamed);
+    EXPECT_EQ(result.partOutcome(SetupPart::Font), PartOutcome::NotNamed);
+    EXPECT_EQ(result.partOutcome(SetupPart::BootScript), PartOutcome::NotNamed);
     EXPECT_EQ(port.written, configText());
     EXPECT_TRUE(chunkOffsets.empty());
     EXPECT_EQ(port.closes, 1);
@@ -236,9 +240,10 @@ TEST_F(SetupDownloadTest, OnlyAConfigurationSendsOnlyThat)
 
 TEST_F(SetupDownloadTest, NoPathsOpensAndClosesThePortAndSendsNothing)
 {
-    const SetupDownloadResult result = run({});
+    const DownloadOutcome result = run({});
     EXPECT_TRUE(result.completed());
-    EXPECT_TRUE(result.portOpened);
+    EXPECT_EQ(result.parts,
+              partLines(PartOutcome::NotNamed, PartOutcome::NotNamed, PartOutcome::NotNamed));
     EXPECT_TRUE(port.written.isEmpty());
     EXPECT_TRUE(events.empty());
     EXPECT_EQ(port.openedNames.size(), 1);
@@ -249,10 +254,10 @@ TEST_F(SetupDownloadTest, NoPathsOpensAndClosesThePortAndSendsNothing)
 TEST_F(SetupDownloadTest, PortThatDoesNotOpenShowsItsBoxAndSendsNothing)
 {
     port.openSucceeds = false;
-    const SetupDownloadResult result = run({font(10), write("cfg.zvc", configText()), {}});
-    EXPECT_FALSE(result.completed());
-    EXPECT_FALSE(result.portOpened);
-    EXPECT_EQ(result.font, PartOutcome::NotReached);
+    const DownloadOutcome result = run({font(10), write("cfg.zvc", configText()), {}});
+    EXPECT_EQ(result.result, DownloadResult::Failed);
+    EXPECT_EQ(result.parts,
+              partLines(PartOutcome::NotReached, PartOutcome::NotReached, PartOutcome::NotReached));
     const BoxMessage openPortFailed{QStringLiteral("ZUVO Kernwick"),
                                     QStringLiteral("OpenPort failed")};
     EXPECT_EQ(boxes, std::vector<BoxMessage>{openPortFailed});
@@ -262,12 +267,12 @@ TEST_F(SetupDownloadTest, PortThatDoesNotOpenShowsItsBoxAndSendsNothing)
 
 TEST_F(SetupDownloadTest, FontThatCannotBeOpenedEndsTheWholeDownload)
 {
-    const SetupDownloadResult result =
+    const DownloadOutcome result =
         run({absent("font.zvf"), write("cfg.zvc", configText()), write("boot.zvb", script)});
     EXPECT_FALSE(result.completed());
-    EXPECT_EQ(result.font, PartOutcome::Failed);
-    EXPECT_EQ(result.configuration, PartOutcome::NotReached);
-    EXPECT_EQ(result.bootScript, PartOutcome::NotReached);
+    EXPECT_EQ(result.partOutcome(SetupPart::Font), PartOutcome::Failed);
+    EXPECT_EQ(result.partOutcome(SetupPart::Configuration), PartOutcome::NotReached);
+    EXPECT_EQ(result.partOutcome(SetupPart::BootScript), PartOutcome::NotReached);
     EXPECT_EQ(boxes, std::vector<BoxMessage>{fileError});
     EXPECT_TRUE(port.written.isEmpty());
     EXPECT_FALSE(port.isOpen());
@@ -276,11 +281,11 @@ TEST_F(SetupDownloadTest, FontThatCannotBeOpenedEndsTheWholeDownload)
 TEST_F(SetupDownloadTest, RefusedBlockNamesThePartAndTheBlockAndEndsTheWholeDownload)
 {
     chunkAccepted = [](qint64 offset) { return offset != 512; };
-    const SetupDownloadResult result =
+    const DownloadOutcome result =
         run({font(1000), write("cfg.zvc", configText()), write("boot.zvb", script)});
     EXPECT_FALSE(result.completed());
-    EXPECT_EQ(result.font, PartOutcome::Failed);
-    EXPECT_EQ(result.configuration, PartOutcome::NotReached);
+    EXPECT_EQ(result.partOutcome(SetupPart::Font), PartOutcome::Failed);
+    EXPECT_EQ(result.partOutcome(SetupPart::Configuration), PartOutcome::NotReached);
     EXPECT_EQ(boxes, (std::vector<BoxMessage>{
                          BoxMessage{QStringLiteral("ZUVO Kernwick"),
                                     QStringLiteral("Font part failed: block 2 of font.zvf was not "
@@ -288,19 +293,19 @@ TEST_F(SetupDownloadTest, RefusedBlockNamesThePartAndTheBlockAndEndsTheWholeDown
     EXPECT_EQ(chunkOffsets, (std::vector<qint64>{0, 256, 512}));
     EXPECT_EQ(port.written, eraseCommand + fontFrames(fontBytes(1000), 3))
         << "no flush, nothing after";
-    EXPECT_EQ(events.back(), partEnd(SetupPart::Font)) << "its progress display goes away";
+    EXPECT_EQ(events.back(), partEnd) << "its progress display goes away";
     EXPECT_FALSE(port.isOpen());
 }
 
 TEST_F(SetupDownloadTest, RefusedFlushFailsTheFontPartAndTheOtherPartsGo)
 {
     flushAnswer = Nak;
-    const SetupDownloadResult result =
+    const DownloadOutcome result =
         run({font(300), write("cfg.zvc", configText()), write("boot.zvb", script)});
     EXPECT_FALSE(result.completed());
-    EXPECT_EQ(result.font, PartOutcome::Failed);
-    EXPECT_EQ(result.configuration, PartOutcome::Sent);
-    EXPECT_EQ(result.bootScript, PartOutcome::Sent);
+    EXPECT_EQ(result.partOutcome(SetupPart::Font), PartOutcome::Failed);
+    EXPECT_EQ(result.partOutcome(SetupPart::Configuration), PartOutcome::Sent);
+    EXPECT_EQ(result.partOutcome(SetupPart::BootScript), PartOutcome::Sent);
     EXPECT_EQ(boxes, (std::vector<BoxMessage>{BoxMessage{
                          QStringLiteral("ZUVO Kernwick"),
                          QStringLiteral("Font part failed: the memory flush after font.zvf was "
@@ -322,22 +327,22 @@ TEST_F(SetupDownloadTest, MissingEraseAcknowledgementIsReportedAndTheFontStillGo
         boxes.clear();
         chunkOffsets.clear();
         eraseAnswer = answer;
-        const SetupDownloadResult result = run({font(300), {}, {}});
+        const DownloadOutcome result = run({font(300), {}, {}});
         EXPECT_EQ(boxes, std::vector<BoxMessage>{noAckFromErase});
         EXPECT_EQ(chunkOffsets.size(), 2u);
-        EXPECT_EQ(result.font, PartOutcome::Sent) << "the flushCommand was acknowledged";
+        EXPECT_EQ(result.partOutcome(SetupPart::Font), PartOutcome::Sent)
+            << "the flushCommand was acknowledged";
     }
 }
 
 TEST_F(SetupDownloadTest, EmptyFontIsErasedAndFlushed)
 {
-    const SetupDownloadResult result = run({write("empty.zvf", {}), {}, {}});
+    const DownloadOutcome result = run({write("empty.zvf", {}), {}, {}});
     EXPECT_TRUE(result.completed());
     EXPECT_TRUE(chunkOffsets.empty());
     EXPECT_EQ(port.written, eraseCommand + flushCommand);
     EXPECT_EQ(events,
-              (std::vector<QString>{partStart(SetupPart::Font, "Downloading Font: empty.zvf", 0),
-                                    "0/0", partEnd(SetupPart::Font)}));
+              (std::vector<QString>{partStart("Downloading Font: empty.zvf", 0), "0/0", partEnd}));
 }
 
 struct TextPartCase : Test::NamedCase
@@ -361,12 +366,15 @@ TEST_P(SetupTextPart, IsSentOrRefusedAndTheOtherPartsGo)
         write(c.configuration ? "boot.zvb" : "cfg.zvc", c.configuration ? script : configText());
     const SetupBundle bundle{font(10), c.configuration ? file : good,
                              c.configuration ? good : file};
-    const SetupDownloadResult result = run(bundle);
+    const DownloadOutcome result = run(bundle);
 
-    const PartOutcome tested = c.configuration ? result.configuration : result.bootScript;
+    const PartOutcome tested = c.configuration ? result.partOutcome(SetupPart::Configuration)
+                                               : result.partOutcome(SetupPart::BootScript);
     EXPECT_EQ(tested, c.sent ? PartOutcome::Sent : PartOutcome::Failed);
-    EXPECT_EQ(result.font, PartOutcome::Sent);
-    EXPECT_EQ(c.configuration ? result.bootScript : result.configuration, PartOutcome::Sent);
+    EXPECT_EQ(result.partOutcome(SetupPart::Font), PartOutcome::Sent);
+    EXPECT_EQ(c.configuration ? result.partOutcome(SetupPart::BootScript)
+                              : result.partOutcome(SetupPart::Configuration),
+              PartOutcome::Sent);
     EXPECT_EQ(result.completed(), c.sent);
 
     const QByteArray config = c.configuration ? (c.sent ? c.sentText : QByteArray()) : configText();
@@ -416,8 +424,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(SetupDownloadTest, FolderInsteadOfAFileIsRefusedWithTheSystemText)
 {
-    const SetupDownloadResult result = run({{}, absent(""), {}});
-    EXPECT_EQ(result.configuration, PartOutcome::Failed);
+    const DownloadOutcome result = run({{}, absent(""), {}});
+    EXPECT_EQ(result.partOutcome(SetupPart::Configuration), PartOutcome::Failed);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_FALSE(boxes[0].caption.isEmpty());
     EXPECT_TRUE(boxes[0].text.isEmpty());
@@ -430,25 +438,25 @@ TEST_F(SetupDownloadTest, LostLineEndsTheDownloadWithABoxNamingThePart)
         if (written.size() == 40)
             p.loseLine();
     };
-    const SetupDownloadResult result =
+    const DownloadOutcome result =
         run({{}, write("cfg.zvc", configText()), write("boot.zvb", script)});
     EXPECT_FALSE(result.completed());
-    EXPECT_EQ(result.configuration, PartOutcome::Failed);
-    EXPECT_EQ(result.bootScript, PartOutcome::NotReached);
+    EXPECT_EQ(result.partOutcome(SetupPart::Configuration), PartOutcome::Failed);
+    EXPECT_EQ(result.partOutcome(SetupPart::BootScript), PartOutcome::NotReached);
     EXPECT_EQ(boxes, (std::vector<BoxMessage>{BoxMessage{
                          QStringLiteral("ZUVO Kernwick"),
                          QStringLiteral("Configuration part failed: only 40 of 306 bytes could "
                                         "be written to the port")}}));
     EXPECT_EQ(port.written, configText().first(40));
-    EXPECT_EQ(events.back(), partEnd(SetupPart::Configuration));
+    EXPECT_EQ(events.back(), partEnd);
 }
 
 TEST_F(SetupDownloadTest, StopRequestEndsItQuietlyWithThePortClosed)
 {
     stopAfterBytes = 20;
-    const SetupDownloadResult result =
+    const DownloadOutcome result =
         run({font(1000), write("cfg.zvc", configText()), write("boot.zvb", script)});
-    EXPECT_TRUE(result.stopped);
+    EXPECT_EQ(result.result, DownloadResult::Stopped);
     EXPECT_FALSE(result.completed());
     EXPECT_TRUE(boxes.empty());
     EXPECT_LT(chunkOffsets.size(), 4u);
@@ -459,10 +467,10 @@ TEST_F(SetupDownloadTest, StopRequestEndsItQuietlyWithThePortClosed)
 TEST_F(SetupDownloadTest, StopRequestInsideATextPartEndsItBetweenTwoBytes)
 {
     stopAfterBytes = 10;
-    const SetupDownloadResult result =
+    const DownloadOutcome result =
         run({{}, write("cfg.zvc", configText()), write("boot.zvb", script)});
-    EXPECT_TRUE(result.stopped);
-    EXPECT_EQ(result.bootScript, PartOutcome::NotReached);
+    EXPECT_EQ(result.result, DownloadResult::Stopped);
+    EXPECT_EQ(result.partOutcome(SetupPart::BootScript), PartOutcome::NotReached);
     EXPECT_EQ(port.written, configText().first(10));
     EXPECT_TRUE(boxes.empty());
     EXPECT_FALSE(port.isOpen());
@@ -545,7 +553,7 @@ TEST_F(SetupOnSimulator, AllThreeFilesReachTheBoard)
     const QByteArray config = encodeConfigStream(editedConfig(), ConfigOrder::File);
     const SetupBundle bundle{write("font.zvf", fontFile), write("cfg.zvc", config),
                              write("boot.zvb", script)};
-    const SetupDownloadResult result = downloadSetup(*conversation, bundle, 9600);
+    const DownloadOutcome result = downloadSetup(*conversation, bundle, 9600);
     EXPECT_TRUE(result.completed());
     EXPECT_TRUE(boxes.empty());
     EXPECT_FALSE(port.isOpen());
@@ -572,8 +580,7 @@ TEST_F(SetupOnSimulator, OnlyAConfigurationSendsOnlyThat)
 TEST_F(SetupOnSimulator, NoFilesOpensAndClosesThePortAndSendsNothing)
 {
     ASSERT_TRUE(start());
-    const SetupDownloadResult result = downloadSetup(*conversation, {}, 9600);
-    EXPECT_TRUE(result.portOpened);
+    const DownloadOutcome result = downloadSetup(*conversation, {}, 9600);
     EXPECT_TRUE(result.completed());
     EXPECT_FALSE(port.isOpen());
     EXPECT_TRUE(received(0).isEmpty());
@@ -585,12 +592,12 @@ TEST_F(SetupOnSimulator, ScriptOf600BytesIsRefusedWhileTheOtherPartsGo)
     const QByteArray fontFile = fontBytes(300);
     const QByteArray config = encodeConfigStream(editedConfig(), ConfigOrder::File);
     const QString longScript = write("long.zvb", QByteArray(600, 'S'));
-    const SetupDownloadResult result = downloadSetup(
+    const DownloadOutcome result = downloadSetup(
         *conversation, {write("font.zvf", fontFile), write("cfg.zvc", config), longScript}, 9600);
     EXPECT_FALSE(result.completed());
-    EXPECT_EQ(result.font, PartOutcome::Sent);
-    EXPECT_EQ(result.configuration, PartOutcome::Sent);
-    EXPECT_EQ(result.bootScript, PartOutcome::Failed);
+    EXPECT_EQ(result.partOutcome(SetupPart::Font), PartOutcome::Sent);
+    EXPECT_EQ(result.partOutcome(SetupPart::Configuration), PartOutcome::Sent);
+    EXPECT_EQ(result.partOutcome(SetupPart::BootScript), PartOutcome::Failed);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, QStringLiteral("The boot script file %1 is longer than 512 bytes, the "
                                             "most a setup download sends; it was not sent")
@@ -607,12 +614,12 @@ TEST_F(SetupOnSimulator, RefusedChunkNamesTheBlockAndNothingMoreIsSent)
 {
     ASSERT_TRUE(start({QStringLiteral("--nak-chunk"), QStringLiteral("1")}));
     const QByteArray fontFile = fontBytes(1000);
-    const SetupDownloadResult result = downloadSetup(
+    const DownloadOutcome result = downloadSetup(
         *conversation,
         {write("font.zvf", fontFile), write("cfg.zvc", configText()), write("boot.zvb", script)},
         9600);
-    EXPECT_EQ(result.font, PartOutcome::Failed);
-    EXPECT_EQ(result.configuration, PartOutcome::NotReached);
+    EXPECT_EQ(result.partOutcome(SetupPart::Font), PartOutcome::Failed);
+    EXPECT_EQ(result.partOutcome(SetupPart::Configuration), PartOutcome::NotReached);
     EXPECT_EQ(boxes, (std::vector<BoxMessage>{
                          BoxMessage{QStringLiteral("ZUVO Kernwick"),
                                     QStringLiteral("Font part failed: block 1 of font.zvf was not "
@@ -625,10 +632,10 @@ TEST_F(SetupOnSimulator, RefusedChunkNamesTheBlockAndNothingMoreIsSent)
 TEST_F(SetupOnSimulator, RefusedFlushFailsTheFontAndTheOtherPartsGo)
 {
     ASSERT_TRUE(start({QStringLiteral("--nak-flush")}));
-    const SetupDownloadResult result = downloadSetup(
+    const DownloadOutcome result = downloadSetup(
         *conversation, {write("font.zvf", fontBytes(300)), {}, write("boot.zvb", script)}, 9600);
-    EXPECT_EQ(result.font, PartOutcome::Failed);
-    EXPECT_EQ(result.bootScript, PartOutcome::Sent);
+    EXPECT_EQ(result.partOutcome(SetupPart::Font), PartOutcome::Failed);
+    EXPECT_EQ(result.partOutcome(SetupPart::BootScript), PartOutcome::Sent);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_TRUE(boxes[0].text.endsWith(QStringLiteral("(flush returns 21)")))
         << boxes[0].text.toStdString();
@@ -641,10 +648,11 @@ TEST_F(SetupOnSimulator, RefusedEraseIsReportedAndTheFontStillGoes)
 {
     ASSERT_TRUE(start({QStringLiteral("--nak-erase")}));
     const QByteArray fontFile = fontBytes(300);
-    const SetupDownloadResult result =
+    const DownloadOutcome result =
         downloadSetup(*conversation, {write("font.zvf", fontFile), {}, {}}, 9600);
     EXPECT_EQ(boxes, std::vector<BoxMessage>{noAckFromErase});
     const QByteArray wire = eraseCommand + fontFrames(fontFile) + flushCommand;
     EXPECT_EQ(received(wire.size()), wire);
-    EXPECT_EQ(result.font, PartOutcome::Sent) << "the board took the blocks and the flush";
+    EXPECT_EQ(result.partOutcome(SetupPart::Font), PartOutcome::Sent)
+        << "the board took the blocks and the flush";
 }

@@ -1,25 +1,19 @@
 #pragma once
 
 #include "libkernwick/config/deviceconfig.h"
+#include "libkernwick/device/download.h"
 
 #include <QtGlobal>
-
-#include <functional>
 
 namespace Kernwick {
 
 class Conversation;
 
-/// The first caption line of the configuration download's progress dialog; the
-/// second is "on " and the port name.
-inline constexpr char ConfigDownloadFileLine[] = "Downloading configuration";
-
-/// The progress bar's range: 0 until the stream has gone out, then this.
+/// The progress range: 0 until the stream has gone out, then this.
 inline constexpr int ConfigDownloadProgressEnd = 10;
 
-/// Reports the progress bar: `position` in the range 0 .. `maximum`. Called on the
-/// thread that runs the download.
-using DownloadProgress = std::function<void(int position, int maximum)>;
+/// "Downloading configuration" and "on <port>".
+ProgressCaptions configDownloadCaptions(const QString &portName);
 
 /// Sends `config` to the board: opens the conversation's port at `baudRate` with
 /// logged steps, checks that the board answers "v4", logs "Sending configuration",
@@ -28,13 +22,13 @@ using DownloadProgress = std::function<void(int position, int maximum)>;
 /// The progress starts at 0 of ConfigDownloadProgressEnd and reaches its end once
 /// the whole stream is written.
 ///
-/// Returns whether the whole stream was written. A failed opening or detection has
+/// Completed when the whole stream was written. A failed opening or detection has
 /// logged its text and nothing was sent. A byte the port fails to write stops the
 /// stream at once, since the bytes after a lost one would reach the board as wrong
 /// values; the failure is logged and the completion line is not. A stop request
-/// (see Conversation::stopRequested()) ends the stream between two bytes. The port
-/// is closed on every path.
-bool downloadConfiguration(Conversation &conversation, const DeviceConfig &config, qint32 baudRate,
-                           const DownloadProgress &progress = {});
+/// (see Conversation::stopRequested()) ends the stream between two bytes with
+/// "* Stopped *" in the log. The port is closed on every path.
+DownloadOutcome downloadConfiguration(Conversation &conversation, const DeviceConfig &config,
+                                      qint32 baudRate);
 
 } // namespace Kernwick

@@ -1,9 +1,9 @@
 // The configuration download over a scripted port and against zuvo-sim.
 
-#include "../device/scriptedport.h"
-#include "libkernwick/config/configdownload.h"
+#include "downloadtest.h"
 #include "libkernwick/config/configstream.h"
 #include "libkernwick/config/wireform.h"
+#include "libkernwick/device/configdownload.h"
 #include "libkernwick/device/conversation.h"
 #include "libkernwick/device/serialport.h"
 #include "qtprinters.h"
@@ -20,132 +20,103 @@
 KERNWICK_TEST_APPLICATION(QCoreApplication);
 
 using namespace Kernwick;
-using Kernwick::Test::ScriptedPort;
-using Kernwick::Test::Simulator;
-using Kernwick::Test::SimulatorLink;
+using namespace Kernwick::Test;
 
 namespace {
 
-const QByteArray identificationQuery("\x1b[1}");
+using Progress = std::vector<std::pair<int, int>>;
 
-const QString openedLog = QStringLiteral("Opening com port\r\nPort opened\r\nConfiguring com "
-                                         "port\r\nPort configured successfully\r\n");
-const QString zuvoNotDetected = QStringLiteral(
-    "\r\n* ZUVO not detected *\r\nPlease verify\r\nZUVO is connected to main serial port\r\n"
-    "computer is connected to correct serial port\r\nZUVO is powered\r\ncheck ZUVO serial rate");
-
-// A board on a scripted port that answers the identification query with "v4".
-struct ScriptedDownload
+// The configuration download at 19200 baud on the scripted board.
+struct ConfigDownload : ScriptedDownload
 {
-    ScriptedDownload()
+    DownloadOutcome run(const DeviceConfig &config = {})
     {
-        port.peer = [](ScriptedPort &p, const QByteArray &written) {
-            if (written == identificationQuery)
-                p.arrive("ZUVO v4.2");
-        };
-        ConversationHooks hooks;
-        hooks.appendLog = [this](const QString &text) { log += text; };
-        hooks.stopRequested = [this] {
-            return stopAfterBytes >= 0 && port.written.size() >= stopAfterBytes;
-        };
-        conversation = std::make_unique<Conversation>(port, QStringLiteral("com1"), hooks);
+        return downloadConfiguration(*conversation, config, 19200);
     }
-
-    bool run(const DeviceConfig &config = {})
-    {
-        return downloadConfiguration(
-            *conversation, config, 19200,
-            [this](int position, int maximum) { progress.emplace_back(position, maximum); });
-    }
-
-    ScriptedPort port;
-    QString log;
-    std::vector<std::pair<int, int>> progress;
-    qsizetype stopAfterBytes = -1;
-    std::unique_ptr<Conversation> conversation;
 };
-
-const QString detectedLog = openedLog + QStringLiteral("Verifying ZUVO is present\r\n") +
-                            QString(7, QLatin1Char('.')) + QStringLiteral("\r\nZUVO detected\r\n");
 
 } // namespace
 
 TEST(ConfigDownload, SendsTheDownloadOrderStreamAfterTheBoardAnswers)
 {
-    ScriptedDownload d;
+    ConfigDownload d;
     DeviceConfig config;
     config.horizontalStart = -20;
-    EXPECT_TRUE(d.run(config));
+    EXPECT_TRUE(d.run(config).completed());
     EXPECT_EQ(d.port.written,
               identificationQuery + encodeConfigStream(config, ConfigOrder::Download));
     EXPECT_EQ(d.port.baudRate, 19200);
-    EXPECT_EQ(d.log, detectedLog + QStringLiteral("Sending configuration\r\nConfiguration "
-                                                  "download complete\r\n"));
-    EXPECT_EQ(d.progress, (std::vector<std::pair<int, int>>{{0, 10}, {10, 10}}));
+    EXPECT_EQ(d.record.log,
+              zuvoDetectedLog + QStringLiteral("Sending configuration\r\nConfiguration "
+                                               "download complete\r\n"));
+    EXPECT_EQ(d.record.progress, (Progress{{0, 10}, {10, 10}}));
     EXPECT_FALSE(d.port.isOpen());
     EXPECT_EQ(d.port.closes, 1);
 }
 
 TEST(ConfigDownload, PacesEveryByteOfTheStream)
 {
-    ScriptedDownload d;
+    ConfigDownload d;
     LinkTiming timing = d.port.timing();
     timing.paceMs = 20;
     d.port.setTiming(timing);
-    EXPECT_TRUE(d.run());
+    EXPECT_TRUE(d.run().completed());
     // 20 ms before each of the query's 4 bytes and the stream's 306.
     EXPECT_EQ(d.port.pacedMs, (4 + 306) * 20);
 }
 
 TEST(ConfigDownload, BoardThatNeverAnswersGetsNoConfigurationByte)
 {
-    ScriptedDownload d;
+    ConfigDownload d;
     d.port.peer = {};
-    EXPECT_FALSE(d.run());
+    EXPECT_EQ(d.run().result, DownloadResult::Failed);
     EXPECT_EQ(d.port.written, identificationQuery);
-    EXPECT_EQ(d.log, openedLog + QStringLiteral("Verifying ZUVO is present\r\n") +
-                         QString(20, QLatin1Char('.')) + zuvoNotDetected);
-    EXPECT_EQ(d.progress, (std::vector<std::pair<int, int>>{{0, 10}}));
+    EXPECT_EQ(d.record.log, openedLog + QStringLiteral("Verifying ZUVO is present\r\n") + dots(20) +
+                                zuvoNotDetected);
+    EXPECT_EQ(d.record.progress, (Progress{{0, 10}}));
     EXPECT_FALSE(d.port.isOpen());
 }
 
 TEST(ConfigDownload, PortThatDoesNotOpenSendsNothing)
 {
-    ScriptedDownload d;
+    ConfigDownload d;
     d.port.openSucceeds = false;
-    EXPECT_FALSE(d.run());
+    EXPECT_EQ(d.run().result, DownloadResult::Failed);
     EXPECT_TRUE(d.port.written.isEmpty());
-    EXPECT_EQ(d.log, QStringLiteral("Opening com port\r\n*Open port failed*\r\nPlease ensure port "
-                                    "is available"));
+    EXPECT_EQ(d.record.log,
+              QStringLiteral("Opening com port\r\n*Open port failed*\r\nPlease ensure port "
+                             "is available"));
 }
 
 TEST(ConfigDownload, LostLineStopsTheStreamWithAFailureLine)
 {
-    ScriptedDownload d;
+    ConfigDownload d;
     d.port.peer = [](ScriptedPort &p, const QByteArray &written) {
         if (written == identificationQuery)
             p.arrive("ZUVO v4.2");
         if (written.size() == identificationQuery.size() + 50)
             p.loseLine();
     };
-    EXPECT_FALSE(d.run());
+    EXPECT_EQ(d.run().result, DownloadResult::Failed);
     EXPECT_EQ(d.port.written.size(), identificationQuery.size() + 50);
-    EXPECT_EQ(d.log, detectedLog + QStringLiteral("Sending configuration\r\n*Configuration "
-                                                  "download failed*\r\nOnly 50 of 306 bytes could "
-                                                  "be written to the port\r\nPlease check the "
-                                                  "connection and download again\r\n"));
-    EXPECT_FALSE(d.log.contains(QStringLiteral("Configuration download complete")));
-    EXPECT_EQ(d.progress, (std::vector<std::pair<int, int>>{{0, 10}}));
+    EXPECT_EQ(d.record.log,
+              zuvoDetectedLog + QStringLiteral("Sending configuration\r\n*Configuration "
+                                               "download failed*\r\nOnly 50 of 306 bytes could "
+                                               "be written to the port\r\nPlease check the "
+                                               "connection and download again\r\n"));
+    EXPECT_FALSE(d.record.log.contains(QStringLiteral("Configuration download complete")));
+    EXPECT_EQ(d.record.progress, (Progress{{0, 10}}));
     EXPECT_FALSE(d.port.isOpen());
 }
 
 TEST(ConfigDownload, StopRequestEndsTheStreamWithThePortClosed)
 {
-    ScriptedDownload d;
+    ConfigDownload d;
     d.stopAfterBytes = identificationQuery.size() + 100;
-    EXPECT_FALSE(d.run());
+    EXPECT_EQ(d.run().result, DownloadResult::Stopped);
     EXPECT_EQ(d.port.written.size(), identificationQuery.size() + 100);
-    EXPECT_FALSE(d.log.contains(QStringLiteral("Configuration download complete")));
+    EXPECT_EQ(d.record.log,
+              zuvoDetectedLog + QStringLiteral("Sending configuration\r\n* Stopped *"));
     EXPECT_FALSE(d.port.isOpen());
 }
 
@@ -201,7 +172,8 @@ TEST(ConfigDownloadOnSimulator, EveryValueArrives)
     Simulator sim;
     ASSERT_TRUE(sim.start());
     SimulatorLink link(sim.device());
-    EXPECT_TRUE(downloadConfiguration(*link.conversation, config, 9600)) << link.log.toStdString();
+    EXPECT_TRUE(downloadConfiguration(*link.conversation, config, 9600).completed())
+        << link.log.toStdString();
     EXPECT_TRUE(link.log.endsWith(
         QStringLiteral("Sending configuration\r\nConfiguration download complete\r\n")));
 
@@ -225,7 +197,8 @@ TEST(ConfigDownloadOnSimulator, BoardWithoutV4GetsNoConfigurationByte)
     Simulator sim;
     ASSERT_TRUE(sim.start({QStringLiteral("--wrong-id")}));
     SimulatorLink link(sim.device());
-    EXPECT_FALSE(downloadConfiguration(*link.conversation, DeviceConfig{}, 9600));
+    EXPECT_EQ(downloadConfiguration(*link.conversation, DeviceConfig{}, 9600).result,
+              DownloadResult::Failed);
     EXPECT_TRUE(link.log.endsWith(zuvoNotDetected));
     EXPECT_FALSE(link.port.isOpen());
     sim.stop();
