@@ -52,7 +52,11 @@ void BoardTask::start()
 
 void BoardTask::stop()
 {
+    // Under the box's lock, so that a thread about to wait for its box either sees
+    // the stop first or is waiting already and is woken.
+    const QMutexLocker lock(&m_boxMutex);
     m_stop = true;
+    m_boxWait.wakeAll();
 }
 
 bool BoardTask::isRunning() const
@@ -118,6 +122,7 @@ void BoardTask::deliver(const QByteArray &bytes)
 
 void BoardTask::showBoxFromWorker(const BoxMessage &box, bool confirmation)
 {
+    QMutexLocker lock(&m_boxMutex);
     if (m_stop)
         return;
     m_boxOpen = true;
@@ -132,15 +137,25 @@ void BoardTask::showBoxFromWorker(const BoxMessage &box, bool confirmation)
                                 {box.caption, box.text, MessageIcon::Information, false});
                 else
                     showFailure(m_boxParent, box);
+                // A task destroyed while its box was open has been stopped, which
+                // released the wait.
                 if (!alive)
                     return;
             }
-            m_boxOpen = false;
+            boxClosed();
         },
         Qt::QueuedConnection);
     // The conversation goes on only once the user has closed the box.
     while (m_boxOpen && !m_stop)
-        QThread::msleep(10);
+        m_boxWait.wait(&m_boxMutex);
+    m_boxOpen = false;
+}
+
+void BoardTask::boxClosed()
+{
+    const QMutexLocker lock(&m_boxMutex);
+    m_boxOpen = false;
+    m_boxWait.wakeAll();
 }
 
 } // namespace Kernwick

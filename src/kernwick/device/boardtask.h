@@ -5,8 +5,10 @@
 #include "libkernwick/device/linktiming.h"
 #include "libkernwick/device/porttable.h"
 
+#include <QMutex>
 #include <QObject>
 #include <QPointer>
+#include <QWaitCondition>
 #include <QWidget>
 
 #include <atomic>
@@ -23,8 +25,8 @@ class Conversation;
 /// progress, the parts of a download in parts and the end come back through
 /// queued signals. A message box the conversation shows (a port set-up failure,
 /// "Download Complete" before the firmware is started) is shown by the window's
-/// thread, and the conversation waits for the user to close it; stop() releases
-/// such a wait.
+/// thread, and the conversation's thread sleeps until the user has closed it or
+/// stop() is called, whichever comes first.
 ///
 /// A conversation that reports more than its hooks carry gets the task as well and
 /// calls its reporting functions (reportConnected(), deliver()) from its own
@@ -86,6 +88,8 @@ private:
     /// Has the window's thread show `box` and waits until the user has closed it
     /// (or a stop is asked for).
     void showBoxFromWorker(const BoxMessage &box, bool confirmation);
+    /// The window's thread: the box is closed (or was never shown).
+    void boxClosed();
     /// Has the window's thread run `report`, queued behind the reports before it.
     void post(std::function<void()> report);
 
@@ -96,7 +100,11 @@ private:
     QPointer<QWidget> m_boxParent;
     QThread *m_thread = nullptr;
     std::atomic<bool> m_stop{false};
-    std::atomic<bool> m_boxOpen{false};
+    /// Guards m_boxOpen; the conversation's thread waits on m_boxWait while a box is
+    /// open, and closing the box or stop() wakes it.
+    QMutex m_boxMutex;
+    QWaitCondition m_boxWait;
+    bool m_boxOpen = false;
 };
 
 } // namespace Kernwick
