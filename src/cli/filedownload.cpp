@@ -6,8 +6,12 @@
 
 namespace Kernwick::Cli {
 
-bool readFileArgument(const QCommandLineParser &parser, QString *path, int *exitCode)
+bool readFileArguments(QCommandLineParser &parser, const QStringList &args, QString *path,
+                       int *exitCode)
 {
+    addBoardOptions(parser);
+    if (!parseArguments(parser, args, exitCode))
+        return false;
     const QStringList positional = parser.positionalArguments();
     if (positional.size() != 1) {
         *exitCode =
@@ -28,6 +32,14 @@ bool openDownloadFile(const QString &path, QFile *file)
         return true;
     fail(fileErrorBox().text);
     return false;
+}
+
+QString alternatives(const QStringList &names)
+{
+    if (names.size() < 2)
+        return names.join(QString());
+    return names.first(names.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" or ") +
+           names.last();
 }
 
 } // namespace Kernwick::Cli

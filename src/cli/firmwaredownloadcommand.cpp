@@ -28,33 +28,18 @@ int runDownloadFirmware(const QStringList &args)
                        "115200."),
         QStringLiteral("main|debug|repair"), QStringLiteral("main"));
     parser.addOption(dialect);
-    addBoardOptions(parser);
     int exitCode = Success;
-    if (!parseArguments(parser, args, &exitCode))
-        return exitCode;
-
     QString path;
-    if (!readFileArgument(parser, &path, &exitCode))
+    if (!readFileArguments(parser, args, &path, &exitCode))
         return exitCode;
     FirmwareDownload request;
-    const QString dialectName = parser.value(dialect);
-    if (dialectName == QLatin1String("debug"))
-        request.dialect = FirmwareDialect::DebugPort;
-    else if (dialectName == QLatin1String("repair"))
-        request.dialect = FirmwareDialect::Repair;
-    else if (dialectName != QLatin1String("main"))
-        return usageError(
-            QStringLiteral("--dialect must be main, debug or repair, not '%1'").arg(dialectName));
-    BoardOptions options;
-    if (!readBoardOptions(parser, &options, &exitCode))
+    if (!readChoice(parser, dialect,
+                    {{"main", FirmwareDialect::MainPort},
+                     {"debug", FirmwareDialect::DebugPort},
+                     {"repair", FirmwareDialect::Repair}},
+                    &request.dialect, &exitCode))
         return exitCode;
-    request.baudRate = options.baudRate;
-
-    QFile file;
-    if (!openDownloadFile(path, &file))
-        return WorkFailed;
-    BoardLink link(options);
-    return link.finish(downloadFirmware(link.conversation(), file, request));
+    return sendFile(parser, path, request, downloadFirmware);
 }
 
 } // namespace Kernwick::Cli

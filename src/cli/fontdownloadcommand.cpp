@@ -28,13 +28,9 @@ int runDownloadFont(const QStringList &args)
                        "debug console, always at 115200 baud."),
         QStringLiteral("main|debug"), QStringLiteral("main"));
     parser.addOptions({device, dialect});
-    addBoardOptions(parser);
     int exitCode = Success;
-    if (!parseArguments(parser, args, &exitCode))
-        return exitCode;
-
     QString path;
-    if (!readFileArgument(parser, &path, &exitCode))
+    if (!readFileArguments(parser, args, &path, &exitCode))
         return exitCode;
     FontDownload request;
     qint64 deviceNumber = 0;
@@ -43,22 +39,11 @@ int runDownloadFont(const QStringList &args)
     if (deviceNumber > MaxMemoryDevice)
         return usageError(QStringLiteral("--device must be 0 to %1").arg(MaxMemoryDevice));
     request.device = int(deviceNumber);
-    const QString dialectName = parser.value(dialect);
-    if (dialectName == QLatin1String("debug"))
-        request.dialect = FontDialect::DebugPort;
-    else if (dialectName != QLatin1String("main"))
-        return usageError(
-            QStringLiteral("--dialect must be main or debug, not '%1'").arg(dialectName));
-    BoardOptions options;
-    if (!readBoardOptions(parser, &options, &exitCode))
+    if (!readChoice(parser, dialect,
+                    {{"main", FontDialect::MainPort}, {"debug", FontDialect::DebugPort}},
+                    &request.dialect, &exitCode))
         return exitCode;
-    request.baudRate = options.baudRate;
-
-    QFile file;
-    if (!openDownloadFile(path, &file))
-        return WorkFailed;
-    BoardLink link(options);
-    return link.finish(downloadFont(link.conversation(), file, request));
+    return sendFile(parser, path, request, downloadFont);
 }
 
 } // namespace Kernwick::Cli

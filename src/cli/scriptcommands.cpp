@@ -13,12 +13,19 @@ namespace Kernwick::Cli {
 
 namespace {
 
-bool oneFile(const QCommandLineParser &parser, const QString &command, int *exitCode)
+// Adds the board options to `parser` and reads `args`: --help, the one file and the
+// board options. False when the command ends at once with *exitCode.
+bool readArguments(QCommandLineParser &parser, const QStringList &args, BoardOptions *options,
+                   int *exitCode)
 {
-    if (parser.positionalArguments().size() == 1)
-        return true;
-    *exitCode = usageError(QStringLiteral("%1 needs one file; see --help").arg(command));
-    return false;
+    addBoardOptions(parser);
+    if (!parseArguments(parser, args, exitCode))
+        return false;
+    if (parser.positionalArguments().size() != 1) {
+        *exitCode = usageError(QStringLiteral("%1 needs one file; see --help").arg(args[0]));
+        return false;
+    }
+    return readBoardOptions(parser, options, exitCode);
 }
 
 } // namespace
@@ -31,12 +38,9 @@ int runDownloadBootScript(const QStringList &args)
                        "Download does: framed, taken as the boot script (ESC[8v) and saved with "
                        "the configuration (ESC[1v)."));
     parser.addPositionalArgument(QStringLiteral("FILE.zvb"), QStringLiteral("The file to send."));
-    addBoardOptions(parser);
-    int exitCode = Success;
-    if (!parseArguments(parser, args, &exitCode) || !oneFile(parser, args[0], &exitCode))
-        return exitCode;
     BoardOptions options;
-    if (!readBoardOptions(parser, &options, &exitCode))
+    int exitCode = Success;
+    if (!readArguments(parser, args, &options, &exitCode))
         return exitCode;
     QByteArray script;
     QString error;
@@ -59,12 +63,9 @@ int runDownloadSetup(const QStringList &args)
                        "configuration or boot script file longer than 512 bytes is not sent, the "
                        "other parts are. Exits 0 only when every named part was sent."));
     parser.addPositionalArgument(QStringLiteral("FILE.zvs"), QStringLiteral("The setup file."));
-    addBoardOptions(parser);
-    int exitCode = Success;
-    if (!parseArguments(parser, args, &exitCode) || !oneFile(parser, args[0], &exitCode))
-        return exitCode;
     BoardOptions options;
-    if (!readBoardOptions(parser, &options, &exitCode))
+    int exitCode = Success;
+    if (!readArguments(parser, args, &options, &exitCode))
         return exitCode;
     SetupBundle bundle;
     QString error;

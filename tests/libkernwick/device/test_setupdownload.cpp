@@ -1,6 +1,7 @@
 // The setup download over a scripted port and against zuvo-sim.
 
 #include "downloadtest.h"
+#include "folderfixture.h"
 #include "libkernwick/config/configfile.h"
 #include "libkernwick/config/configstream.h"
 #include "libkernwick/device/bootscriptdownload.h"
@@ -16,7 +17,6 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -97,7 +97,7 @@ QByteArray fontFrames(const QByteArray &font, qsizetype chunks = -1)
 
 // A setup download on a scripted board: the erase and flush are answered with
 // `eraseAnswer` and `flushAnswer` (none when 0), the chunks by `chunkAccepted`.
-class SetupDownloadTest : public ::testing::Test
+class SetupDownloadTest : public Test::FolderTest
 {
 protected:
     SetupDownloadTest()
@@ -139,15 +139,7 @@ protected:
             });
     }
 
-    QString write(const char *name, const QByteArray &bytes) const
-    {
-        const QString path = m_dir.filePath(QString::fromLatin1(name));
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        return path;
-    }
-    QString absent(const char *name) const { return m_dir.filePath(QString::fromLatin1(name)); }
+    QString absent(const char *name) const { return path(QString::fromLatin1(name)); }
 
     // A font file of `size` bytes (see fontBytes()).
     QString font(qsizetype size) const { return write("font.zvf", fontBytes(size)); }
@@ -167,9 +159,6 @@ protected:
     std::function<bool(qint64 offset)> chunkAccepted = [](qint64) { return true; };
     qsizetype stopAfterBytes = -1;
     std::unique_ptr<Conversation> conversation;
-
-private:
-    QTemporaryDir m_dir;
 };
 
 QString partStart(const char *fileLine, int maximum)
@@ -479,7 +468,7 @@ TEST_F(SetupDownloadTest, StopRequestInsideATextPartEndsItBetweenTwoBytes)
 namespace {
 
 // A setup download on the real port with no pacing, against zuvo-sim.
-class SetupOnSimulator : public ::testing::Test
+class SetupOnSimulator : public Test::FolderTest
 {
 protected:
     // Starts the board with its fault options `args`.
@@ -494,15 +483,6 @@ protected:
         hooks.showBox = [this](const BoxMessage &box) { boxes.push_back(box); };
         conversation = std::make_unique<Conversation>(port, sim.device(), hooks);
         return true;
-    }
-
-    QString write(const char *name, const QByteArray &bytes) const
-    {
-        const QString path = m_dir.filePath(QString::fromLatin1(name));
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        return path;
     }
 
     // Everything the board received, once `size` bytes are there and it has stopped.
@@ -530,9 +510,6 @@ protected:
     CSerialPort port{PortTable::fromDevices({})};
     std::vector<BoxMessage> boxes;
     std::unique_ptr<Conversation> conversation;
-
-private:
-    QTemporaryDir m_dir;
 };
 
 DeviceConfig editedConfig()
