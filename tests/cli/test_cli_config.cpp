@@ -348,6 +348,7 @@ TEST_F(CliConfig, CtrlCDuringTheStreamStopsWithThePortClosed)
     EXPECT_EQ(cli.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(cli.exitCode(), 130);
     EXPECT_FALSE(out.contains("Configuration download complete"));
+    EXPECT_TRUE(out.endsWith("\r\n* Stopped *\n")) << out.toStdString();
     sim.stop();
     EXPECT_FALSE(sim.stateFile(QStringLiteral("wire.log")).endsWith("\x1b[1v"))
         << "the board never got the command that saves the configuration";
