@@ -97,6 +97,7 @@ public:
     void reportProgress(int done, int total);
     /// Reports that a part of the download starts, then its progress at 0 of `total`.
     void startPart(const ProgressCaptions &captions, int total);
+    /// Reports that the part that runs has ended.
     void endPart();
     /// Shows `box` and waits until the user has closed it.
     void confirm(const BoxMessage &box);

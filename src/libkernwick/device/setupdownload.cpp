@@ -31,8 +31,7 @@ public:
 
     DownloadOutcome run(const SetupBundle &bundle, qint32 baudRate)
     {
-        m_portOpened = m_conversation.openPortBoxed(baudRate);
-        if (!m_portOpened) {
+        if (!m_conversation.openPortBoxed(baudRate)) {
             // A stop asked before the port opened keeps it shut.
             stopRequested();
             return outcome();
@@ -230,6 +229,8 @@ private:
         return m_stopped;
     }
 
+    // Completed when every part was sent or not named (a part not reached, as when
+    // the port did not open, was neither).
     DownloadOutcome outcome() const
     {
         DownloadOutcome outcome;
@@ -241,13 +242,12 @@ private:
         };
         if (m_stopped)
             outcome.result = DownloadResult::Stopped;
-        else if (m_portOpened && std::all_of(outcome.parts.cbegin(), outcome.parts.cend(), done))
+        else if (std::all_of(outcome.parts.cbegin(), outcome.parts.cend(), done))
             outcome.result = DownloadResult::Completed;
         return outcome;
     }
 
     Conversation &m_conversation;
-    bool m_portOpened = false;
     bool m_stopped = false;
     PartOutcome m_font = PartOutcome::NotReached;
     PartOutcome m_configuration = PartOutcome::NotReached;
