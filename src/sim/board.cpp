@@ -97,4 +97,18 @@ std::optional<Clock::time_point> Board::nextDeadline() const
     return std::nullopt;
 }
 
+void Board::reportUnfinished(const QString &occasion)
+{
+    switch (m_interface) {
+    case Interface::MainPort:
+        m_mainPort.reportUnfinished(occasion);
+        break;
+    case Interface::DebugConsole:
+        m_console.reportUnfinished(occasion);
+        break;
+    case Interface::BootMonitor:
+        break;
+    }
+}
+
 } // namespace Kernwick::Sim

@@ -27,7 +27,10 @@ namespace Kernwick::Sim {
 /// queues the answers for the caller to send. The interfaces share the memory
 /// devices and the faults; a reset for download hands the line to the boot
 /// monitor, and its "g#" hands it back. Anything an interface does not understand
-/// is ignored, and it resynchronises on its next command.
+/// is ignored, and it resynchronises on its next command. Like the board, it keeps
+/// an escape command, string frame or console line open until it ends, however
+/// long the line stays quiet; every one cut short leaves an event starting with
+/// "unfinished".
 ///
 /// With a state folder it records what it receives: `device<N>.bin` at each flush,
 /// `config.txt` at each configuration save, `bootscript.bin`, `firmware.bin` at the
@@ -60,11 +63,15 @@ public:
 
     /// Takes bytes received at `now` (also appended to `wire.log`).
     void receive(QByteArrayView bytes, Clock::time_point now);
-    /// Runs what is due by `now`: the "C" invitations of a waiting XMODEM receive,
-    /// and dropping input left half-received.
+    /// Runs what is due by `now`: the "C" invitations and time limits of an XMODEM
+    /// receive, and the idle drop fault.
     void tick(Clock::time_point now);
     /// When tick() next has something to do, if ever.
     std::optional<Clock::time_point> nextDeadline() const;
+    /// Leaves an event starting with "unfinished" for an escape command, string
+    /// frame or console line begun and not ended, left open `occasion` (such as
+    /// "when the line was closed"). The board carries on with it as before.
+    void reportUnfinished(const QString &occasion);
 
     /// The answers produced since the last call, each one to be sent as a unit.
     std::vector<QByteArray> takeAnswers() { return m_context.takeAnswers(); }

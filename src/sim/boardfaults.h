@@ -1,11 +1,13 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <map>
+#include <optional>
 
 namespace Kernwick::Sim {
 
-/// Deliberate misbehaviour of the board's answers, chosen on the command line.
+/// Deliberate misbehaviour of the board, chosen on the command line.
 struct BoardFaults
 {
     bool wrongId = false;  ///< identify as a board without "v4"
@@ -15,6 +17,9 @@ struct BoardFaults
     std::map<std::int64_t, int> nakChunks;
     /// Data block count (1-based, per transfer) → how many more times to NAK it; -1 = always.
     std::map<std::int64_t, int> nakBlocks;
+    /// Drop an escape command or string frame left unfinished for this long. The
+    /// board itself keeps them open until they end, however long the line is quiet.
+    std::optional<std::chrono::milliseconds> idleDrop;
 
     /// Whether the commit of chunk `chunk` is to be refused now; counts the refusal.
     bool refuseChunk(std::int64_t chunk) { return take(nakChunks, chunk); }

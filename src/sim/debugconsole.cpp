@@ -31,6 +31,13 @@ void DebugConsole::enter()
     m_lastWasCr = false;
 }
 
+void DebugConsole::reportUnfinished(const QString &occasion)
+{
+    if (!m_line.isEmpty())
+        m_context.event(QStringLiteral("unfinished console line \"%1\" left open %2")
+                            .arg(readableBytes(m_line), occasion));
+}
+
 void DebugConsole::clearStaged()
 {
     m_staged.clear();

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QString>
 
 namespace Kernwick::Sim {
 
@@ -19,6 +20,9 @@ public:
     /// The line is handed to the console: it starts at the beginning of a line.
     void enter();
     void receive(char c);
+    /// Leaves an "unfinished" event for a line begun and not ended, left open
+    /// `occasion` (such as "when the line was closed"). It stays open.
+    void reportUnfinished(const QString &occasion);
 
 private:
     void runLine(const QByteArray &line);

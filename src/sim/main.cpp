@@ -140,15 +140,20 @@ public:
                 return 1;
             }
             if (fds[1].revents != 0)
-                return 0;
-            if (fds[2].revents != 0)
-                m_terminal.releaseAfterClose();
+                return finish(QStringLiteral("when the simulator stopped"));
             if (fds[0].revents & POLLIN) {
                 if (const Input in = readInput(); in != Input::More)
-                    return in == Input::HangUp ? 0 : 1;
+                    return in == Input::HangUp ? finish(QStringLiteral("when it hung up")) : 1;
             } else if (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) {
                 complain(QStringLiteral("the terminal failed"));
                 return 1;
+            }
+            if (fds[2].revents != 0 && m_terminal.releaseAfterClose()) {
+                // What the client wrote before it closed may still be on its way.
+                if (const Input in = drainInput(); in != Input::More)
+                    return in == Input::HangUp ? finish(QStringLiteral("when it hung up")) : 1;
+                m_board.reportUnfinished(QStringLiteral("when the line was closed"));
+                collect(Clock::now());
             }
         }
     }
@@ -161,11 +166,14 @@ private:
         Failed
     };
 
-    // Reads once from the line and feeds the board.
-    Input readInput()
+    // Reads once from the line and feeds the board. `drained` tells whether the
+    // line had nothing more to read.
+    Input readInput(bool *drained = nullptr)
     {
         char buffer[4096];
         const ssize_t n = ::read(m_terminal.masterFd(), buffer, sizeof buffer);
+        if (drained)
+            *drained = n < 0 && errno == EAGAIN;
         if (n < 0 && (errno == EAGAIN || errno == EINTR))
             return Input::More;
         if (n <= 0) {
@@ -185,6 +193,30 @@ private:
             return Input::HangUp;
         }
         return Input::More;
+    }
+
+    // Reads what the line holds, a bounded amount (a client may write on and on).
+    // A read of an empty line first takes in what the client's writes still have
+    // on their way.
+    Input drainInput()
+    {
+        bool drained = false;
+        for (int reads = 0; reads < 64 && !drained; ++reads) {
+            if (const Input in = readInput(&drained); in != Input::More)
+                return in;
+        }
+        return Input::More;
+    }
+
+    // Before the simulator ends: takes in what the line still holds and reports
+    // what that leaves unfinished.
+    int finish(const QString &occasion)
+    {
+        if (m_options.hangupAfter == 0 || m_received < m_options.hangupAfter)
+            drainInput();
+        m_board.reportUnfinished(occasion);
+        collect(Clock::now());
+        return 0;
     }
 
     void note(const QString &text)

@@ -15,6 +15,15 @@ constexpr qsizetype MaxFrame = 64 * 1024;
 const QByteArray Identification = "ZUVO v4.12\r\n";
 const QByteArray WrongIdentification = "ZUVO v3.1\r\n";
 
+QString controlName(char c)
+{
+    if (c == Can)
+        return QStringLiteral("CAN");
+    if (c == Sub)
+        return QStringLiteral("SUB");
+    return readableBytes(QByteArrayView(&c, 1));
+}
+
 } // namespace
 
 MainPort::MainPort(BoardContext &context) : m_context(context)
@@ -28,18 +37,48 @@ void MainPort::enter()
 
 void MainPort::tick(Clock::time_point now)
 {
-    if (m_state != State::Text && now - m_context.lastInput >= CommandIdleLimit) {
-        m_context.event(QStringLiteral("dropped an incomplete escape command or string frame"),
-                        EventKind::Refusal);
-        resetParser();
-    }
+    const std::optional<Clock::time_point> deadline = nextDeadline();
+    if (!deadline || now < *deadline)
+        return;
+    m_context.event(QStringLiteral("unfinished %1 dropped after %2 ms of silence")
+                        .arg(unfinished())
+                        .arg(m_context.faults.idleDrop->count()),
+                    EventKind::Refusal);
+    resetParser();
 }
 
 std::optional<Clock::time_point> MainPort::nextDeadline() const
 {
-    if (m_state != State::Text)
-        return m_context.lastInput + CommandIdleLimit;
-    return std::nullopt;
+    if (!m_context.faults.idleDrop || unfinished().isEmpty())
+        return std::nullopt;
+    return m_context.lastInput + *m_context.faults.idleDrop;
+}
+
+QString MainPort::unfinished() const
+{
+    switch (m_state) {
+    case State::Text:
+    case State::Escape: // a lone ESC: the next byte decides whether a command starts
+        break;
+    case State::Sequence:
+        return QStringLiteral("escape command \"ESC[%1\"").arg(readableBytes(m_sequence));
+    case State::Frame:
+    case State::FrameEscape:
+        return QStringLiteral("string frame (%1 bytes)").arg(m_frame.size());
+    }
+    return {};
+}
+
+void MainPort::reportUnfinished(const QString &occasion)
+{
+    if (const QString what = unfinished(); !what.isEmpty())
+        m_context.event(QStringLiteral("unfinished %1 left open %2").arg(what, occasion));
+}
+
+void MainPort::cut(const QString &by)
+{
+    m_context.event(QStringLiteral("unfinished %1 cut by %2").arg(unfinished(), by),
+                    EventKind::Refusal);
 }
 
 void MainPort::resetParser()
@@ -73,6 +112,7 @@ void MainPort::receive(char c)
     case State::Sequence: {
         const auto b = std::uint8_t(c);
         if (c == Esc) {
+            cut(QStringLiteral("ESC"));
             m_state = State::Escape;
         } else if (b >= 0x20 && b <= 0x3F) {
             // Parameter and intermediate bytes; an intermediate makes it unknown later.
@@ -88,6 +128,7 @@ void MainPort::receive(char c)
             runSequence(c);
         } else {
             // CAN, SUB or any other control byte cancels the command.
+            cut(controlName(c));
             m_state = State::Text;
         }
         break;
@@ -95,9 +136,10 @@ void MainPort::receive(char c)
     case State::Frame:
         if (c == Esc)
             m_state = State::FrameEscape;
-        else if (c == Can || c == Sub)
+        else if (c == Can || c == Sub) {
+            cut(controlName(c));
             resetParser();
-        else if (m_frame.size() < MaxFrame)
+        } else if (m_frame.size() < MaxFrame)
             m_frame.append(c);
         else
             m_frameOverflow = true;

@@ -34,7 +34,13 @@ State folder (--state DIR; created if missing):
   bootscript.bin  the string taken by ESC[8v
   firmware.bin    the image of the last complete XMODEM transfer
   wire.log        every byte received, in order, appended as it arrives
-  events.log      one line per thing the board did, refused or ignored)";
+  events.log      one line per thing the board did, refused or ignored
+
+Like the board, it keeps an escape command, string frame or console line open
+until it ends, however long the line is quiet. events.log has a line starting
+"unfinished" for each one cut short (by ESC, CAN or SUB, or by --idle-drop-ms)
+and for each left open when a client closes the line or the simulator stops:
+no such line means every command and frame that began also ended.)";
 
 bool parseCount(const QString &text, qint64 low, qint64 high, qint64 *value)
 {
@@ -117,13 +123,20 @@ OptionsOutcome parseOptions(const QStringList &arguments, SimOptions *options, Q
                                       QStringLiteral("Fault: refuse every memory flush (NAK; "
                                                      "\"error\" without a prompt on the "
                                                      "console)."));
+    const QCommandLineOption idleDrop(
+        QStringLiteral("idle-drop-ms"),
+        QStringLiteral("Fault: drop an unfinished escape command or string frame after N "
+                       "milliseconds (1 to 600000) without a byte. The board keeps them open "
+                       "until they end, however long the line is quiet; so does the "
+                       "simulator without this option."),
+        QStringLiteral("N"));
     const QCommandLineOption nakBlock(QStringLiteral("nak-block"),
                                       QStringLiteral("Fault: NAK the K-th data block of an XMODEM "
                                                      "transfer (counting from 1) T times, or "
                                                      "always without :T. May be repeated."),
                                       QStringLiteral("K[:T]"));
     parser.addOptions({link, mode, state, verbose, silent, wrongId, delay, hangup, nakChunk,
-                       nakErase, nakFlush, nakBlock});
+                       nakErase, nakFlush, nakBlock, idleDrop});
 
     if (!parser.parse(arguments)) {
         *text = parser.errorText();
@@ -180,6 +193,16 @@ OptionsOutcome parseOptions(const QStringList &arguments, SimOptions *options, Q
             return OptionsOutcome::Error;
         }
         o.hangupAfter = v;
+    }
+    if (parser.isSet(idleDrop)) {
+        qint64 v = 0;
+        if (!parseCount(parser.value(idleDrop), 1, 600000, &v)) {
+            *text = QStringLiteral("--idle-drop-ms takes a number of milliseconds from 1 to "
+                                   "600000, not '%1'")
+                        .arg(parser.value(idleDrop));
+            return OptionsOutcome::Error;
+        }
+        o.faults.idleDrop = std::chrono::milliseconds(v);
     }
     const std::pair<const QCommandLineOption *, std::map<std::int64_t, int> *> repeats[] = {
         {&nakChunk, &o.faults.nakChunks}, {&nakBlock, &o.faults.nakBlocks}};

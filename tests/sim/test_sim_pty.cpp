@@ -3,6 +3,7 @@
 // line faults are checked from outside.
 
 #include "pty.h"
+#include "qtprinters.h"
 #include "randombytes.h"
 #include "simulator.h"
 
@@ -43,9 +44,10 @@ TEST(SimProgram, HelpDescribesEveryOption)
     ASSERT_TRUE(sim.waitForFinished(10000));
     EXPECT_EQ(sim.exitCode(), 0);
     const QByteArray help = sim.readAllStandardOutput();
-    for (const char *option : {"--link", "--mode", "--state", "--silent", "--wrong-id",
-                               "--reply-delay-ms", "--hangup-after", "--nak-chunk", "--nak-erase",
-                               "--nak-flush", "--nak-block", "wire.log", "config.txt"})
+    for (const char *option :
+         {"--link", "--mode", "--state", "--silent", "--wrong-id", "--reply-delay-ms",
+          "--hangup-after", "--nak-chunk", "--nak-erase", "--nak-flush", "--nak-block",
+          "--idle-drop-ms", "wire.log", "config.txt", "unfinished"})
         EXPECT_TRUE(help.contains(option)) << option;
 
     sim.start(QStringLiteral(ZUVO_SIM), {QStringLiteral("--mode"), QStringLiteral("serial")});
@@ -153,6 +155,47 @@ TEST(SimProgram, HangsUpAfterTheGivenByteCount)
     ASSERT_TRUE(sim.process().waitForFinished(5000));
     EXPECT_EQ(sim.process().exitCode(), 0);
     EXPECT_EQ(sim.stateFile("wire.log"), "\x1b[1}\x1b[");
+}
+
+// A frame a client leaves open when it closes the line stays open for the next
+// client, and the event log says so; so it does for input open when it stops.
+TEST(SimProgram, UnfinishedInputIsLoggedAndKept)
+{
+    const QByteArray commit = "\x1bX@:E^\x1b\\\x1b[91;4;0;1457543324|"; // "abc" at 0
+    Simulator sim;
+    ASSERT_TRUE(sim.start());
+    {
+        Port first(sim.device());
+        ASSERT_TRUE(first.write(commit.left(4)));
+    }
+    EXPECT_EQ(sim.unfinishedInputOnceLogged(),
+              QStringList{"unfinished string frame (2 bytes) left open when the line was closed"});
+
+    Port second(sim.device());
+    ASSERT_TRUE(second.write(commit.mid(4) + "\x1b[92;4;1|"));
+    EXPECT_EQ(second.readUntil("\x06\x06"), "\x06\x06");
+    EXPECT_EQ(sim.stateFile("device4.bin"), "abc");
+
+    ASSERT_TRUE(second.write("\x1b[93;4"));
+    sim.stateFileOnceWritten("wire.log", commit.size() + 9 + 6);
+    sim.stop();
+    EXPECT_EQ(sim.unfinishedInput(),
+              (QStringList{"unfinished string frame (2 bytes) left open when the line was closed",
+                           "unfinished escape command \"ESC[93;4\" left open when the "
+                           "simulator stopped"}));
+}
+
+TEST(SimProgram, IdleDropIsAFaultToAskFor)
+{
+    Simulator sim;
+    ASSERT_TRUE(sim.start({QStringLiteral("--idle-drop-ms"), QStringLiteral("100")}));
+    Port port(sim.device());
+    ASSERT_TRUE(port.write("\x1bX@:"));
+    EXPECT_EQ(sim.unfinishedInputOnceLogged(),
+              QStringList{"unfinished string frame (2 bytes) dropped after 100 ms of silence"});
+    // The frame's end finds no frame, so the commit has no chunk text.
+    ASSERT_TRUE(port.write("E^\x1b\\\x1b[91;4;0;1457543324|"));
+    EXPECT_EQ(port.readUntil("\x15"), "\x15");
 }
 
 TEST(SimProgram, AnswerFaults)

@@ -66,6 +66,31 @@ public:
         return stateFile(QStringLiteral("wire.log"));
     }
 
+    /// The lines of "events.log" that start with "unfinished": an escape command,
+    /// string frame or console line cut short, or left open when a client closed
+    /// the line or the simulator stopped. None means every one that began also ended.
+    QStringList unfinishedInput() const
+    {
+        QStringList lines;
+        for (const QByteArray &line : stateFile(QStringLiteral("events.log")).split('\n')) {
+            if (line.startsWith("unfinished"))
+                lines.append(QString::fromUtf8(line));
+        }
+        return lines;
+    }
+    /// unfinishedInput() once it has `count` lines or more, or what it has after
+    /// 10 seconds.
+    QStringList unfinishedInputOnceLogged(qsizetype count = 1) const
+    {
+        const QDeadlineTimer deadline(10000);
+        QStringList lines = unfinishedInput();
+        while (lines.size() < count && !deadline.hasExpired()) {
+            QThread::msleep(20);
+            lines = unfinishedInput();
+        }
+        return lines;
+    }
+
     void stop()
     {
         if (m_process.state() == QProcess::NotRunning)
