@@ -13,18 +13,27 @@ MemoryDevices::MemoryDevices(StateRecorder &recorder, BoardFaults &faults)
 {
 }
 
-bool MemoryDevices::erase(std::int64_t device)
+bool MemoryDevices::refuses(const char *operation, std::int64_t device, bool fault)
 {
-    if (m_faults.nakErase) {
-        m_recorder.event(QStringLiteral("erase of device %1 refused (fault)").arg(device),
-                         EventKind::Refusal);
-        return false;
+    if (fault) {
+        m_recorder.event(
+            QStringLiteral("%1 of device %2 refused (fault)").arg(operation).arg(device),
+            EventKind::Refusal);
+        return true;
     }
     if (device >= Count) {
-        m_recorder.event(QStringLiteral("erase of device %1 refused: no such device").arg(device),
-                         EventKind::Refusal);
-        return false;
+        m_recorder.event(
+            QStringLiteral("%1 of device %2 refused: no such device").arg(operation).arg(device),
+            EventKind::Refusal);
+        return true;
     }
+    return false;
+}
+
+bool MemoryDevices::erase(std::int64_t device)
+{
+    if (refuses("erase", device, m_faults.nakErase))
+        return false;
     m_devices[device].clear();
     m_recorder.event(QStringLiteral("device %1 erased").arg(device));
     return true;
@@ -32,16 +41,8 @@ bool MemoryDevices::erase(std::int64_t device)
 
 bool MemoryDevices::flush(std::int64_t device)
 {
-    if (m_faults.nakFlush) {
-        m_recorder.event(QStringLiteral("flush of device %1 refused (fault)").arg(device),
-                         EventKind::Refusal);
+    if (refuses("flush", device, m_faults.nakFlush))
         return false;
-    }
-    if (device >= Count) {
-        m_recorder.event(QStringLiteral("flush of device %1 refused: no such device").arg(device),
-                         EventKind::Refusal);
-        return false;
-    }
     m_recorder.record(QStringLiteral("device%1.bin").arg(device), m_devices[device]);
     m_recorder.event(
         QStringLiteral("device %1 flushed (%2 bytes)").arg(device).arg(m_devices[device].size()));

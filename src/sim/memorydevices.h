@@ -35,6 +35,10 @@ public:
     const QByteArray &device(int n) const { return m_devices[n]; }
 
 private:
+    // Whether an erase or flush of `device` is refused, for the `fault` or because
+    // there is no such device; a refusal leaves its event.
+    bool refuses(const char *operation, std::int64_t device, bool fault);
+
     StateRecorder &m_recorder;
     BoardFaults &m_faults;
     QByteArray m_devices[Count];
