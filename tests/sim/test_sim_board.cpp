@@ -752,22 +752,77 @@ TEST(SimOptions, ReadsEveryOption)
     EXPECT_EQ(o.link, "/tmp/zuvo");
     EXPECT_EQ(o.stateDir, "/tmp/s");
     EXPECT_EQ(o.mode, Monitor);
-    EXPECT_TRUE(o.silent);
-    EXPECT_TRUE(o.faults.wrongId);
-    EXPECT_EQ(o.replyDelayMs, 250);
-    EXPECT_EQ(o.hangupAfter, 100);
-    EXPECT_EQ(o.faults.nakChunks, (std::map<std::int64_t, int>{{3, -1}, {5, 2}}));
-    EXPECT_TRUE(o.faults.nakErase);
-    EXPECT_TRUE(o.faults.nakFlush);
-    EXPECT_EQ(o.faults.nakBlocks, (std::map<std::int64_t, int>{{7, 1}}));
-    EXPECT_EQ(o.faults.idleDrop, 250ms);
+    ASSERT_EQ(o.boards.size(), 1u);
+    const BoardSetup &setup = o.boards[0];
+    EXPECT_TRUE(setup.silent);
+    EXPECT_TRUE(setup.faults.wrongId);
+    EXPECT_EQ(setup.replyDelayMs, 250);
+    EXPECT_EQ(setup.hangupAfter, 100);
+    EXPECT_EQ(setup.faults.nakChunks, (std::map<std::int64_t, int>{{3, -1}, {5, 2}}));
+    EXPECT_TRUE(setup.faults.nakErase);
+    EXPECT_TRUE(setup.faults.nakFlush);
+    EXPECT_EQ(setup.faults.nakBlocks, (std::map<std::int64_t, int>{{7, 1}}));
+    EXPECT_EQ(setup.faults.idleDrop, 250ms);
+    // One board uses the link and the folder as they are.
+    EXPECT_FALSE(o.numbered);
+    EXPECT_EQ(o.linkOf(1), "/tmp/zuvo");
+    EXPECT_EQ(o.stateDirOf(1), "/tmp/s");
 
     SimOptions defaults;
     ASSERT_EQ(parseOptions({"zuvo-sim"}, &defaults, &text), OptionsOutcome::Run);
     EXPECT_EQ(defaults.mode, Main);
-    EXPECT_EQ(defaults.hangupAfter, 0);
-    EXPECT_TRUE(defaults.faults.nakChunks.empty());
-    EXPECT_EQ(defaults.faults.idleDrop, std::nullopt);
+    ASSERT_EQ(defaults.boards.size(), 1u);
+    EXPECT_EQ(defaults.boards[0].hangupAfter, 0);
+    EXPECT_TRUE(defaults.boards[0].faults.nakChunks.empty());
+    EXPECT_EQ(defaults.boards[0].faults.idleDrop, std::nullopt);
+    EXPECT_EQ(defaults.linkOf(1), "");
+    EXPECT_EQ(defaults.stateDirOf(1), "");
+}
+
+// Fault options before the first --board go to every board; those after
+// --board K to board K alone, on top of the others.
+TEST(SimOptions, BoardAimsTheFaultsAfterIt)
+{
+    SimOptions o;
+    QString text;
+    ASSERT_EQ(
+        parseOptions({"zuvo-sim",    "--boards", "3",           "--link",           "/tmp/zuvo",
+                      "--state",     "/tmp/s",   "--nak-flush", "--nak-chunk",      "1:2",
+                      "--board",     "2",        "--silent",    "--nak-chunk",      "1",
+                      "--nak-chunk", "4:1",      "--board=3",   "--reply-delay-ms", "50",
+                      "--board",     "2",        "--wrong-id"},
+                     &o, &text),
+        OptionsOutcome::Run)
+        << text.toStdString();
+    ASSERT_EQ(o.boards.size(), 3u);
+    const BoardSetup &one = o.boards[0], &two = o.boards[1], &three = o.boards[2];
+    for (const BoardSetup *b : {&one, &two, &three})
+        EXPECT_TRUE(b->faults.nakFlush);
+    EXPECT_FALSE(one.silent);
+    EXPECT_FALSE(one.faults.wrongId);
+    EXPECT_EQ(one.replyDelayMs, 0);
+    EXPECT_EQ(one.faults.nakChunks, (std::map<std::int64_t, int>{{1, 2}}));
+    EXPECT_TRUE(two.silent);
+    EXPECT_TRUE(two.faults.wrongId);
+    EXPECT_EQ(two.replyDelayMs, 0);
+    EXPECT_EQ(two.faults.nakChunks, (std::map<std::int64_t, int>{{1, -1}, {4, 1}}));
+    EXPECT_FALSE(three.silent);
+    EXPECT_EQ(three.replyDelayMs, 50);
+    EXPECT_EQ(three.faults.nakChunks, (std::map<std::int64_t, int>{{1, 2}}));
+
+    EXPECT_TRUE(o.numbered);
+    EXPECT_EQ(o.linkOf(2), "/tmp/zuvo2");
+    EXPECT_EQ(o.stateDirOf(3), "/tmp/s/3");
+
+    // --boards numbers the links and folders even for one board.
+    SimOptions single;
+    ASSERT_EQ(parseOptions(
+                  {"zuvo-sim", "--boards", "1", "--link", "/tmp/zuvo", "--board", "1", "--silent"},
+                  &single, &text),
+              OptionsOutcome::Run)
+        << text.toStdString();
+    EXPECT_EQ(single.linkOf(1), "/tmp/zuvo1");
+    EXPECT_TRUE(single.boards.at(0).silent);
 }
 
 TEST(SimOptions, RefusesBadValues)
@@ -784,6 +839,18 @@ TEST(SimOptions, RefusesBadValues)
         {"--idle-drop-ms", "0"},
         {"--idle-drop-ms", "600001"},
         {"--idle-drop-ms", "5s"},
+        {"--boards", "0"},
+        {"--boards", "257"},
+        {"--board", "2"}, // without --boards there is one board
+        {"--boards", "3", "--board", "4"},
+        {"--boards", "3", "--board", "0"},
+        {"--boards", "3", "--board"},
+        {"--boards", "3", "--board", "x"},
+        {"--boards", "3", "--board", "2", "--mode", "debug"},
+        {"--boards", "3", "--board", "2", "--link", "/tmp/zuvo"},
+        {"--boards", "3", "--board", "2", "--boards", "4"},
+        {"--boards", "3", "--board", "2", "--nak-chunk", "x"},
+        {"--boards", "3", "--board", "2", "extra"},
         {"--bogus"},
         {"extra"},
     };
