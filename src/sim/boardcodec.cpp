@@ -1,5 +1,7 @@
 #include "boardcodec.h"
 
+#include <algorithm>
+
 namespace Kernwick::Sim {
 
 namespace {
@@ -66,6 +68,37 @@ std::uint32_t chunkChecksum(QByteArrayView bytes)
         sum = 2 * sum + group + 0x757DF59Cu;
     }
     return sum & 0x7FFFFFFFu;
+}
+
+QString readableBytes(QByteArrayView bytes)
+{
+    QString text;
+    const qsizetype shown = std::min<qsizetype>(bytes.size(), 48);
+    for (qsizetype i = 0; i < shown; ++i) {
+        const auto b = std::uint8_t(bytes[i]);
+        if (b == 0x1B)
+            text += QStringLiteral("ESC");
+        else if (b >= 0x20 && b < 0x7F)
+            text += QChar(b);
+        else
+            text += QStringLiteral("\\x%1").arg(b, 2, 16, QChar('0'));
+    }
+    if (shown < bytes.size())
+        text += QStringLiteral("...");
+    return text;
+}
+
+std::optional<std::int64_t> decimalNumber(QByteArrayView text)
+{
+    if (text.isEmpty() || text.size() > 18)
+        return std::nullopt;
+    std::int64_t value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    return value;
 }
 
 std::uint16_t crc16Xmodem(QByteArrayView bytes)

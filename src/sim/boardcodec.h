@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QString>
 
 #include <cstdint>
 #include <optional>
@@ -20,6 +21,13 @@ std::optional<QByteArray> decodeAscii85(QByteArrayView text);
 /// and for each group sum = 2 × sum + group + 0x757DF59C, wrapping at 32 bits;
 /// bit 31 of the result is cleared.
 std::uint32_t chunkChecksum(QByteArrayView bytes);
+
+/// Bytes as a short readable text for the event log: printable ASCII as it is,
+/// ESC as "ESC", other bytes as "\xNN"; after 48 bytes, "...".
+QString readableBytes(QByteArrayView bytes);
+
+/// A decimal number of 1 to 18 digits without a sign, or nothing.
+std::optional<std::int64_t> decimalNumber(QByteArrayView text);
 
 /// CRC-16/XMODEM of `bytes`: polynomial 0x1021, initial value 0, no reflection,
 /// no final inversion. "123456789" gives 0x31C3.

@@ -1,28 +1,26 @@
-// zuvo-sim: a ZUVO board on a pseudo-terminal.
+// zuvo-sim: ZUVO boards on pseudo-terminals.
 
-#include "board.h"
-#include "pseudoterminal.h"
 #include "simoptions.h"
+#include "terminalboard.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <deque>
 #include <fcntl.h>
+#include <memory>
+#include <optional>
 #include <poll.h>
 #include <unistd.h>
+#include <vector>
 
 using namespace Kernwick::Sim;
 
 namespace {
-
-constexpr qsizetype MaxUnsentOutput = 1024 * 1024;
 
 int signalPipe[2] = {-1, -1};
 
@@ -49,201 +47,59 @@ bool installSignalHandlers(QString *error)
     return true;
 }
 
-void complain(const QString &message)
+using Boards = std::vector<std::unique_ptr<TerminalBoard>>;
+
+// Answers as the boards until a signal, or until every board has hung up or
+// failed. Exit status 1 when a board's terminal failed, otherwise 0.
+int run(Boards &boards)
 {
-    std::fprintf(stderr, "zuvo-sim: %s\n", qPrintable(message));
-    std::fflush(stderr);
-}
-
-// The symbolic link of --link, removed when the simulator ends (if it is still ours).
-class Link
-{
-public:
-    bool make(const QString &path, const QString &target, QString *error)
-    {
-        const QFileInfo existing(path);
-        if (existing.isSymLink()) {
-            QFile::remove(path);
-        } else if (existing.exists()) {
-            *error =
-                QStringLiteral("%1 exists and is not a symbolic link; not replacing it").arg(path);
-            return false;
-        }
-        if (::symlink(QFile::encodeName(target).constData(), QFile::encodeName(path).constData()) !=
-            0) {
-            *error = QStringLiteral("cannot link %1: %2")
-                         .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
-            return false;
-        }
-        m_path = path;
-        m_target = target;
-        return true;
-    }
-
-    ~Link()
-    {
-        if (!m_path.isEmpty() &&
-            QFileInfo(m_path).symLinkTarget() == QFileInfo(m_target).absoluteFilePath())
-            QFile::remove(m_path);
-    }
-
-private:
-    QString m_path;
-    QString m_target;
-};
-
-struct DelayedAnswer
-{
-    Clock::time_point due;
-    QByteArray bytes;
-};
-
-class Runner
-{
-public:
-    Runner(const SimOptions &options, PseudoTerminal &terminal)
-        : m_options(options), m_terminal(terminal),
-          m_board(options.mode, options.faults, options.stateDir)
-    {
-    }
-
-    // Answers as the board until a signal (0), the --hangup-after count (0) or a
-    // terminal failure (1).
-    int run()
-    {
-        for (;;) {
-            const Clock::time_point now = Clock::now();
-            m_board.tick(now);
-            collect(now);
-            if (!sendDue(now))
+    auto status = [&] {
+        for (const auto &board : boards) {
+            if (board->hasFailed())
                 return 1;
-
-            std::optional<Clock::time_point> deadline = m_board.nextDeadline();
-            if (!m_delayed.empty() && (!deadline || m_delayed.front().due < *deadline))
-                deadline = m_delayed.front().due;
-            int timeoutMs = -1;
-            if (deadline) {
-                const auto wait =
-                    std::chrono::ceil<std::chrono::milliseconds>(*deadline - Clock::now()).count();
-                timeoutMs = int(std::clamp<decltype(wait)>(wait, 0, 60000));
-            }
-
-            pollfd fds[3] = {
-                {m_terminal.masterFd(), short(POLLIN | (m_output.isEmpty() ? 0 : POLLOUT)), 0},
-                {signalPipe[0], POLLIN, 0},
-                {m_terminal.watchFd(), POLLIN, 0}};
-            if (::poll(fds, 3, timeoutMs) < 0) {
-                if (errno == EINTR)
-                    continue;
-                complain(
-                    QStringLiteral("poll: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
-                return 1;
-            }
-            if (fds[1].revents != 0)
-                return 0;
-            if (fds[2].revents != 0)
-                m_terminal.releaseAfterClose();
-            if (fds[0].revents & POLLIN) {
-                if (const Input in = readInput(); in != Input::More)
-                    return in == Input::HangUp ? 0 : 1;
-            } else if (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) {
-                complain(QStringLiteral("the terminal failed"));
-                return 1;
-            }
         }
-    }
-
-private:
-    enum class Input
-    {
-        More,
-        HangUp,
-        Failed
+        return 0;
     };
-
-    // Reads once from the line and feeds the board.
-    Input readInput()
-    {
-        char buffer[4096];
-        const ssize_t n = ::read(m_terminal.masterFd(), buffer, sizeof buffer);
-        if (n < 0 && (errno == EAGAIN || errno == EINTR))
-            return Input::More;
-        if (n <= 0) {
-            complain(QStringLiteral("terminal read failed: %1")
-                         .arg(QString::fromLocal8Bit(std::strerror(n < 0 ? errno : EIO))));
-            return Input::Failed;
-        }
-        qsizetype take = n;
-        if (m_options.hangupAfter > 0)
-            take = qsizetype(std::min<std::int64_t>(take, m_options.hangupAfter - m_received));
-        m_received += take;
+    std::vector<pollfd> fds;
+    for (;;) {
         const Clock::time_point now = Clock::now();
-        m_board.receive(QByteArrayView(buffer, take), now);
-        collect(now);
-        if (m_options.hangupAfter > 0 && m_received >= m_options.hangupAfter) {
-            note(QStringLiteral("hanging up after %1 bytes").arg(m_received));
-            return Input::HangUp;
-        }
-        return Input::More;
-    }
-
-    void note(const QString &text)
-    {
-        if (m_options.verbose)
-            complain(text);
-    }
-
-    void collect(Clock::time_point now)
-    {
-        for (const BoardEvent &e : m_board.takeEvents()) {
-            if (m_options.verbose || e.kind == EventKind::RecordingFailed)
-                complain(e.text);
-        }
-        for (QByteArray &answer : m_board.takeAnswers()) {
-            if (m_options.silent)
+        std::optional<Clock::time_point> deadline;
+        bool running = false;
+        for (const auto &board : boards) {
+            board->runDue(now);
+            if (!board->isRunning())
                 continue;
-            m_delayed.push_back(
-                {now + std::chrono::milliseconds(m_options.replyDelayMs), std::move(answer)});
+            running = true;
+            if (const auto next = board->nextDeadline(); next && (!deadline || *next < *deadline))
+                deadline = next;
         }
-    }
+        if (!running)
+            return status();
 
-    bool sendDue(Clock::time_point now)
-    {
-        while (!m_delayed.empty() && m_delayed.front().due <= now) {
-            QByteArray &bytes = m_delayed.front().bytes;
-            if (m_output.size() + bytes.size() <= MaxUnsentOutput) {
-                m_output += bytes;
-            } else if (!m_overflowReported) {
-                // Nobody reads the line; answers are dropped rather than piling up.
-                complain(QStringLiteral("nobody reads the terminal: dropping answers"));
-                m_overflowReported = true;
-            }
-            m_delayed.pop_front();
+        int timeoutMs = -1;
+        if (deadline) {
+            const auto wait =
+                std::chrono::ceil<std::chrono::milliseconds>(*deadline - Clock::now()).count();
+            timeoutMs = int(std::clamp<decltype(wait)>(wait, 0, 60000));
         }
-        while (!m_output.isEmpty()) {
-            const ssize_t n = ::write(m_terminal.masterFd(), m_output.constData(), m_output.size());
-            if (n > 0) {
-                m_output.remove(0, n);
-                m_overflowReported = false;
+        fds.assign(1, {signalPipe[0], POLLIN, 0});
+        for (const auto &board : boards)
+            board->addPollFds(&fds);
+        if (::poll(fds.data(), nfds_t(fds.size()), timeoutMs) < 0) {
+            if (errno == EINTR)
                 continue;
-            }
-            if (n < 0 && (errno == EAGAIN || errno == EINTR))
-                break;
-            complain(QStringLiteral("terminal write failed: %1")
-                         .arg(QString::fromLocal8Bit(std::strerror(errno))));
-            return false;
+            complain(QStringLiteral("poll: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
+            return 1;
         }
-        return true;
+        if (fds[0].revents != 0) {
+            for (const auto &board : boards)
+                board->finish(QStringLiteral("when the simulator stopped"));
+            return status();
+        }
+        for (size_t i = 0; i < boards.size(); ++i)
+            boards[i]->handle(&fds[1 + i * TerminalBoard::PollFdCount]);
     }
-
-    const SimOptions &m_options;
-    PseudoTerminal &m_terminal;
-    Board m_board;
-    std::deque<DelayedAnswer> m_delayed;
-    QByteArray m_output;
-    bool m_overflowReported = false;
-    std::int64_t m_received = 0;
-};
+}
 
 } // namespace
 
@@ -267,30 +123,28 @@ int main(int argc, char **argv)
         return 2;
     }
 
-    if (!options.stateDir.isEmpty() && !QDir().mkpath(options.stateDir)) {
-        complain(QStringLiteral("cannot create the state folder %1").arg(options.stateDir));
-        return 1;
-    }
     QString error;
     if (!installSignalHandlers(&error)) {
         complain(error);
         return 1;
     }
-    PseudoTerminal terminal;
-    if (!terminal.open(&error)) {
-        complain(error);
-        return 1;
+    Boards boards;
+    for (int k = 1; k <= int(options.boards.size()); ++k) {
+        const QString stateDir = options.stateDirOf(k);
+        if (!stateDir.isEmpty() && !QDir().mkpath(stateDir)) {
+            complain(QStringLiteral("cannot create the state folder %1").arg(stateDir));
+            return 1;
+        }
+        const QString label = options.numbered ? QStringLiteral("board %1: ").arg(k) : QString();
+        boards.push_back(std::make_unique<TerminalBoard>(options.mode, options.boards[k - 1],
+                                                         stateDir, label, options.verbose));
+        if (!boards.back()->open(options.linkOf(k), &error)) {
+            complain(label + error);
+            return 1;
+        }
     }
-    Link link;
-    if (!options.link.isEmpty() && !link.make(options.link, terminal.slavePath(), &error)) {
-        complain(error);
-        return 1;
-    }
-
-    Runner runner(options, terminal);
-    std::printf("%s\n", qPrintable(terminal.slavePath()));
+    for (const auto &board : boards)
+        std::printf("%s\n", qPrintable(board->devicePath()));
     std::fflush(stdout);
-    const int status = runner.run();
-    terminal.close();
-    return status;
+    return run(boards);
 }

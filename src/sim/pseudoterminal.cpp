@@ -71,16 +71,17 @@ bool PseudoTerminal::open(QString *error)
     return true;
 }
 
-void PseudoTerminal::releaseAfterClose()
+bool PseudoTerminal::releaseAfterClose()
 {
     if (m_watch < 0)
-        return;
+        return false;
     alignas(inotify_event) char buffer[4096];
     bool closed = false;
     while (::read(m_watch, buffer, sizeof buffer) > 0)
         closed = true;
     if (closed && m_slave >= 0)
         ::ioctl(m_slave, TIOCNXCL);
+    return closed;
 }
 
 void PseudoTerminal::close()

@@ -39,8 +39,8 @@ public:
     /// when the system cannot watch it.
     int watchFd() const { return m_watch; }
     /// Reads the close notices; after any, clears exclusive use of the slave (a
-    /// client that still has it open loses nothing else).
-    void releaseAfterClose();
+    /// client that still has it open loses nothing else) and returns true.
+    bool releaseAfterClose();
 
 private:
     int m_master = -1;

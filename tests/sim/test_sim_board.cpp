@@ -5,6 +5,7 @@
 #include "board.h"
 #include "boardcodec.h"
 #include "namedcase.h"
+#include "qtprinters.h"
 #include "randombytes.h"
 #include "simoptions.h"
 
@@ -78,6 +79,17 @@ QByteArray readFile(const QString &path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+// The events about unfinished input since the last call.
+QStringList unfinished(Board &board)
+{
+    QStringList texts;
+    for (const BoardEvent &e : board.takeEvents()) {
+        if (e.text.startsWith("unfinished"))
+            texts.append(e.text);
+    }
+    return texts;
 }
 
 // A board with a fake clock; every call returns the answers it produced.
@@ -264,13 +276,118 @@ TEST(Board, ResetAndStartReturnToTheResettingInterface)
     EXPECT_EQ(main.send("g#\x1b[1}"), "ZUVO v4.12\r\n");
 }
 
-TEST(Board, HalfCommandIsDroppedAfterAPause)
+// However long the line stays quiet inside a command or frame, its end still
+// completes it: the board has no idle limit there.
+TEST(BoardUnfinished, CommandsAndFramesStayOpenUntilTheyEnd)
 {
-    Rig rig(Main);
-    rig.send("\x1bXabc"); // a string frame that never ends
-    EXPECT_EQ(rig.send("\x1b[1}"), "");
-    rig.wait(Board::CommandIdleLimit);
-    EXPECT_EQ(rig.send("\x1b[1}"), "ZUVO v4.12\r\n");
+    const QByteArray commit = mainCommit(4, 0, "abc");
+    const QByteArray script = "\x1bXHi\x1b[2;3H\x1b\\\x1b[8v";
+    for (const QByteArray &input : {commit, script}) {
+        for (qsizetype split = 1; split < input.size(); ++split) {
+            SCOPED_TRACE(readableBytes(input.left(split)).toStdString());
+            QTemporaryDir state;
+            Rig rig(Main, {}, state.path());
+            EXPECT_EQ(rig.send(input.left(split)), "");
+            EXPECT_EQ(rig.board.nextDeadline(), std::nullopt);
+            EXPECT_EQ(rig.wait(10min), "");
+            EXPECT_EQ(rig.send(input.mid(split)), input == commit ? Ack : "");
+            if (input == commit)
+                EXPECT_EQ(rig.board.device(4), "abc");
+            else
+                EXPECT_EQ(rig.board.bootScript(), "Hi\x1b[2;3H");
+            EXPECT_FALSE(
+                readFile(QDir(state.path()).filePath("events.log")).contains("unfinished"));
+        }
+    }
+}
+
+TEST(BoardUnfinished, IdleDropOnlyWhenAsked)
+{
+    BoardFaults faults;
+    faults.idleDrop = 200ms;
+    const QByteArray commit = mainCommit(4, 0, "abc");
+    const qsizetype inFrame = 4;                     // ESC X and two digits
+    const qsizetype inCommand = commit.indexOf(';'); // ESC[91
+    Rig rig(Main, faults);
+
+    // A pause shorter than the limit keeps the frame.
+    rig.send(commit.left(inFrame));
+    EXPECT_EQ(rig.board.nextDeadline(), rig.now + 200ms);
+    EXPECT_EQ(rig.wait(199ms), "");
+    EXPECT_EQ(rig.send(commit.mid(inFrame)), Ack);
+    EXPECT_TRUE(unfinished(rig.board).isEmpty());
+
+    // As long as the limit drops it; its end then finds no frame to end.
+    rig.send(commit.left(inFrame));
+    rig.wait(200ms);
+    EXPECT_EQ(unfinished(rig.board),
+              QStringList{"unfinished string frame (2 bytes) dropped after 200 ms of silence"});
+    EXPECT_EQ(rig.board.nextDeadline(), std::nullopt);
+    EXPECT_EQ(rig.send(commit.mid(inFrame)), Nak);
+
+    // A command's remainder is plain text once the command is dropped.
+    rig.send(commit.left(inCommand));
+    rig.wait(1s);
+    EXPECT_EQ(unfinished(rig.board),
+              QStringList{"unfinished escape command \"ESC[91\" dropped after 200 ms of silence"});
+    EXPECT_EQ(rig.send(commit.mid(inCommand)), "");
+    EXPECT_EQ(rig.board.device(4), "abc");
+}
+
+// Every command, frame or console line cut short or left open is in the event
+// log, and a complete one never is.
+TEST(BoardUnfinished, CutAndOpenInputIsLogged)
+{
+    struct Case
+    {
+        const char *name;
+        Interface start;
+        QByteArray input;
+        QStringList events; // "unfinished" events, the last from reportUnfinished()
+    };
+    const QString closed = QStringLiteral("when the line was closed");
+    const Case cases[] = {
+        {"command cut by ESC",
+         Main,
+         "\x1b[9;1\x1b[1}",
+         {"unfinished escape command \"ESC[9;1\" cut by ESC"}},
+        {"command cut by CAN",
+         Main,
+         "\x1b[93;4\x18;0|",
+         {"unfinished escape command \"ESC[93;4\" cut by CAN"}},
+        {"command cut by a control byte",
+         Main,
+         "\x1b[1\n}",
+         {"unfinished escape command \"ESC[1\" cut by \\x0a"}},
+        {"frame cut by SUB", Main, "\x1bXab\x1a", {"unfinished string frame (2 bytes) cut by SUB"}},
+        {"frame holding ESC [ left open",
+         Main,
+         "\x1bXab\x1b[1}",
+         {"unfinished string frame (6 bytes) left open when the line was closed"}},
+        {"command left open",
+         Main,
+         "\x1b[91;4;0",
+         {"unfinished escape command \"ESC[91;4;0\" left open when the line was closed"}},
+        {"console line left open",
+         Debug,
+         "str 9jqo^\nstr abc",
+         {"unfinished console line \"str abc\" left open when the line was closed"}},
+        {"complete input", Main, "\x1bXab\x1b\\\x1b[1}text\x1b\x1b[2}", {}},
+        {"complete console lines", Debug, "str abc\r\nmemory flush 4 1\n", {}},
+        {"lone ESC", Main, "\x1b", {}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir state;
+        Rig rig(c.start, {}, state.path());
+        rig.send(c.input);
+        rig.board.reportUnfinished(closed);
+        EXPECT_EQ(unfinished(rig.board), c.events);
+        const QByteArray log = readFile(QDir(state.path()).filePath("events.log"));
+        for (const QString &e : c.events)
+            EXPECT_TRUE(log.contains(e.toUtf8() + "\n")) << log.toStdString();
+        EXPECT_EQ(log.count("unfinished"), c.events.size());
+    }
 }
 
 // ---- Memory devices ---------------------------------------------------------
@@ -600,11 +717,12 @@ TEST(BoardState, GarbageNeverWedgesAnyInterface)
             rig.send(piece);
             rig.wait(std::chrono::milliseconds(random() % 700));
         }
-        rig.wait(Board::CommandIdleLimit);
+        rig.wait(Board::BlockIdleLimit);
         rig.answers();
         switch (rig.board.interface()) {
         case Main:
-            EXPECT_EQ(rig.send("\x1b[1}"), "ZUVO v4.12\r\n");
+            // A frame or command stays open; two CANs end either, even after an ESC.
+            EXPECT_EQ(rig.send("\x18\x18\x1b[1}"), "ZUVO v4.12\r\n");
             break;
         case Debug:
             EXPECT_TRUE(rig.send("\n").endsWith(Prompt));
@@ -627,27 +745,84 @@ TEST(SimOptions, ReadsEveryOption)
                             "--wrong-id", "--reply-delay-ms", "250",         "--hangup-after",
                             "100",        "--nak-chunk",      "3",           "--nak-chunk",
                             "5:2",        "--nak-erase",      "--nak-flush", "--nak-block",
-                            "7:1"},
+                            "7:1",        "--idle-drop-ms",   "250"},
                            &o, &text),
               OptionsOutcome::Run)
         << text.toStdString();
     EXPECT_EQ(o.link, "/tmp/zuvo");
     EXPECT_EQ(o.stateDir, "/tmp/s");
     EXPECT_EQ(o.mode, Monitor);
-    EXPECT_TRUE(o.silent);
-    EXPECT_TRUE(o.faults.wrongId);
-    EXPECT_EQ(o.replyDelayMs, 250);
-    EXPECT_EQ(o.hangupAfter, 100);
-    EXPECT_EQ(o.faults.nakChunks, (std::map<std::int64_t, int>{{3, -1}, {5, 2}}));
-    EXPECT_TRUE(o.faults.nakErase);
-    EXPECT_TRUE(o.faults.nakFlush);
-    EXPECT_EQ(o.faults.nakBlocks, (std::map<std::int64_t, int>{{7, 1}}));
+    ASSERT_EQ(o.boards.size(), 1u);
+    const BoardSetup &setup = o.boards[0];
+    EXPECT_TRUE(setup.silent);
+    EXPECT_TRUE(setup.faults.wrongId);
+    EXPECT_EQ(setup.replyDelayMs, 250);
+    EXPECT_EQ(setup.hangupAfter, 100);
+    EXPECT_EQ(setup.faults.nakChunks, (std::map<std::int64_t, int>{{3, -1}, {5, 2}}));
+    EXPECT_TRUE(setup.faults.nakErase);
+    EXPECT_TRUE(setup.faults.nakFlush);
+    EXPECT_EQ(setup.faults.nakBlocks, (std::map<std::int64_t, int>{{7, 1}}));
+    EXPECT_EQ(setup.faults.idleDrop, 250ms);
+    // One board uses the link and the folder as they are.
+    EXPECT_FALSE(o.numbered);
+    EXPECT_EQ(o.linkOf(1), "/tmp/zuvo");
+    EXPECT_EQ(o.stateDirOf(1), "/tmp/s");
 
     SimOptions defaults;
     ASSERT_EQ(parseOptions({"zuvo-sim"}, &defaults, &text), OptionsOutcome::Run);
     EXPECT_EQ(defaults.mode, Main);
-    EXPECT_EQ(defaults.hangupAfter, 0);
-    EXPECT_TRUE(defaults.faults.nakChunks.empty());
+    ASSERT_EQ(defaults.boards.size(), 1u);
+    EXPECT_EQ(defaults.boards[0].hangupAfter, 0);
+    EXPECT_TRUE(defaults.boards[0].faults.nakChunks.empty());
+    EXPECT_EQ(defaults.boards[0].faults.idleDrop, std::nullopt);
+    EXPECT_EQ(defaults.linkOf(1), "");
+    EXPECT_EQ(defaults.stateDirOf(1), "");
+}
+
+// Fault options before the first --board go to every board; those after
+// --board K to board K alone, on top of the others.
+TEST(SimOptions, BoardAimsTheFaultsAfterIt)
+{
+    SimOptions o;
+    QString text;
+    ASSERT_EQ(
+        parseOptions({"zuvo-sim",    "--boards", "3",           "--link",           "/tmp/zuvo",
+                      "--state",     "/tmp/s",   "--nak-flush", "--nak-chunk",      "1:2",
+                      "--board",     "2",        "--silent",    "--nak-chunk",      "1",
+                      "--nak-chunk", "4:1",      "--board=3",   "--reply-delay-ms", "50",
+                      "--board",     "2",        "--wrong-id"},
+                     &o, &text),
+        OptionsOutcome::Run)
+        << text.toStdString();
+    ASSERT_EQ(o.boards.size(), 3u);
+    const BoardSetup &one = o.boards[0], &two = o.boards[1], &three = o.boards[2];
+    for (const BoardSetup *b : {&one, &two, &three})
+        EXPECT_TRUE(b->faults.nakFlush);
+    EXPECT_FALSE(one.silent);
+    EXPECT_FALSE(one.faults.wrongId);
+    EXPECT_EQ(one.replyDelayMs, 0);
+    EXPECT_EQ(one.faults.nakChunks, (std::map<std::int64_t, int>{{1, 2}}));
+    EXPECT_TRUE(two.silent);
+    EXPECT_TRUE(two.faults.wrongId);
+    EXPECT_EQ(two.replyDelayMs, 0);
+    EXPECT_EQ(two.faults.nakChunks, (std::map<std::int64_t, int>{{1, -1}, {4, 1}}));
+    EXPECT_FALSE(three.silent);
+    EXPECT_EQ(three.replyDelayMs, 50);
+    EXPECT_EQ(three.faults.nakChunks, (std::map<std::int64_t, int>{{1, 2}}));
+
+    EXPECT_TRUE(o.numbered);
+    EXPECT_EQ(o.linkOf(2), "/tmp/zuvo2");
+    EXPECT_EQ(o.stateDirOf(3), "/tmp/s/3");
+
+    // --boards numbers the links and folders even for one board.
+    SimOptions single;
+    ASSERT_EQ(parseOptions(
+                  {"zuvo-sim", "--boards", "1", "--link", "/tmp/zuvo", "--board", "1", "--silent"},
+                  &single, &text),
+              OptionsOutcome::Run)
+        << text.toStdString();
+    EXPECT_EQ(single.linkOf(1), "/tmp/zuvo1");
+    EXPECT_TRUE(single.boards.at(0).silent);
 }
 
 TEST(SimOptions, RefusesBadValues)
@@ -661,6 +836,21 @@ TEST(SimOptions, RefusesBadValues)
         {"--nak-chunk", "-1"},
         {"--nak-chunk", "1:2:3"},
         {"--nak-block", "0"},
+        {"--idle-drop-ms", "0"},
+        {"--idle-drop-ms", "600001"},
+        {"--idle-drop-ms", "5s"},
+        {"--boards", "0"},
+        {"--boards", "257"},
+        {"--board", "2"}, // without --boards there is one board
+        {"--boards", "3", "--board", "4"},
+        {"--boards", "3", "--board", "0"},
+        {"--boards", "3", "--board"},
+        {"--boards", "3", "--board", "x"},
+        {"--boards", "3", "--board", "2", "--mode", "debug"},
+        {"--boards", "3", "--board", "2", "--link", "/tmp/zuvo"},
+        {"--boards", "3", "--board", "2", "--boards", "4"},
+        {"--boards", "3", "--board", "2", "--nak-chunk", "x"},
+        {"--boards", "3", "--board", "2", "extra"},
         {"--bogus"},
         {"extra"},
     };

@@ -3,12 +3,14 @@
 // line faults are checked from outside.
 
 #include "pty.h"
+#include "qtprinters.h"
 #include "randombytes.h"
 #include "simulator.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QSet>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -43,9 +45,10 @@ TEST(SimProgram, HelpDescribesEveryOption)
     ASSERT_TRUE(sim.waitForFinished(10000));
     EXPECT_EQ(sim.exitCode(), 0);
     const QByteArray help = sim.readAllStandardOutput();
-    for (const char *option : {"--link", "--mode", "--state", "--silent", "--wrong-id",
-                               "--reply-delay-ms", "--hangup-after", "--nak-chunk", "--nak-erase",
-                               "--nak-flush", "--nak-block", "wire.log", "config.txt"})
+    for (const char *option :
+         {"--link", "--mode", "--state", "--silent", "--wrong-id", "--reply-delay-ms",
+          "--hangup-after", "--nak-chunk", "--nak-erase", "--nak-flush", "--nak-block",
+          "--idle-drop-ms", "wire.log", "config.txt", "unfinished"})
         EXPECT_TRUE(help.contains(option)) << option;
 
     sim.start(QStringLiteral(ZUVO_SIM), {QStringLiteral("--mode"), QStringLiteral("serial")});
@@ -155,6 +158,47 @@ TEST(SimProgram, HangsUpAfterTheGivenByteCount)
     EXPECT_EQ(sim.stateFile("wire.log"), "\x1b[1}\x1b[");
 }
 
+// A frame a client leaves open when it closes the line stays open for the next
+// client, and the event log says so; so it does for input open when it stops.
+TEST(SimProgram, UnfinishedInputIsLoggedAndKept)
+{
+    const QByteArray commit = "\x1bX@:E^\x1b\\\x1b[91;4;0;1457543324|"; // "abc" at 0
+    Simulator sim;
+    ASSERT_TRUE(sim.start());
+    {
+        Port first(sim.device());
+        ASSERT_TRUE(first.write(commit.left(4)));
+    }
+    EXPECT_EQ(sim.unfinishedInputOnceLogged(),
+              QStringList{"unfinished string frame (2 bytes) left open when the line was closed"});
+
+    Port second(sim.device());
+    ASSERT_TRUE(second.write(commit.mid(4) + "\x1b[92;4;1|"));
+    EXPECT_EQ(second.readUntil("\x06\x06"), "\x06\x06");
+    EXPECT_EQ(sim.stateFile("device4.bin"), "abc");
+
+    ASSERT_TRUE(second.write("\x1b[93;4"));
+    sim.stateFileOnceWritten("wire.log", commit.size() + 9 + 6);
+    sim.stop();
+    EXPECT_EQ(sim.unfinishedInput(),
+              (QStringList{"unfinished string frame (2 bytes) left open when the line was closed",
+                           "unfinished escape command \"ESC[93;4\" left open when the "
+                           "simulator stopped"}));
+}
+
+TEST(SimProgram, IdleDropIsAFaultToAskFor)
+{
+    Simulator sim;
+    ASSERT_TRUE(sim.start({QStringLiteral("--idle-drop-ms"), QStringLiteral("100")}));
+    Port port(sim.device());
+    ASSERT_TRUE(port.write("\x1bX@:"));
+    EXPECT_EQ(sim.unfinishedInputOnceLogged(),
+              QStringList{"unfinished string frame (2 bytes) dropped after 100 ms of silence"});
+    // The frame's end finds no frame, so the commit has no chunk text.
+    ASSERT_TRUE(port.write("E^\x1b\\\x1b[91;4;0;1457543324|"));
+    EXPECT_EQ(port.readUntil("\x15"), "\x15");
+}
+
 TEST(SimProgram, AnswerFaults)
 {
     struct Case
@@ -228,4 +272,75 @@ TEST(SimProgram, GarbageOnTheLineLeavesItAnswering)
     EXPECT_TRUE(port.readUntil("v4.12\r\n").endsWith("ZUVO v4.12\r\n"));
     EXPECT_EQ(sim.process().state(), QProcess::Running);
     EXPECT_EQ(sim.stateFile("wire.log"), garbage + "\x18\x1b[1}");
+}
+
+// Three boards, each on its own terminal, link and state folder; a fault aimed at
+// board 2 makes it alone silent.
+TEST(SimBoards, EachBoardHasItsOwnLineAndState)
+{
+    QTemporaryDir work;
+    const QString link = work.filePath(QStringLiteral("zuvo"));
+    Simulator sim;
+    ASSERT_TRUE(sim.startBoards(3, {QStringLiteral("--link"), link, QStringLiteral("--board"),
+                                    QStringLiteral("2"), QStringLiteral("--silent")}));
+    const QStringList devices = sim.devices();
+    ASSERT_EQ(devices.size(), 3);
+    EXPECT_EQ(QSet<QString>(devices.begin(), devices.end()).size(), 3);
+    EXPECT_FALSE(QFileInfo::exists(link));
+
+    const QByteArray answers[] = {"ZUVO v4.12\r\n", "", "ZUVO v4.12\r\n"};
+    for (int k = 1; k <= 3; ++k) {
+        SCOPED_TRACE(k);
+        const QString path = link + QString::number(k);
+        EXPECT_EQ(QFileInfo(path).symLinkTarget(), devices[k - 1]);
+        Port port(path);
+        ASSERT_TRUE(port.isOpen());
+        const QByteArray setting = QStringLiteral("\x1b[9;%1v\x1b[1v").arg(k).toLatin1();
+        ASSERT_TRUE(port.write("\x1b[1}" + setting));
+        // The configuration is saved after the identification is answered.
+        EXPECT_EQ(sim.stateFileOnceWritten("config.txt", 1, k),
+                  "9=" + QByteArray::number(k) + "\n");
+        EXPECT_EQ(port.readUntil("\r\n", answers[k - 1].isEmpty() ? 1s : 5s), answers[k - 1]);
+        EXPECT_EQ(sim.stateFile("wire.log", k), "\x1b[1}" + setting);
+    }
+    // Nothing is recorded beside the boards' folders.
+    EXPECT_EQ(
+        QDir(QFileInfo(sim.stateDir(1)).path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+        (QStringList{"1", "2", "3"}));
+}
+
+// A board that hangs up leaves the others answering; the simulator ends when
+// stopped, removing the links of the boards still there.
+TEST(SimBoards, AHangUpLeavesTheOthersAnswering)
+{
+    QTemporaryDir work;
+    const QString link = work.filePath(QStringLiteral("zuvo"));
+    Simulator sim;
+    ASSERT_TRUE(sim.startBoards(3, {QStringLiteral("--link"), link, QStringLiteral("--verbose"),
+                                    QStringLiteral("--board"), QStringLiteral("2"),
+                                    QStringLiteral("--hangup-after"), QStringLiteral("4")}));
+    {
+        Port second(link + "2");
+        ASSERT_TRUE(second.write("\x1b[1}"));
+        second.readFor(5s);
+        EXPECT_TRUE(second.hungUp());
+    }
+    for (const int k : {1, 3, 1}) {
+        SCOPED_TRACE(k);
+        Port port(link + QString::number(k));
+        ASSERT_TRUE(port.write("\x1b[1}"));
+        EXPECT_EQ(port.readUntil("\r\n"), "ZUVO v4.12\r\n");
+    }
+    EXPECT_EQ(sim.process().state(), QProcess::Running);
+    EXPECT_FALSE(QFileInfo(link + "2").isSymLink());
+
+    sim.stop();
+    EXPECT_EQ(sim.process().exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(sim.process().exitCode(), 0);
+    for (const int k : {1, 3})
+        EXPECT_FALSE(QFileInfo(link + QString::number(k)).isSymLink()) << k;
+    const QByteArray errors = sim.process().readAllStandardError();
+    EXPECT_TRUE(errors.contains("zuvo-sim: board 2: hanging up after 4 bytes\n"))
+        << errors.toStdString();
+    EXPECT_TRUE(errors.contains("zuvo-sim: board 3: board started on the main port\n"));
 }
