@@ -53,6 +53,9 @@ BoardFaults faultsFrom(std::uint8_t bits)
         faults.nakChunks[0] = 2;
     if (bits & 0x40)
         faults.nakBlocks[1] = -1;
+    // The idle drop is off on a real board; fuzz it too, behind its own bit.
+    if (bits & 0x80)
+        faults.idleDrop = Board::CommandIdleLimit;
     return faults;
 }
 
