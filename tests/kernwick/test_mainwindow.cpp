@@ -13,6 +13,7 @@
 #include "editor/typefacedialog.h"
 #include "qtprinters.h"
 #include "simulator.h"
+#include "smallfilesystem.h"
 #include "testapplication.h"
 #include "useranswers.h"
 #include "widgets/messages.h"
@@ -365,14 +366,36 @@ TEST_F(MainWindowTest, AFailedSaveReportsAndLeavesTheDiskAlone)
     EXPECT_TRUE(document().isModified());
     EXPECT_EQ(document().title(), "kept.zvf");
 
-    if (::geteuid() != 0) { // a read-only folder holds only for other users than root
-        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
+    if (::geteuid() != 0) { // a read-only file holds only for other users than root
+        QFile::setPermissions(path("kept.zvf"), QFile::ReadOwner);
         messages.clear();
         actions().save->trigger();
-        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        EXPECT_EQ(messages.size(), 1);
+        EXPECT_EQ(messages, QStringList{"Unable to write to " + path("kept.zvf")
+                                        + ", it is read-only or opened by someone else."});
         EXPECT_EQ(read("kept.zvf"), kept);
     }
+}
+
+TEST_F(MainWindowTest, ASaveOnAFullDiskSaysSoAndKeepsTheOldFile)
+{
+    SmallFileSystem disk(16);
+    if (!disk.isMounted())
+        GTEST_SKIP() << "cannot mount a small file system here (needs root)";
+    Font font = defaultFont();
+    QString error;
+    ASSERT_TRUE(saveZvfFile(disk.path("f.zvf"), font, &error)) << error.toStdString();
+    ASSERT_TRUE(window->files().openPath(disk.path("f.zvf")));
+    QFile file(disk.path("f.zvf"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray kept = file.readAll();
+    disk.fill();
+
+    edit(EditOperation::InsertRow)->trigger();
+    actions().save->trigger();
+    EXPECT_EQ(messages, QStringList{"Destination disk drive is full."});
+    ASSERT_TRUE(file.seek(0));
+    EXPECT_EQ(file.readAll(), kept);
+    EXPECT_TRUE(document().isModified());
 }
 
 TEST_F(MainWindowTest, ConcatenateAsksBeforeReplacingAndKeepsTheOutputOnFailure)

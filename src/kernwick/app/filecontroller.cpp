@@ -63,13 +63,15 @@ QString openFailure(const QString &path, const QString &error)
 
 QString saveFailure(const QString &path, const QString &error)
 {
+    if (error == QLatin1String(DiskFull))
+        return error;
+    // An existing file is written in place when its folder is closed, so only
+    // the file's own permission, or the folder's for a new file, can stop a save.
     const QFileInfo file(path);
     const QFileInfo folder(file.absolutePath());
-    if ((file.exists() && !file.isWritable()) || (folder.exists() && !folder.isWritable()))
+    if (file.exists() ? !file.isWritable() : (folder.exists() && !folder.isWritable()))
         return QStringLiteral("Unable to write to %1, it is read-only or opened by someone else.")
             .arg(path);
-    if (error.contains(QLatin1String("space"), Qt::CaseInsensitive))
-        return QStringLiteral("Destination disk drive is full.");
     return QStringLiteral("Failed to save document.\n%1").arg(error);
 }
 

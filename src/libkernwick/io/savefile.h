@@ -9,15 +9,22 @@ class QIODevice;
 
 namespace Kernwick {
 
-/// Writes `bytes` to `path` atomically: a temporary file renamed into place, so a
-/// failure leaves any earlier file intact. On failure returns false and sets
-/// `error` to the system's description.
+/// The message for a save that ran out of room (a full disk or an exhausted quota).
+inline constexpr char DiskFull[] = "Destination disk drive is full.";
+
+/// Writes `bytes` to `path` (a symbolic link's target) so that a failure leaves
+/// any earlier file whole. The new file is renamed into place when that keeps the
+/// old file's owner, group, mode and links; otherwise (a file with other hard
+/// links, an owner that cannot be given, a folder closed to new files) the old
+/// file is overwritten in place, with room for the new bytes claimed first and the
+/// bytes on disk before this returns. On failure returns false and sets `error`
+/// to the system's description, or DiskFull.
 bool saveFileAtomically(const QString &path, const QByteArray &bytes, QString *error);
 
-/// Writes a file atomically as `write` produces it on the device it is given, so
-/// a large output never has to be held in memory. When `write` returns false
-/// (with its own message in `error`) or the device fails, the file at `path` is
-/// unchanged and `error` says why.
+/// Saves as above what `write` produces on the device it is given, so a large
+/// output need not be held in memory when the file can be renamed into place.
+/// When `write` returns false (with its own message in `error`) or the device
+/// fails, the file at `path` is unchanged and `error` says why.
 bool saveFileAtomically(const QString &path,
                         const std::function<bool(QIODevice *device, QString *error)> &write,
                         QString *error);
