@@ -1,6 +1,7 @@
 #include "libkernwick/io/savefile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <algorithm>
@@ -46,13 +47,26 @@ bool saveFileAtomically(const QString &path,
     return true;
 }
 
+bool openRegularFile(QFile *file, QString *error)
+{
+    // Opening a FIFO waits for a writer, and a device may never end: look first.
+    const QFileInfo info(file->fileName());
+    if (info.exists() && !info.isFile()) {
+        *error = QString::fromLatin1(NotARegularFile);
+        return false;
+    }
+    if (!file->open(QIODevice::ReadOnly)) {
+        *error = file->errorString();
+        return false;
+    }
+    return true;
+}
+
 bool readWholeFile(const QString &path, qint64 maxBytes, QByteArray *bytes, QString *error)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = file.errorString();
+    if (!openRegularFile(&file, error))
         return false;
-    }
     if (file.size() > maxBytes) {
         *error = QStringLiteral("the file is larger than %1 bytes").arg(maxBytes);
         return false;
