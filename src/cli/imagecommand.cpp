@@ -5,6 +5,7 @@
 #include "fontio.h"
 
 #include "libkernwick/font/imageimport.h"
+#include "libkernwick/render/imagefile.h"
 
 namespace Kernwick::Cli {
 
