@@ -74,8 +74,7 @@ printf '\x02\x0a\x0b\x06\x06' >xmodem.answers
 printf '\x03\x0a\x16\x0b\x15\xff\x01C\x06\x15\xff\x02\x15\x06' >xmodem-retry.answers
 
 # Pictures for the image import: small grey, palette, true-colour and 1-bit
-# files, the PNG, BMP, PCX, PGM and TGA ones written without any
-# image tool.
+# files, the PNG, BMP, PGM and TGA ones written without any image tool.
 python3 - <<'PICTURES' 2>/dev/null || echo "makeseeds: skipped: pictures" >&2
 import struct, zlib
 
@@ -97,23 +96,8 @@ def bmp(name, width, height, bits, rows, palette=b''):
     info = struct.pack('<IiiHHIIiiII', 40, width, height, 1, bits, 0, len(pixels), 2835, 2835, len(palette) // 4, 0)
     open(name, 'wb').write(header + info + palette + pixels)
 
-def pcx(name, width, height, planes, rows, palette=None):
-    # Run-length encoded, 8 bits per plane; an 8-bit picture carries a 256-colour palette.
-    line = (width + 1) // 2 * 2
-    header = struct.pack('<BBBBHHHHHH', 10, 5, 1, 8, 0, 0, width - 1, height - 1, 72, 72)
-    header += bytes(48) + struct.pack('<BBHH', 0, planes, line, 1) + bytes(58)
-    body = b''
-    for row in rows:
-        for plane in range(planes):
-            for x in range(line):
-                value = row[x * planes + plane] if x < width else 0
-                body += bytes([0xc1, value]) if value >= 0xc0 else bytes([value])
-    trailer = b'\x0c' + palette if palette else b''
-    open(name, 'wb').write(header + body + trailer)
-
 w, h = 16, 12
 ramp = [bytes((x * 16 + y) % 256 for x in range(w)) for y in range(h)]
-grey_palette = bytes(v for i in range(256) for v in (i, i, i))
 png('ramp-grey.png', w, h, 0, 8, ramp)
 png('ramp-rgb.png', w, h, 2, 8, [bytes(v for p in row for v in (p, 255 - p, p // 2)) for row in ramp])
 png('ramp-palette.png', w, h, 3, 8, [bytes(p % 4 for p in row) for row in ramp],
@@ -122,12 +106,10 @@ png('dots-1bit.png', 8, 4, 0, 1, [bytes([0b10101010]), bytes([0b01010101]), byte
 bmp('ramp-24.bmp', w, h, 24, [bytes(v for p in row for v in (p, p, p)) for row in ramp])
 bmp('dots-1bit.bmp', 8, 4, 1, [bytes([0xAA]), bytes([0x55]), bytes([0xF0]), bytes([0x0F])],
     palette=bytes([255, 255, 255, 0, 0, 0, 0, 0]))
-pcx('ramp-8.pcx', w, h, 1, ramp, grey_palette)
-pcx('ramp-24.pcx', w, h, 3, [bytes(v for p in row for v in (p, 255 - p, p // 2)) for row in ramp])
 open('ramp.pgm', 'wb').write(b'P5\n%d %d\n255\n' % (w, h) + b''.join(ramp))
 open('ramp-16.pgm', 'wb').write(b'P5\n%d %d\n65535\n' % (w, h) + b''.join(bytes([p, 0]) for row in ramp for p in row))
 open('dots.pbm', 'wb').write(b'P4\n8 4\n\xaa\x55\xf0\x0f')
-open('ramp.tga', 'wb').write(struct.pack('<BBBHHBHHHHBB', 0, 0, 3, 0, 0, 0, 0, 0, w, h, 8, 0x20) + b''.join(ramp))
+open('ramp.tga', 'wb').write(struct.pack('<BBBHHBHHHHBB', 0, 0, 2, 0, 0, 0, 0, 0, w, h, 24, 0x20) + b''.join(bytes(v for p in row for v in (p, p, p)) for row in ramp))
 open('dots.wbmp', 'wb').write(bytes([0, 0, 8, 4, 0xAA, 0x55, 0xF0, 0x0F]))
 PICTURES
 

@@ -131,7 +131,7 @@ TEST_F(CliImage, OneBitPictureIsTakenAsItIs)
     // White at palette index 0, in an asymmetric shape: white stays 1, top stays row 0.
     const QString picture =
         writeFile("shape.bmp", encodeBilevelPicture(
-                                   3, 2, [](int r, int c) { return r == 0 && c < 2; }, 0, FIF_BMP));
+                                   3, 2, [](int r, int c) { return r == 0 && c < 2; }, 0, "bmp"));
     QByteArray info;
     EXPECT_EQ(import(picture, {"--invert", "--colors", "3"}, &info),
               "glyph 32 width 3 left 0 offset 0\n110\n000\n");
@@ -223,7 +223,7 @@ TEST_F(CliImage, HugeClaimIsRefusedWithoutMemoryForIt)
 TEST_F(CliImage, HostileFilesAreRefusedInBoundedMemory)
 {
     // Found by fuzzing picture readers: some looped for ever, some claimed
-    // gigabytes, one crashed FreeImage's Sun raster reader.
+    // gigabytes, two crashed FreeImage's Sun raster and PCX readers.
     const struct
     {
         const char *file;
@@ -233,12 +233,14 @@ TEST_F(CliImage, HostileFilesAreRefusedInBoundedMemory)
         {"two-bytes.wbmp", "OOPS!"},
         {"text-chunk-2gb.png", "OOPS!"},
         {"freeimage-ras-crash.ras", "OOPS!"},
+        {"freeimage-pcx-crash.pcx", "OOPS!"},
+        {"pcx-65535.pcx", "OOPS!"},
+        {"tga-65535.tga", "OOPS!"},
         {"gif-65535.gif", "Image exceeds maximum width of 255 pixels"},
         {"bmp-60000.bmp", "Image exceeds maximum width of 255 pixels"},
         {"tiff-60000.tif", "Image exceeds maximum width of 255 pixels"},
         {"jpeg-65500.jpg", "Image exceeds maximum width of 255 pixels"},
-        {"pcx-65535.pcx", "Image exceeds maximum width of 255 pixels"},
-        {"tga-65535.tga", "Image exceeds maximum width of 255 pixels"},
+        {"tga-true-65535.tga", "Image exceeds maximum width of 255 pixels"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.file);
@@ -343,7 +345,7 @@ TEST_F(CliImageMagick, BmpWithEveryHeaderImportsTheRightPixels)
     }
 }
 
-TEST_F(CliImageMagick, PcxAndTgaReadThroughFreeImageAsThroughQt)
+TEST_F(CliImageMagick, TgaOfTrueColourReadsAsThePgmAndOtherKindsAreRefused)
 {
     // 32 grey levels, so that a palette holds each of them exactly.
     QByteArray levels = "P5\n16 16\n255\n";
@@ -351,25 +353,43 @@ TEST_F(CliImageMagick, PcxAndTgaReadThroughFreeImageAsThroughQt)
         levels += char(8 * (i % 32) + 4);
     const QString grey = writeFile("levels.pgm", levels);
     const QByteArray expected = import(grey, {});
-    // ImageMagick keeps a picture's rows in their order and labels a TGA by the
-    // picture's orientation, which for TGA is bottom-up unless told: so a picture
-    // stored top down is labelled so, and one labelled bottom up is flipped first.
+    // ImageMagick writes no TGA 2.0 footer, which Qt's reader wants. It keeps a
+    // picture's rows in their order and labels a TGA by the picture's
+    // orientation, bottom-up unless told: so one labelled bottom up is flipped
+    // first.
     const struct
     {
         QStringList options;
         const char *name;
-    } cases[] = {
-        {{"-type", "TrueColor"}, "true.pcx"},
-        {{"-type", "Palette"}, "palette.pcx"},
+    } read[] = {
         {{"-type", "TrueColor", "-orient", "TopLeft"}, "true.tga"},
         {{"-type", "TrueColor", "-flip", "-orient", "BottomLeft"}, "bottom-up.tga"},
-        {{"-type", "TrueColor", "-compress", "RLE", "-orient", "TopLeft"}, "rle.tga"},
-        {{"-type", "Grayscale", "-orient", "TopLeft"}, "grey.tga"},
+        {{"-type", "TrueColorAlpha", "-orient", "TopLeft"}, "alpha.tga"},
     };
-    for (const auto &c : cases) {
+    for (const auto &c : read) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(import(convert(grey, c.options, QString::fromLatin1(c.name)), {}), expected);
     }
+    const struct
+    {
+        QStringList options;
+        const char *name;
+    } refused[] = {
+        {{"-type", "TrueColor", "-compress", "RLE"}, "rle.tga"},
+        {{"-type", "Grayscale"}, "grey.tga"},
+        // A grey palette ImageMagick writes as true colour; one red dot keeps it.
+        {{"-fill", "red", "-draw", "point 0,0", "-type", "Palette"}, "palette.tga"},
+        {{"-type", "TrueColor"}, "true.pcx"},
+    };
+    for (const auto &c : refused) {
+        SCOPED_TRACE(c.name);
+        const CliResult r =
+            runCli({"import-image", convert(grey, c.options, QString::fromLatin1(c.name)), "-o",
+                    path("refused.zvf")});
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_EQ(r.err, "kernwick-cli: OOPS!\n");
+    }
+    EXPECT_FALSE(QFile::exists(path("refused.zvf")));
 }
 
 TEST_F(CliImage, UsageErrors)

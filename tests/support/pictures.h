@@ -1,12 +1,12 @@
 #pragma once
 
-// Pictures for the image import tests, encoded with FreeImage (which the import
-// uses only to read PCX and older TGA files) in the formats and depths
-// a user's drawing program writes.
+// Pictures for the image import tests in the formats and depths a user's drawing
+// program writes: encoded with Qt's writers, TGA by hand (Qt writes none).
 
-#include <FreeImage.h>
-
+#include <QBuffer>
 #include <QByteArray>
+#include <QImage>
+#include <QImageWriter>
 
 #include <cstdint>
 #include <functional>
@@ -26,160 +26,143 @@ enum class PictureKind
     RgbBmp,             ///< 24-bit BMP (the 40-byte header)
     GreyTiff,           ///< 8-bit greyscale TIFF
     RgbTiff,            ///< 24-bit TIFF
-    GreyTga,            ///< 8-bit TGA with a grey palette
-    RgbTga,             ///< 24-bit TGA
+    RgbTga,             ///< 24-bit uncompressed TGA, bottom line first, no TGA 2.0 footer
+    TopDownTga,         ///< 32-bit uncompressed TGA, top line first, with the footer
     Pgm,                ///< binary PGM
     Ppm,                ///< binary PPM
-    Jpeg,               ///< 24-bit JPEG at quality 100
-    RgbPcx              ///< 24-bit PCX (three planes, run-length encoded)
+    Jpeg                ///< 24-bit JPEG at quality 100
 };
 
 /// A picture's pixel at (row from the top, column).
 using LevelAt = std::function<std::uint8_t(int row, int column)>;
 
-inline QByteArray encodeBitmap(FIBITMAP *bitmap, FREE_IMAGE_FORMAT format, int flags = 0)
+/// `image` written by Qt's writer for `format` ("png", "bmp", "tiff", ...).
+inline QByteArray encodeImage(const QImage &image, const char *format, int quality = -1)
 {
-    FIMEMORY *memory = FreeImage_OpenMemory();
     QByteArray bytes;
-    if (FreeImage_SaveToMemory(format, bitmap, memory, flags)) {
-        BYTE *data = nullptr;
-        DWORD size = 0;
-        FreeImage_AcquireMemory(memory, &data, &size);
-        bytes = QByteArray(reinterpret_cast<const char *>(data), qsizetype(size));
-    }
-    FreeImage_CloseMemory(memory);
-    FreeImage_Unload(bitmap);
-    return bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    writer.setQuality(quality);
+    return writer.write(image) ? bytes : QByteArray();
 }
 
-inline void appendLittleEndian16(QByteArray *bytes, int value)
+/// A grey picture as uncompressed true-colour TGA, written by hand: the 18-byte
+/// header, then blue, green, red (and alpha) for each pixel.
+inline QByteArray encodeTga(int width, int height, const LevelAt &levelAt, bool topDown)
 {
-    bytes->append(char(value & 0xff)).append(char(value >> 8 & 0xff));
-}
-
-/// A grey picture as 24-bit PCX, written by hand since no library at hand writes
-/// PCX: the 128-byte header, then each row's red, green and blue planes, every
-/// byte of 0xC0 or more as a run of one.
-inline QByteArray encodePcx(int width, int height, const LevelAt &levelAt)
-{
-    const int line = (width + 1) / 2 * 2;
-    QByteArray bytes;
-    bytes.append(char(10)).append(char(5)).append(char(1)).append(char(8));
-    for (const int value : {0, 0, width - 1, height - 1, 72, 72})
-        appendLittleEndian16(&bytes, value);
-    bytes.append(QByteArray(48 + 1, '\0')).append(char(3));
-    appendLittleEndian16(&bytes, line);
-    appendLittleEndian16(&bytes, 1);
-    bytes.append(QByteArray(128 - bytes.size(), '\0'));
-    for (int r = 0; r < height; ++r) {
-        for (int plane = 0; plane < 3; ++plane) {
-            for (int c = 0; c < line; ++c) {
-                const std::uint8_t v = c < width ? levelAt(r, c) : 0;
-                if (v >= 0xc0)
-                    bytes.append(char(0xc1));
-                bytes.append(char(v));
-            }
+    const int depth = topDown ? 32 : 24;
+    QByteArray bytes(18, '\0');
+    bytes[2] = 2; // uncompressed true colour
+    bytes[12] = char(width & 0xff);
+    bytes[13] = char(width >> 8);
+    bytes[14] = char(height & 0xff);
+    bytes[15] = char(height >> 8);
+    bytes[16] = char(depth);
+    bytes[17] = char(topDown ? 0x28 : 0); // top-left origin, 8 bits of alpha
+    for (int i = 0; i < height; ++i) {
+        const int r = topDown ? i : height - 1 - i;
+        for (int c = 0; c < width; ++c) {
+            const char v = char(levelAt(r, c));
+            bytes.append(v).append(v).append(v);
+            if (depth == 32)
+                bytes.append(char(0xff));
         }
     }
+    if (topDown)
+        bytes.append(QByteArray(8, '\0')).append("TRUEVISION-XFILE.\0", 18);
     return bytes;
 }
 
 /// A `width` × `height` picture of grey levels stored as `kind`.
 inline QByteArray encodeGreyPicture(int width, int height, const LevelAt &levelAt, PictureKind kind)
 {
-    if (kind == PictureKind::RgbPcx)
-        return encodePcx(width, height, levelAt);
+    if (kind == PictureKind::RgbTga || kind == PictureKind::TopDownTga)
+        return encodeTga(width, height, levelAt, kind == PictureKind::TopDownTga);
 
-    bool rgb = false;
-    FIBITMAP *bitmap = nullptr;
+    QImage::Format format = QImage::Format_Grayscale8;
     switch (kind) {
     case PictureKind::Grey16Png:
-        bitmap = FreeImage_AllocateT(FIT_UINT16, width, height, 16);
+        format = QImage::Format_Grayscale16;
         break;
     case PictureKind::RgbaPng:
-        rgb = true;
-        bitmap = FreeImage_Allocate(width, height, 32);
+        format = QImage::Format_ARGB32;
         break;
     case PictureKind::RgbPng:
     case PictureKind::RgbBmp:
     case PictureKind::RgbTiff:
-    case PictureKind::RgbTga:
     case PictureKind::Ppm:
     case PictureKind::Jpeg:
-        rgb = true;
-        bitmap = FreeImage_Allocate(width, height, 24);
+        format = QImage::Format_RGB32;
+        break;
+    case PictureKind::GreyPalettePng:
+    case PictureKind::ReversedPalettePng:
+    case PictureKind::PaletteBmp:
+        format = QImage::Format_Indexed8;
         break;
     default:
-        bitmap = FreeImage_Allocate(width, height, 8);
         break;
     }
-    const unsigned bytesPerPixel = FreeImage_GetBPP(bitmap) / 8;
+    QImage image(width, height, format);
     const bool reversed = kind == PictureKind::ReversedPalettePng;
-    if (RGBQUAD *palette = FreeImage_GetPalette(bitmap)) {
-        for (int i = 0; i < 256; ++i) {
-            const BYTE grey = BYTE(reversed ? 255 - i : i);
-            palette[i] = RGBQUAD{grey, grey, grey, 0};
-        }
+    if (format == QImage::Format_Indexed8) {
+        QList<QRgb> table;
+        for (int i = 0; i < 256; ++i)
+            table.append(reversed ? qRgb(255 - i, 255 - i, 255 - i) : qRgb(i, i, i));
+        image.setColorTable(table);
     }
     for (int r = 0; r < height; ++r) {
-        // FreeImage keeps the bottom line first.
-        BYTE *line = FreeImage_GetScanLine(bitmap, height - 1 - r);
+        uchar *line = image.scanLine(r);
         for (int c = 0; c < width; ++c) {
             const std::uint8_t v = levelAt(r, c);
-            BYTE *pixel = line + c * bytesPerPixel;
-            if (kind == PictureKind::Grey16Png) {
+            switch (format) {
+            case QImage::Format_Grayscale16:
                 reinterpret_cast<std::uint16_t *>(line)[c] = std::uint16_t(v * 257);
-            } else if (rgb) {
-                pixel[FI_RGBA_RED] = pixel[FI_RGBA_GREEN] = pixel[FI_RGBA_BLUE] = v;
-                if (bytesPerPixel == 4)
-                    pixel[FI_RGBA_ALPHA] = 255;
-            } else {
-                *pixel = BYTE(reversed ? 255 - v : v);
+                break;
+            case QImage::Format_ARGB32:
+            case QImage::Format_RGB32:
+                reinterpret_cast<QRgb *>(line)[c] = qRgba(v, v, v, 255);
+                break;
+            default:
+                line[c] = uchar(reversed ? 255 - v : v);
+                break;
             }
         }
     }
     switch (kind) {
     case PictureKind::PaletteBmp:
     case PictureKind::RgbBmp:
-        return encodeBitmap(bitmap, FIF_BMP);
+        return encodeImage(image, "bmp");
     case PictureKind::GreyTiff:
     case PictureKind::RgbTiff:
-        return encodeBitmap(bitmap, FIF_TIFF);
-    case PictureKind::GreyTga:
-    case PictureKind::RgbTga:
-        return encodeBitmap(bitmap, FIF_TARGA);
+        return encodeImage(image, "tiff");
     case PictureKind::Pgm:
-        return encodeBitmap(bitmap, FIF_PGMRAW);
+        return encodeImage(image, "pgm");
     case PictureKind::Ppm:
-        return encodeBitmap(bitmap, FIF_PPMRAW);
+        return encodeImage(image, "ppm");
     case PictureKind::Jpeg:
-        return encodeBitmap(bitmap, FIF_JPEG, JPEG_QUALITYSUPERB);
+        return encodeImage(image, "jpeg", 100);
     default:
-        return encodeBitmap(bitmap, FIF_PNG);
+        return encodeImage(image, "png");
     }
 }
 
-/// A 1-bit picture: `bright(row, column)` pixels take the white palette entry,
-/// which is entry `whiteIndex`; the others take black.
+/// A 1-bit picture in `format` ("bmp", "png", "tiff"): `bright(row, column)`
+/// pixels take the white palette entry, which is entry `whiteIndex`; the others
+/// take black.
 inline QByteArray encodeBilevelPicture(int width, int height,
                                        const std::function<bool(int, int)> &bright, int whiteIndex,
-                                       FREE_IMAGE_FORMAT format)
+                                       const char *format)
 {
-    FIBITMAP *bitmap = FreeImage_Allocate(width, height, 1);
-    RGBQUAD *palette = FreeImage_GetPalette(bitmap);
-    palette[whiteIndex] = RGBQUAD{255, 255, 255, 0};
-    palette[1 - whiteIndex] = RGBQUAD{0, 0, 0, 0};
-    for (int r = 0; r < height; ++r) {
-        BYTE *line = FreeImage_GetScanLine(bitmap, height - 1 - r);
-        for (int c = 0; c < width; ++c) {
-            const int index = bright(r, c) ? whiteIndex : 1 - whiteIndex;
-            if (index)
-                line[c / 8] |= BYTE(0x80 >> (c % 8));
-            else
-                line[c / 8] &= BYTE(~(0x80 >> (c % 8)));
-        }
-    }
-    return encodeBitmap(bitmap, format);
+    QImage image(width, height, QImage::Format_Mono);
+    QList<QRgb> table(2);
+    table[whiteIndex] = qRgb(255, 255, 255);
+    table[1 - whiteIndex] = qRgb(0, 0, 0);
+    image.setColorTable(table);
+    for (int r = 0; r < height; ++r)
+        for (int c = 0; c < width; ++c)
+            image.setPixel(c, r, bright(r, c) ? whiteIndex : 1 - whiteIndex);
+    return encodeImage(image, format);
 }
 
 /// The grey ramp: 16 × 16 pixels, level 16 × row + column, so every level 0 to

@@ -24,8 +24,8 @@ namespace {
 // 16 bits per channel with alpha, the deepest any of them decodes into.
 constexpr qint64 DecodeBudget = qint64(MaxGlyphSide) * MaxGlyphSide * 8;
 
-// The brightness of a colour, rounded as FreeImage's conversion to grey rounds it,
-// so a true-colour picture and its palette twin get the same levels.
+// The brightness of a colour (Rec. 709 weights, rounded), the same for a
+// true-colour picture and its palette twin.
 std::uint8_t brightness(QRgb colour)
 {
     return std::uint8_t(0.2126f * float(qRed(colour)) + 0.7152f * float(qGreen(colour)) +
@@ -163,12 +163,9 @@ ImageLoad loadImageData(QByteArrayView bytes, LoadedImage *image, QString *error
     switch (format.reader) {
     case PictureFormat::Reader::None:
         return ImageLoad::Unreadable;
-    case PictureFormat::Reader::SizeOnly:
-    case PictureFormat::Reader::FreeImage: {
+    case PictureFormat::Reader::SizeOnly: {
         const ImageLoad outcome = checkSize(format.width, format.height, error);
-        if (outcome != ImageLoad::Ok)
-            return outcome;
-        return take(decodeWithFreeImage(bytes, format), image, error);
+        return outcome == ImageLoad::Ok ? ImageLoad::Unreadable : outcome;
     }
     case PictureFormat::Reader::Qt:
         if (format.width > 0 || format.height > 0) {
@@ -180,6 +177,11 @@ ImageLoad loadImageData(QByteArrayView bytes, LoadedImage *image, QString *error
     }
 
     QByteArray data = QByteArray::fromRawData(bytes.data(), bytes.size());
+    // Qt's TGA reader takes only files with the TGA 2.0 footer, which most
+    // writers leave out; the pixels are the same without it.
+    const QByteArrayView tgaFooter("\0\0\0\0\0\0\0\0TRUEVISION-XFILE.\0", 26);
+    if (format.name == "tga" && !bytes.endsWith(tgaFooter))
+        data = bytes.toByteArray() + tgaFooter.toByteArray();
     QBuffer buffer(&data);
     if (!buffer.open(QIODevice::ReadOnly) || !pngChunksFit(&buffer))
         return ImageLoad::Unreadable;

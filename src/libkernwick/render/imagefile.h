@@ -15,10 +15,9 @@ ImageLoad loadImageFile(const QString &path, LoadedImage *image, QString *error)
 
 /// Loads a picture held in memory, recognising its format from its content alone
 /// (see recognisePicture()): PNG, BMP, JPEG, GIF, TIFF, ICO, PBM/PGM/PPM, XBM,
-/// XPM, WebP, WBMP and ICNS through Qt's readers; PCX and TGA through FreeImage
-/// where Qt has no reader for them. Kodak Photo CD and Koala Paint pictures are
-/// recognised too; their fixed sizes (768 × 512 and 320 × 200) are always too
-/// wide.
+/// XPM, WebP, WBMP, ICNS and uncompressed true-colour TGA through Qt's readers.
+/// Kodak Photo CD and Koala Paint pictures are recognised too; their fixed sizes
+/// (768 × 512 and 320 × 200) are always too wide.
 ///
 /// The picture's size is read from its header before any pixel is decoded, so a
 /// file that claims a huge picture is refused without building it, and the

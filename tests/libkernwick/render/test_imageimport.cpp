@@ -1,5 +1,5 @@
-// Image import: loading pictures (through Qt's readers and, for the formats Qt
-// does not read, FreeImage), thresholding, and the one-glyph font made from them.
+// Image import: loading pictures through Qt's readers, thresholding, and the
+// one-glyph font made from them.
 
 #include "namedcase.h"
 #include "pictures.h"
@@ -97,11 +97,10 @@ const FormatCase formatCases[] = {
     {{"Rgb24Bmp"}, PictureKind::RgbBmp},
     {{"GreyTiff"}, PictureKind::GreyTiff},
     {{"Rgb24Tiff"}, PictureKind::RgbTiff},
-    {{"GreyTga"}, PictureKind::GreyTga},
     {{"RgbTga"}, PictureKind::RgbTga},
+    {{"TopDownTga"}, PictureKind::TopDownTga},
     {{"Pgm"}, PictureKind::Pgm},
     {{"Ppm"}, PictureKind::Ppm},
-    {{"RgbPcx"}, PictureKind::RgbPcx},
 };
 
 class RampThreshold : public ::testing::TestWithParam<std::tuple<FormatCase, ThresholdCase>>
@@ -151,13 +150,11 @@ TEST(ImageLevels, PaletteColoursCountByBrightness)
 {
     // Index 0 is pure red (brightness 54), index 1 pure green (182): by their
     // indices both would fall below the black threshold.
-    FIBITMAP *bitmap = FreeImage_Allocate(2, 1, 8);
-    RGBQUAD *palette = FreeImage_GetPalette(bitmap);
-    palette[0] = RGBQUAD{0, 0, 255, 0};
-    palette[1] = RGBQUAD{0, 255, 0, 0};
-    FreeImage_GetScanLine(bitmap, 0)[0] = 0;
-    FreeImage_GetScanLine(bitmap, 0)[1] = 1;
-    const LoadedImage picture = load(encodeBitmap(bitmap, FIF_BMP));
+    QImage image(2, 1, QImage::Format_Indexed8);
+    image.setColorTable({qRgb(255, 0, 0), qRgb(0, 255, 0)});
+    image.scanLine(0)[0] = 0;
+    image.scanLine(0)[1] = 1;
+    const LoadedImage picture = load(encodeImage(image, "bmp"));
     EXPECT_EQ(picture.image.levels, (std::vector<std::uint8_t>{54, 182}));
     EXPECT_EQ(glyphText(importImage(defaultFont(), picture, {}).font), "02\n");
 }
@@ -258,7 +255,7 @@ TEST(ImageImportFont, KeepsTheTopRowInGlyphRowZero)
         {"tiff", encodeGreyPicture(
                      3, 2, [](int r, int c) { return onlyTopLeft(r, c) ? 255 : 0; },
                      PictureKind::GreyTiff)},
-        {"1-bit bmp", encodeBilevelPicture(3, 2, onlyTopLeft, 1, FIF_BMP)},
+        {"1-bit bmp", encodeBilevelPicture(3, 2, onlyTopLeft, 1, "bmp")},
     };
     for (const auto &p : pictures) {
         SCOPED_TRACE(p.name);
@@ -282,7 +279,7 @@ TEST(ImageImportFont, ThresholdedPictureIsWhatTheGlyphWasMadeFrom)
 struct BilevelCase : Test::NamedCase
 {
     int whiteIndex;
-    FREE_IMAGE_FORMAT format;
+    const char *format;
 };
 
 class Bilevel : public ::testing::TestWithParam<BilevelCase>
@@ -304,11 +301,11 @@ TEST_P(Bilevel, WhitePixelsBecomeOneWhateverTheirIndex)
 }
 
 INSTANTIATE_TEST_SUITE_P(Palettes, Bilevel,
-                         ::testing::Values(BilevelCase{{"WhiteAtIndex1Bmp"}, 1, FIF_BMP},
-                                           BilevelCase{{"WhiteAtIndex0Bmp"}, 0, FIF_BMP},
-                                           BilevelCase{{"WhiteAtIndex1Png"}, 1, FIF_PNG},
-                                           BilevelCase{{"WhiteAtIndex0Png"}, 0, FIF_PNG},
-                                           BilevelCase{{"WhiteAtIndex1Tiff"}, 1, FIF_TIFF}),
+                         ::testing::Values(BilevelCase{{"WhiteAtIndex1Bmp"}, 1, "bmp"},
+                                           BilevelCase{{"WhiteAtIndex0Bmp"}, 0, "bmp"},
+                                           BilevelCase{{"WhiteAtIndex1Png"}, 1, "png"},
+                                           BilevelCase{{"WhiteAtIndex0Png"}, 0, "png"},
+                                           BilevelCase{{"WhiteAtIndex1Tiff"}, 1, "tiff"}),
                          Test::CaseName());
 
 // ---------------------------------------------------------------------------
@@ -472,14 +469,22 @@ INSTANTIATE_TEST_SUITE_P(
             {"BmpWithTheNewHeader60000Square"}, "bmp-60000.bmp", ImageLoad::TooWide, ImageTooWide},
         HostileCase{{"Tiff60000Square"}, "tiff-60000.tif", ImageLoad::TooWide, ImageTooWide},
         HostileCase{{"Jpeg65500Square"}, "jpeg-65500.jpg", ImageLoad::TooWide, ImageTooWide},
-        HostileCase{{"Pcx65535Square"}, "pcx-65535.pcx", ImageLoad::TooWide, ImageTooWide},
-        // FreeImage's Sun raster reader wrote through a null pointer on this one;
-        // Sun raster pictures are not read at all.
+        HostileCase{{"Tga65535Square"}, "tga-true-65535.tga", ImageLoad::TooWide, ImageTooWide},
+        // FreeImage's Sun raster reader wrote through a null pointer on this one,
+        // its PCX reader read far past its memory on the next; neither Sun raster
+        // nor PCX pictures are read at all.
         HostileCase{{"SunRasterThatCrashedFreeImage"},
                     "freeimage-ras-crash.ras",
                     ImageLoad::Unreadable,
                     ImageUnreadable},
-        HostileCase{{"RleTga65535Square"}, "tga-65535.tga", ImageLoad::TooWide, ImageTooWide}),
+        HostileCase{{"PcxThatCrashedFreeImage"},
+                    "freeimage-pcx-crash.pcx",
+                    ImageLoad::Unreadable,
+                    ImageUnreadable},
+        HostileCase{{"Pcx65535Square"}, "pcx-65535.pcx", ImageLoad::Unreadable, ImageUnreadable},
+        // Run-length encoded TGA has no reader.
+        HostileCase{
+            {"RleTga65535Square"}, "tga-65535.tga", ImageLoad::Unreadable, ImageUnreadable}),
     Test::CaseName());
 
 // What recognises a picture: its first bytes alone.
@@ -526,16 +531,17 @@ INSTANTIATE_TEST_SUITE_P(
         FormatRecognition{
             {"Pgm"}, QByteArray("P5\n1 1\n255\n\x80"), PictureFormat::Reader::Qt, "pgm"},
         // A TGA's first bytes 00 00 02 00 also start a cursor file; it has no
-        // directory entry, so it is not one. Only TGA 2.0 files go to Qt.
+        // directory entry, so it is not one. Uncompressed true colour goes to Qt
+        // with or without the TGA 2.0 footer; nothing reads the other kinds.
         FormatRecognition{
             {"Tga2TrueColour"},
             tgaHeader(2, 24, QByteArray(8, '\0') + QByteArray("TRUEVISION-XFILE.\0", 18)),
             PictureFormat::Reader::Qt,
             "tga"},
         FormatRecognition{
-            {"OlderTgaTrueColour"}, tgaHeader(2, 24), PictureFormat::Reader::FreeImage, "tga"},
-        FormatRecognition{
-            {"RleGreyTga"}, tgaHeader(11, 8), PictureFormat::Reader::FreeImage, "tga"},
+            {"OlderTgaTrueColour"}, tgaHeader(2, 24), PictureFormat::Reader::Qt, "tga"},
+        FormatRecognition{{"RleGreyTga"}, tgaHeader(11, 8), PictureFormat::Reader::None, ""},
+        FormatRecognition{{"PaletteTga"}, tgaHeader(1, 8), PictureFormat::Reader::None, ""},
         FormatRecognition{{"Cursor"},
                           QByteArray("\0\0\2\0\1\0\x10\x10\0\0\1\0\x20\0", 14) +
                               QByteArray(200, '\0'),
@@ -549,9 +555,9 @@ INSTANTIATE_TEST_SUITE_P(
                           ""},
         FormatRecognition{{"TwoBytes"}, QByteArray("\0\x82", 2), PictureFormat::Reader::None, ""},
         FormatRecognition{{"Pcx"},
-                          encodeGreyPicture(2, 2, rampLevel, PictureKind::RgbPcx),
-                          PictureFormat::Reader::FreeImage,
-                          "pcx"},
+                          QByteArray("\x0a\x05\x01\x08", 4) + QByteArray(124 + 48, '\0'),
+                          PictureFormat::Reader::None,
+                          ""},
         FormatRecognition{{"SunRaster"},
                           QByteArray("\x59\xa6\x6a\x95", 4) + QByteArray(60, '\0'),
                           PictureFormat::Reader::None,
