@@ -1,8 +1,9 @@
 // Picture files from memory: whatever loads must be a picture a glyph can hold,
 // and must import into a consistent one-glyph font at every threshold choice.
 
-#include "libkernwick/font/imagefile.h"
 #include "libkernwick/font/imageimport.h"
+#include "libkernwick/font/loadedimage.h"
+#include "libkernwick/render/imagefile.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -74,7 +74,7 @@ printf '\x02\x0a\x0b\x06\x06' >xmodem.answers
 printf '\x03\x0a\x16\x0b\x15\xff\x01C\x06\x15\xff\x02\x15\x06' >xmodem-retry.answers
 
 # Pictures for the image import: small grey, palette, true-colour and 1-bit
-# files in the formats FreeImage reads, written without any image tool.
+# files, the PNG, BMP, PGM and TGA ones written without any image tool.
 python3 - <<'PICTURES' 2>/dev/null || echo "makeseeds: skipped: pictures" >&2
 import struct, zlib
 
@@ -106,6 +106,18 @@ png('dots-1bit.png', 8, 4, 0, 1, [bytes([0b10101010]), bytes([0b01010101]), byte
 bmp('ramp-24.bmp', w, h, 24, [bytes(v for p in row for v in (p, p, p)) for row in ramp])
 bmp('dots-1bit.bmp', 8, 4, 1, [bytes([0xAA]), bytes([0x55]), bytes([0xF0]), bytes([0x0F])],
     palette=bytes([255, 255, 255, 0, 0, 0, 0, 0]))
+open('ramp.pgm', 'wb').write(b'P5\n%d %d\n255\n' % (w, h) + b''.join(ramp))
+open('ramp-16.pgm', 'wb').write(b'P5\n%d %d\n65535\n' % (w, h) + b''.join(bytes([p, 0]) for row in ramp for p in row))
+open('dots.pbm', 'wb').write(b'P4\n8 4\n\xaa\x55\xf0\x0f')
+open('ramp.tga', 'wb').write(struct.pack('<BBBHHBHHHHBB', 0, 0, 2, 0, 0, 0, 0, 0, w, h, 24, 0x20) + b''.join(bytes(v for p in row for v in (p, p, p)) for row in ramp))
+open('dots.wbmp', 'wb').write(bytes([0, 0, 8, 4, 0xAA, 0x55, 0xF0, 0x0F]))
 PICTURES
+
+# The same ramp in the formats only an image tool writes, where ImageMagick is installed.
+if command -v convert >/dev/null && [ -f ramp-grey.png ]; then
+    for picture in ramp.tif ramp.gif ramp.jpg ramp.ico ramp.xpm ramp.webp ramp-rgb.ppm; do
+        make convert ramp-grey.png "$picture"
+    done
+fi
 
 touch .made

@@ -8,11 +8,14 @@ packages=(
     cmake ninja-build g++ pkg-config
     # libraries
     qt6-base-dev qt6-serialport-dev libgl-dev
-    libfreeimage-dev libfreeimageplus-dev libtiff-dev
+    libtiff-dev                # to quieten libtiff's notes under Qt's TIFF reader
+    qt6-image-formats-plugins  # Qt's TIFF, TGA, WBMP, WebP and ICNS readers
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev
     lrzsz          # rx: an independent XMODEM-CRC receiver for the serial tests
     xfonts-base pcf2bdf  # real bitmap fonts, converted to BDF by the import tests
+    xfonts-utils   # bdftopcf: the BDF export tests check X11 takes every file
+    imagemagick    # convert: the image import tests make BMP, PCX and TGA files as users do
     poppler-utils  # pdfinfo, pdftotext: the chart tests read the PDFs back
     # fuzzing (scripts/fuzz.sh): clang with its libFuzzer and sanitizer runtimes
     clang libclang-rt-14-dev

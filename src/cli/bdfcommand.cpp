@@ -4,8 +4,8 @@
 #include "commands.h"
 #include "fontio.h"
 
+#include "libkernwick/font/bdfexport.h"
 #include "libkernwick/font/bdfimport.h"
-
 
 #include <limits>
 
@@ -14,11 +14,23 @@ namespace Kernwick::Cli {
 namespace {
 
 constexpr char helpText[] =
-    "Imports characters from a BDF font into a fixed-cell font file, as the Import Font\n"
-    "dialog does. Every glyph takes the size of the file's FONTBOUNDINGBOX.\n\n"
+    "Imports characters from a BDF font into a font file, as the Import Font dialog\n"
+    "does. By default every glyph takes the size of the file's FONTBOUNDINGBOX and its\n"
+    "bitmap moves one column right of where the file draws it. With --as-drawn each\n"
+    "glyph is as wide as its DWIDTH (widened where its ink reaches further, up to 255)\n"
+    "and holds its bitmap where the file draws it, nothing moved or dropped.\n\n"
     "Defaults: the file's first non-zero encoding as the first encoding to import, 95\n"
     "characters, 1 bit per pixel, the file's name up to its first '.' as the font name,\n"
     "and encoding gaps filled with zero-width characters.";
+
+constexpr char exportHelpText[] =
+    "Writes a font as one BDF 2.1 font: every glyph a character whose ENCODING is its\n"
+    "code and whose DWIDTH is its width, its bitmap covering its cell against the\n"
+    "baseline below row Ascent; FONT_ASCENT and FONT_DESCENT from Ascent and Height, the\n"
+    "font's name in FONT and FAMILY_NAME. import-bdf --as-drawn reads it back to the\n"
+    "same pixels, widths, codes and Ascent (Left comes back 0).\n\n"
+    "BDF holds one bit per pixel: white pixels are set, all others clear. How many\n"
+    "halftone pixels a 2BPP font loses that way is said on standard error.";
 
 // Reads a whole-number option; the dialog's range checks come later.
 bool parseInteger(const QString &text, const QString &what, int *value, int *exitCode)
@@ -55,7 +67,11 @@ int runImportBdf(const QStringList &args)
     const QCommandLineOption noGaps(
         QStringLiteral("no-gaps"),
         QStringLiteral("Do not fill encoding gaps with zero-width characters."));
-    parser.addOptions({output, firstEncoding, count, depth, name, noGaps});
+    const QCommandLineOption asDrawn(
+        QStringLiteral("as-drawn"),
+        QStringLiteral("Keep glyphs as drawn: each as wide as its DWIDTH, its bitmap where the "
+                       "file draws it."));
+    parser.addOptions({output, firstEncoding, count, depth, name, noGaps, asDrawn});
     int exitCode = Success;
     if (!parseArguments(parser, args, &exitCode))
         return exitCode;
@@ -115,6 +131,7 @@ int runImportBdf(const QStringList &args)
     if (parser.isSet(name))
         choice.name = parser.value(name);
     choice.retainGaps = !parser.isSet(noGaps);
+    choice.asDrawn = parser.isSet(asDrawn);
     const QString problem = importFontChoiceProblem(choice);
     if (!problem.isEmpty())
         return fail(problem);
@@ -123,6 +140,36 @@ int runImportBdf(const QStringList &args)
     if (!importBdf(text, scan, choice, &font, &error))
         return fail(error);
     return saveFontFile(outPath, font) ? Success : WorkFailed;
+}
+
+int runExportBdf(const QStringList &args)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QString::fromLatin1(exportHelpText));
+    parser.addPositionalArgument(QStringLiteral("FONT"), QStringLiteral("The font file to read."));
+    const QCommandLineOption output = outputOption(QStringLiteral("The BDF file to write."));
+    parser.addOption(output);
+    int exitCode = Success;
+    if (!parseArguments(parser, args, &exitCode))
+        return exitCode;
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() != 1)
+        return usageError(QStringLiteral("export-bdf needs exactly one font file"));
+    const QString outPath = parser.value(output);
+    if (outPath.isEmpty())
+        return usageError(QStringLiteral("export-bdf needs an output file: -o FILE"));
+    if (isSameFile(positional[0], outPath))
+        return usageError(QStringLiteral("the output file must not be the input file"));
+
+    Font font;
+    if (!loadFontFile(positional[0], &font))
+        return WorkFailed;
+    const BdfExport exported = exportBdf(font);
+    if (!writeOutput(outPath, exported.text))
+        return WorkFailed;
+    if (exported.leftOutPixels > 0)
+        note(bdfLeftOutNote(exported.leftOutPixels));
+    return Success;
 }
 
 } // namespace Kernwick::Cli

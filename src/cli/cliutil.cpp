@@ -40,15 +40,20 @@ static void printTo(FILE *stream, const QString &text)
     std::fflush(stream);
 }
 
-int fail(const QString &message)
+void note(const QString &message)
 {
     printTo(stderr, QStringLiteral("kernwick-cli: %1\n").arg(message));
+}
+
+int fail(const QString &message)
+{
+    note(message);
     return WorkFailed;
 }
 
 int usageError(const QString &message)
 {
-    printTo(stderr, QStringLiteral("kernwick-cli: %1\n").arg(message));
+    note(message);
     return UsageError;
 }
 

@@ -25,6 +25,9 @@ void stopOnInterrupt();
 /// Whether Ctrl-C was pressed since stopOnInterrupt().
 bool interruptRequested();
 
+/// Prints "kernwick-cli: <message>" on standard error: what a command that goes
+/// on wants the user to know.
+void note(const QString &message);
 /// Prints "kernwick-cli: <message>" on standard error and returns WorkFailed.
 int fail(const QString &message);
 /// Prints "kernwick-cli: <message>" on standard error and returns UsageError.

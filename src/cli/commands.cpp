@@ -10,6 +10,7 @@ static const Command table[] = {
     {"export-c", "Writes a font as C source", runExportC},
     {"concat", "Joins font files into one chain of fonts", runConcat},
     {"import-bdf", "Imports a BDF font", runImportBdf},
+    {"export-bdf", "Writes a font as a BDF font", runExportBdf},
     {"import-image", "Imports a picture as a one-glyph font", runImportImage},
     {"transform", "Applies editing operations to a font", runTransform},
     {"config", "Writes, shows, changes and streams configuration files", runConfig},

@@ -28,6 +28,7 @@ int runDefault(const QStringList &args);
 int runExportC(const QStringList &args);
 int runConcat(const QStringList &args);
 int runImportBdf(const QStringList &args);
+int runExportBdf(const QStringList &args);
 int runTransform(const QStringList &args);
 int runImportImage(const QStringList &args);
 int runChart(const QStringList &args);

@@ -124,7 +124,9 @@ int runConfigSet(const QStringList &args)
     parser.setApplicationDescription(QStringLiteral(
         "Changes parameters of a configuration file and saves the result. Values are in editor "
         "form: a checkbox 0 or 1, a radio group the index of its button counted from 0, a number "
-        "as shown, parameter 42 as its packed number. The insertion rates (30, 31) are sent "
+        "as shown, parameter 42 as its packed number. A value the editor's controls cannot set "
+        "is refused: a checkbox other than 0 or 1, an index past the group's buttons, a packed "
+        "value with a parity above 4 or stop bits above 2. The insertion rates (30, 31) are sent "
         "times 1000 and must lie between -2147483 and 2147483."));
     parser.addPositionalArgument(QStringLiteral("IN.zvc"), QStringLiteral("The file to read."));
     parser.addPositionalArgument(QStringLiteral("N=V"),

@@ -5,14 +5,17 @@
 #include "fontio.h"
 
 #include "libkernwick/font/imageimport.h"
+#include "libkernwick/render/imagefile.h"
 
 namespace Kernwick::Cli {
 
 namespace {
 
 constexpr char helpText[] =
-    "Turns a picture (any format FreeImage reads, at most 255 x 255 pixels) into a font\n"
-    "of one glyph at code 32, one glyph pixel per picture pixel, as Import Image does.\n\n"
+    "Turns a picture (at most 255 x 255 pixels) into a font of one glyph at code 32, one\n"
+    "glyph pixel per picture pixel, as Import Image does. Read from its content: PNG,\n"
+    "BMP, JPEG, GIF, TIFF, uncompressed true-colour TGA, PBM/PGM/PPM, ICO, XBM, XPM,\n"
+    "WBMP, WebP and ICNS.\n\n"
     "A picture of more than 1 bit per pixel is reduced to grey levels and thresholded:\n"
     "with 3 colours (2 bits per pixel) levels from the white threshold up become white,\n"
     "levels above the black threshold halftone, and the rest transparent; with 2\n"

@@ -24,13 +24,16 @@ static void printUsage()
 static QtMessageHandler qtHandler = nullptr;
 
 // The offscreen platform asks for a runtime folder it never uses and complains when
-// the session has none; that is no news for a command's error stream. Nor are
-// libpng's words on a damaged picture, which the command reports in its own line.
+// the session has none; that is no news for a command's error stream. Nor are the
+// picture readers' words on a damaged or oversized picture (libpng's, and those of
+// Qt's readers), which the command reports in its own line.
 static void dropKnownNotes(QtMsgType type, const QMessageLogContext &context,
                            const QString &message)
 {
+    const bool pictureReader =
+        context.category && qstrncmp(context.category, "qt.gui.imageio", 14) == 0;
     if (type == QtWarningMsg && (message.startsWith(QLatin1String("QStandardPaths: ")) ||
-                                 message.startsWith(QLatin1String("libpng "))))
+                                 message.startsWith(QLatin1String("libpng ")) || pictureReader))
         return;
     qtHandler(type, context, message);
 }

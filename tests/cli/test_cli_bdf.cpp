@@ -1,12 +1,19 @@
-// kernwick-cli import-bdf, run as a user runs it.
+// kernwick-cli import-bdf and export-bdf, run as a user runs them.
 
 #include "clirun.h"
 
+#include "libkernwick/font/zvffile.h"
+
 #include <QFile>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
+using namespace Kernwick;
 using namespace Kernwick::Test;
 
 namespace {
@@ -189,4 +196,178 @@ TEST_F(CliBdf, RefusesToWriteOverItsInput)
     QFile in(path("self.bdf"));
     ASSERT_TRUE(in.open(QIODevice::ReadOnly));
     EXPECT_TRUE(in.readAll().startsWith("STARTFONT 2.1\n"));
+}
+
+// ---------------------------------------------------------------------------
+// Glyphs as drawn, and BDF export
+
+TEST_F(CliBdf, AsDrawnKeepsEveryColumnWhereTheFileDrawsIt)
+{
+    // The sample's 'A' (BBX 8 11 0 0, rows 18 24 42 42 81 81 FF 81 81 81 81) fills
+    // rows 1 to 11 at its own columns: the last column of 81 and FF is kept.
+    QByteArray dump;
+    importSample({"--as-drawn", "--count", "1"}, &dump);
+    EXPECT_EQ(dump, "glyph 65 width 8 left 0 offset 0\n"
+                    "00000000\n00011000\n00100100\n01000010\n01000010\n10000001\n"
+                    "10000001\n11111111\n10000001\n10000001\n10000001\n10000001\n"
+                    "00000000\n00000000\n00000000\n00000000\n");
+}
+
+namespace {
+
+// A font of the program's making: `chars` glyphs from code 1, widths 0 to 8 and
+// pixels in a pattern that differs from glyph to glyph; 2BPP fonts use only
+// transparent and white.
+Font patternFont(int chars, std::uint8_t ldepth)
+{
+    Font font;
+    font.setName("pattern");
+    font.first = 1;
+    font.height = 7;
+    font.ascent = 4;
+    font.ldepth = ldepth;
+    font.resizeGlyphTable(chars);
+    for (int i = 0; i < chars; ++i) {
+        Glyph &g = font.glyphs[std::size_t(i)];
+        g.reset(font.height, i % 9);
+        for (int r = 0; r < g.rowCount; ++r)
+            for (int c = 0; c < g.width; ++c)
+                g.setPixel(r, c, (i + 3 * r + c) % 5 == 0 ? font.whiteValue() : 0);
+    }
+    font.computeFileSize();
+    return font;
+}
+
+// A font's dump with every Left shown as 0: BDF has no place for Left.
+QByteArray withoutLeft(QByteArray dump)
+{
+    static const QRegularExpression left(QStringLiteral(" left -?\\d+ "));
+    return QString::fromLatin1(dump).replace(left, QStringLiteral(" left 0 ")).toLatin1();
+}
+
+} // namespace
+
+class CliBdfRoundTrip : public CliBdf
+{
+protected:
+    // Exports `font` (a file made by `make`), checks bdftopcf takes the BDF, and
+    // imports it back as drawn with every glyph and the original name.
+    void expectRoundTrip(const QString &font, const QStringList &importOptions = {})
+    {
+        ASSERT_TRUE(QFile::exists(font));
+        const QString bdf = path("exported.bdf");
+        const CliResult exported = runCli({"export-bdf", font, "-o", bdf});
+        ASSERT_EQ(exported.exitCode, 0) << exported.err.constData();
+        EXPECT_TRUE(exported.err.isEmpty()) << exported.err.constData();
+        if (const QString bdftopcf = QStandardPaths::findExecutable("bdftopcf");
+            !bdftopcf.isEmpty()) {
+            const ProcessResult pcf = runProcess(bdftopcf, {"-o", path("exported.pcf"), bdf});
+            EXPECT_EQ(pcf.exitCode, 0) << pcf.err.constData();
+            EXPECT_TRUE(pcf.err.isEmpty()) << pcf.err.constData();
+        } else {
+            ADD_FAILURE() << "bdftopcf (xfonts-utils) is not installed";
+        }
+        const QByteArray info = runCli({"info", font}).out;
+        const QByteArray name = info.mid(7, info.indexOf('\n') - 7);
+        const CliResult back =
+            runCli(QStringList{"import-bdf", bdf, "-o", path("back.zvf"), "--as-drawn", "--count",
+                               "all", "--name", QString::fromLatin1(name)} +
+                   importOptions);
+        ASSERT_EQ(back.exitCode, 0) << back.err.constData();
+        EXPECT_EQ(runCli({"info", path("back.zvf")}).out, info);
+        const QByteArray before = withoutLeft(runCli({"dump", font}).out);
+        const QByteArray after = runCli({"dump", path("back.zvf")}).out;
+        ASSERT_FALSE(before.isEmpty());
+        EXPECT_TRUE(after == before) << "the fonts differ";
+    }
+
+    QString write(const QString &name, Font font)
+    {
+        QString error;
+        EXPECT_TRUE(saveZvfFile(path(name), font, &error)) << error.toStdString();
+        return path(name);
+    }
+};
+
+TEST_F(CliBdfRoundTrip, TheDefaultFont)
+{
+    ASSERT_EQ(runCli({"default", "-o", path("default.zvf")}).exitCode, 0);
+    expectRoundTrip(path("default.zvf"));
+}
+
+TEST_F(CliBdfRoundTrip, AFontImportedFromARealBdf)
+{
+    const QString pcf2bdf = QStandardPaths::findExecutable("pcf2bdf");
+    if (pcf2bdf.isEmpty())
+        GTEST_SKIP() << "pcf2bdf is not installed";
+    ASSERT_EQ(runProcess(pcf2bdf, {"-o", path("6x13.bdf"), "/usr/share/fonts/X11/misc/6x13.pcf.gz"})
+                  .exitCode,
+              0);
+    ASSERT_EQ(runCli({"import-bdf", path("6x13.bdf"), "-o", path("6x13.zvf"), "--first-encoding",
+                      "32", "--count", "500"})
+                  .exitCode,
+              0);
+    expectRoundTrip(path("6x13.zvf"));
+}
+
+TEST_F(CliBdfRoundTrip, AOneBitTypefaceImport)
+{
+    const CliResult r =
+        runCli({"import-typeface", "DejaVu Sans", "-o", path("sans.zvf"), "--height", "16",
+                "--first", "33", "--count", "94", "--depth", "1"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+    expectRoundTrip(path("sans.zvf"));
+}
+
+TEST_F(CliBdfRoundTrip, A65535GlyphFontWithZeroWidthGlyphs)
+{
+    expectRoundTrip(write("many.zvf", patternFont(MaxGlyphs, 0)));
+}
+
+TEST_F(CliBdfRoundTrip, ATwoBitFontWithoutHalftone)
+{
+    expectRoundTrip(write("two.zvf", patternFont(300, 1)), {"--depth", "2"});
+}
+
+TEST_F(CliBdf, ExportLeavesOutHalftoneAndSaysHowMany)
+{
+    Font font = patternFont(3, 1);
+    font.glyphs[1].setPixel(0, 0, 1); // halftone
+    font.glyphs[2].setPixel(6, 1, 1);
+    font.glyphs[2].setPixel(6, 0, 3);
+    font.glyphs[2].setPixel(5, 0, 2); // white
+    QString error;
+    ASSERT_TRUE(saveZvfFile(path("half.zvf"), font, &error));
+    const CliResult r = runCli({"export-bdf", path("half.zvf"), "-o", path("half.bdf")});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.err, "kernwick-cli: BDF holds one bit per pixel: the font's 3 halftone pixels are "
+                     "left out.\n");
+    ASSERT_EQ(runCli({"import-bdf", path("half.bdf"), "-o", path("back.zvf"), "--as-drawn",
+                      "--count", "all", "--depth", "2"})
+                  .exitCode,
+              0);
+    Font back;
+    ASSERT_EQ(loadZvfFile(path("back.zvf"), &back, &error), ZvfRead::Ok);
+    ASSERT_EQ(back.chars(), 3);
+    EXPECT_EQ(back.glyphs[1].pixel(0, 0), 0);
+    EXPECT_EQ(back.glyphs[2].pixel(6, 1), 0);
+    EXPECT_EQ(back.glyphs[2].pixel(6, 0), 0);
+    EXPECT_EQ(back.glyphs[2].pixel(5, 0), 2);
+}
+
+TEST_F(CliBdf, ExportFailuresWriteNothing)
+{
+    ASSERT_EQ(runCli({"default", "-o", path("default.zvf")}).exitCode, 0);
+    const CliResult missing = runCli({"export-bdf", path("absent.zvf"), "-o", path("out.bdf")});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_TRUE(missing.err.startsWith("kernwick-cli: " + path("absent.zvf").toUtf8() + ": "))
+        << missing.err.constData();
+    const CliResult folder =
+        runCli({"export-bdf", path("default.zvf"), "-o", path("no-folder/out.bdf")});
+    EXPECT_EQ(folder.exitCode, 1);
+    EXPECT_FALSE(QFile::exists(path("out.bdf")));
+    EXPECT_EQ(runCli({"export-bdf", path("default.zvf")}).exitCode, 2);
+    EXPECT_EQ(runCli({"export-bdf", path("default.zvf"), "-o", path("default.zvf")}).exitCode, 2);
+    EXPECT_EQ(runCli({"export-bdf", "-o", path("out.bdf")}).exitCode, 2);
+    EXPECT_FALSE(QFile::exists(path("out.bdf")));
 }

@@ -157,6 +157,10 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedSetCase{"PalRateThatOverflows", "31=-2147484",
                        "PAL Insertion Rate (31): Please enter an integer between -2147483 and "
                        "2147483."},
+        RefusedSetCase{"SpiTwoWireValue", "58=10",
+                       "SPI 2 (58): Please enter an integer between 0 and 2."},
+        RefusedSetCase{"CheckboxTwo", "32=2",
+                       "Blink Enable (32): Please enter an integer between 0 and 1."},
         RefusedSetCase{"Letters", "33=abc", "Blinking Period (33): Please enter an integer."},
         RefusedSetCase{"Empty", "33=", "Blinking Period (33): Please enter an integer."},
         RefusedSetCase{"BeyondThirtyTwoBits", "40=2147483648",
@@ -214,8 +218,9 @@ TEST_F(CliConfig, HostileFilesGiveAResultOrAnError)
     const QString huge = write("huge.zvc", QByteArray(10 * 1024 * 1024, '9'));
     const CliResult refused = runCli({QStringLiteral("config"), QStringLiteral("show"), huge});
     EXPECT_EQ(refused.exitCode, 1);
-    EXPECT_EQ(QString::fromLocal8Bit(refused.err),
-              QStringLiteral("kernwick-cli: %1: the file is larger than 1048576 bytes\n").arg(huge));
+    EXPECT_EQ(
+        QString::fromLocal8Bit(refused.err),
+        QStringLiteral("kernwick-cli: %1: the file is larger than 1048576 bytes\n").arg(huge));
     EXPECT_TRUE(refused.out.isEmpty());
 }
 

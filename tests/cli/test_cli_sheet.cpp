@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <random>
 
 KERNWICK_TEST_APPLICATION(QGuiApplication);
@@ -175,4 +177,47 @@ TEST_F(CliSheet, BadInputsFailCleanly)
     }
     EXPECT_FALSE(QFile::exists(path("out.zvf")));
     EXPECT_FALSE(QFile::exists(path("out.png")));
+}
+
+TEST_F(CliSheet, TheWriterAndTheReaderAgreeOnTheLargestSheet)
+{
+    // 512 glyphs of 255 x 255: a sheet of 4097 x 8193 pixels, within the limit,
+    // which the reader must take whatever its picture library allows by default.
+    ASSERT_EQ(runCli({"new", "-o", path("large.zvf"), "--chars", "512", "--height", "255",
+                      "--width", "255", "--ascent", "200"})
+                  .exitCode,
+              0);
+    roundTrip("large.zvf");
+    EXPECT_EQ(read("back.zvf"), read("large.zvf"));
+
+    // Twice as many would pass the limit: refused when exporting, saying why.
+    ASSERT_EQ(runCli({"new", "-o", path("larger.zvf"), "--chars", "1024", "--height", "255",
+                      "--width", "255", "--ascent", "200"})
+                  .exitCode,
+              0);
+    const CliResult r = runCli({"export-sheet", path("larger.zvf"), "-o", path("larger.png")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "kernwick-cli: " + path("larger.png").toUtf8() +
+                         ": The font's glyph sheet would be 4097 × 16385 pixels; a sheet may have "
+                         "at most 67108864 pixels and 1000000 on a side\n");
+    EXPECT_FALSE(QFile::exists(path("larger.png")));
+}
+
+TEST_F(CliSheet, HostileInputsAreRefusedInBoundedMemory)
+{
+    // A 58-byte PNG whose text chunk claims 2 GB, and a FIFO that would block a
+    // reader for ever.
+    const QString claim = testData("pictures/text-chunk-2gb.png");
+    const CliResult damaged =
+        runCliWithMemoryLimit({"import-sheet", claim, "-o", path("out.zvf")}, 100);
+    EXPECT_EQ(damaged.exitCode, 1);
+    EXPECT_EQ(damaged.err, "kernwick-cli: " + claim.toUtf8() +
+                               ": The PNG picture is damaged and cannot be read\n");
+
+    const QString fifo = path("sheet.png");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const CliResult blocked = runCli({"import-sheet", fifo, "-o", path("out.zvf")});
+    EXPECT_EQ(blocked.exitCode, 1);
+    EXPECT_EQ(blocked.err, "kernwick-cli: " + fifo.toUtf8() + ": not a regular file\n");
+    EXPECT_FALSE(QFile::exists(path("out.zvf")));
 }

@@ -113,6 +113,8 @@ TEST(ImportFontDialog, OpensOnTheFilesValues)
     EXPECT_EQ(dialog.countToImportField()->text(), "95");
     EXPECT_EQ(dialog.nameEdit()->text(), "helvR12");
     EXPECT_TRUE(dialog.retainGapsBox()->isChecked());
+    EXPECT_FALSE(dialog.asDrawnBox()->isChecked());
+    EXPECT_EQ(dialog.asDrawnBox()->text(), "Keep glyphs as drawn");
 
     UserAnswers user;
     dialog.twoBpp()->setChecked(true);
@@ -121,12 +123,14 @@ TEST(ImportFontDialog, OpensOnTheFilesValues)
     EXPECT_EQ(user.messages, QStringList{"Please enter an integer between 1 and 65535."});
     dialog.countToImportField()->setText(QStringLiteral("10"));
     dialog.retainGapsBox()->setChecked(false);
+    dialog.asDrawnBox()->setChecked(true);
     dialog.accept();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     const ImportFontChoice choice = dialog.choice();
     EXPECT_EQ(choice.depth, 1);
     EXPECT_EQ(choice.countToImport, 10);
     EXPECT_FALSE(choice.retainGaps);
+    EXPECT_TRUE(choice.asDrawn);
     EXPECT_EQ(choice.encodeAs, 32);
 }
 

@@ -307,7 +307,7 @@ TEST_F(ImportImageTest, ABilevelPictureImportsWithoutTheDialog)
 {
     // White at palette index 0: the brighter colour is white whatever its index.
     const auto bright = [](int r, int c) { return r == 0 || c == 2; };
-    importImage(write("bits.bmp", encodeBilevelPicture(5, 3, bright, 0, FIF_BMP)));
+    importImage(write("bits.bmp", encodeBilevelPicture(5, 3, bright, 0, "bmp")));
     EXPECT_EQ(dialogs, 0);
     EXPECT_TRUE(boxes.empty());
     const Font &font = document().font();

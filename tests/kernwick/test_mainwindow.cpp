@@ -24,12 +24,14 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDockWidget>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -117,11 +119,11 @@ TEST_F(MainWindowTest, TheMenusHoldEveryEntryInTheirOrder)
     EXPECT_EQ(titles,
               (QStringList{"&File", "&Edit", "&View", "&Color", "&Serial", "&Help", "&Debug"}));
     const QStringList file = texts(menu("&File"));
-    EXPECT_EQ(file.mid(0, 11),
-              (QStringList{"&New", "&Open...", "Import BDF &Font", "Import &Image",
-                           "Concatenate Fonts", "Import &Typeface...", "Import &Glyph Sheet...",
-                           "&Export Glyph Sheet...", "&Save", "Save &As...", "|"}));
-    EXPECT_EQ(file.mid(11, 4),
+    EXPECT_EQ(file.mid(0, 12), (QStringList{"&New", "&Open...", "Import BDF &Font", "Import &Image",
+                                            "Concatenate Fonts", "Import &Typeface...",
+                                            "Import &Glyph Sheet...", "&Export Glyph Sheet...",
+                                            "Export &BDF Font...", "&Save", "Save &As...", "|"}));
+    EXPECT_EQ(file.mid(12, 4),
               (QStringList{"&Print...", "P&rint Setup...", "Print Pre&view...", "|"}));
     EXPECT_EQ(file.last(), "E&xit");
     EXPECT_EQ(texts(menu("&Edit")),
@@ -443,6 +445,53 @@ TEST_F(MainWindowTest, ABdfImportReplacesTheFontWithLeftMarkersAtZero)
     EXPECT_EQ(document().title(), "Untitled");
     EXPECT_FALSE(document().isModified());
     EXPECT_EQ(window->view().state().currentCode, font.first);
+}
+
+TEST_F(MainWindowTest, ABdfExportComesBackAsDrawnThroughTheFileMenu)
+{
+    // A 2BPP font: its white pixels go out as set bits; its two halftone pixels
+    // are announced in a box before the file is written, and come back clear.
+    Font font = defaultFont();
+    font.ldepth = 1;
+    for (Glyph &g : font.glyphs)
+        for (std::uint8_t &p : g.pixels)
+            p = p ? font.whiteValue() : 0;
+    Font expected = font;
+    font.glyphs[4].setPixel(2, 3, 1);
+    font.glyphs[5].setPixel(0, 0, 3);
+    saveFont("font.zvf", font);
+    ASSERT_TRUE(window->files().openPath(path("font.zvf")));
+
+    files = {{path("out.bdf")}};
+    actions().exportBdf->trigger();
+    ASSERT_EQ(fileRequests.size(), 1u);
+    EXPECT_EQ(fileRequests[0].suggestion, path("font.bdf"));
+    EXPECT_EQ(fileRequests[0].defaultSuffix, "bdf");
+    EXPECT_EQ(
+        messages,
+        QStringList{"BDF holds one bit per pixel: the font's 2 halftone pixels are left out."});
+    ASSERT_TRUE(QFile::exists(path("out.bdf")));
+
+    // Imported with "Keep glyphs as drawn" ticked, every glyph is back in place.
+    messages.clear();
+    files = {{path("out.bdf")}};
+    onDialog = [count = expected.chars()](QDialog &dialog) {
+        auto &import = static_cast<ImportFontDialog &>(dialog);
+        EXPECT_FALSE(import.asDrawnBox()->isChecked());
+        import.asDrawnBox()->setChecked(true);
+        import.twoBpp()->setChecked(true);
+        import.countToImportField()->setText(QString::number(count));
+        dialog.accept();
+        return dialog.result();
+    };
+    actions().importBdf->trigger();
+    ASSERT_EQ(dialogs, 1);
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(' ').toStdString();
+    const Font &back = document().font();
+    EXPECT_EQ(back.glyphs, expected.glyphs);
+    EXPECT_EQ(back.first, expected.first);
+    EXPECT_EQ(back.ascent, expected.ascent);
+    EXPECT_EQ(back.ldepth, 1);
 }
 
 TEST_F(MainWindowTest, ClosingAModifiedFontAsksAndCancelKeepsTheWindow)

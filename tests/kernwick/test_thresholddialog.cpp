@@ -8,7 +8,8 @@
 #include "useranswers.h"
 #include "widgets/messages.h"
 
-#include "libkernwick/font/imagefile.h"
+#include "libkernwick/font/loadedimage.h"
+#include "libkernwick/render/imagefile.h"
 
 #include <QApplication>
 #include <QDir>

@@ -7,6 +7,7 @@
 #include "editor/typefacedialog.h"
 #include "widgets/messages.h"
 
+#include "libkernwick/font/bdfexport.h"
 #include "libkernwick/font/bdfimport.h"
 #include "libkernwick/font/cexport.h"
 #include "libkernwick/font/concatenate.h"
@@ -15,6 +16,7 @@
 #include "libkernwick/io/savefile.h"
 #include "libkernwick/programname.h"
 #include "libkernwick/render/glyphsheetimage.h"
+#include "libkernwick/render/imagefile.h"
 #include "libkernwick/render/typefaceimport.h"
 
 #include <QDir>
@@ -27,6 +29,7 @@ namespace {
 
 const QString AllFiles = QStringLiteral("All Files (*)");
 const QString SheetFiles = QStringLiteral("Glyph sheets (*.png)");
+const QString BdfFiles = QStringLiteral("BDF Font files (*.bdf)");
 
 // Rendering thousands of characters takes a moment; the pointer says so.
 class BusyCursor
@@ -160,8 +163,7 @@ void FileController::importBdf()
     if (!maybeSave())
         return;
     const QString path =
-        chooseFile(m_window, FileRequest::open(QStringLiteral("Import BDF Font"),
-                                               QStringLiteral("BDF Font files (*.bdf)")));
+        chooseFile(m_window, FileRequest::open(QStringLiteral("Import BDF Font"), BdfFiles));
     if (path.isEmpty())
         return;
     QByteArray text;
@@ -272,16 +274,19 @@ void FileController::importSheet()
     m_document.takeImportedFont(std::move(font));
 }
 
+QString FileController::exportSuggestion(const QString &suffix) const
+{
+    const QFileInfo font(m_document.filePath());
+    return m_document.filePath().isEmpty()
+               ? m_document.title() + QLatin1Char('.') + suffix
+               : font.dir().filePath(font.completeBaseName() + QLatin1Char('.') + suffix);
+}
+
 void FileController::exportSheet()
 {
     FileRequest request =
         FileRequest::save(QStringLiteral("Export Glyph Sheet"), SheetFiles, QStringLiteral("png"));
-    // Beside the font's file, named after it.
-    const QFileInfo font(m_document.filePath());
-    request.suggestion =
-        m_document.filePath().isEmpty()
-            ? m_document.title() + QStringLiteral(".png")
-            : font.dir().filePath(font.completeBaseName() + QStringLiteral(".png"));
+    request.suggestion = exportSuggestion(QStringLiteral("png"));
     const QString path = chooseFile(m_window, request);
     if (path.isEmpty())
         return;
@@ -290,6 +295,23 @@ void FileController::exportSheet()
     };
     QString error;
     if (!saveFileAtomically(path, write, &error))
+        showWarning(m_window, QStringLiteral("%1\n%2").arg(path, error));
+}
+
+void FileController::exportBdf()
+{
+    FileRequest request =
+        FileRequest::save(QStringLiteral("Export BDF Font"), BdfFiles, QStringLiteral("bdf"));
+    request.suggestion = exportSuggestion(QStringLiteral("bdf"));
+    const QString path = chooseFile(m_window, request);
+    if (path.isEmpty())
+        return;
+    const BdfExport exported = Kernwick::exportBdf(m_document.font());
+    if (exported.leftOutPixels > 0)
+        showMessage(m_window,
+                    {appTitle(), bdfLeftOutNote(exported.leftOutPixels), MessageIcon::Information});
+    QString error;
+    if (!saveFileAtomically(path, exported.text, &error))
         showWarning(m_window, QStringLiteral("%1\n%2").arg(path, error));
 }
 

@@ -49,10 +49,16 @@ public:
     void importSheet();
     /// Export Glyph Sheet: the font's sheet written atomically to a PNG file.
     void exportSheet();
+    /// Export BDF Font: the font written atomically as a BDF file. When BDF cannot
+    /// hold every pixel (halftone), a box says how many are left out first.
+    void exportBdf();
     void exportC();
 
 private:
     bool saveTo(const QString &path);
+    /// A name for an exported file: beside the font's file and named after it, or
+    /// after the document's title.
+    QString exportSuggestion(const QString &suffix) const;
 
     Document &m_document;
     RecentFiles &m_recent;

@@ -48,6 +48,7 @@ MainActions::MainActions(QObject *parent)
         make(parent, S("Import &Glyph Sheet..."), S("Read a font back from a glyph sheet picture"));
     exportSheet = make(parent, S("&Export Glyph Sheet..."),
                        S("Write every glyph into one picture for a pixel editor"));
+    exportBdf = make(parent, S("Export &BDF Font..."), S("Write the font as a BDF font"));
     save = make(parent, S("&Save"), S("Save the active document"), S("Save"),
                 {key(Qt::CTRL | Qt::Key_S)}, ToolbarIcons::save());
     saveAs =

@@ -33,6 +33,7 @@ struct MainActions
     QAction *importTypeface;
     QAction *importSheet;
     QAction *exportSheet;
+    QAction *exportBdf;
     QAction *save;
     QAction *saveAs;
     QAction *print;

@@ -77,7 +77,8 @@ void MainWindow::buildMenus()
 
     QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
     file->addActions({a.newFont, a.open, a.importBdf, a.importImage, a.concatenate,
-                      a.importTypeface, a.importSheet, a.exportSheet, a.save, a.saveAs});
+                      a.importTypeface, a.importSheet, a.exportSheet, a.exportBdf, a.save,
+                      a.saveAs});
     file->addSeparator();
     file->addActions({a.print, a.printSetup, a.printPreview});
     file->addSeparator();
@@ -206,6 +207,7 @@ void MainWindow::connectCommands()
     connect(a.importTypeface, &QAction::triggered, files, &FileController::importTypeface);
     connect(a.importSheet, &QAction::triggered, files, &FileController::importSheet);
     connect(a.exportSheet, &QAction::triggered, files, &FileController::exportSheet);
+    connect(a.exportBdf, &QAction::triggered, files, &FileController::exportBdf);
     connect(a.exportC, &QAction::triggered, files, &FileController::exportC);
     for (QAction *recent : a.recentFiles) {
         connect(recent, &QAction::triggered, this, [this, recent] {

@@ -34,6 +34,11 @@ ImportFontDialog::ImportFontDialog(const ImportFontChoice &initial, QWidget *par
     m_retainGaps = new QCheckBox(
         QStringLiteral("Retain encoding by filling gaps with zero width characters"), this);
     m_retainGaps->setChecked(initial.retainGaps);
+    m_asDrawn = new QCheckBox(QStringLiteral("Keep glyphs as drawn"), this);
+    m_asDrawn->setToolTip(QStringLiteral(
+        "Each glyph as wide as the file says, its pixels where the file draws them. Unticked, "
+        "every glyph takes the font's bounding box and moves one column right."));
+    m_asDrawn->setChecked(initial.asDrawn);
 
     auto *contains = new QHBoxLayout;
     contains->addWidget(new QLabel(QStringLiteral("This font contains"), this));
@@ -64,6 +69,7 @@ ImportFontDialog::ImportFontDialog(const ImportFontChoice &initial, QWidget *par
     layout->addWidget(depth);
     layout->addLayout(form);
     layout->addWidget(m_retainGaps);
+    layout->addWidget(m_asDrawn);
     layout->addWidget(buttons);
 }
 
@@ -82,6 +88,7 @@ void ImportFontDialog::accept()
     choice.depth = m_twoBpp->isChecked() ? 1 : 0;
     choice.name = m_name->text();
     choice.retainGaps = m_retainGaps->isChecked();
+    choice.asDrawn = m_asDrawn->isChecked();
     const QString problem = importFontChoiceProblem(choice);
     if (!problem.isEmpty()) {
         showWarning(this, problem);

@@ -35,6 +35,7 @@ public:
     SpinField *countToImportField() const { return m_countToImport; }
     QLineEdit *nameEdit() const { return m_name; }
     QCheckBox *retainGapsBox() const { return m_retainGaps; }
+    QCheckBox *asDrawnBox() const { return m_asDrawn; }
 
     void accept() override;
 
@@ -48,6 +49,7 @@ private:
     SpinField *m_countToImport;
     QLineEdit *m_name;
     QCheckBox *m_retainGaps;
+    QCheckBox *m_asDrawn;
 };
 
 } // namespace Kernwick

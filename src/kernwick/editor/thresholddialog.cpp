@@ -3,7 +3,8 @@
 #include "widgets/messages.h"
 
 #include "libkernwick/font/font.h"
-#include "libkernwick/font/imagefile.h"
+#include "libkernwick/font/loadedimage.h"
+#include "libkernwick/render/imagefile.h"
 
 #include <QButtonGroup>
 #include <QDialogButtonBox>

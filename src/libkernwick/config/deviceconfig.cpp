@@ -1,5 +1,7 @@
 #include "libkernwick/config/deviceconfig.h"
 
+#include "libkernwick/config/configparameters.h"
+
 #include <limits>
 
 namespace Kernwick {
@@ -97,15 +99,22 @@ void DeviceConfig::setValue(int number, std::int32_t value)
 
 EditorRange editorRange(int number)
 {
-    switch (number) {
-    case 18:
-        return {Int32Min, Int32Max - 1};
-    case 30:
-    case 31:
-        return {Int32Min / 1000, Int32Max / 1000};
-    default:
+    const ConfigParameter *parameter = findConfigParameter(number);
+    if (!parameter)
         return {Int32Min, Int32Max};
+    switch (parameter->kind) {
+    case ControlKind::Checkbox:
+        return {0, 1};
+    case ControlKind::RadioGroup:
+        return {0, std::int32_t(parameter->choices.size()) - 1};
+    case ControlKind::CommParams:
+        return {0, 127};
+    case ControlKind::Number:
+        break;
     }
+    if (number == 30 || number == 31)
+        return {Int32Min / 1000, Int32Max / 1000};
+    return {Int32Min, Int32Max};
 }
 
 QString editorValueProblem(int number, qint64 value)
@@ -117,6 +126,11 @@ QString editorValueProblem(int number, qint64 value)
         return QStringLiteral("Please enter an integer between %1 and %2.")
             .arg(range.lowest)
             .arg(range.highest);
+    // The Comm page's groups set parity 0 to 4 and stop bits 0 to 2 only.
+    if (number == 42 && ((value & 7) > 4 || ((value >> 4) & 3) > 2))
+        return QStringLiteral("Please enter a value the Comm page can set: parity 0 to 4, plus 8 "
+                              "for 7 data bits, plus 16 times the stop bits 0 to 2, plus 64 for "
+                              "echo.");
     return {};
 }
 

@@ -74,9 +74,11 @@ inline constexpr int ConfigParameterCount = 41;
 /// The parameter numbers in the order the fields are declared.
 extern const std::array<int, ConfigParameterCount> DeviceConfigFieldOrder;
 
-/// The smallest and largest editor values of parameter `number` whose wire form
-/// still fits in 32 bits: the insertion rates (30, 31) are sent times 1000 and the
-/// video source (18) plus 1; every other parameter takes any 32-bit value.
+/// The smallest and largest editor values of parameter `number`, as its control
+/// sets them: 0 and 1 for a checkbox, the button indices for a radio group, 0 to
+/// 127 for the packed communication parameters (42). A number field takes any
+/// value whose wire form still fits in 32 bits: the insertion rates (30, 31) are
+/// sent times 1000; every other number takes any 32-bit value.
 struct EditorRange
 {
     std::int32_t lowest;
@@ -85,8 +87,9 @@ struct EditorRange
 EditorRange editorRange(int number);
 
 /// Why `value` cannot be entered for parameter `number`, or an empty text when it
-/// can: "Please enter an integer." beyond 32 bits, and "Please enter an integer
-/// between %1 and %2." outside editorRange().
+/// can: "Please enter an integer." beyond 32 bits, "Please enter an integer
+/// between %1 and %2." outside editorRange(), and a note on the Comm page's
+/// choices for a packed value (42) with a parity above 4 or stop bits above 2.
 QString editorValueProblem(int number, qint64 value);
 
 /// Sets parameter `number` to a value a user entered, in editor form. Refuses,

@@ -1,6 +1,6 @@
 #include "libkernwick/font/bdfimport.h"
 
-#include <QFile>
+#include "libkernwick/io/savefile.h"
 
 #include <algorithm>
 #include <array>
@@ -27,6 +27,7 @@ constexpr string_view Encoding = "ENCODING ";
 constexpr string_view EndChar = "ENDCHAR";
 constexpr string_view EndFont = "ENDFONT";
 constexpr string_view Bbx = "BBX ";
+constexpr string_view Dwidth = "DWIDTH ";
 constexpr string_view Bitmap = "BITMAP";
 
 bool isBlank(char c)
@@ -133,7 +134,8 @@ public:
         : m_text(text), m_scan(scan), m_choice(choice), m_width(scan.cellWidth),
           m_height(scan.cellHeight), m_white(choice.depth == 0 ? 1 : 2), m_endChar(text, EndChar),
           m_endFont(text, EndFont), m_startChar(text, StartChar), m_encoding(text, Encoding),
-          m_bbx(text, Bbx), m_bitmap(text, Bitmap)
+          m_bbx(text, Bbx), m_dwidth(text, Dwidth), m_bitmap(text, Bitmap),
+          m_advance(scan.cellWidth)
     {
     }
 
@@ -142,7 +144,10 @@ public:
 private:
     Glyph &glyphAt(qint64 index);
     bool prepareGlyph(Glyph &glyph, QString *error);
+    void readBox(size_t begin, size_t end);
     void processCharacter(Glyph &glyph, size_t begin, size_t end);
+    bool drawAsDrawn(Glyph &glyph, size_t begin, size_t end, QString *error);
+    template <class RowFn> qint64 forEachRow(size_t pos, size_t end, RowFn &&row) const;
     void placeRows(Glyph &glyph, size_t pos, size_t end);
     void writeRow(std::uint8_t *row, size_t digits, size_t digitCount) const;
     void shiftRight(Glyph &glyph, qint64 columns) const;
@@ -158,15 +163,19 @@ private:
     KeywordCursor m_startChar;
     KeywordCursor m_encoding;
     KeywordCursor m_bbx;
+    KeywordCursor m_dwidth;
     KeywordCursor m_bitmap;
 
     std::vector<Glyph> m_glyphs;
     qint64 m_pixels = 0; // in glyphs sized for characters
     qint64 m_work = 0;   // pixels placed and shifted
-    // The last "BBX " line seen; a character without one reuses it.
+    // The last "BBX " and "DWIDTH " lines seen; a character without one reuses them.
+    qint64 m_boxWidth = 0;
     qint64 m_boxHeight = 0;
+    qint64 m_boxX = 0;
     qint64 m_topRow = 0;
     qint64 m_columnShift = 0;
+    qint64 m_advance;
 };
 
 bool CharacterReader::run(Font *font, QString *error)
@@ -224,6 +233,11 @@ bool CharacterReader::run(Font *font, QString *error)
         }
 
         Glyph &glyph = glyphAt(index);
+        if (m_choice.asDrawn) {
+            if (!drawAsDrawn(glyph, begin, end, error))
+                return false;
+            continue;
+        }
         if (!prepareGlyph(glyph, error))
             return false;
         processCharacter(glyph, begin, end);
@@ -274,45 +288,117 @@ bool CharacterReader::prepareGlyph(Glyph &glyph, QString *error)
     return true;
 }
 
-void CharacterReader::processCharacter(Glyph &glyph, size_t begin, size_t end)
+void CharacterReader::readBox(size_t begin, size_t end)
 {
     if (size_t at = m_bbx.findWithin(begin, end); at != npos) {
         size_t p = at + Bbx.size();
-        readNumber(m_text, p, end); // the box width plays no part
+        m_boxWidth = readNumber(m_text, p, end);
         m_boxHeight = readNumber(m_text, p, end);
-        const qint64 xOffset = readNumber(m_text, p, end);
+        m_boxX = readNumber(m_text, p, end);
         const qint64 yOffset = readNumber(m_text, p, end);
         m_topRow = m_scan.baselineRow - yOffset - m_boxHeight + 1;
-        m_columnShift = (xOffset < 0 ? -xOffset : xOffset) + m_scan.cellXOffset;
+        m_columnShift = (m_boxX < 0 ? -m_boxX : m_boxX) + m_scan.cellXOffset;
     }
+}
+
+void CharacterReader::processCharacter(Glyph &glyph, size_t begin, size_t end)
+{
+    readBox(begin, end);
     if (size_t at = m_bitmap.findWithin(begin, end); at != npos)
         placeRows(glyph, at + Bitmap.size(), end - EndChar.size());
     shiftRight(glyph, m_columnShift + 1);
 }
 
-// Reads the hexadecimal rows in [pos, end) into the box's rows of the glyph,
-// writing only the rows that fall inside the cell.
-void CharacterReader::placeRows(Glyph &glyph, size_t pos, size_t end)
+// Calls row(target row, first digit, digit count) for each hexadecimal row of the
+// box in [pos, end) that falls inside the cell, rows above the cell being read
+// and passed over. A row without digits stops the reading: it and every later row
+// of the box read as empty and are not passed on. Returns the row it stopped at
+// (the end of the box within the cell when every row had digits).
+template <class RowFn> qint64 CharacterReader::forEachRow(size_t pos, size_t end, RowFn &&row) const
 {
-    const qint64 boxEnd = m_topRow + m_boxHeight;
-    for (qint64 target = m_topRow; target < boxEnd && target < m_height; ++target) {
+    const qint64 boxEnd = std::min<qint64>(m_topRow + m_boxHeight, m_height);
+    for (qint64 target = m_topRow; target < boxEnd; ++target) {
         while (pos < end && isBlank(m_text[pos]))
             ++pos;
         const size_t digits = pos;
         while (pos < end && hexDigitValue(m_text[pos]) >= 0)
             ++pos;
         const size_t digitCount = pos - digits;
+        if (digitCount == 0)
+            return target;
         if (target >= 0)
-            writeRow(glyph.row(int(target)), digits, digitCount);
-        if (digitCount == 0) {
-            // Reading is stuck before a non-digit (or at the end): every later row
-            // of the box reads as empty.
-            const qint64 stop = std::min<qint64>(boxEnd, m_height);
-            for (qint64 r = std::max<qint64>(target + 1, 0); r < stop; ++r)
-                std::memset(glyph.row(int(r)), 0, size_t(m_width));
-            return;
-        }
+            row(int(target), digits, digitCount);
     }
+    return boxEnd;
+}
+
+// The glyph as the BDF draws it: its advance wide, each bitmap bit c at column
+// origin + box x offset + c, where the origin moves right only as far as ink left
+// of it needs. Bits past the box width are the rows' padding.
+bool CharacterReader::drawAsDrawn(Glyph &glyph, size_t begin, size_t end, QString *error)
+{
+    readBox(begin, end);
+    if (size_t at = m_dwidth.findWithin(begin, end); at != npos) {
+        size_t p = at + Dwidth.size();
+        m_advance = std::clamp<qint64>(readNumber(m_text, p, end), 0, MaxGlyphSide);
+    }
+    const qint64 origin = std::max<qint64>(0, -m_boxX);
+    const qint64 firstColumn = origin + m_boxX;
+    const size_t bitmap = m_bitmap.findWithin(begin, end);
+    const size_t rowsEnd = end - EndChar.size();
+    const auto bitsIn = [this](size_t digitCount) {
+        return std::min<qint64>(m_boxWidth, qint64(digitCount) * 4);
+    };
+    const auto isSet = [this](size_t digits, qint64 c) {
+        return (hexDigitValue(m_text[digits + size_t(c / 4)]) >> (3 - c % 4)) & 1;
+    };
+
+    // The ink's reach first, then the glyph that holds it.
+    qint64 reach = 0;
+    if (bitmap != npos) {
+        forEachRow(bitmap + Bitmap.size(), rowsEnd, [&](int, size_t digits, size_t digitCount) {
+            for (qint64 c = std::min(bitsIn(digitCount), MaxGlyphSide - firstColumn) - 1; c >= 0;
+                 --c) {
+                if (isSet(digits, c)) {
+                    reach = std::max(reach, firstColumn + c + 1);
+                    break;
+                }
+            }
+        });
+    }
+    const int width = int(std::min<qint64>(std::max(origin + m_advance, reach), MaxGlyphSide));
+
+    const qint64 cell = qint64(width) * m_height;
+    m_pixels += std::max<qint64>(0, cell - qint64(glyph.width) * glyph.rowCount);
+    m_work += 2 * cell;
+    if (m_pixels > MaxImportPixels || m_work > 4 * MaxImportPixels)
+        return failWith(error, QString::fromLatin1(FontTooLarge));
+    glyph.reset(m_height, width);
+    if (bitmap != npos) {
+        forEachRow(bitmap + Bitmap.size(), rowsEnd, [&](int row, size_t digits, size_t digitCount) {
+            std::uint8_t *pixels = glyph.row(row);
+            const qint64 bits = std::min(bitsIn(digitCount), width - firstColumn);
+            for (qint64 c = 0; c < bits; ++c) {
+                if (isSet(digits, c))
+                    pixels[firstColumn + c] = m_white;
+            }
+        });
+    }
+    return true;
+}
+
+// Reads the hexadecimal rows in [pos, end) into the box's rows of the glyph,
+// writing only the rows that fall inside the cell.
+void CharacterReader::placeRows(Glyph &glyph, size_t pos, size_t end)
+{
+    const qint64 stopped = forEachRow(pos, end, [&](int row, size_t digits, size_t digitCount) {
+        writeRow(glyph.row(row), digits, digitCount);
+    });
+    // Reading stuck before a non-digit (or at the end): the rest of the box reads
+    // as empty.
+    const qint64 boxEnd = std::min<qint64>(m_topRow + m_boxHeight, m_height);
+    for (qint64 r = std::max<qint64>(stopped, 0); r < boxEnd; ++r)
+        std::memset(glyph.row(int(r)), 0, size_t(m_width));
 }
 
 // Column c is bit 3 - c % 4 of digit c / 4: the leftmost digit's highest bit is
@@ -345,32 +431,7 @@ void CharacterReader::shiftRight(Glyph &glyph, qint64 columns) const
 
 bool readBdfFile(const QString &path, QByteArray *text, QString *error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return failWith(error, file.errorString());
-    const QString tooLarge =
-        QStringLiteral("the file is larger than %1 bytes").arg(MaxBdfFileBytes);
-    if (file.size() > MaxBdfFileBytes)
-        return failWith(error, tooLarge);
-    // Read in pieces up to one byte past the limit, so a file that grows or a
-    // device without a size is still bounded, and memory follows the real size.
-    QByteArray bytes;
-    bytes.reserve(file.size() + 1);
-    constexpr qint64 piece = 1 << 20;
-    for (;;) {
-        const qsizetype had = bytes.size();
-        bytes.resize(had + std::min(piece, MaxBdfFileBytes + 1 - had));
-        const qint64 got = file.read(bytes.data() + had, bytes.size() - had);
-        if (got < 0)
-            return failWith(error, file.errorString());
-        bytes.resize(had + got);
-        if (got == 0)
-            break;
-        if (bytes.size() > MaxBdfFileBytes)
-            return failWith(error, tooLarge);
-    }
-    *text = std::move(bytes);
-    return true;
+    return readWholeFile(path, MaxBdfFileBytes, text, error);
 }
 
 bool scanBdf(QByteArrayView bytes, BdfScan *scan, QString *error)

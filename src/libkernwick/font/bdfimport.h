@@ -39,8 +39,9 @@ struct BdfScan
     qsizetype charactersStart = 0; ///< the text position just after "ENDPROPERTIES"
 };
 
-/// Reads a BDF file of at most MaxBdfFileBytes. On failure returns false with
-/// `error` set to the system's description of the problem.
+/// Reads a regular BDF file of at most MaxBdfFileBytes. On failure returns false
+/// with `error` set to the system's description of the problem, NotARegularFile
+/// or a note that the file is too large.
 bool readBdfFile(const QString &path, QByteArray *text, QString *error);
 
 /// Scans the header of a BDF text and its characters up to the first non-zero
@@ -50,16 +51,25 @@ bool readBdfFile(const QString &path, QByteArray *text, QString *error);
 /// encoding. Runs in time linear in the text's length.
 bool scanBdf(QByteArrayView text, BdfScan *scan, QString *error);
 
-/// Builds a fixed-cell font from the characters of a BDF text, as chosen in the
-/// Import Font dialog. `scan` must come from scanBdf() on the same text.
+/// Builds a font from the characters of a BDF text, as chosen in the Import Font
+/// dialog. `scan` must come from scanBdf() on the same text.
 ///
 /// Characters are taken in file order from the first one whose encoding is at
 /// least `choice.firstToImport` (and 1 to 65535) until `choice.countToImport`
 /// have been taken, "ENDFONT" or the end of the text; with `retainGaps`, missing
-/// encodings become zero-width glyphs (cellHeight empty rows). Every character
-/// taken is a glyph of cellHeight rows of cellWidth pixels (0 or white), its
-/// bitmap placed by its "BBX " line and moved one column further right than its
-/// x offsets say. The table stops before a glyph whose code would pass 65535.
+/// encodings become zero-width glyphs (cellHeight empty rows). The table stops
+/// before a glyph whose code would pass 65535. Every character taken is a glyph
+/// of cellHeight rows (0 or white), its bitmap rows placed against the baseline by
+/// its "BBX " line, and:
+/// - by default a fixed cell of cellWidth pixels, its bitmap moved one column
+///   further right than its x offsets say (the rightmost column of a full cell is
+///   lost);
+/// - with `asDrawn`, as wide as the first number of its "DWIDTH " line (0 to 255),
+///   widened to hold its ink up to 255 columns, its bitmap at the box's own x
+///   offset from the origin. Ink left of the origin (a negative offset) moves the
+///   glyph right, so that nothing is dropped. A character without "DWIDTH " takes
+///   the previous one's advance (the first, cellWidth).
+/// A character without "BBX " takes the previous one's box.
 ///
 /// The result has Skip 0, the chosen name and depth, Height H, Ascent the
 /// baseline row modulo 256, First the encoding of the first character taken,

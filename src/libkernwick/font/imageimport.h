@@ -2,7 +2,7 @@
 
 #include "libkernwick/font/font.h"
 #include "libkernwick/font/greyimage.h"
-#include "libkernwick/font/imagefile.h"
+#include "libkernwick/font/loadedimage.h"
 #include "libkernwick/font/threshold.h"
 
 namespace Kernwick {

@@ -27,6 +27,10 @@ struct ImportFontChoice
     QString name;                           ///< the font name, at most MaxFontNameLength characters
     int encodeAs = 0;       ///< hidden field; the import replaces it by the first encoding taken
     bool retainGaps = true; ///< fill encoding gaps with zero-width glyphs
+    /// "Keep glyphs as drawn": each glyph as wide as its advance (DWIDTH), its
+    /// bitmap where the BDF draws it, nothing moved or dropped; unticked, every
+    /// glyph is a cell of the font's bounding box, its bitmap one column right.
+    bool asDrawn = false;
 };
 
 /// The font name proposed for a BDF file: the file's name (without its folder)

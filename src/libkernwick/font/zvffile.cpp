@@ -27,8 +27,7 @@ void putU32(char *p, std::uint32_t v)
 
 // Writes the 32-byte header: the font's own fields with the derived Skip,
 // Pixwidth and Layout given; the reserved bytes stay as `out` holds them.
-void putHeader(char *out, const Font &font, std::uint32_t skip, std::uint32_t pixwidth,
-               int layout)
+void putHeader(char *out, const Font &font, std::uint32_t skip, std::uint32_t pixwidth, int layout)
 {
     std::memcpy(out, font.name.data(), font.name.size());
     putU32(out + 12, skip);
@@ -240,10 +239,8 @@ ZvfRead readZvf(QByteArrayView bytes, Font *font)
 ZvfRead loadZvfFile(const QString &path, Font *font, QString *error)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = file.errorString();
+    if (!openRegularFile(&file, error))
         return ZvfRead::Malformed;
-    }
     // Read the header first: it says how much of the file the font needs, so a
     // large file is never read whole and a short one is refused at once.
     QByteArray bytes = file.read(HeaderBytes);

@@ -227,7 +227,7 @@ bool saveFileAtomically(const QString &path, const Writer &write, QString *error
     struct stat old = {};
     const bool exists = ::stat(QFile::encodeName(target).constData(), &old) == 0;
     if (exists && !S_ISREG(old.st_mode)) {
-        *error = QStringLiteral("not a regular file");
+        *error = QString::fromLatin1(NotARegularFile);
         return false;
     }
     bool inPlace = false;
@@ -236,13 +236,26 @@ bool saveFileAtomically(const QString &path, const Writer &write, QString *error
     return inPlace && overwriteInPlace(target, old, write, error);
 }
 
+bool openRegularFile(QFile *file, QString *error)
+{
+    // Opening a FIFO waits for a writer, and a device may never end: look first.
+    const QFileInfo info(file->fileName());
+    if (info.exists() && !info.isFile()) {
+        *error = QString::fromLatin1(NotARegularFile);
+        return false;
+    }
+    if (!file->open(QIODevice::ReadOnly)) {
+        *error = file->errorString();
+        return false;
+    }
+    return true;
+}
+
 bool readWholeFile(const QString &path, qint64 maxBytes, QByteArray *bytes, QString *error)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = file.errorString();
+    if (!openRegularFile(&file, error))
         return false;
-    }
     if (file.size() > maxBytes) {
         *error = QStringLiteral("the file is larger than %1 bytes").arg(maxBytes);
         return false;

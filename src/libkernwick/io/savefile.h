@@ -5,6 +5,7 @@
 
 #include <functional>
 
+class QFile;
 class QIODevice;
 
 namespace Kernwick {
@@ -29,8 +30,18 @@ bool saveFileAtomically(const QString &path,
                         const std::function<bool(QIODevice *device, QString *error)> &write,
                         QString *error);
 
-/// Reads a whole file of at most `maxBytes`. On failure returns false and sets
-/// `error` (the system's description, or a note that the file is too large).
+/// The message for an input that is not a regular file (a FIFO, a device, a
+/// folder): reading one could wait for ever or never end.
+inline constexpr char NotARegularFile[] = "not a regular file";
+
+/// Opens `file` (its name set) for reading when it names a regular file, or a link
+/// to one. On failure returns false and sets `error` to NotARegularFile or the
+/// system's description; nothing that is not a regular file is ever opened.
+bool openRegularFile(QFile *file, QString *error);
+
+/// Reads a whole regular file of at most `maxBytes`. On failure returns false and
+/// sets `error` (the system's description, NotARegularFile, or a note that the
+/// file is too large).
 bool readWholeFile(const QString &path, qint64 maxBytes, QByteArray *bytes, QString *error);
 
 } // namespace Kernwick

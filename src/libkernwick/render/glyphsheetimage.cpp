@@ -1,5 +1,8 @@
 #include "libkernwick/render/glyphsheetimage.h"
 
+#include "libkernwick/io/savefile.h"
+#include "libkernwick/render/imagereading.h"
+
 #include <QColor>
 #include <QFile>
 #include <QImage>
@@ -20,6 +23,10 @@ constexpr std::array<QRgb, SheetColorCount> Palette{
     qRgb(255, 153, 0),   // value 3, as the editor shows it
     qRgb(51, 85, 170),   // borders and the room around the glyphs
 };
+
+// What Qt's readers may allocate for a sheet: they count at least 4 bytes a pixel,
+// so every sheet the writer makes (at most MaxSheetPixels) reads back.
+constexpr qint64 SheetDecodeBudget = MaxSheetPixels * 4;
 
 // Rows converted at a time when the picture is not in the sheet's own palette,
 // so a large sheet never needs a second full-size copy.
@@ -145,6 +152,10 @@ bool writeGlyphSheet(const Font &font, QIODevice *device, QString *error)
 
 bool readGlyphSheet(QIODevice *device, Font *font, QString *error)
 {
+    if (!pngChunksFit(device)) {
+        *error = damagedPicture();
+        return false;
+    }
     QImageReader reader(device, "png");
     reader.setDecideFormatFromContent(true);
     if (!reader.canRead()) {
@@ -189,6 +200,15 @@ bool readGlyphSheet(QIODevice *device, Font *font, QString *error)
         haveRecord = true;
     }
 
+    // A picture of 16 bits per channel decodes into 8 bytes a pixel.
+    const qint64 bytesPerPixel =
+        std::max(4, QImage::toPixelFormat(reader.imageFormat()).bitsPerPixel() / 8);
+    if (qint64(size.width()) * size.height() * bytesPerPixel > SheetDecodeBudget) {
+        *error = QStringLiteral("The picture has 16 bits per channel, which makes it too large "
+                                "to read as a glyph sheet; save it with 8 bits per channel");
+        return false;
+    }
+    const ImageAllocationLimit limit(SheetDecodeBudget);
     const QImage image = reader.read();
     if (image.isNull()) {
         // Qt's own text for a broken PNG is mostly "Unknown error".
@@ -214,10 +234,8 @@ bool readGlyphSheet(QIODevice *device, Font *font, QString *error)
 bool loadGlyphSheetFile(const QString &path, Font *font, QString *error)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = file.errorString();
+    if (!openRegularFile(&file, error))
         return false;
-    }
     return readGlyphSheet(&file, font, error);
 }
 

@@ -209,9 +209,24 @@ INSTANTIATE_TEST_SUITE_P(
         EntryCase{"RateBelowTheBottom", 31, -2147484,
                   "Please enter an integer between -2147483 and 2147483."},
         EntryCase{"RateFarAbove", 31, 5000000000LL, "Please enter an integer."},
-        EntryCase{"VideoSourceTop", 18, Int32Max,
-                  "Please enter an integer between -2147483648 and 2147483646."},
-        EntryCase{"VideoSourceBottom", 18, Int32Min, ""},
+        // A checkbox, a radio group and the packed value take only what their
+        // controls can set: 58=10 would load back as its third button.
+        EntryCase{"CheckboxChecked", 9, 1, ""},
+        EntryCase{"CheckboxTwo", 9, 2, "Please enter an integer between 0 and 1."},
+        EntryCase{"VideoSourceLastButton", 18, 2, ""},
+        EntryCase{"VideoSourceTop", 18, Int32Max, "Please enter an integer between 0 and 2."},
+        EntryCase{"VideoSourceBelow", 18, -1, "Please enter an integer between 0 and 2."},
+        EntryCase{"SpiTwoWireValue", 58, 10, "Please enter an integer between 0 and 2."},
+        EntryCase{"PixelClockLastButton", 23, 8, ""},
+        EntryCase{"PixelClockPastTheButtons", 23, 9, "Please enter an integer between 0 and 8."},
+        EntryCase{"CommEveryChoice", 42, 1 + 8 + 32 + 64, ""},
+        EntryCase{"CommParityFive", 42, 5,
+                  "Please enter a value the Comm page can set: parity 0 to 4, plus 8 for 7 data "
+                  "bits, plus 16 times the stop bits 0 to 2, plus 64 for echo."},
+        EntryCase{"CommStopBitsThree", 42, 48,
+                  "Please enter a value the Comm page can set: parity 0 to 4, plus 8 for 7 data "
+                  "bits, plus 16 times the stop bits 0 to 2, plus 64 for echo."},
+        EntryCase{"CommPastSevenBits", 42, 128, "Please enter an integer between 0 and 127."},
         EntryCase{"DutyCycleOutsideTheSpin", 34, 500, ""}, EntryCase{"NegativeStart", 24, -20, ""},
         EntryCase{"BaudAtTheTop", 40, Int32Max, ""},
         EntryCase{"BeyondThirtyTwoBits", 40, qint64(Int32Max) + 1, "Please enter an integer."},

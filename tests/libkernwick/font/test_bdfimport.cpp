@@ -30,11 +30,13 @@ QByteArray readData(const QString &relative)
     return text;
 }
 
-// One character in BDF form; a null `bbx` leaves out the BBX line.
-QByteArray character(const QByteArray &encoding, const char *bbx, const QList<QByteArray> &rows)
+// One character in BDF form; a null `bbx` or `dwidth` leaves out that line.
+QByteArray character(const QByteArray &encoding, const char *bbx, const QList<QByteArray> &rows,
+                     const char *dwidth = "8 0")
 {
-    QByteArray s =
-        "STARTCHAR c" + encoding + "\nENCODING " + encoding + "\nSWIDTH 500 0\nDWIDTH 8 0\n";
+    QByteArray s = "STARTCHAR c" + encoding + "\nENCODING " + encoding + "\nSWIDTH 500 0\n";
+    if (dwidth)
+        s += QByteArray("DWIDTH ") + dwidth + "\n";
     if (bbx)
         s += QByteArray("BBX ") + bbx + "\n";
     s += "BITMAP\n";
@@ -43,9 +45,10 @@ QByteArray character(const QByteArray &encoding, const char *bbx, const QList<QB
     return s + "ENDCHAR\n";
 }
 
-QByteArray character(int encoding, const char *bbx, const QList<QByteArray> &rows)
+QByteArray character(int encoding, const char *bbx, const QList<QByteArray> &rows,
+                     const char *dwidth = "8 0")
 {
-    return character(QByteArray::number(encoding), bbx, rows);
+    return character(QByteArray::number(encoding), bbx, rows, dwidth);
 }
 
 QByteArray font(const char *boundingBox, const QByteArray &characters, const char *declared = "0")
@@ -104,8 +107,9 @@ const Glyph &glyphFor(const Font &f, int code)
     return f.glyphs.at(std::size_t(index));
 }
 
-// What every imported font must be, whatever the file held.
-void expectValidFont(const Font &f, const BdfScan &scan)
+// What every imported font must be, whatever the file held: a fixed cell, or any
+// width a glyph can have when imported as drawn.
+void expectValidFont(const Font &f, const BdfScan &scan, bool asDrawn = false)
 {
     ASSERT_GE(f.chars(), 1);
     ASSERT_LE(f.chars(), MaxGlyphs);
@@ -115,7 +119,9 @@ void expectValidFont(const Font &f, const BdfScan &scan)
     const std::uint8_t white = f.whiteValue();
     for (const Glyph &g : f.glyphs) {
         ASSERT_EQ(g.rowCount, f.height);
-        ASSERT_TRUE(g.width == scan.cellWidth || g.width == 0) << int(g.width);
+        if (!asDrawn) {
+            ASSERT_TRUE(g.width == scan.cellWidth || g.width == 0) << int(g.width);
+        }
         ASSERT_EQ(g.pixels.size(), std::size_t(g.rowCount) * g.width);
         for (std::uint8_t p : g.pixels)
             ASSERT_TRUE(p == 0 || p == white) << int(p);
@@ -575,10 +581,290 @@ TEST_F(RealFont, ProportionalFontPlacesEachBox)
     EXPECT_EQ(rowsOf(glyphFor(r.font, 'g')), lowerG);
 }
 
+// ---------------------------------------------------------------------------
+// Glyphs as drawn
+
+namespace {
+
+struct DrawnCase : Test::NamedCase
+{
+    QByteArray characters; // in a font of FONTBOUNDINGBOX 8 4 0 -1: baseline row 2
+    std::vector<std::vector<std::string>> glyphs;
+};
+
+class BdfAsDrawn : public ::testing::TestWithParam<DrawnCase>
+{
+};
+
+} // namespace
+
+TEST_P(BdfAsDrawn, PlacesEveryBitWhereTheFileDrawsIt)
+{
+    const DrawnCase &c = GetParam();
+    const Imported r = import(font("8 4 0 -1", c.characters), [](ImportFontChoice &choice) {
+        choice.asDrawn = true;
+        choice.countToImport = MaxGlyphs;
+    });
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    expectValidFont(r.font, r.scan, true);
+    ASSERT_EQ(r.font.chars(), int(c.glyphs.size()));
+    for (std::size_t i = 0; i < c.glyphs.size(); ++i) {
+        SCOPED_TRACE(i);
+        const Glyph &g = r.font.glyphs[i];
+        EXPECT_EQ(rowsOf(g), c.glyphs[i]);
+        if (c.glyphs[i].front().empty()) {
+            EXPECT_EQ(g.width, 0);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, BdfAsDrawn,
+    ::testing::Values(
+        // The box's rows against the baseline, its columns from the origin: no
+        // extra column, and the last column of a full cell kept.
+        DrawnCase{"FullCellKeepsItsLastColumn",
+                  character(65, "8 3 0 0", {"81", "FF", "01"}),
+                  {{"10000001", "11111111", "00000001", "00000000"}}},
+        DrawnCase{"BoxOffsetAlone",
+                  character(65, "2 2 3 -1", {"C0", "40"}),
+                  {{"00000000", "00000000", "00011000", "00001000"}}},
+        // Each glyph as wide as its advance: proportional widths and zero width.
+        DrawnCase{"WidthIsTheAdvance",
+                  character(65, "2 1 0 0", {"C0"}, "3 0") + character(66, "0 0 0 0", {}, "0 0") +
+                      character(67, "1 1 11 0", {"80"}, "12 0"),
+                  {{"000", "000", "110", "000"},
+                   {"", "", "", ""},
+                   {"000000000000", "000000000000", "000000000001", "000000000000"}}},
+        // Ink past the advance widens the glyph; bits past the box width are padding.
+        DrawnCase{"InkPastTheAdvanceWidens",
+                  character(65, "3 1 2 0", {"FF"}, "4 0"),
+                  {{"00000", "00000", "00111", "00000"}}},
+        // Ink left of the origin moves the glyph right by as much.
+        DrawnCase{"InkLeftOfTheOriginMovesRight",
+                  character(65, "3 1 -2 0", {"A0"}, "2 0"),
+                  {{"0000", "0000", "1010", "0000"}}},
+        // Without DWIDTH the previous character's advance; the first takes the cell's.
+        DrawnCase{"MissingAdvanceIsThePreviousOne",
+                  character(65, "1 1 0 0", {"80"}, nullptr) +
+                      character(66, "1 1 0 0", {"80"}, "2 0") +
+                      character(67, "1 1 1 0", {"80"}, nullptr),
+                  {{"00000000", "00000000", "10000000", "00000000"},
+                   {"00", "00", "10", "00"},
+                   {"00", "00", "01", "00"}}},
+        // Gaps are zero-width glyphs as in the fixed-cell import.
+        DrawnCase{"GapsAreZeroWidth",
+                  character(65, "1 1 0 0", {"80"}, "1 0") + character(67, "1 1 0 0", {"80"}, "1 0"),
+                  {{"0", "0", "1", "0"}, {"", "", "", ""}, {"0", "0", "1", "0"}}}),
+    Test::CaseName());
+
+TEST(BdfAsDrawnLimits, WidthStopsAt255AndTwoBitsPerPixelIsWhite)
+{
+    const Imported r = import(font("8 1 0 0", character(65, "8 1 250 0", {"FF"}, "10 0") +
+                                                  character(66, "1 1 0 0", {"80"}, "300 0")),
+                              [](ImportFontChoice &choice) {
+                                  choice.asDrawn = true;
+                                  choice.depth = 1;
+                              });
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    ASSERT_EQ(r.font.chars(), 2);
+    EXPECT_EQ(rowText(r.font.glyphs[0], 0), std::string(250, '0') + "22222");
+    EXPECT_EQ(rowText(r.font.glyphs[1], 0), "2" + std::string(254, '0'));
+}
+
+TEST(BdfAsDrawnLimits, AFontTooLargeIsRefused)
+{
+    // 65535 glyphs of 255 x 255 pixels would be 4 GB.
+    QByteArray characters;
+    for (int code = 1; code <= 3000; ++code)
+        characters += character(code, "1 1 0 0", {"80"}, "255 0");
+    QString error;
+    const Imported r = import(font("8 255 0 0", characters), [](ImportFontChoice &choice) {
+        choice.asDrawn = true;
+        choice.countToImport = MaxGlyphs;
+    });
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.error, QString::fromLatin1(FontTooLarge));
+}
+
+// A glyph as its BDF draws it: the character's DWIDTH, BBX and bitmap rows,
+// copied from the file.
+struct DrawnGlyph
+{
+    int code;
+    int advance;
+    int boxWidth, boxHeight, boxX, boxY;
+    QList<QByteArray> rows;
+    int width; // the glyph's width: the advance, or more where the ink reaches further
+};
+
+// Checks every pixel of `glyph` against the BDF's rows: set exactly where a bit
+// of the box lies, the box's rows against the baseline and its columns from the
+// origin (moved right as far as ink left of it needs).
+void expectDrawnAsTheFile(const Font &f, const DrawnGlyph &d, int baselineRow)
+{
+    SCOPED_TRACE(d.code);
+    const Glyph &g = glyphFor(f, d.code);
+    ASSERT_EQ(g.width, d.width);
+    ASSERT_EQ(g.rowCount, f.height);
+    const int top = baselineRow - d.boxY - d.boxHeight + 1;
+    const int left = std::max(0, -d.boxX) + d.boxX;
+    for (int r = 0; r < g.rowCount; ++r) {
+        for (int c = 0; c < g.width; ++c) {
+            const int i = r - top;
+            const int j = c - left;
+            bool set = false;
+            if (i >= 0 && i < d.boxHeight && j >= 0 && j < d.boxWidth) {
+                const QByteArray &row = d.rows[i];
+                set = (QByteArray::fromHex(row).at(j / 8) >> (7 - j % 8)) & 1;
+            }
+            ASSERT_EQ(g.pixel(r, c), set ? 1 : 0) << "row " << r << " column " << c;
+        }
+    }
+}
+
+TEST_F(RealFont, AsDrawnFixedCellFontKeepsEveryPixelInPlace)
+{
+    // 9x15: FONTBOUNDINGBOX 9 15 0 -3 (baseline row 11), every character a full
+    // cell 9 wide. 'J' reaches the ninth column, which the fixed-cell import loses.
+    const QByteArray text = convert(QStringLiteral("9x15.pcf.gz"));
+    ASSERT_FALSE(text.isEmpty());
+    const Imported r = import(text, [](ImportFontChoice &c) {
+        c.asDrawn = true;
+        c.firstToImport = 32;
+        c.countToImport = MaxGlyphs;
+    });
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_EQ(r.font.height, 15);
+    EXPECT_EQ(r.font.ascent, 11);
+    EXPECT_GT(r.font.chars(), 4000);
+    expectValidFont(r.font, r.scan, true);
+    const DrawnGlyph glyphs[] = {
+        {'A',
+         9,
+         9,
+         15,
+         0,
+         -3,
+         {"0000", "0000", "0800", "1400", "2200", "4100", "4100", "4100", "7F00", "4100", "4100",
+          "4100", "0000", "0000", "0000"},
+         9},
+        {'J',
+         9,
+         9,
+         15,
+         0,
+         -3,
+         {"0000", "0000", "0F80", "0200", "0200", "0200", "0200", "0200", "0200", "0200", "4200",
+          "3C00", "0000", "0000", "0000"},
+         9},
+        {'W',
+         9,
+         9,
+         15,
+         0,
+         -3,
+         {"0000", "0000", "4100", "4100", "4100", "4100", "4900", "4900", "4900", "4900", "5500",
+          "2200", "0000", "0000", "0000"},
+         9},
+        {'g',
+         9,
+         9,
+         15,
+         0,
+         -3,
+         {"0000", "0000", "0000", "0000", "0000", "3D00", "4200", "4200", "4200", "3C00", "4000",
+          "3E00", "4100", "4100", "3E00"},
+         9},
+        {'@',
+         9,
+         9,
+         15,
+         0,
+         -3,
+         {"0000", "0000", "3E00", "4100", "4100", "4F00", "5100", "5300", "4D00", "4000", "4000",
+          "3E00", "0000", "0000", "0000"},
+         9},
+    };
+    for (const DrawnGlyph &d : glyphs)
+        expectDrawnAsTheFile(r.font, d, 11);
+    EXPECT_EQ(glyphFor(r.font, 'J').pixel(2, 8), 1) << "the J's top bar ends in the last column";
+}
+
+TEST_F(RealFont, AsDrawnProportionalFontKeepsEachAdvance)
+{
+    // cu12: FONTBOUNDINGBOX 40 30 -9 -10, baseline row 19. 'W' inks a column past
+    // its advance of 16; the character 301 reaches one column left of its origin.
+    const QByteArray text = convert(QStringLiteral("cu12.pcf.gz"));
+    ASSERT_FALSE(text.isEmpty());
+    const Imported r = import(text, [](ImportFontChoice &c) {
+        c.asDrawn = true;
+        c.firstToImport = 32;
+        c.countToImport = 400;
+    });
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_EQ(r.font.height, 30);
+    EXPECT_EQ(r.font.ascent, 19);
+    expectValidFont(r.font, r.scan, true);
+    const DrawnGlyph glyphs[] = {
+        {' ', 5, 0, 0, 0, 0, {}, 5},
+        {'A',
+         11,
+         11,
+         11,
+         0,
+         0,
+         {"0400", "0400", "0A00", "0A00", "0A00", "1100", "1100", "1F00", "2080", "2080", "F1E0"},
+         11},
+        {'g',
+         8,
+         7,
+         11,
+         1,
+         -4,
+         {"3E", "44", "44", "44", "78", "40", "7C", "82", "82", "82", "7C"},
+         8},
+        {'i',
+         4,
+         3,
+         11,
+         1,
+         0,
+         {"C0", "C0", "00", "00", "C0", "40", "40", "40", "40", "40", "E0"},
+         4},
+        {'j',
+         5,
+         4,
+         14,
+         0,
+         -3,
+         {"30", "30", "00", "00", "30", "10", "10", "10", "10", "10", "10", "10", "90", "E0"},
+         5},
+        {'W',
+         16,
+         16,
+         11,
+         1,
+         0,
+         {"F1CF", "2184", "2184", "2244", "1248", "1248", "1248", "1428", "0C30", "0C30", "0810"},
+         17},
+        {301,
+         4,
+         6,
+         11,
+         -1,
+         0,
+         {"84", "78", "00", "00", "30", "10", "10", "10", "10", "10", "38"},
+         6},
+    };
+    for (const DrawnGlyph &d : glyphs)
+        expectDrawnAsTheFile(r.font, d, 19);
+}
+
 namespace {
 
 // Checks a damaged text's import: the given message, or a valid font of `chars` glyphs.
-void expectMessageOrValidFont(const Imported &r, const char *error, int chars)
+void expectMessageOrValidFont(const Imported &r, const char *error, int chars, bool asDrawn = false)
 {
     if (error) {
         EXPECT_FALSE(r.ok);
@@ -587,7 +873,7 @@ void expectMessageOrValidFont(const Imported &r, const char *error, int chars)
     }
     ASSERT_TRUE(r.ok) << r.error.toStdString();
     EXPECT_EQ(r.font.chars(), chars);
-    expectValidFont(r.font, r.scan);
+    expectValidFont(r.font, r.scan, asDrawn);
 }
 
 // sample.bdf with its line `line` replaced by `replacement`: several lines, or none
@@ -724,7 +1010,12 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_P(BdfBuiltDamage, GivesAClearMessageOrAValidFont)
 {
     const BuiltCase &c = GetParam();
-    expectMessageOrValidFont(import(c.text), c.error, c.chars);
+    for (const bool asDrawn : {false, true}) {
+        SCOPED_TRACE(asDrawn ? "as drawn" : "fixed cells");
+        expectMessageOrValidFont(
+            import(c.text, [asDrawn](ImportFontChoice &choice) { choice.asDrawn = asDrawn; }),
+            c.error, c.chars, asDrawn);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -842,10 +1133,11 @@ TEST(BdfMalformed, GeneratedDamageNeverCrashesOrHangs)
             c.depth = std::uint8_t(i % 2);
             c.retainGaps = i % 3 != 0;
             c.countToImport = i % 5 == 0 ? MaxGlyphs : 95;
+            c.asDrawn = i % 4 == 1;
         });
         if (r.ok) {
             ++imported;
-            expectValidFont(r.font, r.scan);
+            expectValidFont(r.font, r.scan, i % 4 == 1);
         } else {
             EXPECT_FALSE(r.error.isEmpty());
         }

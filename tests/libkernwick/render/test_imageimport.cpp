@@ -1,4 +1,4 @@
-// Image import: loading pictures through FreeImage, thresholding, and the
+// Image import: loading pictures through Qt's readers, thresholding, and the
 // one-glyph font made from them.
 
 #include "namedcase.h"
@@ -6,11 +6,15 @@
 #include "qtprinters.h"
 
 #include "libkernwick/font/imageimport.h"
+#include "libkernwick/render/imagefile.h"
+#include "libkernwick/render/pictureformats.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 #include <vector>
 
@@ -80,15 +84,23 @@ const ThresholdCase thresholdCases[] = {
     {{"InvertTwoColours"}, {{100, 150, false}, true}, 0, {{0, 105, 1}, {106, 255, 0}}},
 };
 
+// The same ramp in every container gives the same levels.
 const FormatCase formatCases[] = {
     {{"GreyPng"}, PictureKind::GreyPng},
     {{"Grey16Png"}, PictureKind::Grey16Png},
+    {{"RgbPng"}, PictureKind::RgbPng},
     {{"RgbaPng"}, PictureKind::RgbaPng},
+    {{"GreyPalettePng"}, PictureKind::GreyPalettePng},
+    // Thresholds compare brightness, not palette indices.
+    {{"ReversedPalettePng"}, PictureKind::ReversedPalettePng},
+    {{"Palette8Bmp"}, PictureKind::PaletteBmp},
     {{"Rgb24Bmp"}, PictureKind::RgbBmp},
     {{"GreyTiff"}, PictureKind::GreyTiff},
     {{"Rgb24Tiff"}, PictureKind::RgbTiff},
-    // Thresholds compare brightness, not palette indices.
-    {{"ReversedPalettePng"}, PictureKind::ReversedPalettePng},
+    {{"RgbTga"}, PictureKind::RgbTga},
+    {{"TopDownTga"}, PictureKind::TopDownTga},
+    {{"Pgm"}, PictureKind::Pgm},
+    {{"Ppm"}, PictureKind::Ppm},
 };
 
 class RampThreshold : public ::testing::TestWithParam<std::tuple<FormatCase, ThresholdCase>>
@@ -125,17 +137,24 @@ INSTANTIATE_TEST_SUITE_P(Formats, RampThreshold,
                                     std::get<1>(info.param).name;
                          });
 
+TEST(ImageLevels, JpegAtQuality100KeepsEveryLevelWithinOne)
+{
+    const LoadedImage picture = load(encodeGreyPicture(16, 16, rampLevel, PictureKind::Jpeg));
+    ASSERT_EQ(picture.image.width, 16);
+    ASSERT_EQ(picture.image.height, 16);
+    for (int level = 0; level < 256; ++level)
+        EXPECT_NEAR(picture.image.level(level / 16, level % 16), level, 1) << "level " << level;
+}
+
 TEST(ImageLevels, PaletteColoursCountByBrightness)
 {
     // Index 0 is pure red (brightness 54), index 1 pure green (182): by their
     // indices both would fall below the black threshold.
-    FIBITMAP *bitmap = FreeImage_Allocate(2, 1, 8);
-    RGBQUAD *palette = FreeImage_GetPalette(bitmap);
-    palette[0] = RGBQUAD{0, 0, 255, 0};
-    palette[1] = RGBQUAD{0, 255, 0, 0};
-    FreeImage_GetScanLine(bitmap, 0)[0] = 0;
-    FreeImage_GetScanLine(bitmap, 0)[1] = 1;
-    const LoadedImage picture = load(encodeBitmap(bitmap, FIF_BMP));
+    QImage image(2, 1, QImage::Format_Indexed8);
+    image.setColorTable({qRgb(255, 0, 0), qRgb(0, 255, 0)});
+    image.scanLine(0)[0] = 0;
+    image.scanLine(0)[1] = 1;
+    const LoadedImage picture = load(encodeImage(image, "bmp"));
     EXPECT_EQ(picture.image.levels, (std::vector<std::uint8_t>{54, 182}));
     EXPECT_EQ(glyphText(importImage(defaultFont(), picture, {}).font), "02\n");
 }
@@ -236,7 +255,7 @@ TEST(ImageImportFont, KeepsTheTopRowInGlyphRowZero)
         {"tiff", encodeGreyPicture(
                      3, 2, [](int r, int c) { return onlyTopLeft(r, c) ? 255 : 0; },
                      PictureKind::GreyTiff)},
-        {"1-bit bmp", encodeBilevelPicture(3, 2, onlyTopLeft, 1, FIF_BMP)},
+        {"1-bit bmp", encodeBilevelPicture(3, 2, onlyTopLeft, 1, "bmp")},
     };
     for (const auto &p : pictures) {
         SCOPED_TRACE(p.name);
@@ -260,7 +279,7 @@ TEST(ImageImportFont, ThresholdedPictureIsWhatTheGlyphWasMadeFrom)
 struct BilevelCase : Test::NamedCase
 {
     int whiteIndex;
-    FREE_IMAGE_FORMAT format;
+    const char *format;
 };
 
 class Bilevel : public ::testing::TestWithParam<BilevelCase>
@@ -282,11 +301,11 @@ TEST_P(Bilevel, WhitePixelsBecomeOneWhateverTheirIndex)
 }
 
 INSTANTIATE_TEST_SUITE_P(Palettes, Bilevel,
-                         ::testing::Values(BilevelCase{{"WhiteAtIndex1Bmp"}, 1, FIF_BMP},
-                                           BilevelCase{{"WhiteAtIndex0Bmp"}, 0, FIF_BMP},
-                                           BilevelCase{{"WhiteAtIndex1Png"}, 1, FIF_PNG},
-                                           BilevelCase{{"WhiteAtIndex0Png"}, 0, FIF_PNG},
-                                           BilevelCase{{"WhiteAtIndex1Tiff"}, 1, FIF_TIFF}),
+                         ::testing::Values(BilevelCase{{"WhiteAtIndex1Bmp"}, 1, "bmp"},
+                                           BilevelCase{{"WhiteAtIndex0Bmp"}, 0, "bmp"},
+                                           BilevelCase{{"WhiteAtIndex1Png"}, 1, "png"},
+                                           BilevelCase{{"WhiteAtIndex0Png"}, 0, "png"},
+                                           BilevelCase{{"WhiteAtIndex1Tiff"}, 1, "tiff"}),
                          Test::CaseName());
 
 // ---------------------------------------------------------------------------
@@ -410,6 +429,169 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{{"EmptyFile"}, QByteArray(), ImageLoad::Unreadable, ImageUnreadable}),
     Test::CaseName());
 
+// Small files found by fuzzing picture readers: each is refused with its message,
+// without building what its header claims and without waiting for ever.
+struct HostileCase : Test::NamedCase
+{
+    const char *file;
+    ImageLoad outcome;
+    const char *message;
+};
+
+class HostileFile : public ::testing::TestWithParam<HostileCase>
+{
+};
+
+TEST_P(HostileFile, IsRefusedWithItsMessage)
+{
+    const HostileCase &c = GetParam();
+    LoadedImage image;
+    QString error;
+    EXPECT_EQ(
+        loadImageFile(QStringLiteral(KERNWICK_TEST_DATA "/pictures/") + QString::fromLatin1(c.file),
+                      &image, &error),
+        c.outcome);
+    EXPECT_EQ(error, QString::fromLatin1(c.message));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fixtures, HostileFile,
+    ::testing::Values(
+        // FreeImage's PICT and WBMP readers looped for ever on these.
+        HostileCase{{"FivePlainBytes"}, "hello.pct", ImageLoad::Unreadable, ImageUnreadable},
+        HostileCase{
+            {"TwoBytesNamedWbmp"}, "two-bytes.wbmp", ImageLoad::Unreadable, ImageUnreadable},
+        // A text chunk claiming 2 GB in a 58-byte PNG.
+        HostileCase{
+            {"PngTextChunkOf2Gb"}, "text-chunk-2gb.png", ImageLoad::Unreadable, ImageUnreadable},
+        HostileCase{{"Gif65535Square"}, "gif-65535.gif", ImageLoad::TooWide, ImageTooWide},
+        HostileCase{
+            {"BmpWithTheNewHeader60000Square"}, "bmp-60000.bmp", ImageLoad::TooWide, ImageTooWide},
+        HostileCase{{"Tiff60000Square"}, "tiff-60000.tif", ImageLoad::TooWide, ImageTooWide},
+        HostileCase{{"Jpeg65500Square"}, "jpeg-65500.jpg", ImageLoad::TooWide, ImageTooWide},
+        HostileCase{{"Tga65535Square"}, "tga-true-65535.tga", ImageLoad::TooWide, ImageTooWide},
+        // FreeImage's Sun raster reader wrote through a null pointer on this one,
+        // its PCX reader read far past its memory on the next; neither Sun raster
+        // nor PCX pictures are read at all.
+        HostileCase{{"SunRasterThatCrashedFreeImage"},
+                    "freeimage-ras-crash.ras",
+                    ImageLoad::Unreadable,
+                    ImageUnreadable},
+        HostileCase{{"PcxThatCrashedFreeImage"},
+                    "freeimage-pcx-crash.pcx",
+                    ImageLoad::Unreadable,
+                    ImageUnreadable},
+        HostileCase{{"Pcx65535Square"}, "pcx-65535.pcx", ImageLoad::Unreadable, ImageUnreadable},
+        // Run-length encoded TGA has no reader.
+        HostileCase{
+            {"RleTga65535Square"}, "tga-65535.tga", ImageLoad::Unreadable, ImageUnreadable}),
+    Test::CaseName());
+
+// What recognises a picture: its first bytes alone.
+struct FormatRecognition : Test::NamedCase
+{
+    QByteArray bytes;
+    PictureFormat::Reader reader;
+    const char *format;
+};
+
+class Recognition : public ::testing::TestWithParam<FormatRecognition>
+{
+};
+
+TEST_P(Recognition, TellsTheFormatFromTheContent)
+{
+    const FormatRecognition &c = GetParam();
+    const PictureFormat format = recognisePicture(c.bytes);
+    EXPECT_EQ(format.reader, c.reader);
+    EXPECT_EQ(format.name, QByteArray(c.format));
+}
+
+QByteArray tgaHeader(char type, char depth, const QByteArray &tail = {})
+{
+    QByteArray header(18, '\0');
+    header[2] = type;
+    header[12] = 16; // width 16
+    header[14] = 12; // height 12
+    header[16] = depth;
+    return header + QByteArray(16 * 12 * 4, '\0') + tail;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, Recognition,
+    ::testing::Values(
+        FormatRecognition{{"Png"},
+                          encodeGreyPicture(2, 2, rampLevel, PictureKind::GreyPng),
+                          PictureFormat::Reader::Qt,
+                          "png"},
+        FormatRecognition{{"Jpeg"},
+                          encodeGreyPicture(2, 2, rampLevel, PictureKind::Jpeg),
+                          PictureFormat::Reader::Qt,
+                          "jpeg"},
+        FormatRecognition{
+            {"Pgm"}, QByteArray("P5\n1 1\n255\n\x80"), PictureFormat::Reader::Qt, "pgm"},
+        // A TGA's first bytes 00 00 02 00 also start a cursor file; it has no
+        // directory entry, so it is not one. Uncompressed true colour goes to Qt
+        // with or without the TGA 2.0 footer; nothing reads the other kinds.
+        FormatRecognition{
+            {"Tga2TrueColour"},
+            tgaHeader(2, 24, QByteArray(8, '\0') + QByteArray("TRUEVISION-XFILE.\0", 18)),
+            PictureFormat::Reader::Qt,
+            "tga"},
+        FormatRecognition{
+            {"OlderTgaTrueColour"}, tgaHeader(2, 24), PictureFormat::Reader::Qt, "tga"},
+        FormatRecognition{{"RleGreyTga"}, tgaHeader(11, 8), PictureFormat::Reader::None, ""},
+        FormatRecognition{{"PaletteTga"}, tgaHeader(1, 8), PictureFormat::Reader::None, ""},
+        FormatRecognition{{"Cursor"},
+                          QByteArray("\0\0\2\0\1\0\x10\x10\0\0\1\0\x20\0", 14) +
+                              QByteArray(200, '\0'),
+                          PictureFormat::Reader::Qt,
+                          "cur"},
+        FormatRecognition{
+            {"Wbmp"}, QByteArray("\0\0\x08\x02\xaa\x55", 6), PictureFormat::Reader::Qt, "wbmp"},
+        FormatRecognition{{"WbmpWithBytesMissing"},
+                          QByteArray("\0\0\x08\x02\xaa", 5),
+                          PictureFormat::Reader::None,
+                          ""},
+        FormatRecognition{{"TwoBytes"}, QByteArray("\0\x82", 2), PictureFormat::Reader::None, ""},
+        FormatRecognition{{"Pcx"},
+                          QByteArray("\x0a\x05\x01\x08", 4) + QByteArray(124 + 48, '\0'),
+                          PictureFormat::Reader::None,
+                          ""},
+        FormatRecognition{{"SunRaster"},
+                          QByteArray("\x59\xa6\x6a\x95", 4) + QByteArray(60, '\0'),
+                          PictureFormat::Reader::None,
+                          ""},
+        FormatRecognition{{"Koala"},
+                          QByteArray("\0\x60", 2) + QByteArray(10001, '\0'),
+                          PictureFormat::Reader::SizeOnly,
+                          "koala"},
+        FormatRecognition{{"KoalaStartOfAnotherSize"},
+                          QByteArray("\0\x60", 2) + QByteArray(100, '\0'),
+                          PictureFormat::Reader::None,
+                          ""},
+        FormatRecognition{{"PhotoCd"},
+                          QByteArray(2048, '\xff') + "PCD_IPI" + QByteArray(100, '\0'),
+                          PictureFormat::Reader::SizeOnly,
+                          "pcd"},
+        FormatRecognition{
+            {"Text"}, QByteArray("PICT? no, plain text\n"), PictureFormat::Reader::None, ""}),
+    Test::CaseName());
+
+TEST(ImageFile, RefusesAFifoWithoutOpeningIt)
+{
+    // Opening a FIFO for reading waits for a writer that never comes.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("picture.png"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    LoadedImage image;
+    QString error;
+    EXPECT_EQ(loadImageFile(path, &image, &error), ImageLoad::ReadFailed);
+    EXPECT_EQ(error, QStringLiteral("not a regular file"));
+    EXPECT_EQ(loadImageFile(dir.path(), &image, &error), ImageLoad::ReadFailed);
+    EXPECT_EQ(error, QStringLiteral("not a regular file"));
+}
+
 TEST(ImageFile, ReadsFromDiskAndTellsAMissingFileApart)
 {
     QTemporaryDir dir;
@@ -435,7 +617,7 @@ TEST(ImageFile, SavesTheThresholdedPictureInTheFormatItsNameAsks)
     QTemporaryDir dir;
     const GreyImage thresholded =
         applyThreshold(load(encodeGreyPicture(16, 16, rampLevel, PictureKind::GreyPng)).image, {});
-    for (const char *name : {"modified.bmp", "modified.png", "modified.tif"}) {
+    for (const char *name : {"modified.bmp", "modified.png", "modified.tif", "modified.pgm"}) {
         SCOPED_TRACE(name);
         const QString path = dir.filePath(QString::fromLatin1(name));
         QString error;
@@ -445,11 +627,15 @@ TEST(ImageFile, SavesTheThresholdedPictureInTheFormatItsNameAsks)
         EXPECT_EQ(back.image, thresholded);
     }
 
-    const QString unknown = dir.filePath(QStringLiteral("modified.xyz"));
-    QString error;
-    EXPECT_FALSE(saveGreyImageFile(unknown, thresholded, &error));
-    EXPECT_EQ(error, QString::fromLatin1(ImageFormatNotWritable));
-    EXPECT_FALSE(QFile::exists(unknown));
+    // Qt has no writer for TGA; nothing at all writes ".xyz".
+    for (const char *name : {"modified.xyz", "modified.tga"}) {
+        SCOPED_TRACE(name);
+        const QString unwritable = dir.filePath(QString::fromLatin1(name));
+        QString error;
+        EXPECT_FALSE(saveGreyImageFile(unwritable, thresholded, &error));
+        EXPECT_EQ(error, QString::fromLatin1(ImageFormatNotWritable));
+        EXPECT_FALSE(QFile::exists(unwritable));
+    }
 }
 
 } // namespace
