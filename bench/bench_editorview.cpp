@@ -30,10 +30,10 @@ const QSize Window(780, 470); // the editor's part of a 780 × 550 main window
 Font hugeFont()
 {
     Font f;
-    f.first = 0;
-    f.height = 16;
-    f.ascent = 12;
-    f.ldepth = 1;
+    f.header.first = 0;
+    f.header.height = 16;
+    f.header.ascent = 12;
+    f.header.ldepth = 1;
     f.resizeGlyphTable(MaxGlyphs);
     std::mt19937 random(3);
     for (Glyph &g : f.glyphs) {

@@ -180,7 +180,7 @@ bool applyStep(const Step &step, Document &document, ViewState &view)
         else
             fail(QStringLiteral("%1: the font has codes %2 to %3 only")
                      .arg(step.text)
-                     .arg(font.first)
+                     .arg(font.header.first)
                      .arg(font.lastCode()));
         return false;
     case StepKind::Rename:

@@ -75,7 +75,7 @@ TEST_F(EditorViewTest, TheDefaultGridSitsAtItsPlaceWithItsColours)
 TEST_F(EditorViewTest, PaintedPixelsShowTheirValuesColour)
 {
     Font font = defaultFont();
-    font.ldepth = 1;
+    font.header.ldepth = 1;
     font.glyphs[0].setPixel(0, 0, 1);
     font.glyphs[0].setPixel(0, 1, 2);
     font.glyphs[0].setPixel(0, 2, 3);
@@ -163,7 +163,7 @@ TEST_F(EditorViewTest, ARightClickPicksTheCellForSetAscentAndSetLeft)
     EXPECT_EQ(view.state().pickColumn, 5);
     view.setAscentAction()->trigger();
     view.setLeftAction()->trigger();
-    EXPECT_EQ(document.font().ascent, 3);
+    EXPECT_EQ(document.font().header.ascent, 3);
     EXPECT_EQ(document.font().glyphs[0].left, 5);
     EXPECT_TRUE(document.isModified());
 }
@@ -207,7 +207,7 @@ TEST_F(EditorViewTest, CtrlWheelZoomsAboutTheCellUnderThePointerAndPaintingFollo
     Font font = defaultFont();
     for (Glyph &g : font.glyphs)
         g.reset(40, 30); // large enough to scroll at every zoom
-    font.height = 40;
+    font.header.height = 40;
     document.takeImportedFont(font);
     const QPoint pointer = cell(12, 20) + QPoint(3, -2);
     ASSERT_EQ(cellUnder(view, pointer), std::pair(12, 20));
@@ -274,7 +274,7 @@ TEST_F(EditorViewTest, ZoomingOnAThumbnailKeepsThatGlyphUnderThePointer)
 TEST_F(EditorViewTest, CellsStayCrispOnHighDensityScreens)
 {
     Font font = defaultFont();
-    font.ldepth = 1;
+    font.header.ldepth = 1;
     for (int c = 0; c < 8; ++c)
         font.glyphs[0].setPixel(3, c, std::uint8_t(c % 4));
     const ViewLayout layout(font, 150);
@@ -296,7 +296,7 @@ TEST_F(EditorViewTest, CellsStayCrispOnHighDensityScreens)
         }
         // Every device pixel of the grid and the strip is one of the view's
         // colours: nothing is blended or smoothed.
-        const QRect grid = layout.grid(8, font.height).adjusted(-1, -1, 1, 1);
+        const QRect grid = layout.grid(8, font.header.height).adjusted(-1, -1, 1, 1);
         const QRect thumb = layout.thumbnail(0);
         for (const QRect &area : {grid, thumb}) {
             ASSERT_TRUE(QRect(QPoint(0, 0), logical).contains(area));
@@ -345,8 +345,8 @@ TEST_F(EditorViewTest, TheStripScrollsToKeepTheCurrentGlyphInView)
     Font font = defaultFont();
     font.resizeGlyphTable(3000);
     for (Glyph &g : font.glyphs)
-        g.reset(font.height, 8);
-    font.glyphs[2999].reset(font.height, 0); // the last one has no thumbnail
+        g.reset(font.header.height, 8);
+    font.glyphs[2999].reset(font.header.height, 0); // the last one has no thumbnail
     document.takeImportedFont(font);
     view.setFocus();
     const auto visible = [this](int index) {
@@ -408,7 +408,7 @@ TEST_F(EditorViewTest, ANewFontStartsAtTheTopWithTheScrollRangeItNeeds)
     Font font = defaultFont();
     for (Glyph &g : font.glyphs)
         g.reset(40, 30);
-    font.height = 40;
+    font.header.height = 40;
     document.takeImportedFont(font);
     ctrlWheel(surface(), cell(25, 35), 3); // zoomed in near the grid's far corner
     ASSERT_GT(view.horizontalScrollBar()->value(), 0);

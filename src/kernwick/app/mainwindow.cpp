@@ -318,7 +318,7 @@ void MainWindow::updateCommands()
     a.action(EditOperation::Transparent)->setChecked(state.paintValue == 0);
     a.action(EditOperation::White)
         ->setChecked(state.paintValue != 0 && state.paintValue == font.whiteValue());
-    a.action(EditOperation::Halftone)->setChecked(font.ldepth == 1 && state.paintValue == 1);
+    a.action(EditOperation::Halftone)->setChecked(font.header.ldepth == 1 && state.paintValue == 1);
     a.zoomIn->setEnabled(m_view->canZoomIn());
     a.zoomOut->setEnabled(m_view->canZoomOut());
     a.actualSize->setEnabled(m_view->zoom() != ViewLayout::ActualSize);

@@ -43,7 +43,7 @@ int EditorView::currentIndex() const
 void EditorView::selectGlyph(int index)
 {
     ViewState next = m_state;
-    if (selectCode(m_document.font(), next, int(m_document.font().first) + index))
+    if (selectCode(m_document.font(), next, int(m_document.font().header.first) + index))
         setState(next);
 }
 
@@ -131,7 +131,7 @@ QRect EditorView::gridRect() const
 {
     const int index = currentIndex();
     const int width = index >= 0 ? m_document.font().glyphs[std::size_t(index)].width : 0;
-    return m_layout.grid(width, m_document.font().height)
+    return m_layout.grid(width, m_document.font().header.height)
         .translated(-horizontalScrollBar()->value(), -verticalScrollBar()->value());
 }
 

@@ -1,7 +1,5 @@
 #include "libkernwick/font/document.h"
 
-#include "libkernwick/io/savefile.h"
-
 #include <QFileInfo>
 
 namespace Kernwick {
@@ -149,11 +147,7 @@ void Document::takeImportedFont(Font font)
 bool Document::write(const QString &path, QString *error)
 {
     endStroke();
-    const ZvfImage image = encodeZvf(m_font);
-    if (!saveFileAtomically(path, image.bytes, error))
-        return false;
-    adoptDerivedFields(m_font, image.fields);
-    return true;
+    return saveZvfFile(path, m_font, error);
 }
 
 bool Document::save(const QString &path, QString *error)
@@ -204,13 +198,13 @@ EditResult Document::rename(const QByteArray &name)
     endStroke();
     Font renamed = m_font;
     renamed.rename(name);
-    if (renamed.name == m_font.name) {
+    if (renamed.header.name == m_font.header.name) {
         // Nothing to record, but the view is updated all the same.
         emit fontChanged();
         return {EditRefusal::None, false, false, Redraw::AllViews, false};
     }
     m_history.push(EditStep::before(m_font, EditScope::Header, -1, QStringLiteral("Font Name")));
-    m_font.name = renamed.name;
+    m_font.header.name = renamed.header.name;
     finishChange(true);
     return EditResult::updatedViews();
 }
@@ -263,7 +257,7 @@ bool Document::restore(const EditStep *step, ViewState *view)
         return false;
     if (view) {
         if (step->scope == EditScope::Glyph)
-            view->currentCode = int(m_font.first) + step->glyphIndex;
+            view->currentCode = int(m_font.header.first) + step->glyphIndex;
         clampToFont(m_font, *view);
     }
     finishChange(true);

@@ -13,12 +13,12 @@ namespace {
 // (2BPP). A file may hold another value; its depth-bound commands stay off.
 bool isOneBpp(const Font &font)
 {
-    return font.ldepth == 0;
+    return font.header.ldepth == 0;
 }
 
 bool isTwoBpp(const Font &font)
 {
-    return font.ldepth == 1;
+    return font.header.ldepth == 1;
 }
 
 // The pixel mappings of the depth conversions, shared with Paste between depths.
@@ -37,7 +37,7 @@ void setHeight(Font &font, int rows)
 {
     for (Glyph &g : font.glyphs)
         g.resize(rows, g.width);
-    font.height = std::uint8_t(rows);
+    font.header.height = std::uint8_t(rows);
 }
 
 // Shifts the glyph's image by (down, right) pixels inside its box; pixels that
@@ -96,27 +96,27 @@ void mapDepth(Glyph &g, int fromBits, int toBits)
 
 EditResult insertRow(Font &font, EditingState &)
 {
-    if (font.height >= MaxGlyphSide)
+    if (font.header.height >= MaxGlyphSide)
         return EditResult::refuse(EditRefusal::HeightAtMaximum);
-    setHeight(font, font.height + 1);
+    setHeight(font, font.header.height + 1);
     font.computeFileSize();
     return EditResult::resized();
 }
 
 EditResult deleteRow(Font &font, EditingState &)
 {
-    if (font.height <= 1)
+    if (font.header.height <= 1)
         return EditResult::refuse(EditRefusal::HeightAtMinimum);
-    setHeight(font, font.height - 1);
+    setHeight(font, font.header.height - 1);
     font.computeFileSize();
     return EditResult::resized();
 }
 
 EditResult trimRows(Font &font, EditingState &)
 {
-    if (font.height <= 1)
+    if (font.header.height <= 1)
         return EditResult::refuse(EditRefusal::HeightAtMinimum);
-    setHeight(font, std::max(1, font.height - ModRowCount));
+    setHeight(font, std::max(1, font.header.height - ModRowCount));
     font.computeFileSize();
     return EditResult::resized();
 }
@@ -129,7 +129,7 @@ EditResult insertColumn(Font &font, EditingState &state)
     Glyph &g = font.glyphs[std::size_t(index)];
     if (g.width >= MaxGlyphSide)
         return EditResult::refuse(EditRefusal::WidthAtMaximum);
-    g.resize(font.height, g.width + 1);
+    g.resize(font.header.height, g.width + 1);
     font.computeFileSize();
     return EditResult::resized();
 }
@@ -142,7 +142,7 @@ EditResult deleteColumn(Font &font, EditingState &state)
     Glyph &g = font.glyphs[std::size_t(index)];
     if (g.width == 0)
         return EditResult::refuse(EditRefusal::WidthAtMinimum);
-    g.resize(font.height, g.width - 1);
+    g.resize(font.header.height, g.width - 1);
     font.computeFileSize();
     return EditResult::resized();
 }
@@ -152,12 +152,12 @@ EditResult insertCharacter(Font &font, EditingState &state)
     if (font.chars() >= MaxGlyphs)
         return EditResult::refuse(EditRefusal::TooManyGlyphs);
     // The new last glyph stands for first + chars.
-    if (int(font.first) + font.chars() > 0xffff)
+    if (int(font.header.first) + font.chars() > 0xffff)
         return EditResult::refuse(EditRefusal::CodeAtMaximum);
     Glyph blank;
     int index = 0;
     if (font.chars() == 0) {
-        state.currentCode = font.first;
+        state.currentCode = font.header.first;
     } else {
         index = currentGlyphIndex(font, state);
         if (index < 0)
@@ -169,7 +169,7 @@ EditResult insertCharacter(Font &font, EditingState &state)
         blank.reserved2 = current.reserved2;
         blank.width = current.width;
     }
-    blank.reset(font.height, blank.width);
+    blank.reset(font.header.height, blank.width);
     font.glyphs.insert(font.glyphs.begin() + index, std::move(blank));
     font.computeFileSize();
     return EditResult::resized();
@@ -242,7 +242,7 @@ EditResult convertTo2Bpp(Font &font, EditingState &state)
         return EditResult::unchanged();
     if (!isOneBpp(font))
         return EditResult::refuse(EditRefusal::UnknownDepth);
-    font.ldepth = 1;
+    font.header.ldepth = 1;
     for (Glyph &g : font.glyphs)
         for (std::uint8_t &p : g.pixels)
             p = toTwoBppPixel(p);
@@ -259,7 +259,7 @@ EditResult convertTo1Bpp(Font &font, EditingState &state)
         return EditResult::unchanged();
     if (!isTwoBpp(font))
         return EditResult::refuse(EditRefusal::UnknownDepth);
-    font.ldepth = 0;
+    font.header.ldepth = 0;
     for (Glyph &g : font.glyphs)
         for (std::uint8_t &p : g.pixels)
             p = toOneBppPixel(p);
@@ -286,8 +286,8 @@ EditResult copyGlyph(Font &font, EditingState &state)
     const int index = currentGlyphIndex(font, state);
     if (index < 0)
         return EditResult::refuse(EditRefusal::NoCurrentGlyph);
-    copyInto(font.glyphs[std::size_t(index)], state.clipboard.glyph, font.height);
-    state.clipboard.ldepth = font.ldepth;
+    copyInto(font.glyphs[std::size_t(index)], state.clipboard.glyph, font.header.height);
+    state.clipboard.ldepth = font.header.ldepth;
     state.canPaste = true;
     return EditResult::unchanged();
 }
@@ -308,7 +308,7 @@ EditResult pasteGlyph(Font &font, EditingState &state)
     if (index < 0)
         return EditResult::refuse(EditRefusal::NoCurrentGlyph);
     Glyph &g = font.glyphs[std::size_t(index)];
-    copyInto(state.clipboard.glyph, g, font.height);
+    copyInto(state.clipboard.glyph, g, font.header.height);
     mapDepth(g, state.clipboard.ldepth == 0 ? 1 : 2, font.bitsPerPixel());
     font.computeFileSize();
     return EditResult::resized();
@@ -336,11 +336,11 @@ EditResult chooseHalftone(Font &font, EditingState &state)
 
 EditResult setAscent(Font &font, EditingState &state)
 {
-    if (state.pickRow < 0 || state.pickRow >= font.height)
+    if (state.pickRow < 0 || state.pickRow >= font.header.height)
         return EditResult::refuse(EditRefusal::RowOutsideGlyph);
-    if (font.ascent == state.pickRow)
+    if (font.header.ascent == state.pickRow)
         return EditResult::unchanged();
-    font.ascent = std::uint8_t(state.pickRow);
+    font.header.ascent = std::uint8_t(state.pickRow);
     return EditResult::updatedViews();
 }
 

@@ -98,7 +98,7 @@ std::vector<std::string> rowsOf(const Glyph &g)
 
 const Glyph &glyphFor(const Font &f, int code)
 {
-    const int index = code - f.first;
+    const int index = code - f.header.first;
     EXPECT_GE(index, 0);
     EXPECT_LT(index, f.chars());
     return f.glyphs.at(std::size_t(index));
@@ -109,12 +109,12 @@ void expectValidFont(const Font &f, const BdfScan &scan)
 {
     ASSERT_GE(f.chars(), 1);
     ASSERT_LE(f.chars(), MaxGlyphs);
-    EXPECT_LE(int(f.first) + f.chars() - 1, 0xffff);
-    EXPECT_EQ(f.height, scan.cellHeight);
-    EXPECT_EQ(f.skip, 0u);
+    EXPECT_LE(int(f.header.first) + f.chars() - 1, 0xffff);
+    EXPECT_EQ(f.header.height, scan.cellHeight);
+    EXPECT_EQ(f.header.skip, 0u);
     const std::uint8_t white = f.whiteValue();
     for (const Glyph &g : f.glyphs) {
-        ASSERT_EQ(g.rowCount, f.height);
+        ASSERT_EQ(g.rowCount, f.header.height);
         ASSERT_TRUE(g.width == scan.cellWidth || g.width == 0) << int(g.width);
         ASSERT_EQ(g.pixels.size(), std::size_t(g.rowCount) * g.width);
         for (std::uint8_t p : g.pixels)
@@ -123,7 +123,7 @@ void expectValidFont(const Font &f, const BdfScan &scan)
     }
     Font copy = f;
     copy.computeFileSize();
-    EXPECT_EQ(copy.fileSize, f.fileSize);
+    EXPECT_EQ(copy.header.fileSize, f.header.fileSize);
 }
 
 } // namespace
@@ -173,15 +173,15 @@ TEST(BdfImport, BuildsTheHeaderFromTheBoundingBoxAndTheChoice)
     const Imported r = import(font("8 16 0 -4", character(65, "8 16 0 -4", {"FF"})),
                               [](ImportFontChoice &c) { c.name = "ThisIsTooLongAName"; });
     ASSERT_TRUE(r.ok) << r.error.toStdString();
-    EXPECT_EQ(r.font.height, 16);
-    EXPECT_EQ(r.font.ascent, 11) << "rows 0 to 11 above the baseline, 12 to 15 below";
-    EXPECT_EQ(r.font.first, 65);
+    EXPECT_EQ(r.font.header.height, 16);
+    EXPECT_EQ(r.font.header.ascent, 11) << "rows 0 to 11 above the baseline, 12 to 15 below";
+    EXPECT_EQ(r.font.header.first, 65);
     EXPECT_EQ(r.font.chars(), 1);
-    EXPECT_EQ(r.font.ldepth, 0);
-    EXPECT_EQ(r.font.skip, 0u);
+    EXPECT_EQ(r.font.header.ldepth, 0);
+    EXPECT_EQ(r.font.header.skip, 0u);
     EXPECT_EQ(r.font.nameText(), "ThisIsTooLo");
-    EXPECT_EQ(r.font.name[11], 0);
-    EXPECT_EQ(r.font.fileSize, 32 + 32 + 16 * 4);
+    EXPECT_EQ(r.font.header.name[11], 0);
+    EXPECT_EQ(r.font.header.fileSize, 32 + 32 + 16 * 4);
     expectValidFont(r.font, r.scan);
 }
 
@@ -198,8 +198,8 @@ TEST(BdfImport, AscentIsTheBaselineRowModulo256)
     for (const auto &c : cases) {
         const Imported r = import(font(c.box, character(65, nullptr, {})));
         ASSERT_TRUE(r.ok) << c.box << ": " << r.error.toStdString();
-        EXPECT_EQ(r.font.height, c.height) << c.box;
-        EXPECT_EQ(r.font.ascent, c.ascent) << c.box;
+        EXPECT_EQ(r.font.header.height, c.height) << c.box;
+        EXPECT_EQ(r.font.header.ascent, c.ascent) << c.box;
     }
 }
 
@@ -297,7 +297,7 @@ TEST(BdfImport, GapsBecomeZeroWidthGlyphsOnlyWhenRetained)
         });
         ASSERT_TRUE(r.ok) << r.error.toStdString();
         expectValidFont(r.font, r.scan);
-        EXPECT_EQ(r.font.first, 65);
+        EXPECT_EQ(r.font.header.first, 65);
         std::vector<int> widths;
         std::vector<std::string> firstRows;
         for (const Glyph &g : r.font.glyphs) {
@@ -348,7 +348,7 @@ TEST(BdfImport, TakesCharactersInFileOrderFromTheFirstQualifyingOne)
             continue;
         }
         ASSERT_TRUE(r.ok) << r.error.toStdString();
-        EXPECT_EQ(r.font.first, c.first);
+        EXPECT_EQ(r.font.header.first, c.first);
         EXPECT_EQ(r.font.chars(), c.chars);
         expectValidFont(r.font, r.scan);
     }
@@ -359,7 +359,7 @@ TEST(BdfImport, TwoBitsPerPixelWritesOnlyZeroAndTwo)
     const Imported r = import(font("8 2 0 0", character(65, "8 2 0 0", {"AA", "55"})),
                               [](ImportFontChoice &c) { c.depth = 1; });
     ASSERT_TRUE(r.ok) << r.error.toStdString();
-    EXPECT_EQ(r.font.ldepth, 1);
+    EXPECT_EQ(r.font.header.ldepth, 1);
     EXPECT_EQ(rowsOf(r.font.glyphs[0]), (std::vector<std::string>{"02020202", "00202020"}));
 }
 
@@ -397,7 +397,7 @@ TEST(BdfImport, CodesNeverPass65535)
         const Imported r =
             import(font("8 1 0 0", characters), [&](ImportFontChoice &c) { c.retainGaps = gaps; });
         ASSERT_TRUE(r.ok) << r.error.toStdString();
-        EXPECT_EQ(r.font.first, 65533);
+        EXPECT_EQ(r.font.header.first, 65533);
         EXPECT_EQ(r.font.chars(), 3);
     }
     // A gap reaching past the last code ends the import before it.
@@ -418,7 +418,7 @@ TEST(BdfImport, CountAllFillsTheWholeCodeRange)
     const Imported r = import(font("8 1 0 0", characters),
                               [](ImportFontChoice &c) { c.countToImport = MaxGlyphs; });
     ASSERT_TRUE(r.ok) << r.error.toStdString();
-    EXPECT_EQ(r.font.first, 1);
+    EXPECT_EQ(r.font.header.first, 1);
     ASSERT_EQ(r.font.chars(), 65535);
     EXPECT_EQ(r.font.glyphs.back().width, 8);
     EXPECT_EQ(r.font.glyphs[1].width, 0);
@@ -509,9 +509,9 @@ TEST_F(RealFont, FixedCellFontMatchesItsBitmaps)
     });
     ASSERT_TRUE(r.ok) << r.error.toStdString();
     EXPECT_GT(r.scan.characterCount, 5000);
-    EXPECT_EQ(r.font.height, 20);
-    EXPECT_EQ(r.font.ascent, 15);
-    EXPECT_EQ(r.font.first, 65);
+    EXPECT_EQ(r.font.header.height, 20);
+    EXPECT_EQ(r.font.header.ascent, 15);
+    EXPECT_EQ(r.font.header.first, 65);
     EXPECT_EQ(r.font.chars(), 39);
     expectValidFont(r.font, r.scan);
     const std::vector<std::string> upperA = {
@@ -540,8 +540,8 @@ TEST_F(RealFont, ProportionalFontPlacesEachBox)
         c.countToImport = 39;
     });
     ASSERT_TRUE(r.ok) << r.error.toStdString();
-    EXPECT_EQ(r.font.height, 30);
-    EXPECT_EQ(r.font.ascent, 19);
+    EXPECT_EQ(r.font.header.height, 30);
+    EXPECT_EQ(r.font.header.ascent, 19);
     expectValidFont(r.font, r.scan);
     const std::string blank(40, '0');
     std::vector<std::string> upperA(30, blank);

@@ -41,10 +41,10 @@ Font patternFont(int chars, int width, int height, int ldepth = 0, int first = 3
 {
     Font f;
     f.setName("pattern");
-    f.first = std::uint16_t(first);
-    f.height = std::uint8_t(height);
-    f.ascent = std::uint8_t(height / 2);
-    f.ldepth = std::uint8_t(ldepth);
+    f.header.first = std::uint16_t(first);
+    f.header.height = std::uint8_t(height);
+    f.header.ascent = std::uint8_t(height / 2);
+    f.header.ldepth = std::uint8_t(ldepth);
     f.resizeGlyphTable(chars);
     for (int i = 0; i < chars; ++i) {
         Glyph &g = f.glyphs[std::size_t(i)];
@@ -63,10 +63,10 @@ Font patternFont(int chars, int width, int height, int ldepth = 0, int first = 3
 Font pictureFont(const std::vector<std::string> &rows, int ldepth = 1)
 {
     Font f;
-    f.ldepth = std::uint8_t(ldepth);
+    f.header.ldepth = std::uint8_t(ldepth);
     f.glyphs = {picture(rows)};
-    f.height = std::uint8_t(f.glyphs[0].rowCount);
-    f.ascent = 0;
+    f.header.height = std::uint8_t(f.glyphs[0].rowCount);
+    f.header.ascent = 0;
     f.computeFileSize();
     return f;
 }
@@ -74,15 +74,15 @@ Font pictureFont(const std::vector<std::string> &rows, int ldepth = 1)
 void expectConsistent(const Font &f)
 {
     for (const Glyph &g : f.glyphs) {
-        ASSERT_EQ(g.rowCount, f.height);
-        ASSERT_EQ(g.pixels.size(), std::size_t(g.width) * f.height);
+        ASSERT_EQ(g.rowCount, f.header.height);
+        ASSERT_EQ(g.pixels.size(), std::size_t(g.width) * f.header.height);
     }
 }
 
 int recomputedSize(Font f)
 {
     f.computeFileSize();
-    return f.fileSize;
+    return f.header.fileSize;
 }
 
 } // namespace
@@ -115,7 +115,7 @@ TEST_P(CommandEnding, MatchesTheCommandsClass)
     state.pickRow = 2;
     state.pickColumn = 3;
     // A stale size shows whether the command recomputed it.
-    font.fileSize = -1;
+    font.header.fileSize = -1;
     const Font before = font;
 
     const EditResult r = applyEdit(c.op, font, state);
@@ -126,7 +126,7 @@ TEST_P(CommandEnding, MatchesTheCommandsClass)
     EXPECT_EQ(r.modified, c.modified);
     EXPECT_EQ(r.fontChanged, c.fontChanged);
     EXPECT_EQ(font != before, c.fontChanged);
-    EXPECT_EQ(font.fileSize, c.size ? recomputedSize(font) : -1);
+    EXPECT_EQ(font.header.fileSize, c.size ? recomputedSize(font) : -1);
     expectConsistent(font);
 }
 
@@ -201,7 +201,7 @@ TEST_P(Limit, IsRefusedWithoutAnyChange)
 
 void setHeight(Font &f, int h)
 {
-    f.height = std::uint8_t(h);
+    f.header.height = std::uint8_t(h);
     for (Glyph &g : f.glyphs)
         g.resize(h, g.width);
 }
@@ -218,22 +218,22 @@ INSTANTIATE_TEST_SUITE_P(
         LimitCase{"ModAt1", EditOperation::Mod, EditRefusal::HeightAtMinimum,
                   [](Font &f, EditingState &) { setHeight(f, 1); }},
         LimitCase{"InsertColumnAt255", EditOperation::InsertColumn, EditRefusal::WidthAtMaximum,
-                  [](Font &f, EditingState &) { f.glyphs[0].resize(f.height, 255); }},
+                  [](Font &f, EditingState &) { f.glyphs[0].resize(f.header.height, 255); }},
         LimitCase{"DeleteColumnAt0", EditOperation::DeleteColumn, EditRefusal::WidthAtMinimum,
-                  [](Font &f, EditingState &) { f.glyphs[0].resize(f.height, 0); }},
+                  [](Font &f, EditingState &) { f.glyphs[0].resize(f.header.height, 0); }},
         LimitCase{"InsertCharWhenFull", EditOperation::InsertCharacter, EditRefusal::TooManyGlyphs,
                   [](Font &f, EditingState &s) {
-                      f.first = 0;
+                      f.header.first = 0;
                       s.currentCode = 0;
                       f.resizeGlyphTable(MaxGlyphs);
                       for (Glyph &g : f.glyphs)
-                          g.resize(f.height, g.width);
+                          g.resize(f.header.height, g.width);
                   }},
         LimitCase{"InsertCharPastCode65535", EditOperation::InsertCharacter,
                   EditRefusal::CodeAtMaximum,
                   [](Font &f, EditingState &s) {
                       f.resizeGlyphTable(3);
-                      f.first = 65533;
+                      f.header.first = 65533;
                       s.currentCode = 65533;
                   }},
         LimitCase{"DeleteOnlyChar", EditOperation::DeleteSelectedCharacter, EditRefusal::OnlyGlyph,
@@ -241,11 +241,11 @@ INSTANTIATE_TEST_SUITE_P(
         LimitCase{"PasteBeforeCopy", EditOperation::Paste, EditRefusal::NothingToPaste,
                   [](Font &, EditingState &) {}},
         LimitCase{"OutlineOn1Bpp", EditOperation::Outline, EditRefusal::NeedsTwoBpp,
-                  [](Font &f, EditingState &) { f.ldepth = 0; }},
+                  [](Font &f, EditingState &) { f.header.ldepth = 0; }},
         LimitCase{"HalftoneOn1Bpp", EditOperation::Halftone, EditRefusal::NeedsTwoBpp,
-                  [](Font &f, EditingState &) { f.ldepth = 0; }},
+                  [](Font &f, EditingState &) { f.header.ldepth = 0; }},
         LimitCase{"SetAscentAtHeight", EditOperation::SetAscent, EditRefusal::RowOutsideGlyph,
-                  [](Font &f, EditingState &s) { s.pickRow = f.height; }},
+                  [](Font &f, EditingState &s) { s.pickRow = f.header.height; }},
         LimitCase{"SetAscentNegative", EditOperation::SetAscent, EditRefusal::RowOutsideGlyph,
                   [](Font &, EditingState &s) { s.pickRow = -1; }},
         LimitCase{"SetLeft256", EditOperation::SetLeft, EditRefusal::ColumnOutOfRange,
@@ -257,7 +257,7 @@ INSTANTIATE_TEST_SUITE_P(
         LimitCase{"X2Ascent128", EditOperation::X2, EditRefusal::TooTallToDouble,
                   [](Font &f, EditingState &) {
                       setHeight(f, 20);
-                      f.ascent = 128;
+                      f.header.ascent = 128;
                   }},
         // The current code names no glyph: below First, past the table, or no table.
         LimitCase{"ClearBelowFirst", EditOperation::Clear, EditRefusal::NoCurrentGlyph,
@@ -285,7 +285,7 @@ TEST(Limits, ReachableBoundsAreAccepted)
     EditingState state = initialEditingState(font);
     state.currentCode = 65535;
     EXPECT_FALSE(insertRow(font, state).refused());
-    EXPECT_EQ(font.height, 255);
+    EXPECT_EQ(font.header.height, 255);
     EXPECT_FALSE(insertColumn(font, state).refused());
     EXPECT_EQ(font.glyphs[1].width, 255);
     EXPECT_EQ(insertCharacter(font, state).refusal, EditRefusal::CodeAtMaximum);
@@ -293,7 +293,7 @@ TEST(Limits, ReachableBoundsAreAccepted)
     Font tiny = patternFont(1, 1, 2);
     EditingState tinyState = initialEditingState(tiny);
     EXPECT_FALSE(deleteRow(tiny, tinyState).refused());
-    EXPECT_EQ(tiny.height, 1);
+    EXPECT_EQ(tiny.header.height, 1);
     EXPECT_FALSE(deleteColumn(tiny, tinyState).refused());
     EXPECT_EQ(tiny.glyphs[0].width, 0);
     EXPECT_TRUE(tiny.glyphs[0].pixels.empty());
@@ -308,7 +308,7 @@ TEST(Rows, InsertThenDeleteRowRestoresEveryGlyph)
     EditingState state = initialEditingState(font);
     const Font before = font;
     insertRow(font, state);
-    ASSERT_EQ(font.height, 15);
+    ASSERT_EQ(font.header.height, 15);
     for (std::size_t i = 0; i < font.glyphs.size(); ++i) {
         const Glyph &g = font.glyphs[i];
         ASSERT_EQ(g.rowCount, 15);
@@ -324,12 +324,12 @@ TEST(Rows, InsertThenDeleteRowRestoresEveryGlyph)
 TEST(Rows, DeleteRowBelowAscentKeepsAscent)
 {
     Font font = patternFont(3, 4, 6);
-    font.ascent = 4;
+    font.header.ascent = 4;
     EditingState state = initialEditingState(font);
     for (int i = 0; i < 3; ++i)
         ASSERT_FALSE(deleteRow(font, state).refused());
-    EXPECT_EQ(font.height, 3);
-    EXPECT_EQ(font.ascent, 4);
+    EXPECT_EQ(font.header.height, 3);
+    EXPECT_EQ(font.header.ascent, 4);
     expectConsistent(font);
 }
 
@@ -345,7 +345,7 @@ TEST(Rows, ModTakesSixRowsInAllAndStopsAtOneRow)
         state.currentCode = 37;
         const Font before = font;
         ASSERT_FALSE(trimRows(font, state).refused()) << c.height;
-        EXPECT_EQ(font.height, c.expected) << c.height;
+        EXPECT_EQ(font.header.height, c.expected) << c.height;
         EXPECT_EQ(state.currentCode, 37);
         expectConsistent(font);
         for (std::size_t i = 0; i < font.glyphs.size(); ++i)
@@ -392,7 +392,7 @@ TEST(Characters, InsertGivesABlankGlyphShapedLikeTheCurrentOne)
     const Font before = font;
     insertCharacter(font, state);
     ASSERT_EQ(font.chars(), 61);
-    EXPECT_EQ(font.first, 32);
+    EXPECT_EQ(font.header.first, 32);
     EXPECT_EQ(state.currentCode, 65);
     const Glyph &blank = font.glyphs[33];
     EXPECT_EQ(blank.width, 9);
@@ -433,7 +433,7 @@ TEST(Characters, DeleteMovesLaterGlyphsDownOneCode)
         const Font before = font;
         ASSERT_FALSE(deleteSelectedCharacter(font, state).refused()) << c.what;
         EXPECT_EQ(font.chars(), c.chars - 1) << c.what;
-        EXPECT_EQ(font.first, 32) << c.what;
+        EXPECT_EQ(font.header.first, 32) << c.what;
         EXPECT_EQ(state.currentCode, c.expectedCurrent) << c.what;
         EXPECT_GE(currentGlyphIndex(font, state), 0) << c.what;
         const std::size_t removed = std::size_t(c.current - 32);
@@ -514,10 +514,10 @@ TEST(Depth, ConversionsMapPixelsAndKeepRoundTrips)
     Font font = pictureFont({"0101", "1100"}, 0);
     EditingState state = initialEditingState(font);
     convertTo2Bpp(font, state);
-    EXPECT_EQ(font.ldepth, 1);
+    EXPECT_EQ(font.header.ldepth, 1);
     EXPECT_EQ(rowsOf(font.glyphs[0]), (std::vector<std::string>{"0202", "2200"}));
     convertTo1Bpp(font, state);
-    EXPECT_EQ(font.ldepth, 0);
+    EXPECT_EQ(font.header.ldepth, 0);
     EXPECT_EQ(rowsOf(font.glyphs[0]), (std::vector<std::string>{"0101", "1100"}));
 
     Font two = pictureFont({"0123", "2110"}, 1);
@@ -568,12 +568,12 @@ TEST(Clipboard, CopyThenPasteCarriesWidthLeftAndPixels)
 
     state.currentCode = 38;
     font.glyphs[6].offset = 123;
-    const int sizeBefore = font.fileSize;
+    const int sizeBefore = font.header.fileSize;
     pasteGlyph(font, state);
     Glyph expected = source;
     expected.offset = 123;
     EXPECT_EQ(font.glyphs[6], expected);
-    EXPECT_NE(font.fileSize, sizeBefore) << "the font grew by seven columns";
+    EXPECT_NE(font.header.fileSize, sizeBefore) << "the font grew by seven columns";
     EXPECT_EQ(font.glyphs[1], source) << "Copy leaves the source alone";
 }
 
@@ -609,7 +609,7 @@ TEST(Clipboard, PasteAfterHeightChangedFillsOnlyRowsItHas)
         EditingState state = initialEditingState(font);
         copyGlyph(font, state);
         applyEdit(c.change, font, state);
-        state.currentCode = std::uint16_t(font.first + 1);
+        state.currentCode = std::uint16_t(font.header.first + 1);
         ASSERT_FALSE(pasteGlyph(font, state).refused());
         EXPECT_EQ(rowsOf(font.glyphs[1]), c.out) << c.what;
         expectConsistent(font);
@@ -645,7 +645,7 @@ TEST(Markers, SetAscentAndSetLeftTakeThePickedCell)
     state.currentCode = 33;
     state.pickRow = 9;
     ASSERT_FALSE(setAscent(font, state).refused());
-    EXPECT_EQ(font.ascent, 9);
+    EXPECT_EQ(font.header.ascent, 9);
 
     struct Case
     {
@@ -723,8 +723,8 @@ TEST(X2, DoublesEveryRowAndLeavesTheLastGlyphInTheClipboard)
 
     EXPECT_EQ(r.redraw, Redraw::AllViews);
     EXPECT_TRUE(r.modified);
-    EXPECT_EQ(font.height, 28);
-    EXPECT_EQ(font.ascent, 20);
+    EXPECT_EQ(font.header.height, 28);
+    EXPECT_EQ(font.header.ascent, 20);
     expectConsistent(font);
     for (std::size_t i = 0; i < font.glyphs.size(); ++i) {
         const Glyph &g = font.glyphs[i];
@@ -740,18 +740,18 @@ TEST(X2, DoublesEveryRowAndLeavesTheLastGlyphInTheClipboard)
     EXPECT_EQ(state.clipboard.glyph.rowCount, 28);
     EXPECT_EQ(state.clipboard.glyph.left, 94);
     EXPECT_EQ(state.clipboard.glyph.reserved2, 5);
-    EXPECT_EQ(font.fileSize, 1952) << "X2 leaves the size for the filesize command";
+    EXPECT_EQ(font.header.fileSize, 1952) << "X2 leaves the size for the filesize command";
     font.computeFileSize();
-    EXPECT_EQ(font.fileSize, 32 + 576 + 28 * 96);
+    EXPECT_EQ(font.header.fileSize, 32 + 576 + 28 * 96);
 }
 
 TEST(X2, AcceptsTheLargestHeightThatStillFits)
 {
     Font font = patternFont(2, 3, 127);
-    font.ascent = 127;
+    font.header.ascent = 127;
     EditingState state = initialEditingState(font);
     ASSERT_FALSE(applyX2(font, state).refused());
-    EXPECT_EQ(font.height, 254);
-    EXPECT_EQ(font.ascent, 254);
+    EXPECT_EQ(font.header.height, 254);
+    EXPECT_EQ(font.header.ascent, 254);
     expectConsistent(font);
 }
