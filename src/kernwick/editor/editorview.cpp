@@ -25,10 +25,14 @@ EditorView::EditorView(Document &document, QWidget *parent)
     viewport()->setMouseTracking(false);
 
     m_cellMenu = new QMenu(this);
-    m_setAscent = m_cellMenu->addAction(QStringLiteral("Set Ascent"));
-    m_setLeft = m_cellMenu->addAction(QStringLiteral("Set Left"));
-    connect(m_setAscent, &QAction::triggered, this, [this] { run(EditOperation::SetAscent); });
-    connect(m_setLeft, &QAction::triggered, this, [this] { run(EditOperation::SetLeft); });
+    for (const EditCommand &command : editCommands()) {
+        if (command.menu != EditMenu::Cell)
+            continue;
+        QAction *action = m_cellMenu->addAction(QString::fromLatin1(command.menuText));
+        const EditOperation operation = command.operation;
+        connect(action, &QAction::triggered, this, [this, operation] { run(operation); });
+        m_cellActions[operation] = action;
+    }
 
     connect(&m_document, &Document::fontReplaced, this, &EditorView::fontReplaced);
     connect(&m_document, &Document::fontChanged, this, &EditorView::fontChanged);
@@ -261,6 +265,10 @@ void EditorView::mouseReleaseEvent(QMouseEvent *event)
 {
     const QPoint point = event->position().toPoint();
     if (event->button() == Qt::LeftButton) {
+        // A release can arrive without its press: the press that closed the
+        // right-click menu, or one made before this view had the pointer. A click
+        // paints on release, so the release opens the stroke itself, and the pixel
+        // it paints is still one step to undo.
         if (!m_stroke)
             m_document.beginStroke(m_state);
         int column = 0;

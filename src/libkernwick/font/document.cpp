@@ -4,70 +4,6 @@
 
 namespace Kernwick {
 
-namespace {
-
-// How much of the font each command changes, and its name in "Undo <name>".
-struct CommandRecord
-{
-    std::optional<EditScope> scope; // none: the command never changes the font
-    const char *text;
-};
-
-CommandRecord recordOf(EditOperation operation)
-{
-    using Op = EditOperation;
-    switch (operation) {
-    case Op::InsertRow:
-        return {EditScope::Table, "Insert Row"};
-    case Op::DeleteRow:
-        return {EditScope::Table, "Delete Row"};
-    case Op::InsertColumn:
-        return {EditScope::Glyph, "Insert Column"};
-    case Op::DeleteColumn:
-        return {EditScope::Glyph, "Delete Column"};
-    case Op::InsertCharacter:
-        return {EditScope::Table, "Insert Character"};
-    case Op::DeleteSelectedCharacter:
-        return {EditScope::Table, "Delete Character"};
-    case Op::Outline:
-        return {EditScope::Table, "Outline"};
-    case Op::MoveDown:
-        return {EditScope::Glyph, "Move Down"};
-    case Op::MoveUp:
-        return {EditScope::Glyph, "Move Up"};
-    case Op::MoveRight:
-        return {EditScope::Glyph, "Move Right"};
-    case Op::MoveLeft:
-        return {EditScope::Glyph, "Move Left"};
-    case Op::To2Bpp:
-        return {EditScope::Table, "1BPP->2BPP"};
-    case Op::To1Bpp:
-        return {EditScope::Table, "2BPP->1BPP"};
-    case Op::Clear:
-        return {EditScope::Glyph, "Clear"};
-    case Op::Cut:
-        return {EditScope::Glyph, "Cut"};
-    case Op::Paste:
-        return {EditScope::Glyph, "Paste"};
-    case Op::SetAscent:
-        return {EditScope::Header, "Set Ascent"};
-    case Op::SetLeft:
-        return {EditScope::Glyph, "Set Left"};
-    case Op::Mod:
-        return {EditScope::Table, "mod"};
-    case Op::X2:
-        return {EditScope::Table, "X2"};
-    case Op::Copy:
-    case Op::Transparent:
-    case Op::White:
-    case Op::Halftone:
-        break;
-    }
-    return {std::nullopt, ""};
-}
-
-} // namespace
-
 Document::Document(QObject *parent)
     : QObject(parent), m_font(defaultFont()), m_title(QString::fromLatin1(UntitledTitle))
 {
@@ -171,19 +107,20 @@ bool Document::saveCopy(const QString &path, QString *error)
 EditResult Document::apply(EditOperation operation, ViewState &view)
 {
     endStroke();
-    const CommandRecord record = recordOf(operation);
+    const EditCommand &command = editCommand(operation);
     std::optional<EditStep> before;
-    if (record.scope) {
+    if (command.undoScope) {
         const int index = currentGlyphIndex(m_font, view);
-        if (*record.scope == EditScope::Glyph && index < 0)
+        if (*command.undoScope == EditScope::Glyph && index < 0)
             return EditResult::refuse(EditRefusal::NoCurrentGlyph);
-        before = EditStep::before(m_font, *record.scope, index, QString::fromLatin1(record.text));
+        before = EditStep::before(m_font, *command.undoScope, index,
+                                  QString::fromLatin1(command.undoText));
     }
 
     EditingState state;
     static_cast<ViewState &>(state) = view;
     state.clipboard = std::move(m_clipboard);
-    const EditResult result = applyEdit(operation, m_font, state);
+    const EditResult result = command.run(m_font, state);
     view = state;
     m_clipboard = std::move(state.clipboard);
 
@@ -201,12 +138,12 @@ EditResult Document::rename(const QByteArray &name)
     if (renamed.header.name == m_font.header.name) {
         // Nothing to record, but the view is updated all the same.
         emit fontChanged();
-        return {EditRefusal::None, false, false, Redraw::AllViews, false};
+        return EditResult::unchanged();
     }
     m_history.push(EditStep::before(m_font, EditScope::Header, -1, QStringLiteral("Font Name")));
     m_font.header.name = renamed.header.name;
     finishChange(true);
-    return EditResult::updatedViews();
+    return EditResult::changed();
 }
 
 void Document::recomputeFileSize()
@@ -235,7 +172,7 @@ EditResult Document::paint(const ViewState &view, int row, int column)
     g.setPixel(row, column, view.paintValue);
     m_strokeChanged = true;
     finishChange(true);
-    return EditResult::repainted();
+    return EditResult::changed();
 }
 
 void Document::endStroke()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "libkernwick/font/editcommands.h"
 #include "libkernwick/font/edithistory.h"
 #include "libkernwick/font/editingstate.h"
 #include "libkernwick/font/editresult.h"

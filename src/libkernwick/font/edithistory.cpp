@@ -90,11 +90,6 @@ QString EditHistory::redoText() const
     return canRedo() ? m_steps[m_done].text : QString();
 }
 
-const EditStep *EditHistory::nextUndo() const
-{
-    return canUndo() ? &m_steps[m_done - 1] : nullptr;
-}
-
 const EditStep *EditHistory::undo(Font &font)
 {
     if (!canUndo())

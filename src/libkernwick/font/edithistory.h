@@ -62,8 +62,6 @@ public:
     bool canRedo() const { return m_done < m_steps.size(); }
     QString undoText() const;
     QString redoText() const;
-    /// The step the next undo takes back, or nullptr.
-    const EditStep *nextUndo() const;
 
     /// Takes back the last step done; returns it, or nullptr when there is none.
     const EditStep *undo(Font &font);

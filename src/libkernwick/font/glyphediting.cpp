@@ -3,23 +3,10 @@
 #include "libkernwick/font/x2.h"
 
 #include <algorithm>
-#include <iterator>
 
 namespace Kernwick {
 
 namespace {
-
-// The menus and the conversions know two depths only: Ldepth 0 (1BPP) and 1
-// (2BPP). A file may hold another value; its depth-bound commands stay off.
-bool isOneBpp(const Font &font)
-{
-    return font.header.ldepth == 0;
-}
-
-bool isTwoBpp(const Font &font)
-{
-    return font.header.ldepth == 1;
-}
 
 // The pixel mappings of the depth conversions, shared with Paste between depths.
 std::uint8_t toTwoBppPixel(std::uint8_t p)
@@ -65,7 +52,7 @@ EditResult move(Font &font, EditingState &state, int down, int right)
     if (index < 0)
         return EditResult::refuse(EditRefusal::NoCurrentGlyph);
     shiftImage(font.glyphs[std::size_t(index)], down, right);
-    return EditResult::repainted();
+    return EditResult::changed();
 }
 
 // Copies the shape and the first `height` rows of `from` into `to`. Rows that
@@ -100,7 +87,7 @@ EditResult insertRow(Font &font, EditingState &)
         return EditResult::refuse(EditRefusal::HeightAtMaximum);
     setHeight(font, font.header.height + 1);
     font.computeFileSize();
-    return EditResult::resized();
+    return EditResult::changed();
 }
 
 EditResult deleteRow(Font &font, EditingState &)
@@ -109,7 +96,7 @@ EditResult deleteRow(Font &font, EditingState &)
         return EditResult::refuse(EditRefusal::HeightAtMinimum);
     setHeight(font, font.header.height - 1);
     font.computeFileSize();
-    return EditResult::resized();
+    return EditResult::changed();
 }
 
 EditResult trimRows(Font &font, EditingState &)
@@ -118,7 +105,7 @@ EditResult trimRows(Font &font, EditingState &)
         return EditResult::refuse(EditRefusal::HeightAtMinimum);
     setHeight(font, std::max(1, font.header.height - ModRowCount));
     font.computeFileSize();
-    return EditResult::resized();
+    return EditResult::changed();
 }
 
 EditResult insertColumn(Font &font, EditingState &state)
@@ -131,7 +118,7 @@ EditResult insertColumn(Font &font, EditingState &state)
         return EditResult::refuse(EditRefusal::WidthAtMaximum);
     g.resize(font.header.height, g.width + 1);
     font.computeFileSize();
-    return EditResult::resized();
+    return EditResult::changed();
 }
 
 EditResult deleteColumn(Font &font, EditingState &state)
@@ -144,7 +131,7 @@ EditResult deleteColumn(Font &font, EditingState &state)
         return EditResult::refuse(EditRefusal::WidthAtMinimum);
     g.resize(font.header.height, g.width - 1);
     font.computeFileSize();
-    return EditResult::resized();
+    return EditResult::changed();
 }
 
 EditResult insertCharacter(Font &font, EditingState &state)
@@ -172,7 +159,7 @@ EditResult insertCharacter(Font &font, EditingState &state)
     blank.reset(font.header.height, blank.width);
     font.glyphs.insert(font.glyphs.begin() + index, std::move(blank));
     font.computeFileSize();
-    return EditResult::resized();
+    return EditResult::changed();
 }
 
 EditResult deleteSelectedCharacter(Font &font, EditingState &state)
@@ -188,7 +175,7 @@ EditResult deleteSelectedCharacter(Font &font, EditingState &state)
     if (index == font.chars())
         --state.currentCode;
     font.computeFileSize();
-    return EditResult::resized();
+    return EditResult::changed();
 }
 
 EditResult addOutline(Font &font, EditingState &)
@@ -213,7 +200,7 @@ EditResult addOutline(Font &font, EditingState &)
             }
         }
     }
-    return EditResult::repainted();
+    return EditResult::changed();
 }
 
 EditResult moveDown(Font &font, EditingState &state)
@@ -250,7 +237,7 @@ EditResult convertTo2Bpp(Font &font, EditingState &state)
     if (state.paintValue != 0)
         state.paintValue = 2;
     font.computeFileSize();
-    return EditResult::resized();
+    return EditResult::changed();
 }
 
 EditResult convertTo1Bpp(Font &font, EditingState &state)
@@ -268,7 +255,7 @@ EditResult convertTo1Bpp(Font &font, EditingState &state)
     if (state.paintValue != 0)
         state.paintValue = 1;
     font.computeFileSize();
-    return EditResult::resized();
+    return EditResult::changed();
 }
 
 EditResult clearGlyph(Font &font, EditingState &state)
@@ -278,7 +265,7 @@ EditResult clearGlyph(Font &font, EditingState &state)
         return EditResult::refuse(EditRefusal::NoCurrentGlyph);
     Glyph &g = font.glyphs[std::size_t(index)];
     std::fill(g.pixels.begin(), g.pixels.end(), 0);
-    return EditResult::repainted();
+    return EditResult::changed();
 }
 
 EditResult copyGlyph(Font &font, EditingState &state)
@@ -311,7 +298,7 @@ EditResult pasteGlyph(Font &font, EditingState &state)
     copyInto(state.clipboard.glyph, g, font.header.height);
     mapDepth(g, state.clipboard.ldepth == 0 ? 1 : 2, font.bitsPerPixel());
     font.computeFileSize();
-    return EditResult::resized();
+    return EditResult::changed();
 }
 
 EditResult chooseTransparent(Font &, EditingState &state)
@@ -341,7 +328,7 @@ EditResult setAscent(Font &font, EditingState &state)
     if (font.header.ascent == state.pickRow)
         return EditResult::unchanged();
     font.header.ascent = std::uint8_t(state.pickRow);
-    return EditResult::updatedViews();
+    return EditResult::changed();
 }
 
 EditResult setLeft(Font &font, EditingState &state)
@@ -356,40 +343,7 @@ EditResult setLeft(Font &font, EditingState &state)
     if (g.left == left)
         return EditResult::unchanged();
     g.left = left;
-    return EditResult::updatedViews();
-}
-
-bool isEnabled(EditOperation operation, const Font &font, const ViewState &state)
-{
-    switch (operation) {
-    case EditOperation::Outline:
-    case EditOperation::Halftone:
-    case EditOperation::To1Bpp:
-        return isTwoBpp(font);
-    case EditOperation::To2Bpp:
-        return isOneBpp(font);
-    case EditOperation::Paste:
-        return state.canPaste;
-    default:
-        return true;
-    }
-}
-
-EditResult applyEdit(EditOperation operation, Font &font, EditingState &state)
-{
-    using Op = EditResult (*)(Font &, EditingState &);
-    static constexpr Op table[] = {
-        insertRow,     deleteRow,       insertColumn,
-        deleteColumn,  insertCharacter, deleteSelectedCharacter,
-        addOutline,    moveDown,        moveUp,
-        moveRight,     moveLeft,        convertTo2Bpp,
-        convertTo1Bpp, clearGlyph,      copyGlyph,
-        cutGlyph,      pasteGlyph,      chooseTransparent,
-        chooseWhite,   chooseHalftone,  setAscent,
-        setLeft,       trimRows,        applyX2,
-    };
-    static_assert(std::size(table) == std::size_t(EditOperation::X2) + 1);
-    return table[std::size_t(operation)](font, state);
+    return EditResult::changed();
 }
 
 } // namespace Kernwick

@@ -27,7 +27,7 @@ EditResult applyX2(Font &font, EditingState &state)
         g.rowCount = newHeight;
         g.pixels = clip.pixels;
     }
-    return EditResult::updatedViews();
+    return EditResult::changed();
 }
 
 } // namespace Kernwick

@@ -1,3 +1,4 @@
+#include "libkernwick/font/editcommands.h"
 #include "libkernwick/font/editingstate.h"
 #include "libkernwick/font/glyphediting.h"
 #include "libkernwick/font/x2.h"
@@ -5,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -87,15 +90,13 @@ int recomputedSize(Font f)
 
 } // namespace
 
-// ---- How each command ends (file size, redraw, modified) -------------------
+// ---- How each command ends (file size, font changed) -----------------------
 
 struct EndingCase : Test::NamedCase
 {
     EditOperation op;
     int ldepth;
     bool size;
-    Redraw redraw;
-    bool modified;
     bool fontChanged;
 };
 
@@ -121,9 +122,6 @@ TEST_P(CommandEnding, MatchesTheCommandsClass)
     const EditResult r = applyEdit(c.op, font, state);
 
     ASSERT_FALSE(r.refused()) << refusalMessage(r.refusal);
-    EXPECT_EQ(r.fileSizeRecomputed, c.size);
-    EXPECT_EQ(r.redraw, c.redraw);
-    EXPECT_EQ(r.modified, c.modified);
     EXPECT_EQ(r.fontChanged, c.fontChanged);
     EXPECT_EQ(font != before, c.fontChanged);
     EXPECT_EQ(font.header.fileSize, c.size ? recomputedSize(font) : -1);
@@ -133,36 +131,79 @@ TEST_P(CommandEnding, MatchesTheCommandsClass)
 INSTANTIATE_TEST_SUITE_P(
     AllCommands, CommandEnding,
     ::testing::Values(
-        EndingCase{"InsertRow", EditOperation::InsertRow, 0, true, Redraw::View, true, true},
-        EndingCase{"DeleteRow", EditOperation::DeleteRow, 0, true, Redraw::View, true, true},
-        EndingCase{"InsertColumn", EditOperation::InsertColumn, 0, true, Redraw::View, true, true},
-        EndingCase{"DeleteColumn", EditOperation::DeleteColumn, 0, true, Redraw::View, true, true},
-        EndingCase{"InsertChar", EditOperation::InsertCharacter, 0, true, Redraw::View, true, true},
-        EndingCase{"DeleteChar", EditOperation::DeleteSelectedCharacter, 0, true, Redraw::View,
-                   true, true},
-        EndingCase{"To2Bpp", EditOperation::To2Bpp, 0, true, Redraw::View, true, true},
-        EndingCase{"To1Bpp", EditOperation::To1Bpp, 1, true, Redraw::View, true, true},
-        EndingCase{"Paste", EditOperation::Paste, 0, true, Redraw::View, true, true},
-        EndingCase{"Mod", EditOperation::Mod, 0, true, Redraw::View, true, true},
-        EndingCase{"Outline", EditOperation::Outline, 1, false, Redraw::View, true, true},
-        EndingCase{"MoveDown", EditOperation::MoveDown, 0, false, Redraw::View, true, true},
-        EndingCase{"MoveUp", EditOperation::MoveUp, 0, false, Redraw::View, true, true},
-        EndingCase{"MoveRight", EditOperation::MoveRight, 0, false, Redraw::View, true, true},
-        EndingCase{"MoveLeft", EditOperation::MoveLeft, 0, false, Redraw::View, true, true},
-        EndingCase{"Clear", EditOperation::Clear, 0, false, Redraw::View, true, true},
-        EndingCase{"Cut", EditOperation::Cut, 0, false, Redraw::View, true, true},
+        EndingCase{"InsertRow", EditOperation::InsertRow, 0, true, true},
+        EndingCase{"DeleteRow", EditOperation::DeleteRow, 0, true, true},
+        EndingCase{"InsertColumn", EditOperation::InsertColumn, 0, true, true},
+        EndingCase{"DeleteColumn", EditOperation::DeleteColumn, 0, true, true},
+        EndingCase{"InsertChar", EditOperation::InsertCharacter, 0, true, true},
+        EndingCase{"DeleteChar", EditOperation::DeleteSelectedCharacter, 0, true, true},
+        EndingCase{"To2Bpp", EditOperation::To2Bpp, 0, true, true},
+        EndingCase{"To1Bpp", EditOperation::To1Bpp, 1, true, true},
+        EndingCase{"Paste", EditOperation::Paste, 0, true, true},
+        EndingCase{"Mod", EditOperation::Mod, 0, true, true},
+        EndingCase{"Outline", EditOperation::Outline, 1, false, true},
+        EndingCase{"MoveDown", EditOperation::MoveDown, 0, false, true},
+        EndingCase{"MoveUp", EditOperation::MoveUp, 0, false, true},
+        EndingCase{"MoveRight", EditOperation::MoveRight, 0, false, true},
+        EndingCase{"MoveLeft", EditOperation::MoveLeft, 0, false, true},
+        EndingCase{"Clear", EditOperation::Clear, 0, false, true},
+        EndingCase{"Cut", EditOperation::Cut, 0, false, true},
         // Changes the written program left unmarked: marked, so Exit asks to save them.
-        EndingCase{"SetAscent", EditOperation::SetAscent, 0, false, Redraw::AllViews, true, true},
-        EndingCase{"SetLeft", EditOperation::SetLeft, 0, false, Redraw::AllViews, true, true},
-        EndingCase{"X2", EditOperation::X2, 0, false, Redraw::AllViews, true, true},
-        EndingCase{"Copy", EditOperation::Copy, 0, false, Redraw::None, false, false},
-        EndingCase{"Transparent", EditOperation::Transparent, 0, false, Redraw::None, false, false},
-        EndingCase{"White", EditOperation::White, 0, false, Redraw::None, false, false},
-        EndingCase{"Halftone", EditOperation::Halftone, 1, false, Redraw::None, false, false},
+        EndingCase{"SetAscent", EditOperation::SetAscent, 0, false, true},
+        EndingCase{"SetLeft", EditOperation::SetLeft, 0, false, true},
+        EndingCase{"X2", EditOperation::X2, 0, false, true},
+        EndingCase{"Copy", EditOperation::Copy, 0, false, false},
+        EndingCase{"Transparent", EditOperation::Transparent, 0, false, false},
+        EndingCase{"White", EditOperation::White, 0, false, false},
+        EndingCase{"Halftone", EditOperation::Halftone, 1, false, false},
         // Converting to the depth the font already has does nothing at all.
-        EndingCase{"To2BppOn2Bpp", EditOperation::To2Bpp, 1, false, Redraw::None, false, false},
-        EndingCase{"To1BppOn1Bpp", EditOperation::To1Bpp, 0, false, Redraw::None, false, false}),
+        EndingCase{"To2BppOn2Bpp", EditOperation::To2Bpp, 1, false, false},
+        EndingCase{"To1BppOn1Bpp", EditOperation::To1Bpp, 0, false, false}),
     Test::CaseName());
+
+// Every command has exactly one table entry, and only the entry decides what it
+// does, so the order of the operation names cannot swap two commands.
+TEST(CommandTable, HoldsEveryOperationOnce)
+{
+    using Op = EditOperation;
+    const Op all[] = {Op::InsertRow,
+                      Op::DeleteRow,
+                      Op::InsertColumn,
+                      Op::DeleteColumn,
+                      Op::InsertCharacter,
+                      Op::DeleteSelectedCharacter,
+                      Op::Outline,
+                      Op::MoveDown,
+                      Op::MoveUp,
+                      Op::MoveRight,
+                      Op::MoveLeft,
+                      Op::To2Bpp,
+                      Op::To1Bpp,
+                      Op::Clear,
+                      Op::Copy,
+                      Op::Cut,
+                      Op::Paste,
+                      Op::Transparent,
+                      Op::White,
+                      Op::Halftone,
+                      Op::SetAscent,
+                      Op::SetLeft,
+                      Op::Mod,
+                      Op::X2};
+    EXPECT_EQ(editCommands().size(), std::size(all));
+    for (const Op op : all) {
+        const auto entries =
+            std::count_if(editCommands().begin(), editCommands().end(),
+                          [op](const EditCommand &command) { return command.operation == op; });
+        EXPECT_EQ(entries, 1) << int(op);
+        EXPECT_EQ(editCommand(op).operation, op);
+        EXPECT_STRNE(editCommand(op).menuText, "");
+        // A command that records an undo step names it.
+        if (editCommand(op).undoScope) {
+            EXPECT_STRNE(editCommand(op).undoText, "") << editCommand(op).menuText;
+        }
+    }
+}
 
 // ---- Limits: refused with nothing changed ----------------------------------
 
@@ -190,8 +231,7 @@ TEST_P(Limit, IsRefusedWithoutAnyChange)
 
     EXPECT_EQ(r.refusal, c.refusal);
     EXPECT_STRNE(refusalMessage(r.refusal), "");
-    EXPECT_FALSE(r.fontChanged || r.fileSizeRecomputed || r.modified);
-    EXPECT_EQ(r.redraw, Redraw::None);
+    EXPECT_FALSE(r.fontChanged);
     EXPECT_TRUE(font == before);
     EXPECT_EQ(state.currentCode, stateBefore.currentCode);
     EXPECT_EQ(state.paintValue, stateBefore.paintValue);
@@ -721,8 +761,7 @@ TEST(X2, DoublesEveryRowAndLeavesTheLastGlyphInTheClipboard)
 
     const EditResult r = applyX2(font, state);
 
-    EXPECT_EQ(r.redraw, Redraw::AllViews);
-    EXPECT_TRUE(r.modified);
+    EXPECT_TRUE(r.fontChanged);
     EXPECT_EQ(font.header.height, 28);
     EXPECT_EQ(font.header.ascent, 20);
     expectConsistent(font);
