@@ -12,6 +12,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTest>
 #include <QWheelEvent>
 
@@ -109,6 +110,27 @@ TEST_F(EditorViewTest, ADragPaintsOnMoveAndReleaseButNeverOnPressAsOneStep)
     EXPECT_FALSE(document.canUndo()) << "the whole drag is one step";
     EXPECT_EQ(pixel(0, 2, 4), 0);
     EXPECT_FALSE(document.isModified());
+}
+
+TEST_F(EditorViewTest, PaintingRedrawsWithoutLayingOutAgainAndRecordsTheStrokeOnce)
+{
+    QSignalSpy pixels(&document, &Document::glyphChanged);
+    QSignalSpy shape(&document, &Document::fontChanged);
+    QSignalSpy history(&document, &Document::historyChanged);
+    QTest::mousePress(surface(), Qt::LeftButton, {}, cell(1, 1));
+    QTest::mouseMove(surface(), cell(2, 1));
+    QTest::mouseMove(surface(), cell(3, 1));
+    EXPECT_EQ(pixels.count(), 2);
+    EXPECT_EQ(shape.count(), 0) << "pixels alone leave the layout as it is";
+    EXPECT_EQ(history.count(), 0) << "the history changes when the stroke ends";
+
+    QTest::mouseRelease(surface(), Qt::LeftButton, {}, cell(4, 1));
+    EXPECT_EQ(pixels.count(), 3);
+    EXPECT_EQ(pixels.at(0).at(0).toInt(), 0) << "the current glyph";
+    EXPECT_EQ(shape.count(), 0);
+    EXPECT_EQ(history.count(), 1);
+    const QImage image = rendered();
+    EXPECT_EQ(at(image, cell(3, 1).x(), cell(3, 1).y()), ViewColors::White);
 }
 
 TEST_F(EditorViewTest, ADragWithAModifierKeyPaintsOnlyWhereItIsReleased)

@@ -36,6 +36,8 @@ EditorView::EditorView(Document &document, QWidget *parent)
 
     connect(&m_document, &Document::fontReplaced, this, &EditorView::fontReplaced);
     connect(&m_document, &Document::fontChanged, this, &EditorView::fontChanged);
+    // Pixels alone leave the layout as it is: the view only draws again.
+    connect(&m_document, &Document::glyphChanged, viewport(), qOverload<>(&QWidget::update));
     fontReplaced();
 }
 

@@ -4,6 +4,23 @@
 
 namespace Kernwick {
 
+namespace {
+
+// Whether a glyph step's glyph and header differ from the font's only in the
+// glyph's pixels, so the change leaves every size and position as it was.
+bool onlyPixelsDiffer(const EditStep &step, const Font &font)
+{
+    if (step.scope != EditScope::Glyph || !(step.header == font.header))
+        return false;
+    const Glyph &then = step.glyph;
+    const Glyph &now = font.glyphs[std::size_t(step.glyphIndex)];
+    return then.width == now.width && then.rowCount == now.rowCount && then.left == now.left &&
+           then.offset == now.offset && then.reserved1 == now.reserved1 &&
+           then.reserved2 == now.reserved2;
+}
+
+} // namespace
+
 Document::Document(QObject *parent)
     : QObject(parent), m_font(defaultFont()), m_title(QString::fromLatin1(UntitledTitle))
 {
@@ -19,11 +36,24 @@ void Document::finishChange(bool fontChanged)
     if (fontChanged)
         emit this->fontChanged();
     emit historyChanged();
+    reportModified();
+}
+
+void Document::reportModified()
+{
     const bool modified = isModified();
     if (modified != m_reportedModified) {
         m_reportedModified = modified;
         emit modifiedChanged(modified);
     }
+}
+
+void Document::announce(bool pixelsOnly, int glyphIndex)
+{
+    if (pixelsOnly)
+        emit glyphChanged(glyphIndex);
+    else
+        emit fontChanged();
 }
 
 void Document::replaceFont(Font font, bool savedNow)
@@ -32,8 +62,10 @@ void Document::replaceFont(Font font, bool savedNow)
     m_strokeChanged = false;
     m_font = std::move(font);
     m_history.clear(savedNow);
+    // Views start over with the new font; a second signal would only make them
+    // lay it out twice.
     emit fontReplaced();
-    finishChange(true);
+    finishChange(false);
 }
 
 void Document::setFileName(const QString &path)
@@ -124,9 +156,18 @@ EditResult Document::apply(EditOperation operation, ViewState &view)
     view = state;
     m_clipboard = std::move(state.clipboard);
 
-    if (result.fontChanged && before)
+    if (!result.fontChanged)
+        return result;
+    if (before) {
+        const bool pixelsOnly = onlyPixelsDiffer(*before, m_font);
+        const int index = before->glyphIndex;
         m_history.push(std::move(*before));
-    finishChange(result.fontChanged);
+        announce(pixelsOnly, index);
+    } else {
+        emit fontChanged();
+    }
+    emit historyChanged();
+    reportModified();
     return result;
 }
 
@@ -171,7 +212,9 @@ EditResult Document::paint(const ViewState &view, int row, int column)
         return EditResult::unchanged();
     g.setPixel(row, column, view.paintValue);
     m_strokeChanged = true;
-    finishChange(true);
+    // Only this glyph's pixels: the history changes once, when the stroke ends.
+    emit glyphChanged(m_stroke->glyphIndex);
+    reportModified();
     return EditResult::changed();
 }
 
@@ -184,8 +227,10 @@ void Document::endStroke()
     if (changed)
         m_history.push(std::move(*m_stroke));
     m_stroke.reset();
-    if (changed)
-        finishChange(false);
+    if (changed) {
+        emit historyChanged();
+        reportModified();
+    }
 }
 
 bool Document::restore(const EditStep *step, ViewState *view)
@@ -197,7 +242,9 @@ bool Document::restore(const EditStep *step, ViewState *view)
             view->currentCode = int(m_font.header.first) + step->glyphIndex;
         clampToFont(m_font, *view);
     }
-    finishChange(true);
+    announce(onlyPixelsDiffer(*step, m_font), step->glyphIndex);
+    emit historyChanged();
+    reportModified();
     return true;
 }
 

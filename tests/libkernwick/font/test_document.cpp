@@ -189,6 +189,70 @@ TEST(Document, UndoingPastTheSavedStateAndBackSetsAndClearsTheModifiedFlag)
     EXPECT_EQ(reported, expected);
 }
 
+// Which signal a change sends decides whether the views lay the font out again:
+// one glyph's pixels send glyphChanged, anything that moves or resizes sends
+// fontChanged, a new font fontReplaced alone; undo and redo send what the change did.
+struct SignalCase : Test::NamedCase
+{
+    EditOperation op;
+    bool pixelsOnly;
+};
+
+class ChangeSignal : public ::testing::TestWithParam<SignalCase>
+{
+};
+
+TEST_P(ChangeSignal, TellsPixelsFromShape)
+{
+    const SignalCase c = GetParam();
+    Fixture fx;
+    fx.view.pickColumn = 4;
+    QSignalSpy pixels(&fx.document, &Document::glyphChanged);
+    QSignalSpy shape(&fx.document, &Document::fontChanged);
+    QSignalSpy history(&fx.document, &Document::historyChanged);
+    run(c.op, fx.document, fx.view);
+    ASSERT_TRUE(fx.document.undo(&fx.view));
+    ASSERT_TRUE(fx.document.redo(&fx.view));
+
+    EXPECT_EQ(pixels.count(), c.pixelsOnly ? 3 : 0);
+    EXPECT_EQ(shape.count(), c.pixelsOnly ? 0 : 3);
+    EXPECT_EQ(history.count(), 3) << "once for the command, the undo and the redo";
+    for (const QList<QVariant> &signal : pixels)
+        EXPECT_EQ(signal.at(0).toInt(), 2) << "the current glyph, code 67";
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, ChangeSignal,
+                         ::testing::Values(SignalCase{"MoveUp", EditOperation::MoveUp, true},
+                                           SignalCase{"Clear", EditOperation::Clear, true},
+                                           SignalCase{"InsertColumn", EditOperation::InsertColumn,
+                                                      false},
+                                           SignalCase{"SetLeft", EditOperation::SetLeft, false},
+                                           SignalCase{"InsertRow", EditOperation::InsertRow, false},
+                                           SignalCase{"To1Bpp", EditOperation::To1Bpp, false}),
+                         Test::CaseName());
+
+TEST(Document, AStrokeSendsPixelsPerPixelAndTheHistoryOnceAndANewFontOneSignal)
+{
+    Fixture fx;
+    QSignalSpy pixels(&fx.document, &Document::glyphChanged);
+    QSignalSpy shape(&fx.document, &Document::fontChanged);
+    QSignalSpy history(&fx.document, &Document::historyChanged);
+    QSignalSpy replaced(&fx.document, &Document::fontReplaced);
+    fx.view.paintValue = 0;
+    fx.document.beginStroke(fx.view);
+    for (int r = 0; r < 9; ++r)
+        fx.document.paint(fx.view, r, 0);
+    EXPECT_GT(pixels.count(), 0);
+    EXPECT_EQ(history.count(), 0);
+    fx.document.endStroke();
+    EXPECT_EQ(history.count(), 1);
+    EXPECT_EQ(shape.count(), 0);
+
+    fx.document.takeImportedFont(sampleFont(3));
+    EXPECT_EQ(replaced.count(), 1);
+    EXPECT_EQ(shape.count(), 0) << "a new font is laid out once, on fontReplaced";
+}
+
 TEST(Document, AStrokeOnAHugeFontIsOneStepThatRecordsOneGlyph)
 {
     Font huge;
