@@ -1,14 +1,20 @@
 // One repaint of the editor view and one scroll step, for the default font and for
 // a 65535-glyph font of 16 × 16 pixels, drawn into an image of the window's size, at
-// every zoom step (the second argument, in percent).
+// every zoom step (the second argument, in percent); and one paint stroke dragged
+// through the main window for both fonts.
 
+#include "app/mainwindow.h"
+#include "editor/editorview.h"
 #include "editor/viewlayout.h"
 #include "editor/viewrenderer.h"
 
+#include "libkernwick/font/document.h"
 #include "libkernwick/font/font.h"
 
-#include <QGuiApplication>
+#include <QApplication>
+#include <QDockWidget>
 #include <QImage>
+#include <QMouseEvent>
 #include <QPainter>
 
 #include <benchmark/benchmark.h>
@@ -24,10 +30,10 @@ const QSize Window(780, 470); // the editor's part of a 780 × 550 main window
 Font hugeFont()
 {
     Font f;
-    f.first = 0;
-    f.height = 16;
-    f.ascent = 12;
-    f.ldepth = 1;
+    f.header.first = 0;
+    f.header.height = 16;
+    f.header.ascent = 12;
+    f.header.ldepth = 1;
     f.resizeGlyphTable(MaxGlyphs);
     std::mt19937 random(3);
     for (Glyph &g : f.glyphs) {
@@ -115,12 +121,64 @@ void BM_Layout(benchmark::State &state)
 }
 BENCHMARK(BM_Layout)->Arg(0)->Arg(1)->ArgName("huge")->Unit(benchmark::kMillisecond);
 
+void sendMouse(QWidget *surface, QEvent::Type type, QPoint point, Qt::MouseButtons buttons)
+{
+    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent event(type, QPointF(point), QPointF(surface->mapToGlobal(point)), button, buttons,
+                      Qt::NoModifier);
+    QCoreApplication::sendEvent(surface, &event);
+}
+
+// One stroke dragged through every cell of the current glyph in the main window
+// with the Text Preview shown, the event loop turning after each mouse move as it
+// does while a user drags: what the document's signals make the view, the preview
+// and the menus do for each painted pixel, and the repaints that follow. Strokes
+// paint white and transparent in turn, so every stroke changes pixels.
+void BM_PaintStroke(benchmark::State &state)
+{
+    MainWindow window(PortTable::fromDevices({}));
+    window.document().takeImportedFont(fontFor(int(state.range(0))));
+    window.preview().show();
+    window.show();
+    EditorView &view = window.view();
+    view.selectGlyph(window.document().font().chars() / 2);
+    QCoreApplication::processEvents();
+
+    QWidget *surface = view.viewport();
+    const QRect grid = view.gridRect();
+    const int cell = view.layout().cellSize();
+    const Glyph &glyph = window.document().font().glyphs[std::size_t(view.currentIndex())];
+    const auto at = [&](int row, int column) {
+        return grid.topLeft() + QPoint(column * cell + cell / 2, row * cell + cell / 2);
+    };
+    bool white = true;
+    for (auto _ : state) {
+        state.PauseTiming();
+        view.run(white ? EditOperation::White : EditOperation::Transparent);
+        white = !white;
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+        sendMouse(surface, QEvent::MouseButtonPress, at(0, 0), Qt::LeftButton);
+        for (int r = 0; r < glyph.rowCount; ++r) {
+            for (int c = 0; c < glyph.width; ++c) {
+                sendMouse(surface, QEvent::MouseMove, at(r, c), Qt::LeftButton);
+                QCoreApplication::processEvents();
+            }
+        }
+        sendMouse(surface, QEvent::MouseButtonRelease, at(glyph.rowCount - 1, glyph.width - 1),
+                  Qt::NoButton);
+        QCoreApplication::processEvents();
+    }
+    state.SetItemsProcessed(state.iterations() * glyph.rowCount * glyph.width);
+}
+BENCHMARK(BM_PaintStroke)->Arg(0)->Arg(1)->ArgName("huge")->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv); // text drawing needs the platform's fonts
+    QApplication app(argc, argv); // text drawing needs the platform's fonts
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

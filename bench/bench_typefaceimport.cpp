@@ -58,10 +58,10 @@ BENCHMARK(BM_ImportTypeface)
 Font everyGlyph()
 {
     Font font = defaultFont();
-    font.first = 0;
+    font.header.first = 0;
     font.resizeGlyphTable(MaxGlyphs);
     for (Glyph &g : font.glyphs)
-        g.reset(font.height, 8);
+        g.reset(font.header.height, 8);
     return font;
 }
 

@@ -14,8 +14,8 @@ namespace {
 Font makeFont(int glyphs, int side, int ldepth)
 {
     Font f;
-    f.height = std::uint8_t(side);
-    f.ldepth = std::uint8_t(ldepth);
+    f.header.height = std::uint8_t(side);
+    f.header.ldepth = std::uint8_t(ldepth);
     f.resizeGlyphTable(glyphs);
     std::mt19937 random(7);
     const int values = ldepth == 0 ? 2 : 3;
@@ -29,7 +29,7 @@ Font makeFont(int glyphs, int side, int ldepth)
 
 std::int64_t pixelBytes(const Font &f)
 {
-    return std::int64_t(f.height) * f.totalWidth();
+    return std::int64_t(f.header.height) * f.totalWidth();
 }
 
 void writeFont(benchmark::State &state, int glyphs, int side, int ldepth)

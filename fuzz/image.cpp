@@ -31,10 +31,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         choice.invert = !threeColour;
         const ImageImport result = importImage(before, picture, choice);
         const Font &font = result.font;
-        if (font.chars() != 1 || font.height != image.height ||
+        if (font.chars() != 1 || font.header.height != image.height ||
             font.glyphs[0].width != image.width || font.glyphs[0].rowCount != image.height)
             std::abort();
-        const std::uint8_t highest = font.ldepth == 0 ? 1 : 2;
+        const std::uint8_t highest = font.header.ldepth == 0 ? 1 : 2;
         for (const std::uint8_t p : font.glyphs[0].pixels)
             if (p > highest)
                 std::abort();

@@ -58,15 +58,15 @@ int runInfo(const QStringList &args)
     print(QStringLiteral("Name : %1\nSkip : %2\nPixwidth : %3\nChars : %4\nFirst : %5\n"
                          "Height : %6\nAscent : %7\nLdepth : %8\nLayout : %9\n")
               .arg(QString::fromLatin1(font.nameText()))
-              .arg(font.skip)
-              .arg(font.pixwidth)
+              .arg(font.header.skip)
+              .arg(font.header.pixwidth)
               .arg(font.chars())
-              .arg(font.first)
-              .arg(font.height)
-              .arg(font.ascent)
-              .arg(font.ldepth)
-              .arg(font.layout) +
-          QStringLiteral("FileSize : %1\n").arg(font.fileSize));
+              .arg(font.header.first)
+              .arg(font.header.height)
+              .arg(font.header.ascent)
+              .arg(font.header.ldepth)
+              .arg(font.header.layout) +
+          QStringLiteral("FileSize : %1\n").arg(font.header.fileSize));
     return Success;
 }
 
@@ -81,7 +81,7 @@ int runDump(const QStringList &args)
     QByteArray out;
     for (int i = 0; i < font.chars(); ++i) {
         const Glyph &g = font.glyphs[std::size_t(i)];
-        out += "glyph " + QByteArray::number(font.first + i) + " width " +
+        out += "glyph " + QByteArray::number(font.header.first + i) + " width " +
                QByteArray::number(g.width) + " left " + QByteArray::number(std::int8_t(g.left)) +
                " offset " + QByteArray::number(g.offset) + '\n';
         for (int r = 0; r < g.rowCount; ++r) {

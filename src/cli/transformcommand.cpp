@@ -5,6 +5,7 @@
 #include "fontio.h"
 
 #include "libkernwick/font/document.h"
+#include "libkernwick/font/editcommands.h"
 #include "libkernwick/font/editingstate.h"
 #include "libkernwick/font/glyphediting.h"
 
@@ -21,8 +22,6 @@ enum class StepKind
     Edit,
     Select,
     Rename,
-    SetAscent,
-    SetLeft,
     Undo,
     Redo
 };
@@ -37,35 +36,6 @@ struct Step
     QByteArray name;
 };
 
-struct PlainOp
-{
-    const char *word;
-    EditOperation operation;
-};
-
-// Operations that take no argument. "cut" and "mod" go beyond the documented list.
-constexpr PlainOp plainOps[] = {
-    {"x2", EditOperation::X2},
-    {"outline", EditOperation::Outline},
-    {"to-2bpp", EditOperation::To2Bpp},
-    {"to-1bpp", EditOperation::To1Bpp},
-    {"insert-row", EditOperation::InsertRow},
-    {"delete-row", EditOperation::DeleteRow},
-    {"insert-column", EditOperation::InsertColumn},
-    {"delete-column", EditOperation::DeleteColumn},
-    {"insert-char", EditOperation::InsertCharacter},
-    {"delete-char", EditOperation::DeleteSelectedCharacter},
-    {"clear", EditOperation::Clear},
-    {"move-up", EditOperation::MoveUp},
-    {"move-down", EditOperation::MoveDown},
-    {"move-left", EditOperation::MoveLeft},
-    {"move-right", EditOperation::MoveRight},
-    {"copy", EditOperation::Copy},
-    {"paste", EditOperation::Paste},
-    {"cut", EditOperation::Cut},
-    {"mod", EditOperation::Mod},
-};
-
 // Steps through the history, also without a value.
 struct HistoryOp
 {
@@ -75,25 +45,33 @@ struct HistoryOp
 
 constexpr HistoryOp historyOps[] = {{"undo", StepKind::Undo}, {"redo", StepKind::Redo}};
 
-constexpr char helpText[] =
-    "Applies editing operations to a font, in the order given, and writes the result.\n"
-    "The current glyph starts at the font's first code.\n\n"
-    "Operations:\n"
-    "  x2               double the font vertically\n"
-    "  outline          halftone outline around white pixels (2BPP fonts)\n"
-    "  to-2bpp, to-1bpp change the pixel depth\n"
-    "  insert-row, delete-row        a row at the bottom of every glyph\n"
-    "  insert-column, delete-column  a column at the right of the current glyph\n"
-    "  insert-char      a blank glyph at the current code\n"
-    "  delete-char      remove the current glyph\n"
-    "  clear, cut, copy, paste       the current glyph and the clipboard glyph\n"
-    "  move-up, move-down, move-left, move-right  shift the current glyph's image\n"
-    "  mod              take up to 6 rows off the bottom of every glyph\n"
-    "  undo, redo       take back the last change, or make it again\n"
-    "  select=CODE      make CODE the current glyph\n"
-    "  rename=NAME      rename the font (at most 11 characters)\n"
-    "  set-ascent=ROW   set the ascent row (0 to Height - 1)\n"
-    "  set-left=COL     set the current glyph's left marker (-128 to 255)";
+// The help: the editing commands as their table describes them, then the steps
+// the command line adds.
+QString helpText()
+{
+    QString text = QStringLiteral(
+        "Applies editing operations to a font, in the order given, and writes the result.\n"
+        "The current glyph starts at the font's first code.\n\n"
+        "Operations:\n");
+    const auto line = [&text](const QString &word, const char *help) {
+        text += QStringLiteral("  %1 %2\n").arg(word, -16).arg(QString::fromLatin1(help));
+    };
+    for (const EditCommand &command : editCommands()) {
+        if (!command.cliName)
+            continue;
+        QString word = QString::fromLatin1(command.cliName);
+        if (command.argument == EditArgument::Row)
+            word += QStringLiteral("=ROW");
+        else if (command.argument == EditArgument::Column)
+            word += QStringLiteral("=COL");
+        line(word, command.cliHelp);
+    }
+    line(QStringLiteral("undo, redo"), "take back the last change, or make it again");
+    line(QStringLiteral("select=CODE"), "make CODE the current glyph");
+    line(QStringLiteral("rename=NAME"), "rename the font (at most 11 characters)");
+    text.chop(1);
+    return text;
+}
 
 // Parses one operation word; on a syntax error reports it and returns nothing.
 std::optional<Step> parseStep(const QString &text, int *exitCode)
@@ -104,15 +82,29 @@ std::optional<Step> parseStep(const QString &text, int *exitCode)
     const QString word = eq < 0 ? text : text.left(eq);
     const QString value = eq < 0 ? QString() : text.mid(eq + 1);
 
-    for (const PlainOp &op : plainOps) {
-        if (word == QLatin1String(op.word)) {
+    for (const EditCommand &command : editCommands()) {
+        if (!command.cliName || word != QLatin1String(command.cliName))
+            continue;
+        step.operation = command.operation;
+        if (command.argument == EditArgument::None) {
             if (eq >= 0) {
                 *exitCode = usageError(QStringLiteral("%1 takes no value: '%2'").arg(word, text));
                 return std::nullopt;
             }
-            step.operation = op.operation;
             return step;
         }
+        if (eq < 0) {
+            *exitCode = usageError(QStringLiteral("%1 needs a value: %1=...").arg(word));
+            return std::nullopt;
+        }
+        bool ok = false;
+        step.number = value.toInt(&ok, 10);
+        if (!ok) {
+            *exitCode =
+                usageError(QStringLiteral("%1: the value must be a decimal number").arg(text));
+            return std::nullopt;
+        }
+        return step;
     }
     for (const HistoryOp &op : historyOps) {
         if (word == QLatin1String(op.word)) {
@@ -129,10 +121,7 @@ std::optional<Step> parseStep(const QString &text, int *exitCode)
     {
         const char *word;
         StepKind kind;
-    } valued[] = {{"select", StepKind::Select},
-                  {"rename", StepKind::Rename},
-                  {"set-ascent", StepKind::SetAscent},
-                  {"set-left", StepKind::SetLeft}};
+    } valued[] = {{"select", StepKind::Select}, {"rename", StepKind::Rename}};
     for (const auto &op : valued) {
         if (word != QLatin1String(op.word))
             continue;
@@ -152,11 +141,8 @@ std::optional<Step> parseStep(const QString &text, int *exitCode)
         }
         bool ok = false;
         step.number = value.toInt(&ok, 10);
-        if (!ok || (op.kind == StepKind::Select && step.number < 0)) {
-            *exitCode = usageError(
-                op.kind == StepKind::Select
-                    ? QStringLiteral("%1: CODE must be a decimal number").arg(text)
-                    : QStringLiteral("%1: the value must be a decimal number").arg(text));
+        if (!ok || step.number < 0) {
+            *exitCode = usageError(QStringLiteral("%1: CODE must be a decimal number").arg(text));
             return std::nullopt;
         }
         return step;
@@ -180,7 +166,7 @@ bool applyStep(const Step &step, Document &document, ViewState &view)
         else
             fail(QStringLiteral("%1: the font has codes %2 to %3 only")
                      .arg(step.text)
-                     .arg(font.first)
+                     .arg(font.header.first)
                      .arg(font.lastCode()));
         return false;
     case StepKind::Rename:
@@ -196,15 +182,18 @@ bool applyStep(const Step &step, Document &document, ViewState &view)
             return true;
         fail(QStringLiteral("%1: there is nothing to redo").arg(step.text));
         return false;
-    case StepKind::SetAscent:
-        view.pickRow = step.number;
-        result = document.apply(EditOperation::SetAscent, view);
-        break;
-    case StepKind::SetLeft:
-        view.pickColumn = step.number;
-        result = document.apply(EditOperation::SetLeft, view);
-        break;
     case StepKind::Edit:
+        // A command that takes a cell's row or column takes it as a right-click would.
+        switch (editCommand(step.operation).argument) {
+        case EditArgument::None:
+            break;
+        case EditArgument::Row:
+            view.pickRow = step.number;
+            break;
+        case EditArgument::Column:
+            view.pickColumn = step.number;
+            break;
+        }
         result = document.apply(step.operation, view);
         break;
     }
@@ -220,7 +209,7 @@ bool applyStep(const Step &step, Document &document, ViewState &view)
 int runTransform(const QStringList &args)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QString::fromLatin1(helpText));
+    parser.setApplicationDescription(helpText());
     parser.addPositionalArgument(QStringLiteral("FONT"), QStringLiteral("The .zvf file to read."));
     parser.addPositionalArgument(QStringLiteral("OP"), QStringLiteral("Operations, in order."),
                                  QStringLiteral("OP..."));

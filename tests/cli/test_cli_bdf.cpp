@@ -222,14 +222,14 @@ Font patternFont(int chars, std::uint8_t ldepth)
 {
     Font font;
     font.setName("pattern");
-    font.first = 1;
-    font.height = 7;
-    font.ascent = 4;
-    font.ldepth = ldepth;
+    font.header.first = 1;
+    font.header.height = 7;
+    font.header.ascent = 4;
+    font.header.ldepth = ldepth;
     font.resizeGlyphTable(chars);
     for (int i = 0; i < chars; ++i) {
         Glyph &g = font.glyphs[std::size_t(i)];
-        g.reset(font.height, i % 9);
+        g.reset(font.header.height, i % 9);
         for (int r = 0; r < g.rowCount; ++r)
             for (int c = 0; c < g.width; ++c)
                 g.setPixel(r, c, (i + 3 * r + c) % 5 == 0 ? font.whiteValue() : 0);

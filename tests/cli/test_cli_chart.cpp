@@ -49,8 +49,8 @@ QStringList chartWords(const QByteArray &name, const FontChart &chart)
 Font fontOf(int chars, int width, int height, int first)
 {
     Font font = defaultFont();
-    font.first = std::uint16_t(first);
-    font.height = std::uint8_t(height);
+    font.header.first = std::uint16_t(first);
+    font.header.height = std::uint8_t(height);
     font.resizeGlyphTable(chars);
     for (Glyph &g : font.glyphs)
         g.reset(height, width);

@@ -70,11 +70,11 @@ protected:
 Font twoBppWithValueThree()
 {
     Font font = defaultFont();
-    font.ldepth = 1;
+    font.header.ldepth = 1;
     font.setName("threes");
     std::mt19937 random(5);
     for (Glyph &g : font.glyphs) {
-        g.resize(font.height, 1 + int(random() % 10));
+        g.resize(font.header.height, 1 + int(random() % 10));
         for (auto &p : g.pixels)
             p = std::uint8_t(random() % 4);
     }

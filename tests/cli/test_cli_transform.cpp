@@ -27,9 +27,9 @@ protected:
         // Codes 65 to 68, 3 × 4 pixels; glyph i has its pixel (i, i) white.
         Font font;
         font.setName("input");
-        font.first = 65;
-        font.height = 4;
-        font.ascent = 2;
+        font.header.first = 65;
+        font.header.height = 4;
+        font.header.ascent = 2;
         font.resizeGlyphTable(4);
         for (int i = 0; i < 4; ++i) {
             font.glyphs[std::size_t(i)].reset(4, 3);
@@ -78,8 +78,8 @@ TEST_F(CliTransform, AppliesAChainOfOperationsInOrder)
     const Font font = output();
     EXPECT_EQ(font.nameText(), "chained");
     EXPECT_EQ(font.chars(), 4);
-    EXPECT_EQ(font.height, 8);
-    EXPECT_EQ(font.ascent, 6);
+    EXPECT_EQ(font.header.height, 8);
+    EXPECT_EQ(font.header.ascent, 6);
     const Glyph &g = font.glyphs[3];
     ASSERT_EQ(g.width, 4);
     EXPECT_EQ(g.left, 255);
@@ -99,8 +99,8 @@ TEST_F(CliTransform, CharacterAndDepthOperations)
                                    "select=65", "move-right", "outline", "delete-row"});
     ASSERT_EQ(r.exitCode, 0) << r.err.constData();
     const Font font = output();
-    EXPECT_EQ(font.ldepth, 1);
-    EXPECT_EQ(font.height, 3);
+    EXPECT_EQ(font.header.ldepth, 1);
+    EXPECT_EQ(font.header.height, 3);
     ASSERT_EQ(font.chars(), 4);
     // Glyph 65: white moved from (0,0) to (0,1), then outlined.
     const std::vector<std::uint8_t> expected{1, 2, 1, 0, 1, 0, 0, 0, 0};
@@ -158,7 +158,7 @@ TEST_F(CliTransform, PasteIntoTheOtherDepthMapsThePixels)
     const CliResult r = transform({"to-2bpp", "outline", "copy", "to-1bpp", "select=66", "paste"});
     ASSERT_EQ(r.exitCode, 0) << r.err.constData();
     const Font font = output();
-    EXPECT_EQ(font.ldepth, 0);
+    EXPECT_EQ(font.header.ldepth, 0);
     const std::vector<std::uint8_t> expected{1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     EXPECT_EQ(font.glyphs[1].pixels, expected);
 
@@ -171,8 +171,8 @@ TEST_F(CliTransform, PasteIntoTheOtherDepthMapsThePixels)
 TEST_F(CliTransform, GlyphsWithCodesPast65535StayReachable)
 {
     Font font;
-    font.first = 65535;
-    font.height = 2;
+    font.header.first = 65535;
+    font.header.height = 2;
     font.resizeGlyphTable(95);
     for (Glyph &g : font.glyphs)
         g.reset(2, 2);

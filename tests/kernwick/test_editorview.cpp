@@ -12,6 +12,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTest>
 #include <QWheelEvent>
 
@@ -75,7 +76,7 @@ TEST_F(EditorViewTest, TheDefaultGridSitsAtItsPlaceWithItsColours)
 TEST_F(EditorViewTest, PaintedPixelsShowTheirValuesColour)
 {
     Font font = defaultFont();
-    font.ldepth = 1;
+    font.header.ldepth = 1;
     font.glyphs[0].setPixel(0, 0, 1);
     font.glyphs[0].setPixel(0, 1, 2);
     font.glyphs[0].setPixel(0, 2, 3);
@@ -109,6 +110,27 @@ TEST_F(EditorViewTest, ADragPaintsOnMoveAndReleaseButNeverOnPressAsOneStep)
     EXPECT_FALSE(document.canUndo()) << "the whole drag is one step";
     EXPECT_EQ(pixel(0, 2, 4), 0);
     EXPECT_FALSE(document.isModified());
+}
+
+TEST_F(EditorViewTest, PaintingRedrawsWithoutLayingOutAgainAndRecordsTheStrokeOnce)
+{
+    QSignalSpy pixels(&document, &Document::glyphChanged);
+    QSignalSpy shape(&document, &Document::fontChanged);
+    QSignalSpy history(&document, &Document::historyChanged);
+    QTest::mousePress(surface(), Qt::LeftButton, {}, cell(1, 1));
+    QTest::mouseMove(surface(), cell(2, 1));
+    QTest::mouseMove(surface(), cell(3, 1));
+    EXPECT_EQ(pixels.count(), 2);
+    EXPECT_EQ(shape.count(), 0) << "pixels alone leave the layout as it is";
+    EXPECT_EQ(history.count(), 0) << "the history changes when the stroke ends";
+
+    QTest::mouseRelease(surface(), Qt::LeftButton, {}, cell(4, 1));
+    EXPECT_EQ(pixels.count(), 3);
+    EXPECT_EQ(pixels.at(0).at(0).toInt(), 0) << "the current glyph";
+    EXPECT_EQ(shape.count(), 0);
+    EXPECT_EQ(history.count(), 1);
+    const QImage image = rendered();
+    EXPECT_EQ(at(image, cell(3, 1).x(), cell(3, 1).y()), ViewColors::White);
 }
 
 TEST_F(EditorViewTest, ADragWithAModifierKeyPaintsOnlyWhereItIsReleased)
@@ -163,7 +185,7 @@ TEST_F(EditorViewTest, ARightClickPicksTheCellForSetAscentAndSetLeft)
     EXPECT_EQ(view.state().pickColumn, 5);
     view.setAscentAction()->trigger();
     view.setLeftAction()->trigger();
-    EXPECT_EQ(document.font().ascent, 3);
+    EXPECT_EQ(document.font().header.ascent, 3);
     EXPECT_EQ(document.font().glyphs[0].left, 5);
     EXPECT_TRUE(document.isModified());
 }
@@ -207,7 +229,7 @@ TEST_F(EditorViewTest, CtrlWheelZoomsAboutTheCellUnderThePointerAndPaintingFollo
     Font font = defaultFont();
     for (Glyph &g : font.glyphs)
         g.reset(40, 30); // large enough to scroll at every zoom
-    font.height = 40;
+    font.header.height = 40;
     document.takeImportedFont(font);
     const QPoint pointer = cell(12, 20) + QPoint(3, -2);
     ASSERT_EQ(cellUnder(view, pointer), std::pair(12, 20));
@@ -274,7 +296,7 @@ TEST_F(EditorViewTest, ZoomingOnAThumbnailKeepsThatGlyphUnderThePointer)
 TEST_F(EditorViewTest, CellsStayCrispOnHighDensityScreens)
 {
     Font font = defaultFont();
-    font.ldepth = 1;
+    font.header.ldepth = 1;
     for (int c = 0; c < 8; ++c)
         font.glyphs[0].setPixel(3, c, std::uint8_t(c % 4));
     const ViewLayout layout(font, 150);
@@ -296,7 +318,7 @@ TEST_F(EditorViewTest, CellsStayCrispOnHighDensityScreens)
         }
         // Every device pixel of the grid and the strip is one of the view's
         // colours: nothing is blended or smoothed.
-        const QRect grid = layout.grid(8, font.height).adjusted(-1, -1, 1, 1);
+        const QRect grid = layout.grid(8, font.header.height).adjusted(-1, -1, 1, 1);
         const QRect thumb = layout.thumbnail(0);
         for (const QRect &area : {grid, thumb}) {
             ASSERT_TRUE(QRect(QPoint(0, 0), logical).contains(area));
@@ -345,8 +367,8 @@ TEST_F(EditorViewTest, TheStripScrollsToKeepTheCurrentGlyphInView)
     Font font = defaultFont();
     font.resizeGlyphTable(3000);
     for (Glyph &g : font.glyphs)
-        g.reset(font.height, 8);
-    font.glyphs[2999].reset(font.height, 0); // the last one has no thumbnail
+        g.reset(font.header.height, 8);
+    font.glyphs[2999].reset(font.header.height, 0); // the last one has no thumbnail
     document.takeImportedFont(font);
     view.setFocus();
     const auto visible = [this](int index) {
@@ -408,7 +430,7 @@ TEST_F(EditorViewTest, ANewFontStartsAtTheTopWithTheScrollRangeItNeeds)
     Font font = defaultFont();
     for (Glyph &g : font.glyphs)
         g.reset(40, 30);
-    font.height = 40;
+    font.header.height = 40;
     document.takeImportedFont(font);
     ctrlWheel(surface(), cell(25, 35), 3); // zoomed in near the grid's far corner
     ASSERT_GT(view.horizontalScrollBar()->value(), 0);

@@ -149,10 +149,10 @@ TEST_P(ImportImageChoices, OkImportsTheRampWithTheChosenThresholds)
     const Font &font = document().font();
     ASSERT_EQ(font.glyphs.size(), 1u);
     EXPECT_EQ(font.chars(), 1);
-    EXPECT_EQ(font.first, 32);
-    EXPECT_EQ(font.height, 16);
-    EXPECT_EQ(font.ascent, 15);
-    EXPECT_EQ(font.ldepth, c.ldepth);
+    EXPECT_EQ(font.header.first, 32);
+    EXPECT_EQ(font.header.height, 16);
+    EXPECT_EQ(font.header.ascent, 15);
+    EXPECT_EQ(font.header.ldepth, c.ldepth);
     EXPECT_EQ(glyph().width, 16);
     for (int r = 0; r < 16; ++r)
         for (int col = 0; col < 16; ++col)
@@ -311,8 +311,8 @@ TEST_F(ImportImageTest, ABilevelPictureImportsWithoutTheDialog)
     EXPECT_EQ(dialogs, 0);
     EXPECT_TRUE(boxes.empty());
     const Font &font = document().font();
-    EXPECT_EQ(font.ldepth, 0);
-    EXPECT_EQ(font.height, 3);
+    EXPECT_EQ(font.header.ldepth, 0);
+    EXPECT_EQ(font.header.height, 3);
     EXPECT_EQ(glyph().width, 5);
     for (int r = 0; r < 3; ++r)
         for (int c = 0; c < 5; ++c)
@@ -328,7 +328,7 @@ TEST_F(ImportImageTest, ThePictureKeepsItsTopRowInRowZeroUpTo255Square)
     };
     const auto level = [](int r, int c) { return std::uint8_t(r == 0 && c < 3 ? 255 : 0); };
     importImage(write("big.png", encodeGreyPicture(255, 255, level, PictureKind::GreyPng)));
-    ASSERT_EQ(document().font().height, 255);
+    ASSERT_EQ(document().font().header.height, 255);
     EXPECT_EQ(glyph().width, 255);
     EXPECT_EQ(glyph().pixel(0, 2), 2);
     EXPECT_EQ(glyph().pixel(0, 3), 0);

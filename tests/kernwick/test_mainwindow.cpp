@@ -177,7 +177,7 @@ TEST_F(MainWindowTest, EntriesFollowTheDepthTheClipboardAndTheHistory)
     EXPECT_EQ(window->view().state().paintValue, 1);
     EXPECT_TRUE(edit(Op::Halftone)->isChecked());
     actions().undo->trigger();
-    EXPECT_EQ(document().font().ldepth, 0);
+    EXPECT_EQ(document().font().header.ldepth, 0);
     EXPECT_FALSE(edit(Op::Halftone)->isEnabled());
     EXPECT_TRUE(actions().redo->isEnabled());
     EXPECT_TRUE(actions().bauds[3]->isChecked()) << "9600 at start-up";
@@ -302,7 +302,7 @@ TEST_F(MainWindowTest, SaveAsAdoptsTheNewFile)
     Font back;
     QString error;
     ASSERT_EQ(loadZvfFile(path("b.zvf"), &back, &error), ZvfRead::Ok);
-    EXPECT_EQ(back.height, 16);
+    EXPECT_EQ(back.header.height, 16);
 }
 
 TEST_F(MainWindowTest, AnEmptyOrDamagedFileIsRefusedAndChangesNothing)
@@ -345,7 +345,7 @@ TEST_F(MainWindowTest, OpenEditSaveGivesTheBytesTheCommandLineWrites)
 
     // Reopened, it is the same font.
     ASSERT_TRUE(window->files().openPath(path("saved.zvf")));
-    EXPECT_EQ(document().font().ldepth, 1);
+    EXPECT_EQ(document().font().header.ldepth, 1);
     EXPECT_EQ(document().font().glyphs[33].width, 9);
 }
 
@@ -439,12 +439,12 @@ TEST_F(MainWindowTest, ABdfImportReplacesTheFontWithLeftMarkersAtZero)
     EXPECT_TRUE(messages.isEmpty()) << messages.join(' ').toStdString();
     const Font &font = document().font();
     EXPECT_EQ(font.nameText(), "sample");
-    EXPECT_EQ(font.height, 16);
+    EXPECT_EQ(font.header.height, 16);
     for (const Glyph &g : font.glyphs)
         EXPECT_EQ(g.left, 0);
     EXPECT_EQ(document().title(), "Untitled");
     EXPECT_FALSE(document().isModified());
-    EXPECT_EQ(window->view().state().currentCode, font.first);
+    EXPECT_EQ(window->view().state().currentCode, font.header.first);
 }
 
 TEST_F(MainWindowTest, ABdfExportComesBackAsDrawnThroughTheFileMenu)
@@ -452,7 +452,7 @@ TEST_F(MainWindowTest, ABdfExportComesBackAsDrawnThroughTheFileMenu)
     // A 2BPP font: its white pixels go out as set bits; its two halftone pixels
     // are announced in a box before the file is written, and come back clear.
     Font font = defaultFont();
-    font.ldepth = 1;
+    font.header.ldepth = 1;
     for (Glyph &g : font.glyphs)
         for (std::uint8_t &p : g.pixels)
             p = p ? font.whiteValue() : 0;
@@ -489,9 +489,9 @@ TEST_F(MainWindowTest, ABdfExportComesBackAsDrawnThroughTheFileMenu)
     EXPECT_TRUE(messages.isEmpty()) << messages.join(' ').toStdString();
     const Font &back = document().font();
     EXPECT_EQ(back.glyphs, expected.glyphs);
-    EXPECT_EQ(back.first, expected.first);
-    EXPECT_EQ(back.ascent, expected.ascent);
-    EXPECT_EQ(back.ldepth, 1);
+    EXPECT_EQ(back.header.first, expected.header.first);
+    EXPECT_EQ(back.header.ascent, expected.header.ascent);
+    EXPECT_EQ(back.header.ldepth, 1);
 }
 
 TEST_F(MainWindowTest, ClosingAModifiedFontAsksAndCancelKeepsTheWindow)
@@ -523,8 +523,8 @@ TEST_F(MainWindowTest, ImportTypefaceAsksToSaveThenReplacesTheFont)
     ASSERT_EQ(dialogs, 1);
     const Font &font = document().font();
     EXPECT_EQ(font.nameText(), "DejaVu Sans");
-    EXPECT_EQ(font.height, 16);
-    EXPECT_EQ(font.first, 48);
+    EXPECT_EQ(font.header.height, 16);
+    EXPECT_EQ(font.header.first, 48);
     EXPECT_EQ(font.chars(), 10);
     EXPECT_EQ(document().title(), "Untitled");
     EXPECT_FALSE(document().isModified());
@@ -541,7 +541,7 @@ TEST_F(MainWindowTest, ImportTypefaceAsksToSaveThenReplacesTheFont)
 TEST_F(MainWindowTest, GlyphSheetsGoOutAndComeBackThroughTheFileMenu)
 {
     Font font = defaultFont();
-    font.ldepth = 1;
+    font.header.ldepth = 1;
     font.glyphs[4].setPixel(2, 3, 3);
     saveFont("font.zvf", font);
     ASSERT_TRUE(window->files().openPath(path("font.zvf")));
@@ -559,7 +559,7 @@ TEST_F(MainWindowTest, GlyphSheetsGoOutAndComeBackThroughTheFileMenu)
     actions().importSheet->trigger();
     EXPECT_TRUE(messages.isEmpty()) << messages.join(' ').toStdString();
     EXPECT_EQ(document().font().glyphs[4].pixel(2, 3), 3);
-    EXPECT_EQ(document().font().ldepth, 1);
+    EXPECT_EQ(document().font().header.ldepth, 1);
     EXPECT_FALSE(document().isModified());
     EXPECT_EQ(document().title(), "Untitled");
 

@@ -37,10 +37,10 @@ Font abFont()
 {
     Font font;
     font.setName("ab");
-    font.first = 'A';
-    font.height = 6;
-    font.ascent = 4;
-    font.ldepth = 1;
+    font.header.first = 'A';
+    font.header.height = 6;
+    font.header.ascent = 4;
+    font.header.ldepth = 1;
     font.resizeGlyphTable(2);
     font.glyphs[0].reset(6, 3);
     std::fill(font.glyphs[0].pixels.begin(), font.glyphs[0].pixels.end(), 2);
@@ -93,7 +93,7 @@ TEST_F(PreviewPaneTest, AbShowsTheTwoGlyphsAtTheirWidths)
 TEST_F(PreviewPaneTest, TheScaleEnlargesEveryPixel)
 {
     Font tall = abFont();
-    tall.height = 60;
+    tall.header.height = 60;
     for (Glyph &g : tall.glyphs)
         g.resize(60, g.width);
     document.takeImportedFont(tall);
@@ -156,7 +156,7 @@ protected:
 
 int glyphWidth(const Font &font, int code)
 {
-    return font.glyphs[std::size_t(code - font.first)].width;
+    return font.glyphs[std::size_t(code - font.header.first)].width;
 }
 
 } // namespace
@@ -166,7 +166,7 @@ TEST_F(TypefaceDialogTest, TheSampleFollowsTheSettings)
     dialog.sampleEdit()->setText(QStringLiteral("lMg"));
     dialog.refreshPreview();
     const Font shown = dialog.previewFont();
-    EXPECT_EQ(shown.height, 14);
+    EXPECT_EQ(shown.header.height, 14);
     EXPECT_EQ(dialog.nameEdit()->text(), "DejaVu Sans");
     EXPECT_GT(glyphWidth(shown, 'M'), glyphWidth(shown, 'l'));
     EXPECT_EQ(dialog.statusLabel()->text(), "DejaVu Sans: Height 14, Ascent 10, 2BPP");
@@ -174,8 +174,8 @@ TEST_F(TypefaceDialogTest, TheSampleFollowsTheSettings)
     dialog.heightField()->setText(QStringLiteral("28"));
     dialog.oneBpp()->setChecked(true);
     dialog.refreshPreview();
-    EXPECT_EQ(dialog.previewFont().height, 28);
-    EXPECT_EQ(dialog.previewFont().ldepth, 0);
+    EXPECT_EQ(dialog.previewFont().header.height, 28);
+    EXPECT_EQ(dialog.previewFont().header.ldepth, 0);
     EXPECT_GT(glyphWidth(dialog.previewFont(), 'M'), glyphWidth(shown, 'M'))
         << "taller letters are wider";
     EXPECT_TRUE(dialog.statusLabel()->text().endsWith("1BPP"));
@@ -185,7 +185,7 @@ TEST_F(TypefaceDialogTest, TheSampleFollowsTheSettings)
 TEST_F(TypefaceDialogTest, TheSampleRefreshesByItselfAfterAChange)
 {
     dialog.heightField()->setText(QStringLiteral("20"));
-    EXPECT_TRUE(QTest::qWaitFor([this] { return dialog.previewFont().height == 20; }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([this] { return dialog.previewFont().header.height == 20; }, 2000));
 }
 
 TEST_F(TypefaceDialogTest, CodesOutsideTheRangeShowAsPlaceholders)
@@ -211,7 +211,7 @@ TEST_F(TypefaceDialogTest, BadSettingsAreShownAndRefusedOnOk)
     dialog.heightField()->setText(QStringLiteral("300"));
     dialog.refreshPreview();
     EXPECT_EQ(dialog.statusLabel()->text(), "Please enter an integer between 1 and 255.");
-    EXPECT_EQ(dialog.previewFont().height, 0) << "nothing drawn";
+    EXPECT_EQ(dialog.previewFont().header.height, 0) << "nothing drawn";
     dialog.accept();
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
     EXPECT_EQ(messages, QStringList{"Please enter an integer between 1 and 255."});

@@ -99,8 +99,8 @@ QStringList pdfTitles(const QString &pdf)
 Font fontOf(int chars, int width, int height)
 {
     Font font = defaultFont();
-    font.height = std::uint8_t(height);
-    font.ascent = std::uint8_t(height - 1);
+    font.header.height = std::uint8_t(height);
+    font.header.ascent = std::uint8_t(height - 1);
     font.resizeGlyphTable(chars);
     for (Glyph &g : font.glyphs) {
         g.reset(height, width);

@@ -28,7 +28,7 @@ TEST(ViewLayout, TheDefaultStripBreaksAfterGlyphs37And75)
 TEST(ViewLayout, TheStripStartsFiftyBelowATallGrid)
 {
     Font font = defaultFont();
-    font.height = 20;
+    font.header.height = 20;
     for (Glyph &g : font.glyphs)
         g.resize(20, g.width);
     EXPECT_EQ(ViewLayout(font).stripTop(), 10 + 200 + 50);
@@ -37,7 +37,7 @@ TEST(ViewLayout, TheStripStartsFiftyBelowATallGrid)
 TEST(ViewLayout, PointsPickGlyphsButNeverAGapOrAZeroWidthGlyph)
 {
     Font font = defaultFont();
-    font.glyphs[1].resize(font.height, 0);
+    font.glyphs[1].resize(font.header.height, 0);
     const ViewLayout layout(font);
     EXPECT_EQ(layout.glyphAt(QPoint(20, 200)), 0);
     EXPECT_EQ(layout.glyphAt(QPoint(35, 227)), 0);
@@ -69,14 +69,14 @@ TEST(ViewLayout, CellsHitInsideTheGlyphOnly)
 TEST(ViewLayout, TheDocumentGrowsWithTheWidestGlyphAndTheStrip)
 {
     Font font = defaultFont();
-    font.glyphs[3].resize(font.height, 100);
+    font.glyphs[3].resize(font.header.height, 100);
     const ViewLayout wide(font);
     EXPECT_EQ(wide.documentSize().width(), 10 * 100 + 200);
 
     Font many = defaultFont();
     many.resizeGlyphTable(3000);
     for (Glyph &g : many.glyphs)
-        g.reset(many.height, 8);
+        g.reset(many.header.height, 8);
     const ViewLayout tall(many);
     const QRect last = tall.thumbnail(2999);
     EXPECT_GE(tall.documentSize().height(), last.y() + last.height());

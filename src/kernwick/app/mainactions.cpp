@@ -5,6 +5,9 @@
 #include <QAction>
 #include <QActionGroup>
 
+#include <map>
+#include <string_view>
+
 namespace Kernwick {
 
 namespace {
@@ -28,12 +31,41 @@ QKeySequence key(QKeyCombination combination)
     return QKeySequence(combination);
 }
 
+// The toolbar icon an editing command names.
+QIcon iconNamed(const char *name)
+{
+    static const std::map<std::string_view, QIcon (*)()> icons{
+        {"cut", ToolbarIcons::cut},
+        {"copy", ToolbarIcons::copy},
+        {"paste", ToolbarIcons::paste},
+        {"outline", ToolbarIcons::outline},
+        {"down", ToolbarIcons::down},
+        {"up", ToolbarIcons::up},
+        {"right", ToolbarIcons::right},
+        {"left", ToolbarIcons::left},
+        {"transparent", ToolbarIcons::transparent},
+        {"white", ToolbarIcons::white},
+        {"halftone", ToolbarIcons::halftone},
+    };
+    if (!name)
+        return {};
+    const auto found = icons.find(name);
+    return found != icons.end() ? found->second() : QIcon();
+}
+
 } // namespace
 
 MainActions::MainActions(QObject *parent)
 {
-    using Op = EditOperation;
     const auto S = [](const char *text) { return QString::fromLatin1(text); };
+    // One exclusive group per menu of checkable entries (the paint colours).
+    std::map<EditMenu, QActionGroup *> groups;
+    const auto checkable = [&](EditMenu menu) {
+        QActionGroup *&group = groups[menu];
+        if (!group)
+            group = new QActionGroup(parent);
+        return group;
+    };
 
     newFont = make(parent, S("&New"), S("Create a new document"), S("New"),
                    {key(Qt::CTRL | Qt::Key_N)}, ToolbarIcons::newFile());
@@ -71,50 +103,18 @@ MainActions::MainActions(QObject *parent)
                 {key(Qt::CTRL | Qt::Key_Z), key(Qt::ALT | Qt::Key_Backspace)});
     redo = make(parent, S("&Redo"), S("Redo the previously undone action"), S("Redo"),
                 {key(Qt::CTRL | Qt::Key_Y), key(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
-    edit[Op::Cut] =
-        make(parent, S("Cu&t"), S("Cut the selection and put it on the Clipboard"), S("Cut"),
-             {key(Qt::CTRL | Qt::Key_X), key(Qt::SHIFT | Qt::Key_Delete)}, ToolbarIcons::cut());
-    edit[Op::Copy] =
-        make(parent, S("&Copy"), S("Copy the selection and put it on the Clipboard"), S("Copy"),
-             {key(Qt::CTRL | Qt::Key_C), key(Qt::CTRL | Qt::Key_Insert)}, ToolbarIcons::copy());
-    edit[Op::Paste] =
-        make(parent, S("&Paste"), S("Insert Clipboard contents"), S("Paste"),
-             {key(Qt::CTRL | Qt::Key_V), key(Qt::SHIFT | Qt::Key_Insert)}, ToolbarIcons::paste());
-    edit[Op::Clear] = make(parent, S("Clear"), S("Erase the selection"), S("Erase"));
-    edit[Op::InsertRow] = make(parent, S("Row"), S("Insert a row at the bottom of every glyph"));
-    edit[Op::InsertColumn] =
-        make(parent, S("Column"), S("Insert a column at the right of the glyph"));
-    edit[Op::InsertCharacter] =
-        make(parent, S("Character"), S("Insert a blank character at this code"));
-    edit[Op::Outline] = make(parent, S("Outline"), S("Outline"), S("Add outline to font"), {},
-                             ToolbarIcons::outline());
-    edit[Op::DeleteRow] = make(parent, S("Row"), S("Delete the bottom row of every glyph"));
-    edit[Op::DeleteColumn] =
-        make(parent, S("Column"), S("Delete the rightmost column of the glyph"));
-    edit[Op::DeleteSelectedCharacter] =
-        make(parent, S("Selected Character"), S("Delete the character shown"));
-    edit[Op::MoveDown] =
-        make(parent, S("&Down"), S("Down"), S("Move image down"), {}, ToolbarIcons::down());
-    edit[Op::MoveUp] = make(parent, S("&Up"), S("Up"), S("Move image up"), {}, ToolbarIcons::up());
-    edit[Op::MoveRight] =
-        make(parent, S("&Right"), S("Right"), S("Move image right"), {}, ToolbarIcons::right());
-    edit[Op::MoveLeft] =
-        make(parent, S("&Left"), S("Left"), S("Move image left"), {}, ToolbarIcons::left());
-    edit[Op::To2Bpp] = make(parent, S("1BPP->&2BPP"), S("Convert the font to 2 bits per pixel"));
-    edit[Op::To1Bpp] = make(parent, S("2BPP->&1BPP"), S("Convert the font to 1 bit per pixel"));
-    edit[Op::Transparent] =
-        make(parent, S("&Transparent"), S("Transparent"), S("Make active color Transparent"), {},
-             ToolbarIcons::transparent());
-    edit[Op::White] = make(parent, S("&White"), S("White "), S("Make active color White"), {},
-                           ToolbarIcons::white());
-    edit[Op::Halftone] = make(parent, S("&Halftone"), S("Halftone"),
-                              S("Make active color Halftone"), {}, ToolbarIcons::halftone());
-    edit[Op::Mod] = make(parent, S("mod"), S("Take up to six rows off the bottom of the font"));
-    edit[Op::X2] = make(parent, S("X2"), S("Double the font vertically"));
-    auto *colors = new QActionGroup(parent);
-    for (const Op op : {Op::Transparent, Op::White, Op::Halftone}) {
-        edit[op]->setCheckable(true);
-        colors->addAction(edit[op]);
+    for (const EditCommand &command : editCommands()) {
+        if (command.menu == EditMenu::Cell)
+            continue; // the editor view's own menu
+        QAction *action =
+            make(parent, S(command.menuText), S(command.prompt), S(command.tip),
+                 QKeySequence::listFromString(S(command.keys), QKeySequence::PortableText),
+                 iconNamed(command.icon));
+        if (command.checkable) {
+            action->setCheckable(true);
+            checkable(command.menu)->addAction(action);
+        }
+        edit[command.operation] = action;
     }
     fontName = make(parent, S("Font Name"), S("Rename the font"));
 
@@ -178,10 +178,15 @@ MainActions::MainActions(QObject *parent)
                  ToolbarIcons::about());
 
     exportC = make(parent, S("Export"), S("Write the font as C source to font.c"));
+    // "load" keeps its place in the Debug menu that the board's engineers know, but
+    // it has never had anything to do: nothing connects it.
     load = make(parent, S("load"));
     testCom = make(parent, S("Test com"), S("Write \"Hello there!\" to the port"));
     fileSize = make(parent, S("filesize"), S("Recompute the file size"));
 
+    // F6 and Shift+F6 step between the panes of a split window. This window has a
+    // single pane, so they have nowhere to go and nothing connects them; as
+    // shortcuts of the window they still keep the keys from reaching the view.
     nextPane = make(parent, S("Next Pane"), {}, {}, {key(Qt::Key_F6)});
     previousPane = make(parent, S("Previous Pane"), {}, {}, {key(Qt::SHIFT | Qt::Key_F6)});
     unassigned = make(parent, S("Transparent"), S("Transparent"),

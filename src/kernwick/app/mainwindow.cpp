@@ -30,6 +30,8 @@
 #include <QToolBar>
 #include <QWhatsThis>
 
+#include <map>
+
 namespace Kernwick {
 
 namespace {
@@ -86,22 +88,20 @@ void MainWindow::buildMenus()
     file->addSeparator();
     file->addAction(a.exit);
 
+    // The editing commands go where their table entries say, in table order; the
+    // Edit menu's own entries come before its submenus.
+    std::map<EditMenu, QMenu *> commandMenus;
     QMenu *edit = menuBar()->addMenu(QStringLiteral("&Edit"));
     edit->addActions({a.undo, a.redo});
     edit->addSeparator();
-    edit->addActions(
-        {a.action(Op::Cut), a.action(Op::Copy), a.action(Op::Paste), a.action(Op::Clear)});
-    QMenu *insert = edit->addMenu(QStringLiteral("&Insert..."));
-    insert->addActions({a.action(Op::InsertRow), a.action(Op::InsertColumn),
-                        a.action(Op::InsertCharacter), a.action(Op::Outline)});
-    QMenu *remove = edit->addMenu(QStringLiteral("&Delete..."));
-    remove->addActions({a.action(Op::DeleteRow), a.action(Op::DeleteColumn),
-                        a.action(Op::DeleteSelectedCharacter)});
-    QMenu *move = edit->addMenu(QStringLiteral("&Move"));
-    move->addActions({a.action(Op::MoveDown), a.action(Op::MoveUp), a.action(Op::MoveRight),
-                      a.action(Op::MoveLeft)});
-    QMenu *depth = edit->addMenu(QStringLiteral("Pixel Depth"));
-    depth->addActions({a.action(Op::To2Bpp), a.action(Op::To1Bpp)});
+    for (const EditCommand &command : editCommands()) {
+        if (command.menu == EditMenu::Edit)
+            edit->addAction(a.action(command.operation));
+    }
+    commandMenus[EditMenu::Insert] = edit->addMenu(QStringLiteral("&Insert..."));
+    commandMenus[EditMenu::Delete] = edit->addMenu(QStringLiteral("&Delete..."));
+    commandMenus[EditMenu::Move] = edit->addMenu(QStringLiteral("&Move"));
+    commandMenus[EditMenu::PixelDepth] = edit->addMenu(QStringLiteral("Pixel Depth"));
     edit->addAction(a.fontName);
 
     QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
@@ -111,8 +111,12 @@ void MainWindow::buildMenus()
     view->addSeparator();
     view->addActions({a.zoomIn, a.zoomOut, a.actualSize});
 
-    QMenu *color = menuBar()->addMenu(QStringLiteral("&Color"));
-    color->addActions({a.action(Op::Transparent), a.action(Op::White), a.action(Op::Halftone)});
+    commandMenus[EditMenu::Color] = menuBar()->addMenu(QStringLiteral("&Color"));
+    for (const EditCommand &command : editCommands()) {
+        const auto menu = commandMenus.find(command.menu);
+        if (menu != commandMenus.end())
+            menu->second->addAction(a.action(command.operation));
+    }
 
     QMenu *serial = menuBar()->addMenu(QStringLiteral("&Serial"));
     QMenu *port = serial->addMenu(QStringLiteral("&Port"));
@@ -320,7 +324,7 @@ void MainWindow::updateCommands()
     a.action(EditOperation::Transparent)->setChecked(state.paintValue == 0);
     a.action(EditOperation::White)
         ->setChecked(state.paintValue != 0 && state.paintValue == font.whiteValue());
-    a.action(EditOperation::Halftone)->setChecked(font.ldepth == 1 && state.paintValue == 1);
+    a.action(EditOperation::Halftone)->setChecked(font.header.ldepth == 1 && state.paintValue == 1);
     a.zoomIn->setEnabled(m_view->canZoomIn());
     a.zoomOut->setEnabled(m_view->canZoomOut());
     a.actualSize->setEnabled(m_view->zoom() != ViewLayout::ActualSize);

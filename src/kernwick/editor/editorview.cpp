@@ -25,13 +25,19 @@ EditorView::EditorView(Document &document, QWidget *parent)
     viewport()->setMouseTracking(false);
 
     m_cellMenu = new QMenu(this);
-    m_setAscent = m_cellMenu->addAction(QStringLiteral("Set Ascent"));
-    m_setLeft = m_cellMenu->addAction(QStringLiteral("Set Left"));
-    connect(m_setAscent, &QAction::triggered, this, [this] { run(EditOperation::SetAscent); });
-    connect(m_setLeft, &QAction::triggered, this, [this] { run(EditOperation::SetLeft); });
+    for (const EditCommand &command : editCommands()) {
+        if (command.menu != EditMenu::Cell)
+            continue;
+        QAction *action = m_cellMenu->addAction(QString::fromLatin1(command.menuText));
+        const EditOperation operation = command.operation;
+        connect(action, &QAction::triggered, this, [this, operation] { run(operation); });
+        m_cellActions[operation] = action;
+    }
 
     connect(&m_document, &Document::fontReplaced, this, &EditorView::fontReplaced);
     connect(&m_document, &Document::fontChanged, this, &EditorView::fontChanged);
+    // Pixels alone leave the layout as it is: the view only draws again.
+    connect(&m_document, &Document::glyphChanged, viewport(), qOverload<>(&QWidget::update));
     fontReplaced();
 }
 
@@ -43,7 +49,7 @@ int EditorView::currentIndex() const
 void EditorView::selectGlyph(int index)
 {
     ViewState next = m_state;
-    if (selectCode(m_document.font(), next, int(m_document.font().first) + index))
+    if (selectCode(m_document.font(), next, int(m_document.font().header.first) + index))
         setState(next);
 }
 
@@ -131,7 +137,7 @@ QRect EditorView::gridRect() const
 {
     const int index = currentIndex();
     const int width = index >= 0 ? m_document.font().glyphs[std::size_t(index)].width : 0;
-    return m_layout.grid(width, m_document.font().height)
+    return m_layout.grid(width, m_document.font().header.height)
         .translated(-horizontalScrollBar()->value(), -verticalScrollBar()->value());
 }
 
@@ -261,6 +267,10 @@ void EditorView::mouseReleaseEvent(QMouseEvent *event)
 {
     const QPoint point = event->position().toPoint();
     if (event->button() == Qt::LeftButton) {
+        // A release can arrive without its press: the press that closed the
+        // right-click menu, or one made before this view had the pointer. A click
+        // paints on release, so the release opens the stroke itself, and the pixel
+        // it paints is still one step to undo.
         if (!m_stroke)
             m_document.beginStroke(m_state);
         int column = 0;

@@ -8,6 +8,8 @@
 
 #include <QAbstractScrollArea>
 
+#include <map>
+
 class QAction;
 class QMenu;
 
@@ -53,8 +55,8 @@ public:
     void redo();
 
     /// The "Set Ascent" and "Set Left" entries of the right-click menu.
-    QAction *setAscentAction() const { return m_setAscent; }
-    QAction *setLeftAction() const { return m_setLeft; }
+    QAction *setAscentAction() const { return m_cellActions.at(EditOperation::SetAscent); }
+    QAction *setLeftAction() const { return m_cellActions.at(EditOperation::SetLeft); }
 
     /// The enlarged grid in viewport pixels, as last laid out.
     QRect gridRect() const;
@@ -108,8 +110,7 @@ private:
     int m_zoom = ViewLayout::ActualSize;
     int m_wheelAngle = 0; ///< Ctrl + wheel turns not yet a whole zoom step
     QMenu *m_cellMenu = nullptr;
-    QAction *m_setAscent = nullptr;
-    QAction *m_setLeft = nullptr;
+    std::map<EditOperation, QAction *> m_cellActions; ///< the right-click menu's entries
 };
 
 } // namespace Kernwick

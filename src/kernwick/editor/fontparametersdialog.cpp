@@ -12,13 +12,13 @@ FontParametersDialog::FontParametersDialog(const Font &font, QWidget *parent) : 
     setWindowTitle(QStringLiteral("Font Parameters"));
     const QStringList texts{
         QStringLiteral("Name : %1").arg(QString::fromLatin1(font.nameText())),
-        QStringLiteral("Skip : %1").arg(font.skip),
-        QStringLiteral("Pixwidth : %1").arg(font.pixwidth),
+        QStringLiteral("Skip : %1").arg(font.header.skip),
+        QStringLiteral("Pixwidth : %1").arg(font.header.pixwidth),
         QStringLiteral("Chars : %1").arg(font.chars()),
-        QStringLiteral("First : %1").arg(font.first),
-        QStringLiteral("Height : %1").arg(font.height),
-        QStringLiteral("Ascent : %1").arg(font.ascent),
-        QStringLiteral("Ldepth : %1").arg(font.ldepth),
+        QStringLiteral("First : %1").arg(font.header.first),
+        QStringLiteral("Height : %1").arg(font.header.height),
+        QStringLiteral("Ascent : %1").arg(font.header.ascent),
+        QStringLiteral("Ldepth : %1").arg(font.header.ldepth),
     };
     auto *grid = new QGridLayout;
     grid->setHorizontalSpacing(30);

@@ -89,6 +89,7 @@ PreviewPane::PreviewPane(Document &document, QWidget *parent)
     connect(m_text, &QLineEdit::textChanged, this, &PreviewPane::showText);
     connect(m_scale, &QComboBox::currentIndexChanged, this, &PreviewPane::showText);
     connect(&m_document, &Document::fontChanged, this, &PreviewPane::refresh);
+    connect(&m_document, &Document::glyphChanged, this, &PreviewPane::glyphChanged);
     connect(&m_document, &Document::fontReplaced, this, &PreviewPane::refresh);
     showText();
 }
@@ -104,6 +105,14 @@ void PreviewPane::refresh()
 {
     m_canvas->refresh();
     fitHeight();
+}
+
+void PreviewPane::glyphChanged(int index)
+{
+    // Only the glyph's pixels changed, so the line keeps its size: the canvas
+    // redraws when the glyph is in the text, and nothing happens otherwise.
+    if (m_canvas->codes().contains(int(m_document.font().header.first) + index))
+        m_canvas->update();
 }
 
 void PreviewPane::fitHeight()

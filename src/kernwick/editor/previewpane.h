@@ -67,6 +67,7 @@ public:
 private:
     void showText();
     void refresh();
+    void glyphChanged(int index);
     void fitHeight();
 
     Document &m_document;

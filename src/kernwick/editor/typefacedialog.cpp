@@ -227,7 +227,7 @@ void TypefaceDialog::refreshPreview()
     const QList<int> codes = textCodes(m_sample->text());
     // Until the settings are good, the sample area stays empty.
     m_previewFont = Font();
-    m_previewFont.height = 0;
+    m_previewFont.header.height = 0;
     m_preview->setLine(&m_previewFont, codes, 1);
 
     TypefaceChoice choice;
@@ -252,15 +252,15 @@ void TypefaceDialog::refreshPreview()
             inRange.append(code);
     TypefaceRenderer renderer(m_typeface, choice);
     Font font;
-    font.height = std::uint8_t(renderer.height());
-    font.ascent = std::uint8_t(renderer.ascent());
-    font.ldepth = renderer.ldepth();
+    font.header.height = std::uint8_t(renderer.height());
+    font.header.ascent = std::uint8_t(renderer.ascent());
+    font.header.ldepth = renderer.ldepth();
     if (!inRange.isEmpty()) {
         const auto [low, high] = std::minmax_element(inRange.begin(), inRange.end());
-        font.first = std::uint16_t(*low);
+        font.header.first = std::uint16_t(*low);
         font.resizeGlyphTable(*high - *low + 1);
         for (Glyph &g : font.glyphs)
-            g.reset(font.height, 0);
+            g.reset(font.header.height, 0);
         for (const int code : inRange)
             font.glyphs[std::size_t(code - *low)] = renderer.glyph(code);
     }

@@ -47,7 +47,6 @@ public:
     QRadioButton *twoBpp() const { return m_twoBpp; }
     SpinField *blackField() const { return m_black; }
     SpinField *whiteField() const { return m_white; }
-    QCheckBox *antialiasBox() const { return m_antialias; }
     QLineEdit *nameEdit() const { return m_name; }
     QLineEdit *sampleEdit() const { return m_sample; }
     TextLineCanvas *preview() const { return m_preview; }

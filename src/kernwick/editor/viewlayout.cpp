@@ -37,13 +37,13 @@ int ViewLayout::zoomedOut(int percent)
 
 ViewLayout::ViewLayout(const Font &font, int zoom)
     : m_zoom(zoom), m_cellSize(std::max(1, CellSize * zoom / ActualSize)),
-      m_thumbScale(std::max(1, ThumbScale * zoom / ActualSize)), m_fontHeight(font.height)
+      m_thumbScale(std::max(1, ThumbScale * zoom / ActualSize)), m_fontHeight(font.header.height)
 {
     int widest = 0;
     for (const Glyph &g : font.glyphs)
         widest = std::max<int>(widest, g.width);
     const int documentWidth = std::max(m_cellSize * widest + 200, MinimumDocument.width());
-    m_stripTop = std::max(GridOrigin.y() + m_cellSize * font.height + 50, 200);
+    m_stripTop = std::max(GridOrigin.y() + m_cellSize * font.header.height + 50, 200);
 
     // The strip: glyphs side by side, one thumbnail pixel apart (2 pixels at 100 %),
     // a new line whenever the next glyph would pass the document's right margin.

@@ -53,22 +53,22 @@ QStringList infoLines(const Font &font, int index)
     const bool hasGlyph = index >= 0 && index < font.chars();
     const Glyph *g = hasGlyph ? &font.glyphs[std::size_t(index)] : nullptr;
     if (g) {
-        const int code = int(font.first) + index;
+        const int code = int(font.header.first) + index;
         lines << QStringLiteral("Character Number: %1").arg(index)
               << QStringLiteral("Code Value: %1 (%2h)")
                      .arg(code)
                      .arg(QString::number(code, 16).toUpper())
               << utf8Line(code);
     }
-    lines << (font.ldepth != 0 ? QStringLiteral("Pixel Depth: 2BPP")
-                               : QStringLiteral("Pixel Depth: 1BPP"));
+    lines << (font.header.ldepth != 0 ? QStringLiteral("Pixel Depth: 2BPP")
+                                      : QStringLiteral("Pixel Depth: 1BPP"));
     if (g)
         lines << QStringLiteral("Width: %1").arg(g->width);
-    lines << QStringLiteral("Height: %1").arg(font.height);
+    lines << QStringLiteral("Height: %1").arg(font.header.height);
     if (g)
         lines << QStringLiteral("Left: %1").arg(int(std::int8_t(g->left)));
-    lines << QStringLiteral("Ascent: %1").arg(font.ascent)
-          << QStringLiteral("File Size: %1 bytes").arg(font.fileSize);
+    lines << QStringLiteral("Ascent: %1").arg(font.header.ascent)
+          << QStringLiteral("File Size: %1 bytes").arg(font.header.fileSize);
     return lines;
 }
 
@@ -91,7 +91,7 @@ void paintGrid(QPainter &painter, const Font &font, const Glyph &g, QPoint origi
     for (int r = firstRow; r <= lastRow; ++r)
         for (int c = firstColumn; c <= lastColumn; ++c)
             painter.fillRect(origin.x() + cell * c, origin.y() + cell * r, cell, cell,
-                             ViewColors::pixel(g.pixel(r, c), font.ldepth));
+                             ViewColors::pixel(g.pixel(r, c), font.header.ldepth));
 
     const int left = origin.x() + cell * firstColumn;
     const int right = origin.x() + cell * (lastColumn + 1);
@@ -107,13 +107,14 @@ void paintGrid(QPainter &painter, const Font &font, const Glyph &g, QPoint origi
     if (leftColumn >= firstColumn && leftColumn <= lastColumn) {
         painter.setPen(ViewColors::Blue);
         for (int r = firstRow; r <= lastRow; ++r)
-            if (r != font.ascent)
+            if (r != font.header.ascent)
                 painter.drawRect(origin.x() + cell * leftColumn, origin.y() + cell * r, cell, cell);
     }
-    if (font.ascent >= firstRow && font.ascent <= lastRow) {
+    if (font.header.ascent >= firstRow && font.header.ascent <= lastRow) {
         painter.setPen(ViewColors::Red);
         for (int c = firstColumn; c <= lastColumn; ++c)
-            painter.drawRect(origin.x() + cell * c, origin.y() + cell * font.ascent, cell, cell);
+            painter.drawRect(origin.x() + cell * c, origin.y() + cell * font.header.ascent, cell,
+                             cell);
     }
 }
 
@@ -131,7 +132,7 @@ void paintStripLine(QPainter &painter, const Font &font, const ViewLayout &layou
         right = std::max(right, rect.x() + rect.width());
         top = rect.y();
     }
-    const int height = font.height;
+    const int height = font.header.height;
     if (top < 0 || height == 0)
         return;
     const int scale = layout.thumbScale();
@@ -139,7 +140,7 @@ void paintStripLine(QPainter &painter, const Font &font, const ViewLayout &layou
     line.fill(ViewColors::White);
     QRgb colors[4];
     for (std::uint8_t v = 0; v < 4; ++v)
-        colors[v] = ViewColors::pixel(v, font.ldepth).rgb();
+        colors[v] = ViewColors::pixel(v, font.header.ldepth).rgb();
     for (int i = first; i < last; ++i) {
         const QRect rect = layout.thumbnail(i);
         if (rect.isNull())
@@ -176,7 +177,7 @@ void paintView(QPainter &painter, const ViewFrame &frame)
     const bool hasGlyph = frame.currentIndex >= 0 && frame.currentIndex < font.chars();
     const Glyph empty;
     const Glyph &g = hasGlyph ? font.glyphs[std::size_t(frame.currentIndex)] : empty;
-    const QRect grid = layout.grid(g.width, font.height);
+    const QRect grid = layout.grid(g.width, font.header.height);
     if (hasGlyph) {
         paintGrid(painter, font, g, grid.topLeft(), visible, layout.cellSize());
         painter.setPen(ViewColors::Red);

@@ -33,8 +33,8 @@ QByteArray number(qint64 value)
 
 BdfExport exportBdf(const Font &font)
 {
-    const int height = font.height;
-    const int ascent = font.ascent;
+    const int height = font.header.height;
+    const int ascent = font.header.ascent;
     // The baseline lies below row Ascent; rows after it descend.
     const int descent = height - ascent - 1;
     int widest = 0;
@@ -55,7 +55,7 @@ BdfExport exportBdf(const Font &font)
     static constexpr char hexDigits[] = "0123456789ABCDEF";
     for (int i = 0; i < font.chars(); ++i) {
         const Glyph &g = font.glyphs[std::size_t(i)];
-        const qint64 code = qint64(font.first) + i;
+        const qint64 code = qint64(font.header.first) + i;
         // At 72 dots per inch and a point size of Height, a pixel is a point.
         const qint64 scalable = qint64(g.width) * 1000 / std::max(height, 1);
         out += "STARTCHAR char" + number(code) + "\nENCODING " + number(code) + "\nSWIDTH " +

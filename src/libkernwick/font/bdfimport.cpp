@@ -251,11 +251,11 @@ bool CharacterReader::run(Font *font, QString *error)
     m_glyphs.resize(size_t(index + 1));
     Font result;
     result.setName(m_choice.name.left(MaxFontNameLength).toLatin1());
-    result.skip = 0;
-    result.first = std::uint16_t(first);
-    result.height = std::uint8_t(m_height);
-    result.ascent = std::uint8_t(m_scan.baselineRow); // modulo 256
-    result.ldepth = m_choice.depth;
+    result.header.skip = 0;
+    result.header.first = std::uint16_t(first);
+    result.header.height = std::uint8_t(m_height);
+    result.header.ascent = std::uint8_t(m_scan.baselineRow); // modulo 256
+    result.header.ldepth = m_choice.depth;
     result.glyphs = std::move(m_glyphs);
     result.computeFileSize();
     *font = std::move(result);

@@ -1,5 +1,6 @@
 #include "libkernwick/font/concatenate.h"
 
+#include "libkernwick/font/zvffile.h"
 #include "libkernwick/io/savefile.h"
 
 namespace Kernwick {
@@ -15,14 +16,12 @@ bool concatenateFonts(const QStringList &inputs, QByteArray *joined, QString *er
             return false;
         }
         // Without a whole Skip field the chain could not point past this file.
-        if (bytes.size() < 16) {
+        if (bytes.size() < ZvfSkipEndBytes) {
             *error = QStringLiteral("%1: too short to be a font file").arg(inputs[i]);
             return false;
         }
         const bool last = i == inputs.size() - 1;
-        const quint32 skip = last ? 0 : quint32(bytes.size());
-        for (int k = 0; k < 4; ++k)
-            bytes[12 + k] = char((skip >> (8 * k)) & 0xff);
+        setZvfSkip(bytes, last ? 0 : quint32(bytes.size()));
         out += bytes;
     }
     *joined = std::move(out);

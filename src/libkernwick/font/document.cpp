@@ -1,71 +1,22 @@
 #include "libkernwick/font/document.h"
 
-#include "libkernwick/io/savefile.h"
-
 #include <QFileInfo>
 
 namespace Kernwick {
 
 namespace {
 
-// How much of the font each command changes, and its name in "Undo <name>".
-struct CommandRecord
+// Whether a glyph step's glyph and header differ from the font's only in the
+// glyph's pixels, so the change leaves every size and position as it was.
+bool onlyPixelsDiffer(const EditStep &step, const Font &font)
 {
-    std::optional<EditScope> scope; // none: the command never changes the font
-    const char *text;
-};
-
-CommandRecord recordOf(EditOperation operation)
-{
-    using Op = EditOperation;
-    switch (operation) {
-    case Op::InsertRow:
-        return {EditScope::Table, "Insert Row"};
-    case Op::DeleteRow:
-        return {EditScope::Table, "Delete Row"};
-    case Op::InsertColumn:
-        return {EditScope::Glyph, "Insert Column"};
-    case Op::DeleteColumn:
-        return {EditScope::Glyph, "Delete Column"};
-    case Op::InsertCharacter:
-        return {EditScope::Table, "Insert Character"};
-    case Op::DeleteSelectedCharacter:
-        return {EditScope::Table, "Delete Character"};
-    case Op::Outline:
-        return {EditScope::Table, "Outline"};
-    case Op::MoveDown:
-        return {EditScope::Glyph, "Move Down"};
-    case Op::MoveUp:
-        return {EditScope::Glyph, "Move Up"};
-    case Op::MoveRight:
-        return {EditScope::Glyph, "Move Right"};
-    case Op::MoveLeft:
-        return {EditScope::Glyph, "Move Left"};
-    case Op::To2Bpp:
-        return {EditScope::Table, "1BPP->2BPP"};
-    case Op::To1Bpp:
-        return {EditScope::Table, "2BPP->1BPP"};
-    case Op::Clear:
-        return {EditScope::Glyph, "Clear"};
-    case Op::Cut:
-        return {EditScope::Glyph, "Cut"};
-    case Op::Paste:
-        return {EditScope::Glyph, "Paste"};
-    case Op::SetAscent:
-        return {EditScope::Header, "Set Ascent"};
-    case Op::SetLeft:
-        return {EditScope::Glyph, "Set Left"};
-    case Op::Mod:
-        return {EditScope::Table, "mod"};
-    case Op::X2:
-        return {EditScope::Table, "X2"};
-    case Op::Copy:
-    case Op::Transparent:
-    case Op::White:
-    case Op::Halftone:
-        break;
-    }
-    return {std::nullopt, ""};
+    if (step.scope != EditScope::Glyph || !(step.header == font.header))
+        return false;
+    const Glyph &then = step.glyph;
+    const Glyph &now = font.glyphs[std::size_t(step.glyphIndex)];
+    return then.width == now.width && then.rowCount == now.rowCount && then.left == now.left &&
+           then.offset == now.offset && then.reserved1 == now.reserved1 &&
+           then.reserved2 == now.reserved2;
 }
 
 } // namespace
@@ -85,11 +36,24 @@ void Document::finishChange(bool fontChanged)
     if (fontChanged)
         emit this->fontChanged();
     emit historyChanged();
+    reportModified();
+}
+
+void Document::reportModified()
+{
     const bool modified = isModified();
     if (modified != m_reportedModified) {
         m_reportedModified = modified;
         emit modifiedChanged(modified);
     }
+}
+
+void Document::announce(bool pixelsOnly, int glyphIndex)
+{
+    if (pixelsOnly)
+        emit glyphChanged(glyphIndex);
+    else
+        emit fontChanged();
 }
 
 void Document::replaceFont(Font font, bool savedNow)
@@ -98,8 +62,10 @@ void Document::replaceFont(Font font, bool savedNow)
     m_strokeChanged = false;
     m_font = std::move(font);
     m_history.clear(savedNow);
+    // Views start over with the new font; a second signal would only make them
+    // lay it out twice.
     emit fontReplaced();
-    finishChange(true);
+    finishChange(false);
 }
 
 void Document::setFileName(const QString &path)
@@ -149,11 +115,7 @@ void Document::takeImportedFont(Font font)
 bool Document::write(const QString &path, QString *error)
 {
     endStroke();
-    const ZvfImage image = encodeZvf(m_font);
-    if (!saveFileAtomically(path, image.bytes, error))
-        return false;
-    adoptDerivedFields(m_font, image.fields);
-    return true;
+    return saveZvfFile(path, m_font, error);
 }
 
 bool Document::save(const QString &path, QString *error)
@@ -177,25 +139,35 @@ bool Document::saveCopy(const QString &path, QString *error)
 EditResult Document::apply(EditOperation operation, ViewState &view)
 {
     endStroke();
-    const CommandRecord record = recordOf(operation);
+    const EditCommand &command = editCommand(operation);
     std::optional<EditStep> before;
-    if (record.scope) {
+    if (command.undoScope) {
         const int index = currentGlyphIndex(m_font, view);
-        if (*record.scope == EditScope::Glyph && index < 0)
+        if (*command.undoScope == EditScope::Glyph && index < 0)
             return EditResult::refuse(EditRefusal::NoCurrentGlyph);
-        before = EditStep::before(m_font, *record.scope, index, QString::fromLatin1(record.text));
+        before = EditStep::before(m_font, *command.undoScope, index,
+                                  QString::fromLatin1(command.undoText));
     }
 
     EditingState state;
     static_cast<ViewState &>(state) = view;
     state.clipboard = std::move(m_clipboard);
-    const EditResult result = applyEdit(operation, m_font, state);
+    const EditResult result = command.run(m_font, state);
     view = state;
     m_clipboard = std::move(state.clipboard);
 
-    if (result.fontChanged && before)
+    if (!result.fontChanged)
+        return result;
+    if (before) {
+        const bool pixelsOnly = onlyPixelsDiffer(*before, m_font);
+        const int index = before->glyphIndex;
         m_history.push(std::move(*before));
-    finishChange(result.fontChanged);
+        announce(pixelsOnly, index);
+    } else {
+        emit fontChanged();
+    }
+    emit historyChanged();
+    reportModified();
     return result;
 }
 
@@ -204,15 +176,15 @@ EditResult Document::rename(const QByteArray &name)
     endStroke();
     Font renamed = m_font;
     renamed.rename(name);
-    if (renamed.name == m_font.name) {
+    if (renamed.header.name == m_font.header.name) {
         // Nothing to record, but the view is updated all the same.
         emit fontChanged();
-        return {EditRefusal::None, false, false, Redraw::AllViews, false};
+        return EditResult::unchanged();
     }
     m_history.push(EditStep::before(m_font, EditScope::Header, -1, QStringLiteral("Font Name")));
-    m_font.name = renamed.name;
+    m_font.header.name = renamed.header.name;
     finishChange(true);
-    return EditResult::updatedViews();
+    return EditResult::changed();
 }
 
 void Document::recomputeFileSize()
@@ -240,8 +212,10 @@ EditResult Document::paint(const ViewState &view, int row, int column)
         return EditResult::unchanged();
     g.setPixel(row, column, view.paintValue);
     m_strokeChanged = true;
-    finishChange(true);
-    return EditResult::repainted();
+    // Only this glyph's pixels: the history changes once, when the stroke ends.
+    emit glyphChanged(m_stroke->glyphIndex);
+    reportModified();
+    return EditResult::changed();
 }
 
 void Document::endStroke()
@@ -253,8 +227,10 @@ void Document::endStroke()
     if (changed)
         m_history.push(std::move(*m_stroke));
     m_stroke.reset();
-    if (changed)
-        finishChange(false);
+    if (changed) {
+        emit historyChanged();
+        reportModified();
+    }
 }
 
 bool Document::restore(const EditStep *step, ViewState *view)
@@ -263,10 +239,12 @@ bool Document::restore(const EditStep *step, ViewState *view)
         return false;
     if (view) {
         if (step->scope == EditScope::Glyph)
-            view->currentCode = int(m_font.first) + step->glyphIndex;
+            view->currentCode = int(m_font.header.first) + step->glyphIndex;
         clampToFont(m_font, *view);
     }
-    finishChange(true);
+    announce(onlyPixelsDiffer(*step, m_font), step->glyphIndex);
+    emit historyChanged();
+    reportModified();
     return true;
 }
 

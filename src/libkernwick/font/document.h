@@ -1,5 +1,6 @@
 #pragma once
 
+#include "libkernwick/font/editcommands.h"
 #include "libkernwick/font/edithistory.h"
 #include "libkernwick/font/editingstate.h"
 #include "libkernwick/font/editresult.h"
@@ -93,11 +94,16 @@ public:
 signals:
     /// The font was replaced as a whole: views go back to its first glyph.
     void fontReplaced();
-    /// The font changed in place: views redraw.
+    /// The font changed in place beyond one glyph's pixels: a size, the glyph
+    /// count, a marker or the header. Views lay the font out again.
     void fontChanged();
+    /// Only the pixels of glyph `index` changed; every size and position stayed.
+    /// Views redraw without laying out again. Painting sends this for each pixel.
+    void glyphChanged(int index);
     void modifiedChanged(bool modified);
     void titleChanged(const QString &title);
-    /// Undo or redo became possible or impossible, or their texts changed.
+    /// A step was recorded, undone or redone, or the history was cleared or saved:
+    /// once per command or stroke (at its end), never for each painted pixel.
     void historyChanged();
 
 private:
@@ -105,6 +111,9 @@ private:
     void setFileName(const QString &path);
     bool write(const QString &path, QString *error);
     void finishChange(bool fontChanged);
+    /// Sends glyphChanged() for a change of pixels only, else fontChanged().
+    void announce(bool pixelsOnly, int glyphIndex);
+    void reportModified();
     bool restore(const EditStep *step, ViewState *view);
 
     Font m_font;

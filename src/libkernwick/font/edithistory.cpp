@@ -13,40 +13,12 @@ std::size_t glyphBytes(const Glyph &g)
 
 } // namespace
 
-FontHeader FontHeader::of(const Font &font)
-{
-    FontHeader h;
-    h.name = font.name;
-    h.skip = font.skip;
-    h.pixwidth = font.pixwidth;
-    h.first = font.first;
-    h.height = font.height;
-    h.ascent = font.ascent;
-    h.ldepth = font.ldepth;
-    h.layout = font.layout;
-    h.fileSize = font.fileSize;
-    return h;
-}
-
-void FontHeader::applyTo(Font &font) const
-{
-    font.name = name;
-    font.skip = skip;
-    font.pixwidth = pixwidth;
-    font.first = first;
-    font.height = height;
-    font.ascent = ascent;
-    font.ldepth = ldepth;
-    font.layout = layout;
-    font.fileSize = fileSize;
-}
-
 EditStep EditStep::before(const Font &font, EditScope scope, int glyphIndex, QString text)
 {
     EditStep step;
     step.text = std::move(text);
     step.scope = scope;
-    step.header = FontHeader::of(font);
+    step.header = font.header;
     if (scope == EditScope::Glyph) {
         step.glyphIndex = glyphIndex;
         step.glyph = font.glyphs[std::size_t(glyphIndex)];
@@ -68,9 +40,7 @@ std::size_t EditStep::recordedBytes() const
 
 void EditStep::swapWith(Font &font)
 {
-    const FontHeader current = FontHeader::of(font);
-    header.applyTo(font);
-    header = current;
+    std::swap(header, font.header);
     if (scope == EditScope::Glyph)
         std::swap(glyph, font.glyphs[std::size_t(glyphIndex)]);
     else if (scope == EditScope::Table)
@@ -89,8 +59,7 @@ void EditHistory::push(EditStep step)
     m_recordedBytes += step.recordedBytes();
     m_steps.push_back(std::move(step));
     ++m_done;
-    while (m_steps.size() > 1 &&
-           (m_steps.size() > MaxSteps || m_recordedBytes > MaxRecordedBytes))
+    while (m_steps.size() > 1 && (m_steps.size() > MaxSteps || m_recordedBytes > MaxRecordedBytes))
         forgetOldest();
 }
 
@@ -119,11 +88,6 @@ QString EditHistory::undoText() const
 QString EditHistory::redoText() const
 {
     return canRedo() ? m_steps[m_done].text : QString();
-}
-
-const EditStep *EditHistory::nextUndo() const
-{
-    return canUndo() ? &m_steps[m_done - 1] : nullptr;
 }
 
 const EditStep *EditHistory::undo(Font &font)

@@ -12,23 +12,6 @@
 
 namespace Kernwick {
 
-/// The font's fields apart from its glyph table.
-struct FontHeader
-{
-    std::array<char, 12> name{};
-    std::uint32_t skip = 0;
-    std::uint32_t pixwidth = 0;
-    std::uint16_t first = 32;
-    std::uint8_t height = 14;
-    std::uint8_t ascent = 10;
-    std::uint8_t ldepth = 0;
-    std::uint8_t layout = 0;
-    std::int32_t fileSize = 0;
-
-    static FontHeader of(const Font &font);
-    void applyTo(Font &font) const;
-};
-
 /// How much of the font one undo step keeps: the header always, and besides it
 /// one glyph or the whole glyph table.
 enum class EditScope
@@ -79,8 +62,6 @@ public:
     bool canRedo() const { return m_done < m_steps.size(); }
     QString undoText() const;
     QString redoText() const;
-    /// The step the next undo takes back, or nullptr.
-    const EditStep *nextUndo() const;
 
     /// Takes back the last step done; returns it, or nullptr when there is none.
     const EditStep *undo(Font &font);

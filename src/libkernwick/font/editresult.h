@@ -22,40 +22,20 @@ enum class EditRefusal
     UnknownDepth,     ///< the font's Ldepth is neither 0 (1BPP) nor 1 (2BPP)
 };
 
-/// How the editor view must be refreshed after an operation.
-enum class Redraw
-{
-    None,    ///< nothing to show
-    View,    ///< redraw the whole editor view
-    AllViews ///< ask the document to update all its views
-};
-
-/// The outcome of one editing operation, telling the desktop program how to end
-/// the command: whether the font changed, whether `fileSize` was recomputed (the
-/// operation has already done it), how to redraw, and whether to mark the
-/// document modified. A refused operation changes nothing and asks for nothing.
+/// The outcome of one editing operation: whether it was refused, and whether it
+/// changed the font. Operations that change a glyph's size or the glyph count
+/// recompute `fileSize` themselves. A refused operation changes nothing.
 struct EditResult
 {
     EditRefusal refusal = EditRefusal::None;
     bool fontChanged = false;
-    bool fileSizeRecomputed = false;
-    Redraw redraw = Redraw::None;
-    bool modified = false;
 
     bool refused() const { return refusal != EditRefusal::None; }
 
     /// A refusal: nothing changed.
-    static EditResult refuse(EditRefusal why) { return {why, false, false, Redraw::None, false}; }
-    /// Changed pixels or dimensions, file size recomputed: redraw, mark modified.
-    static EditResult resized() { return {EditRefusal::None, true, true, Redraw::View, true}; }
-    /// Changed pixels only: redraw, mark modified.
-    static EditResult repainted() { return {EditRefusal::None, true, false, Redraw::View, true}; }
-    /// Changed a marker or the whole font without a new size (Set Ascent, Set Left,
-    /// X2): update all views, mark modified.
-    static EditResult updatedViews()
-    {
-        return {EditRefusal::None, true, false, Redraw::AllViews, true};
-    }
+    static EditResult refuse(EditRefusal why) { return {why, false}; }
+    /// The font changed.
+    static EditResult changed() { return {EditRefusal::None, true}; }
     /// The font is untouched (Copy, colours, a conversion to the current depth).
     static EditResult unchanged() { return {}; }
 };

@@ -28,21 +28,21 @@ void Glyph::reset(int rows, int newWidth)
 
 QByteArray Font::nameText() const
 {
-    const auto end = std::find(name.begin(), name.end(), '\0');
-    return QByteArray(name.data(), int(end - name.begin()));
+    const auto end = std::find(header.name.begin(), header.name.end(), '\0');
+    return QByteArray(header.name.data(), int(end - header.name.begin()));
 }
 
 void Font::setName(const QByteArray &text)
 {
-    name.fill(0);
+    header.name.fill(0);
     rename(text);
 }
 
 void Font::rename(const QByteArray &text)
 {
     const std::size_t length = std::min<std::size_t>(text.size(), MaxFontNameLength);
-    std::memcpy(name.data(), text.constData(), length);
-    name[length] = '\0';
+    std::memcpy(header.name.data(), text.constData(), length);
+    header.name[length] = '\0';
 }
 
 QString fontNameProblem(const QString &name)
@@ -86,10 +86,15 @@ std::int64_t glyphTableBytes(int chars)
     return roundUp32(6 * (std::int64_t(chars) + 1));
 }
 
+std::int64_t zvfFileBytes(int chars, int height, std::int64_t pixwidth)
+{
+    return ZvfHeaderBytes + glyphTableBytes(chars) + roundUp32(height * pixwidth);
+}
+
 void Font::computeFileSize()
 {
-    const std::int64_t bitmap = roundUp32(height * stripRowBytes(totalWidth(), bitsPerPixel()));
-    fileSize = std::int32_t(32 + glyphTableBytes(chars()) + bitmap);
+    header.fileSize = std::int32_t(
+        zvfFileBytes(chars(), header.height, stripRowBytes(totalWidth(), bitsPerPixel())));
 }
 
 Font defaultFont()
@@ -98,7 +103,7 @@ Font defaultFont()
     font.setName("default");
     font.resizeGlyphTable(95);
     for (Glyph &g : font.glyphs)
-        g.reset(font.height, 8);
+        g.reset(font.header.height, 8);
     font.computeFileSize();
     return font;
 }

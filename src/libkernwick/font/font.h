@@ -49,12 +49,10 @@ struct Glyph
     bool operator==(const Glyph &) const = default;
 };
 
-/// A ZUVO bitmap font: the header fields and the glyph table.
-///
-/// A plain value type shared by the document, the editor, the importers and the CLI.
-/// Glyph i stands for the character code `first` + i; the glyph count (`chars()`)
-/// is the length of the table.
-struct Font
+/// A font's fields apart from its glyph table: the file header's fields as the
+/// font holds them, and the size of the file it would make. Kept as one value, so
+/// undo records and restores every one of them at once.
+struct FontHeader
 {
     std::array<char, 12> name{}; ///< up to 11 characters and a NUL, then whatever followed
     std::uint32_t skip = 0;      ///< distance to the next font in a joined file
@@ -65,13 +63,25 @@ struct Font
     std::uint8_t ldepth = 0; ///< 0 = 1 bit per pixel, 1 = 2 bits per pixel
     std::uint8_t layout = 0; ///< layout of the file last read or written
     std::int32_t fileSize = 0;
+
+    bool operator==(const FontHeader &) const = default;
+};
+
+/// A ZUVO bitmap font: the header and the glyph table.
+///
+/// A plain value type shared by the document, the editor, the importers and the CLI.
+/// Glyph i stands for the character code `header.first` + i; the glyph count
+/// (`chars()`) is the length of the table.
+struct Font
+{
+    FontHeader header;
     std::vector<Glyph> glyphs;
 
     int chars() const { return int(glyphs.size()); }
     /// Bits per pixel in a file: 1 when `ldepth` is 0, else 2.
-    int bitsPerPixel() const { return ldepth == 0 ? 1 : 2; }
+    int bitsPerPixel() const { return header.ldepth == 0 ? 1 : 2; }
     /// The pixel value that "White" paints at this depth.
-    std::uint8_t whiteValue() const { return ldepth == 0 ? 1 : 2; }
+    std::uint8_t whiteValue() const { return header.ldepth == 0 ? 1 : 2; }
 
     /// The name up to its NUL.
     QByteArray nameText() const;
@@ -84,7 +94,7 @@ struct Font
     void rename(const QByteArray &text);
     /// The code of the last glyph, first + chars - 1 (first - 1 without glyphs). A
     /// file may hold codes past MaxCharacterCode; fonts the program makes never do.
-    int lastCode() const { return int(first) + chars() - 1; }
+    int lastCode() const { return int(header.first) + chars() - 1; }
 
     /// Makes the table `n` glyphs long. Glyphs that stay keep their content; new
     /// glyphs are empty (width 0, no rows) and are sized by the caller.
@@ -112,6 +122,9 @@ Font defaultFont();
 /// need, rounded up to a multiple of 4.
 std::int64_t stripRowBytes(std::int64_t totalWidth, int bitsPerPixel);
 
+/// The size of a font file's header.
+inline constexpr int ZvfHeaderBytes = 32;
+
 /// Size of the 6-byte-per-entry glyph table with its terminator, padded to 32.
 std::int64_t glyphTableBytes(int chars);
 
@@ -120,5 +133,9 @@ constexpr std::int64_t roundUp32(std::int64_t n)
 {
     return (n + 31) / 32 * 32;
 }
+
+/// The length of the file a font with `chars` glyphs of `height` rows makes when
+/// its strip rows are `pixwidth` bytes: header, glyph table and bitmap, each padded.
+std::int64_t zvfFileBytes(int chars, int height, std::int64_t pixwidth);
 
 } // namespace Kernwick

@@ -33,7 +33,7 @@ ChartPage startPage(const Font &font, int number)
 FontChart layoutFontChart(const Font &font, const ChartPageMetrics &metrics)
 {
     const int labelWidth = 4 * metrics.averageCharWidth;
-    const int boxHeight = ChartCellSize * font.height;
+    const int boxHeight = ChartCellSize * font.header.height;
     // Glyphs lower than a label would let the labels of one line run into the next.
     const int lineHeight = std::max(boxHeight, metrics.charHeight);
     const int firstLineTop = ChartTitlePosition.y() + 2 * metrics.charHeight;
@@ -46,7 +46,7 @@ FontChart layoutFontChart(const Font &font, const ChartPageMetrics &metrics)
         const int width = ChartCellSize * font.glyphs[std::size_t(i)].width;
         ChartEntry entry;
         entry.glyphIndex = i;
-        entry.code = font.first + i;
+        entry.code = font.header.first + i;
         entry.labelOrigin = QPoint(labelX, top);
         entry.box = QRect(labelX + labelWidth, top, width, boxHeight);
         chart.pages.back().entries.push_back(entry);

@@ -3,23 +3,10 @@
 #include "libkernwick/font/x2.h"
 
 #include <algorithm>
-#include <iterator>
 
 namespace Kernwick {
 
 namespace {
-
-// The menus and the conversions know two depths only: Ldepth 0 (1BPP) and 1
-// (2BPP). A file may hold another value; its depth-bound commands stay off.
-bool isOneBpp(const Font &font)
-{
-    return font.ldepth == 0;
-}
-
-bool isTwoBpp(const Font &font)
-{
-    return font.ldepth == 1;
-}
 
 // The pixel mappings of the depth conversions, shared with Paste between depths.
 std::uint8_t toTwoBppPixel(std::uint8_t p)
@@ -37,7 +24,7 @@ void setHeight(Font &font, int rows)
 {
     for (Glyph &g : font.glyphs)
         g.resize(rows, g.width);
-    font.height = std::uint8_t(rows);
+    font.header.height = std::uint8_t(rows);
 }
 
 // Shifts the glyph's image by (down, right) pixels inside its box; pixels that
@@ -65,7 +52,7 @@ EditResult move(Font &font, EditingState &state, int down, int right)
     if (index < 0)
         return EditResult::refuse(EditRefusal::NoCurrentGlyph);
     shiftImage(font.glyphs[std::size_t(index)], down, right);
-    return EditResult::repainted();
+    return EditResult::changed();
 }
 
 // Copies the shape and the first `height` rows of `from` into `to`. Rows that
@@ -96,29 +83,29 @@ void mapDepth(Glyph &g, int fromBits, int toBits)
 
 EditResult insertRow(Font &font, EditingState &)
 {
-    if (font.height >= MaxGlyphSide)
+    if (font.header.height >= MaxGlyphSide)
         return EditResult::refuse(EditRefusal::HeightAtMaximum);
-    setHeight(font, font.height + 1);
+    setHeight(font, font.header.height + 1);
     font.computeFileSize();
-    return EditResult::resized();
+    return EditResult::changed();
 }
 
 EditResult deleteRow(Font &font, EditingState &)
 {
-    if (font.height <= 1)
+    if (font.header.height <= 1)
         return EditResult::refuse(EditRefusal::HeightAtMinimum);
-    setHeight(font, font.height - 1);
+    setHeight(font, font.header.height - 1);
     font.computeFileSize();
-    return EditResult::resized();
+    return EditResult::changed();
 }
 
 EditResult trimRows(Font &font, EditingState &)
 {
-    if (font.height <= 1)
+    if (font.header.height <= 1)
         return EditResult::refuse(EditRefusal::HeightAtMinimum);
-    setHeight(font, std::max(1, font.height - ModRowCount));
+    setHeight(font, std::max(1, font.header.height - ModRowCount));
     font.computeFileSize();
-    return EditResult::resized();
+    return EditResult::changed();
 }
 
 EditResult insertColumn(Font &font, EditingState &state)
@@ -129,9 +116,9 @@ EditResult insertColumn(Font &font, EditingState &state)
     Glyph &g = font.glyphs[std::size_t(index)];
     if (g.width >= MaxGlyphSide)
         return EditResult::refuse(EditRefusal::WidthAtMaximum);
-    g.resize(font.height, g.width + 1);
+    g.resize(font.header.height, g.width + 1);
     font.computeFileSize();
-    return EditResult::resized();
+    return EditResult::changed();
 }
 
 EditResult deleteColumn(Font &font, EditingState &state)
@@ -142,9 +129,9 @@ EditResult deleteColumn(Font &font, EditingState &state)
     Glyph &g = font.glyphs[std::size_t(index)];
     if (g.width == 0)
         return EditResult::refuse(EditRefusal::WidthAtMinimum);
-    g.resize(font.height, g.width - 1);
+    g.resize(font.header.height, g.width - 1);
     font.computeFileSize();
-    return EditResult::resized();
+    return EditResult::changed();
 }
 
 EditResult insertCharacter(Font &font, EditingState &state)
@@ -152,12 +139,12 @@ EditResult insertCharacter(Font &font, EditingState &state)
     if (font.chars() >= MaxGlyphs)
         return EditResult::refuse(EditRefusal::TooManyGlyphs);
     // The new last glyph stands for first + chars.
-    if (int(font.first) + font.chars() > 0xffff)
+    if (int(font.header.first) + font.chars() > 0xffff)
         return EditResult::refuse(EditRefusal::CodeAtMaximum);
     Glyph blank;
     int index = 0;
     if (font.chars() == 0) {
-        state.currentCode = font.first;
+        state.currentCode = font.header.first;
     } else {
         index = currentGlyphIndex(font, state);
         if (index < 0)
@@ -169,10 +156,10 @@ EditResult insertCharacter(Font &font, EditingState &state)
         blank.reserved2 = current.reserved2;
         blank.width = current.width;
     }
-    blank.reset(font.height, blank.width);
+    blank.reset(font.header.height, blank.width);
     font.glyphs.insert(font.glyphs.begin() + index, std::move(blank));
     font.computeFileSize();
-    return EditResult::resized();
+    return EditResult::changed();
 }
 
 EditResult deleteSelectedCharacter(Font &font, EditingState &state)
@@ -188,7 +175,7 @@ EditResult deleteSelectedCharacter(Font &font, EditingState &state)
     if (index == font.chars())
         --state.currentCode;
     font.computeFileSize();
-    return EditResult::resized();
+    return EditResult::changed();
 }
 
 EditResult addOutline(Font &font, EditingState &)
@@ -213,7 +200,7 @@ EditResult addOutline(Font &font, EditingState &)
             }
         }
     }
-    return EditResult::repainted();
+    return EditResult::changed();
 }
 
 EditResult moveDown(Font &font, EditingState &state)
@@ -242,7 +229,7 @@ EditResult convertTo2Bpp(Font &font, EditingState &state)
         return EditResult::unchanged();
     if (!isOneBpp(font))
         return EditResult::refuse(EditRefusal::UnknownDepth);
-    font.ldepth = 1;
+    font.header.ldepth = 1;
     for (Glyph &g : font.glyphs)
         for (std::uint8_t &p : g.pixels)
             p = toTwoBppPixel(p);
@@ -250,7 +237,7 @@ EditResult convertTo2Bpp(Font &font, EditingState &state)
     if (state.paintValue != 0)
         state.paintValue = 2;
     font.computeFileSize();
-    return EditResult::resized();
+    return EditResult::changed();
 }
 
 EditResult convertTo1Bpp(Font &font, EditingState &state)
@@ -259,7 +246,7 @@ EditResult convertTo1Bpp(Font &font, EditingState &state)
         return EditResult::unchanged();
     if (!isTwoBpp(font))
         return EditResult::refuse(EditRefusal::UnknownDepth);
-    font.ldepth = 0;
+    font.header.ldepth = 0;
     for (Glyph &g : font.glyphs)
         for (std::uint8_t &p : g.pixels)
             p = toOneBppPixel(p);
@@ -268,7 +255,7 @@ EditResult convertTo1Bpp(Font &font, EditingState &state)
     if (state.paintValue != 0)
         state.paintValue = 1;
     font.computeFileSize();
-    return EditResult::resized();
+    return EditResult::changed();
 }
 
 EditResult clearGlyph(Font &font, EditingState &state)
@@ -278,7 +265,7 @@ EditResult clearGlyph(Font &font, EditingState &state)
         return EditResult::refuse(EditRefusal::NoCurrentGlyph);
     Glyph &g = font.glyphs[std::size_t(index)];
     std::fill(g.pixels.begin(), g.pixels.end(), 0);
-    return EditResult::repainted();
+    return EditResult::changed();
 }
 
 EditResult copyGlyph(Font &font, EditingState &state)
@@ -286,8 +273,8 @@ EditResult copyGlyph(Font &font, EditingState &state)
     const int index = currentGlyphIndex(font, state);
     if (index < 0)
         return EditResult::refuse(EditRefusal::NoCurrentGlyph);
-    copyInto(font.glyphs[std::size_t(index)], state.clipboard.glyph, font.height);
-    state.clipboard.ldepth = font.ldepth;
+    copyInto(font.glyphs[std::size_t(index)], state.clipboard.glyph, font.header.height);
+    state.clipboard.ldepth = font.header.ldepth;
     state.canPaste = true;
     return EditResult::unchanged();
 }
@@ -308,10 +295,10 @@ EditResult pasteGlyph(Font &font, EditingState &state)
     if (index < 0)
         return EditResult::refuse(EditRefusal::NoCurrentGlyph);
     Glyph &g = font.glyphs[std::size_t(index)];
-    copyInto(state.clipboard.glyph, g, font.height);
+    copyInto(state.clipboard.glyph, g, font.header.height);
     mapDepth(g, state.clipboard.ldepth == 0 ? 1 : 2, font.bitsPerPixel());
     font.computeFileSize();
-    return EditResult::resized();
+    return EditResult::changed();
 }
 
 EditResult chooseTransparent(Font &, EditingState &state)
@@ -336,12 +323,12 @@ EditResult chooseHalftone(Font &font, EditingState &state)
 
 EditResult setAscent(Font &font, EditingState &state)
 {
-    if (state.pickRow < 0 || state.pickRow >= font.height)
+    if (state.pickRow < 0 || state.pickRow >= font.header.height)
         return EditResult::refuse(EditRefusal::RowOutsideGlyph);
-    if (font.ascent == state.pickRow)
+    if (font.header.ascent == state.pickRow)
         return EditResult::unchanged();
-    font.ascent = std::uint8_t(state.pickRow);
-    return EditResult::updatedViews();
+    font.header.ascent = std::uint8_t(state.pickRow);
+    return EditResult::changed();
 }
 
 EditResult setLeft(Font &font, EditingState &state)
@@ -356,40 +343,7 @@ EditResult setLeft(Font &font, EditingState &state)
     if (g.left == left)
         return EditResult::unchanged();
     g.left = left;
-    return EditResult::updatedViews();
-}
-
-bool isEnabled(EditOperation operation, const Font &font, const ViewState &state)
-{
-    switch (operation) {
-    case EditOperation::Outline:
-    case EditOperation::Halftone:
-    case EditOperation::To1Bpp:
-        return isTwoBpp(font);
-    case EditOperation::To2Bpp:
-        return isOneBpp(font);
-    case EditOperation::Paste:
-        return state.canPaste;
-    default:
-        return true;
-    }
-}
-
-EditResult applyEdit(EditOperation operation, Font &font, EditingState &state)
-{
-    using Op = EditResult (*)(Font &, EditingState &);
-    static constexpr Op table[] = {
-        insertRow,     deleteRow,       insertColumn,
-        deleteColumn,  insertCharacter, deleteSelectedCharacter,
-        addOutline,    moveDown,        moveUp,
-        moveRight,     moveLeft,        convertTo2Bpp,
-        convertTo1Bpp, clearGlyph,      copyGlyph,
-        cutGlyph,      pasteGlyph,      chooseTransparent,
-        chooseWhite,   chooseHalftone,  setAscent,
-        setLeft,       trimRows,        applyX2,
-    };
-    static_assert(std::size(table) == std::size_t(EditOperation::X2) + 1);
-    return table[std::size_t(operation)](font, state);
+    return EditResult::changed();
 }
 
 } // namespace Kernwick

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "libkernwick/font/editcommands.h"
 #include "libkernwick/font/editingstate.h"
 #include "libkernwick/font/editresult.h"
 #include "libkernwick/font/font.h"
@@ -16,6 +17,17 @@ namespace Kernwick {
 ///
 /// Row operations act on every glyph, since all glyphs share one height; column,
 /// move, clipboard and marker operations act on the current glyph only.
+
+/// The menus and the conversions know two depths only: Ldepth 0 (1BPP) and 1
+/// (2BPP). A file may hold another value; its depth-bound commands stay off.
+inline bool isOneBpp(const Font &font)
+{
+    return font.header.ldepth == 0;
+}
+inline bool isTwoBpp(const Font &font)
+{
+    return font.header.ldepth == 1;
+}
 
 /// Appends one transparent row to every glyph. Size. Refused at Height 255.
 EditResult insertRow(Font &font, EditingState &state);
@@ -82,43 +94,5 @@ inline constexpr int ModRowCount = 6;
 /// The "mod" command: removes up to ModRowCount bottom rows from every glyph,
 /// stopping at Height 1; the current glyph stays. Size. Refused at Height 1.
 EditResult trimRows(Font &font, EditingState &state);
-
-/// The editor commands, for menus and command tables.
-enum class EditOperation
-{
-    InsertRow,
-    DeleteRow,
-    InsertColumn,
-    DeleteColumn,
-    InsertCharacter,
-    DeleteSelectedCharacter,
-    Outline,
-    MoveDown,
-    MoveUp,
-    MoveRight,
-    MoveLeft,
-    To2Bpp,
-    To1Bpp,
-    Clear,
-    Copy,
-    Cut,
-    Paste,
-    Transparent,
-    White,
-    Halftone,
-    SetAscent,
-    SetLeft,
-    Mod,
-    X2,
-};
-
-/// Whether the menu item of `operation` is enabled: Outline, Halftone and
-/// 2BPP->1BPP only when Ldepth is 1, 1BPP->2BPP only when Ldepth is 0 (so a file
-/// with another Ldepth enables neither conversion), Paste only after a Copy; every
-/// other item always.
-bool isEnabled(EditOperation operation, const Font &font, const ViewState &state);
-
-/// Runs `operation` on the font.
-EditResult applyEdit(EditOperation operation, Font &font, EditingState &state);
 
 } // namespace Kernwick

@@ -77,7 +77,7 @@ SheetGeometry sheetGeometry(const Font &font)
     SheetGeometry geometry;
     for (const Glyph &g : font.glyphs)
         geometry.cellWidth = std::max<int>(geometry.cellWidth, g.width);
-    geometry.cellHeight = font.height;
+    geometry.cellHeight = font.header.height;
     geometry.glyphs = font.chars();
     return geometry;
 }
@@ -89,7 +89,7 @@ SheetGeometry SheetRecord::geometry() const
         geometry.cellWidth = std::max<int>(geometry.cellWidth, e.width);
     Font font;
     readZvfHeader(header, &font);
-    geometry.cellHeight = font.height;
+    geometry.cellHeight = font.header.height;
     geometry.glyphs = int(glyphs.size());
     return geometry;
 }
@@ -182,11 +182,11 @@ bool drawSheet(const Font &font, SheetPicture *picture, QString *error)
         const Glyph &g = font.glyphs[std::size_t(i)];
         const qint64 left = geometry.cellLeft(i);
         const qint64 top = geometry.cellTop(i);
-        for (int r = 0; r < font.height; ++r) {
+        for (int r = 0; r < font.header.height; ++r) {
             SheetColor *out = sheet.pixels.data() + (top + r) * sheet.width + left;
             for (int c = 0; c < g.width; ++c)
-                out[c] =
-                    r < g.rowCount ? colorOf(g.pixel(r, c), font.ldepth) : SheetColor::Transparent;
+                out[c] = r < g.rowCount ? colorOf(g.pixel(r, c), font.header.ldepth)
+                                        : SheetColor::Transparent;
         }
     }
     *picture = std::move(sheet);
@@ -216,7 +216,7 @@ bool fontFromSheet(const SheetRecord &record, const SheetPicture &picture, Font 
         g.left = e.left;
         g.reserved1 = e.reserved1;
         g.reserved2 = e.reserved2;
-        g.reset(f.height, e.width);
+        g.reset(f.header.height, e.width);
         offset += e.width;
     }
 
@@ -244,7 +244,7 @@ bool fontFromSheet(const SheetRecord &record, const SheetPicture &picture, Font 
                 else
                     where = QStringLiteral("lies beyond the width (%1) of the glyph for code %2")
                                 .arg(record.glyphs[std::size_t(index)].width)
-                                .arg(int(f.first) + index);
+                                .arg(int(f.header.first) + index);
                 *error = QStringLiteral("%1 %2 and must keep the border colour")
                              .arg(pixelName(x, y), where);
                 return false;
@@ -252,14 +252,14 @@ bool fontFromSheet(const SheetRecord &record, const SheetPicture &picture, Font 
             const auto glyphPixel = [&] {
                 return QStringLiteral("%1 of the glyph for code %2")
                     .arg(pixelName(x, y))
-                    .arg(int(f.first) + index);
+                    .arg(int(f.header.first) + index);
             };
             if (color == SheetColor::Border) {
                 *error = QStringLiteral("%1 has the border colour").arg(glyphPixel());
                 return false;
             }
             std::uint8_t value = std::uint8_t(color);
-            if (f.ldepth == 0) {
+            if (f.header.ldepth == 0) {
                 if (color == SheetColor::Halftone || color == SheetColor::ValueThree) {
                     *error = QStringLiteral("%1 is %2, which a 1BPP font cannot hold")
                                  .arg(glyphPixel(), color == SheetColor::Halftone

@@ -15,12 +15,12 @@ Font blankImageFont(const Font &current, int width, int height, std::uint8_t lde
     if (font.glyphs.empty())
         font.glyphs.emplace_back();
     font.glyphs[0].reset(height, width);
-    font.height = std::uint8_t(height);
-    font.ascent = std::uint8_t(height - 1);
-    font.ldepth = ldepth;
-    font.skip = 0;
-    font.pixwidth = std::uint32_t(width);
-    font.first = 32;
+    font.header.height = std::uint8_t(height);
+    font.header.ascent = std::uint8_t(height - 1);
+    font.header.ldepth = ldepth;
+    font.header.skip = 0;
+    font.header.pixwidth = std::uint32_t(width);
+    font.header.first = 32;
     return font;
 }
 

@@ -97,10 +97,10 @@ Font makeNewFont(const NewFontSpec &spec)
 {
     Font font;
     font.setName(spec.name);
-    font.ldepth = std::uint8_t(spec.depth);
-    font.height = std::uint8_t(spec.height);
-    font.first = std::uint16_t(spec.first);
-    font.ascent = std::uint8_t(spec.ascent);
+    font.header.ldepth = std::uint8_t(spec.depth);
+    font.header.height = std::uint8_t(spec.height);
+    font.header.first = std::uint16_t(spec.first);
+    font.header.ascent = std::uint8_t(spec.ascent);
     font.resizeGlyphTable(spec.chars);
     for (Glyph &g : font.glyphs)
         g.reset(spec.height, spec.width);

@@ -6,14 +6,14 @@ namespace Kernwick {
 
 EditResult applyX2(Font &font, EditingState &state)
 {
-    if (font.height > 127 || font.ascent > 127)
+    if (font.header.height > 127 || font.header.ascent > 127)
         return EditResult::refuse(EditRefusal::TooTallToDouble);
-    const int oldHeight = font.height;
+    const int oldHeight = font.header.height;
     const int newHeight = 2 * oldHeight;
-    font.height = std::uint8_t(newHeight);
-    font.ascent = std::uint8_t(2 * font.ascent);
+    font.header.height = std::uint8_t(newHeight);
+    font.header.ascent = std::uint8_t(2 * font.header.ascent);
     Glyph &clip = state.clipboard.glyph;
-    state.clipboard.ldepth = font.ldepth;
+    state.clipboard.ldepth = font.header.ldepth;
     for (Glyph &g : font.glyphs) {
         clip.left = g.left;
         clip.reserved1 = g.reserved1;
@@ -27,7 +27,7 @@ EditResult applyX2(Font &font, EditingState &state)
         g.rowCount = newHeight;
         g.pixels = clip.pixels;
     }
-    return EditResult::updatedViews();
+    return EditResult::changed();
 }
 
 } // namespace Kernwick

@@ -10,7 +10,6 @@ namespace Kernwick {
 
 namespace {
 
-constexpr int HeaderBytes = 32;
 constexpr int EntryBytes = 6;
 
 void putU16(char *p, std::uint32_t v)
@@ -23,21 +22,6 @@ void putU32(char *p, std::uint32_t v)
 {
     putU16(p, v);
     putU16(p + 2, v >> 16);
-}
-
-// Writes the 32-byte header: the font's own fields with the derived Skip,
-// Pixwidth and Layout given; the reserved bytes stay as `out` holds them.
-void putHeader(char *out, const Font &font, std::uint32_t skip, std::uint32_t pixwidth, int layout)
-{
-    std::memcpy(out, font.name.data(), font.name.size());
-    putU32(out + 12, skip);
-    putU32(out + 16, pixwidth);
-    putU16(out + 20, std::uint32_t(font.chars()));
-    putU16(out + 22, font.first);
-    out[24] = char(font.height);
-    out[25] = char(font.ascent);
-    out[26] = char(font.ldepth);
-    out[27] = char(layout);
 }
 
 std::uint32_t u8(const char *p)
@@ -53,6 +37,39 @@ std::uint32_t u32(const char *p)
     return u16(p) | u16(p + 2) << 16;
 }
 
+// The header's layout: the name in bytes 0-11, then Skip, Pixwidth, Chars, First,
+// Height, Ascent, Ldepth and Layout, little-endian; bytes 28-31 are reserved.
+
+// Writes the header: `header`'s own fields with the given Skip, Pixwidth and
+// Layout and `chars` glyphs; the reserved bytes stay as `out` holds them.
+void putHeader(char *out, const FontHeader &header, int chars, std::uint32_t skip,
+               std::uint32_t pixwidth, int layout)
+{
+    std::memcpy(out, header.name.data(), header.name.size());
+    putU32(out + 12, skip);
+    putU32(out + 16, pixwidth);
+    putU16(out + 20, std::uint32_t(chars));
+    putU16(out + 22, header.first);
+    out[24] = char(header.height);
+    out[25] = char(header.ascent);
+    out[26] = char(header.ldepth);
+    out[27] = char(layout);
+}
+
+// Takes the header's fields into `header` (its file size aside) and returns Chars.
+int getHeader(const char *in, FontHeader &header)
+{
+    std::memcpy(header.name.data(), in, header.name.size());
+    header.skip = u32(in + 12);
+    header.pixwidth = u32(in + 16);
+    header.first = std::uint16_t(u16(in + 22));
+    header.height = std::uint8_t(in[24]);
+    header.ascent = std::uint8_t(in[25]);
+    header.ldepth = std::uint8_t(in[26]);
+    header.layout = std::uint8_t(in[27]);
+    return int(u16(in + 20));
+}
+
 // Bytes of each strip row that the file stores: the legacy layout stores every
 // byte, the others only whole 4-byte column groups.
 std::int64_t storedRowBytes(std::uint32_t pixwidth, int layout)
@@ -66,6 +83,13 @@ std::int64_t bitmapIndex(std::int64_t j, int r, int height, int layout)
     if (layout == 0)
         return j * height + r;
     return (j / 4) * 4 * height + std::int64_t(r) * 4 + (j % 4);
+}
+
+// The bytes after the header that a file with `header` and `chars` glyphs needs:
+// its glyph table and the stored part of its bitmap.
+std::int64_t bodyBytes(const FontHeader &header, int chars)
+{
+    return glyphTableBytes(chars) + header.height * storedRowBytes(header.pixwidth, header.layout);
 }
 
 // Appends `count` pixels of `bits` bits each to a strip row at bit position `bit`.
@@ -102,16 +126,15 @@ ZvfImage encodeZvf(const Font &font)
     const std::int64_t totalWidth = running;
     const int bits = font.bitsPerPixel();
     fields.pixwidth = std::uint32_t(stripRowBytes(totalWidth, bits));
-    fields.fileSize = std::int32_t(32 + glyphTableBytes(font.chars()) +
-                                   roundUp32(font.height * std::int64_t(fields.pixwidth)));
+    fields.fileSize = std::int32_t(zvfFileBytes(font.chars(), font.header.height, fields.pixwidth));
 
     QByteArray &file = image.bytes;
     file = QByteArray(fields.fileSize, '\0');
     char *out = file.data();
 
-    putHeader(out, font, fields.skip, fields.pixwidth, fields.layout);
+    putHeader(out, font.header, font.chars(), fields.skip, fields.pixwidth, fields.layout);
 
-    char *entry = out + HeaderBytes;
+    char *entry = out + ZvfHeaderBytes;
     for (std::size_t i = 0; i < font.glyphs.size(); ++i) {
         const Glyph &g = font.glyphs[i];
         const std::int32_t offset = fields.offsets[i];
@@ -124,9 +147,9 @@ ZvfImage encodeZvf(const Font &font)
     }
     putU16(entry, std::uint32_t(totalWidth)); // the terminator keeps only 16 bits
 
-    const int height = font.height;
+    const int height = font.header.height;
     const std::int64_t rowBytes = fields.pixwidth;
-    char *bitmap = out + HeaderBytes + glyphTableBytes(font.chars());
+    char *bitmap = out + ZvfHeaderBytes + glyphTableBytes(font.chars());
     std::vector<std::uint8_t> row(std::size_t(rowBytes) + 1);
     for (int r = 0; r < height; ++r) {
         std::fill(row.begin(), row.end(), 0);
@@ -145,10 +168,10 @@ ZvfImage encodeZvf(const Font &font)
 
 void adoptDerivedFields(Font &font, const ZvfDerivedFields &fields)
 {
-    font.layout = fields.layout;
-    font.skip = fields.skip;
-    font.pixwidth = fields.pixwidth;
-    font.fileSize = fields.fileSize;
+    font.header.layout = fields.layout;
+    font.header.skip = fields.skip;
+    font.header.pixwidth = fields.pixwidth;
+    font.header.fileSize = fields.fileSize;
     for (std::size_t i = 0; i < font.glyphs.size() && i < fields.offsets.size(); ++i) {
         Glyph &g = font.glyphs[i];
         g.offset = fields.offsets[i];
@@ -168,34 +191,25 @@ ZvfRead readZvf(QByteArrayView bytes, Font *font)
 {
     if (bytes.isEmpty())
         return ZvfRead::Empty;
-    if (bytes.size() < HeaderBytes)
+    if (bytes.size() < ZvfHeaderBytes)
         return ZvfRead::Malformed;
 
     const char *in = bytes.data();
     Font f;
-    std::memcpy(f.name.data(), in, f.name.size());
-    f.skip = u32(in + 12);
-    f.pixwidth = u32(in + 16);
-    const int chars = int(u16(in + 20));
-    f.first = std::uint16_t(u16(in + 22));
-    f.height = std::uint8_t(in[24]);
-    f.ascent = std::uint8_t(in[25]);
-    f.ldepth = std::uint8_t(in[26]);
-    f.layout = std::uint8_t(in[27]);
+    const int chars = getHeader(in, f.header);
 
     // Everything the reader needs must be in the file before anything is allocated.
-    const std::int64_t tableBytes = glyphTableBytes(chars);
-    const std::int64_t rowBytes = storedRowBytes(f.pixwidth, f.layout);
-    const std::int64_t bitmapBytes = f.height * rowBytes;
-    if (bytes.size() < HeaderBytes + tableBytes + bitmapBytes)
+    if (bytes.size() - ZvfHeaderBytes < bodyBytes(f.header, chars))
         return ZvfRead::Malformed;
+    const std::int64_t tableBytes = glyphTableBytes(chars);
+    const std::int64_t rowBytes = storedRowBytes(f.header.pixwidth, f.header.layout);
 
     f.resizeGlyphTable(chars);
-    const char *entry = in + HeaderBytes;
+    const char *entry = in + ZvfHeaderBytes;
     std::int64_t totalWidth = 0;
     for (Glyph &g : f.glyphs) {
         g.offset = std::int32_t(u16(entry));
-        if (f.layout > 1)
+        if (f.header.layout > 1)
             g.offset += std::int32_t(u8(entry + 4) << 16);
         g.left = std::uint8_t(entry[2]);
         g.width = std::uint8_t(entry[3]);
@@ -206,11 +220,11 @@ ZvfRead readZvf(QByteArrayView bytes, Font *font)
 
     // A strip row too narrow for the glyph widths cannot be decoded faithfully.
     const int bits = f.bitsPerPixel();
-    if ((totalWidth * bits + 7) / 8 > std::int64_t(f.pixwidth))
+    if ((totalWidth * bits + 7) / 8 > std::int64_t(f.header.pixwidth))
         return ZvfRead::Malformed;
 
-    const char *bitmap = in + HeaderBytes + tableBytes;
-    const int height = f.height;
+    const char *bitmap = in + ZvfHeaderBytes + tableBytes;
+    const int height = f.header.height;
     for (Glyph &g : f.glyphs)
         g.reset(height, g.width);
     // One extra zero byte lets the last pixel's byte be read without a bounds test;
@@ -218,7 +232,7 @@ ZvfRead readZvf(QByteArrayView bytes, Font *font)
     std::vector<std::uint8_t> row(std::size_t((totalWidth * bits + 7) / 8) + 1);
     const std::int64_t usedBytes = std::min<std::int64_t>(std::int64_t(row.size()) - 1, rowBytes);
     for (int r = 0; r < height; ++r) {
-        if (f.layout == 0) {
+        if (f.header.layout == 0) {
             for (std::int64_t j = 0; j < usedBytes; ++j)
                 row[j] = std::uint8_t(bitmap[bitmapIndex(j, r, height, 0)]);
         } else {
@@ -243,14 +257,12 @@ ZvfRead loadZvfFile(const QString &path, Font *font, QString *error)
         return ZvfRead::Malformed;
     // Read the header first: it says how much of the file the font needs, so a
     // large file is never read whole and a short one is refused at once.
-    QByteArray bytes = file.read(HeaderBytes);
-    if (bytes.size() == HeaderBytes) {
-        const char *h = bytes.constData();
-        const std::uint8_t height = std::uint8_t(h[24]);
-        const std::uint8_t layout = std::uint8_t(h[27]);
-        const std::int64_t needed =
-            glyphTableBytes(int(u16(h + 20))) + height * storedRowBytes(u32(h + 16), layout);
-        if (needed > file.size() - HeaderBytes) {
+    QByteArray bytes = file.read(ZvfHeaderBytes);
+    if (bytes.size() == ZvfHeaderBytes) {
+        FontHeader header;
+        const int chars = getHeader(bytes.constData(), header);
+        const std::int64_t needed = bodyBytes(header, chars);
+        if (needed > file.size() - ZvfHeaderBytes) {
             *error = QString::fromLatin1(UnexpectedFileFormat);
             return ZvfRead::Malformed;
         }
@@ -277,23 +289,20 @@ bool saveZvfFile(const QString &path, Font &font, QString *error)
 
 QByteArray zvfHeader(const Font &font)
 {
-    QByteArray header(HeaderBytes, '\0');
-    putHeader(header.data(), font, font.skip, font.pixwidth, font.layout);
+    QByteArray header(ZvfHeaderBytes, '\0');
+    const FontHeader &h = font.header;
+    putHeader(header.data(), h, font.chars(), h.skip, h.pixwidth, h.layout);
     return header;
+}
+
+void setZvfSkip(QByteArray &file, std::uint32_t skip)
+{
+    putU32(file.data() + 12, skip);
 }
 
 int readZvfHeader(QByteArrayView header, Font *font)
 {
-    const char *in = header.data();
-    std::memcpy(font->name.data(), in, font->name.size());
-    font->skip = u32(in + 12);
-    font->pixwidth = u32(in + 16);
-    font->first = std::uint16_t(u16(in + 22));
-    font->height = std::uint8_t(in[24]);
-    font->ascent = std::uint8_t(in[25]);
-    font->ldepth = std::uint8_t(in[26]);
-    font->layout = std::uint8_t(in[27]);
-    return int(u16(in + 20));
+    return getHeader(header.data(), font->header);
 }
 
 } // namespace Kernwick

@@ -26,11 +26,11 @@ enum class ZvfRead
 /// gives them to the font only once the file is safely written.
 struct ZvfDerivedFields
 {
-    std::uint8_t layout = 1;      ///< 1, or 2 when a glyph offset passes 65535
-    std::uint32_t skip = 0;       ///< a lone font's Skip
-    std::uint32_t pixwidth = 0;   ///< bytes per strip row
+    std::uint8_t layout = 1;           ///< 1, or 2 when a glyph offset passes 65535
+    std::uint32_t skip = 0;            ///< a lone font's Skip
+    std::uint32_t pixwidth = 0;        ///< bytes per strip row
     std::vector<std::int32_t> offsets; ///< each glyph's first strip column
-    std::int32_t fileSize = 0;    ///< the file's length
+    std::int32_t fileSize = 0;         ///< the file's length
 };
 
 /// A font encoded as a .zvf file, with the fields the encoding derived.
@@ -67,13 +67,17 @@ ZvfRead loadZvfFile(const QString &path, Font *font, QString *error);
 /// reason.
 bool saveZvfFile(const QString &path, Font &font, QString *error);
 
-/// The size of a font file's header.
-inline constexpr int ZvfHeaderBytes = 32;
-
 /// The 32-byte header of `font` with every field as the font holds it now (Skip,
 /// Pixwidth and Layout as last read or written, the name's bytes after its NUL
 /// included); the four reserved bytes are 0, as every writer leaves them.
 QByteArray zvfHeader(const Font &font);
+
+/// The bytes a file needs to hold its Skip field (the name and Skip).
+inline constexpr int ZvfSkipEndBytes = 16;
+
+/// Sets the Skip field of the font file `file`, which is at least ZvfSkipEndBytes
+/// long, leaving every other byte as it is.
+void setZvfSkip(QByteArray &file, std::uint32_t skip);
 
 /// Takes the fields of a header (at least ZvfHeaderBytes long) into `font`, leaving
 /// its glyph table alone, and returns the glyph count (Chars) the header names.

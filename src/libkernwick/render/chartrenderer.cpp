@@ -38,7 +38,7 @@ void drawGlyph(QPainter &painter, const Font &font, const ChartEntry &entry)
             const std::uint8_t value = glyph.pixel(r, c);
             if (value == 0)
                 continue;
-            const bool halftone = value == 1 && font.ldepth != 0;
+            const bool halftone = value == 1 && font.header.ldepth != 0;
             (halftone ? grey : black).push_back(insideOutline(entry.cell(r, c)));
         }
     }

@@ -65,11 +65,11 @@ QList<int> textCodes(const QString &text)
 TextLine setTextLine(const Font &font, const QList<int> &codes)
 {
     TextLine line;
-    line.height = font.height;
-    line.ldepth = font.ldepth;
+    line.height = font.header.height;
+    line.ldepth = font.header.ldepth;
     line.glyphs.reserve(std::size_t(codes.size()));
     for (const int code : codes) {
-        const int index = code - int(font.first);
+        const int index = code - int(font.header.first);
         line.glyphs.push_back(index >= 0 && index < font.chars() ? &font.glyphs[std::size_t(index)]
                                                                  : nullptr);
     }

@@ -222,10 +222,10 @@ bool importTypeface(const Typeface &typeface, const TypefaceChoice &choice, Font
     Font made;
     made.setName(
         (choice.name.isEmpty() ? defaultTypefaceFontName(typeface) : choice.name).toLatin1());
-    made.first = std::uint16_t(choice.first);
-    made.height = std::uint8_t(renderer.height());
-    made.ascent = std::uint8_t(renderer.ascent());
-    made.ldepth = renderer.ldepth();
+    made.header.first = std::uint16_t(choice.first);
+    made.header.height = std::uint8_t(renderer.height());
+    made.header.ascent = std::uint8_t(renderer.ascent());
+    made.header.ldepth = renderer.ldepth();
     made.resizeGlyphTable(count);
     qint64 pixels = 0;
     for (int i = 0; i < count; ++i) {

@@ -101,7 +101,7 @@ std::vector<std::string> rowsOf(const Glyph &g)
 
 const Glyph &glyphFor(const Font &f, int code)
 {
-    const int index = code - f.first;
+    const int index = code - f.header.first;
     EXPECT_GE(index, 0);
     EXPECT_LT(index, f.chars());
     return f.glyphs.at(std::size_t(index));
@@ -113,12 +113,12 @@ void expectValidFont(const Font &f, const BdfScan &scan, bool asDrawn = false)
 {
     ASSERT_GE(f.chars(), 1);
     ASSERT_LE(f.chars(), MaxGlyphs);
-    EXPECT_LE(int(f.first) + f.chars() - 1, 0xffff);
-    EXPECT_EQ(f.height, scan.cellHeight);
-    EXPECT_EQ(f.skip, 0u);
+    EXPECT_LE(int(f.header.first) + f.chars() - 1, 0xffff);
+    EXPECT_EQ(f.header.height, scan.cellHeight);
+    EXPECT_EQ(f.header.skip, 0u);
     const std::uint8_t white = f.whiteValue();
     for (const Glyph &g : f.glyphs) {
-        ASSERT_EQ(g.rowCount, f.height);
+        ASSERT_EQ(g.rowCount, f.header.height);
         if (!asDrawn) {
             ASSERT_TRUE(g.width == scan.cellWidth || g.width == 0) << int(g.width);
         }
@@ -129,7 +129,7 @@ void expectValidFont(const Font &f, const BdfScan &scan, bool asDrawn = false)
     }
     Font copy = f;
     copy.computeFileSize();
-    EXPECT_EQ(copy.fileSize, f.fileSize);
+    EXPECT_EQ(copy.header.fileSize, f.header.fileSize);
 }
 
 } // namespace
@@ -179,15 +179,15 @@ TEST(BdfImport, BuildsTheHeaderFromTheBoundingBoxAndTheChoice)
     const Imported r = import(font("8 16 0 -4", character(65, "8 16 0 -4", {"FF"})),
                               [](ImportFontChoice &c) { c.name = "ThisIsTooLongAName"; });
     ASSERT_TRUE(r.ok) << r.error.toStdString();
-    EXPECT_EQ(r.font.height, 16);
-    EXPECT_EQ(r.font.ascent, 11) << "rows 0 to 11 above the baseline, 12 to 15 below";
-    EXPECT_EQ(r.font.first, 65);
+    EXPECT_EQ(r.font.header.height, 16);
+    EXPECT_EQ(r.font.header.ascent, 11) << "rows 0 to 11 above the baseline, 12 to 15 below";
+    EXPECT_EQ(r.font.header.first, 65);
     EXPECT_EQ(r.font.chars(), 1);
-    EXPECT_EQ(r.font.ldepth, 0);
-    EXPECT_EQ(r.font.skip, 0u);
+    EXPECT_EQ(r.font.header.ldepth, 0);
+    EXPECT_EQ(r.font.header.skip, 0u);
     EXPECT_EQ(r.font.nameText(), "ThisIsTooLo");
-    EXPECT_EQ(r.font.name[11], 0);
-    EXPECT_EQ(r.font.fileSize, 32 + 32 + 16 * 4);
+    EXPECT_EQ(r.font.header.name[11], 0);
+    EXPECT_EQ(r.font.header.fileSize, 32 + 32 + 16 * 4);
     expectValidFont(r.font, r.scan);
 }
 
@@ -204,8 +204,8 @@ TEST(BdfImport, AscentIsTheBaselineRowModulo256)
     for (const auto &c : cases) {
         const Imported r = import(font(c.box, character(65, nullptr, {})));
         ASSERT_TRUE(r.ok) << c.box << ": " << r.error.toStdString();
-        EXPECT_EQ(r.font.height, c.height) << c.box;
-        EXPECT_EQ(r.font.ascent, c.ascent) << c.box;
+        EXPECT_EQ(r.font.header.height, c.height) << c.box;
+        EXPECT_EQ(r.font.header.ascent, c.ascent) << c.box;
     }
 }
 
@@ -303,7 +303,7 @@ TEST(BdfImport, GapsBecomeZeroWidthGlyphsOnlyWhenRetained)
         });
         ASSERT_TRUE(r.ok) << r.error.toStdString();
         expectValidFont(r.font, r.scan);
-        EXPECT_EQ(r.font.first, 65);
+        EXPECT_EQ(r.font.header.first, 65);
         std::vector<int> widths;
         std::vector<std::string> firstRows;
         for (const Glyph &g : r.font.glyphs) {
@@ -354,7 +354,7 @@ TEST(BdfImport, TakesCharactersInFileOrderFromTheFirstQualifyingOne)
             continue;
         }
         ASSERT_TRUE(r.ok) << r.error.toStdString();
-        EXPECT_EQ(r.font.first, c.first);
+        EXPECT_EQ(r.font.header.first, c.first);
         EXPECT_EQ(r.font.chars(), c.chars);
         expectValidFont(r.font, r.scan);
     }
@@ -365,7 +365,7 @@ TEST(BdfImport, TwoBitsPerPixelWritesOnlyZeroAndTwo)
     const Imported r = import(font("8 2 0 0", character(65, "8 2 0 0", {"AA", "55"})),
                               [](ImportFontChoice &c) { c.depth = 1; });
     ASSERT_TRUE(r.ok) << r.error.toStdString();
-    EXPECT_EQ(r.font.ldepth, 1);
+    EXPECT_EQ(r.font.header.ldepth, 1);
     EXPECT_EQ(rowsOf(r.font.glyphs[0]), (std::vector<std::string>{"02020202", "00202020"}));
 }
 
@@ -403,7 +403,7 @@ TEST(BdfImport, CodesNeverPass65535)
         const Imported r =
             import(font("8 1 0 0", characters), [&](ImportFontChoice &c) { c.retainGaps = gaps; });
         ASSERT_TRUE(r.ok) << r.error.toStdString();
-        EXPECT_EQ(r.font.first, 65533);
+        EXPECT_EQ(r.font.header.first, 65533);
         EXPECT_EQ(r.font.chars(), 3);
     }
     // A gap reaching past the last code ends the import before it.
@@ -424,7 +424,7 @@ TEST(BdfImport, CountAllFillsTheWholeCodeRange)
     const Imported r = import(font("8 1 0 0", characters),
                               [](ImportFontChoice &c) { c.countToImport = MaxGlyphs; });
     ASSERT_TRUE(r.ok) << r.error.toStdString();
-    EXPECT_EQ(r.font.first, 1);
+    EXPECT_EQ(r.font.header.first, 1);
     ASSERT_EQ(r.font.chars(), 65535);
     EXPECT_EQ(r.font.glyphs.back().width, 8);
     EXPECT_EQ(r.font.glyphs[1].width, 0);
@@ -515,9 +515,9 @@ TEST_F(RealFont, FixedCellFontMatchesItsBitmaps)
     });
     ASSERT_TRUE(r.ok) << r.error.toStdString();
     EXPECT_GT(r.scan.characterCount, 5000);
-    EXPECT_EQ(r.font.height, 20);
-    EXPECT_EQ(r.font.ascent, 15);
-    EXPECT_EQ(r.font.first, 65);
+    EXPECT_EQ(r.font.header.height, 20);
+    EXPECT_EQ(r.font.header.ascent, 15);
+    EXPECT_EQ(r.font.header.first, 65);
     EXPECT_EQ(r.font.chars(), 39);
     expectValidFont(r.font, r.scan);
     const std::vector<std::string> upperA = {
@@ -546,8 +546,8 @@ TEST_F(RealFont, ProportionalFontPlacesEachBox)
         c.countToImport = 39;
     });
     ASSERT_TRUE(r.ok) << r.error.toStdString();
-    EXPECT_EQ(r.font.height, 30);
-    EXPECT_EQ(r.font.ascent, 19);
+    EXPECT_EQ(r.font.header.height, 30);
+    EXPECT_EQ(r.font.header.ascent, 19);
     expectValidFont(r.font, r.scan);
     const std::string blank(40, '0');
     std::vector<std::string> upperA(30, blank);
@@ -706,7 +706,7 @@ void expectDrawnAsTheFile(const Font &f, const DrawnGlyph &d, int baselineRow)
     SCOPED_TRACE(d.code);
     const Glyph &g = glyphFor(f, d.code);
     ASSERT_EQ(g.width, d.width);
-    ASSERT_EQ(g.rowCount, f.height);
+    ASSERT_EQ(g.rowCount, f.header.height);
     const int top = baselineRow - d.boxY - d.boxHeight + 1;
     const int left = std::max(0, -d.boxX) + d.boxX;
     for (int r = 0; r < g.rowCount; ++r) {
@@ -735,8 +735,8 @@ TEST_F(RealFont, AsDrawnFixedCellFontKeepsEveryPixelInPlace)
         c.countToImport = MaxGlyphs;
     });
     ASSERT_TRUE(r.ok) << r.error.toStdString();
-    EXPECT_EQ(r.font.height, 15);
-    EXPECT_EQ(r.font.ascent, 11);
+    EXPECT_EQ(r.font.header.height, 15);
+    EXPECT_EQ(r.font.header.ascent, 11);
     EXPECT_GT(r.font.chars(), 4000);
     expectValidFont(r.font, r.scan, true);
     const DrawnGlyph glyphs[] = {
@@ -803,8 +803,8 @@ TEST_F(RealFont, AsDrawnProportionalFontKeepsEachAdvance)
         c.countToImport = 400;
     });
     ASSERT_TRUE(r.ok) << r.error.toStdString();
-    EXPECT_EQ(r.font.height, 30);
-    EXPECT_EQ(r.font.ascent, 19);
+    EXPECT_EQ(r.font.header.height, 30);
+    EXPECT_EQ(r.font.header.ascent, 19);
     expectValidFont(r.font, r.scan, true);
     const DrawnGlyph glyphs[] = {
         {' ', 5, 0, 0, 0, 0, {}, 5},

@@ -21,7 +21,7 @@ QByteArray exportedRow(const QByteArray &source, int g, int r)
 TEST(CExport, RowCodes)
 {
     Font f = defaultFont();
-    f.ldepth = 1;
+    f.header.ldepth = 1;
     f.glyphs[0].setPixel(0, 0, 2); // white at 2BPP: code 2, then eleven transparent
     f.glyphs[0].setPixel(1, 0, 1); // value 1: code 0
     f.glyphs[0].setPixel(2, 7, 3); // value 3 keeps code 3
@@ -38,7 +38,7 @@ TEST(CExport, RowCodes)
 TEST(CExport, LayoutOfTheWholeFile)
 {
     Font f = defaultFont();
-    f.first = 65; // the comment numbers start at 32 whatever First is
+    f.header.first = 65; // the comment numbers start at 32 whatever First is
     const QByteArray c = exportCSource(f);
     EXPECT_TRUE(c.startsWith("unsigned char fontdata[95][64] = {\n//ascii 32  \n\t\t{85,85,85,\n"));
     EXPECT_TRUE(c.contains("85,85,85},\n\n//ascii 33  \n\t\t{"));

@@ -23,16 +23,16 @@ Font sampleFont(int chars = 6, int ldepth = 1)
 {
     Font f;
     f.setName("sample");
-    f.first = 65;
-    f.height = 9;
-    f.ascent = 6;
-    f.ldepth = std::uint8_t(ldepth);
+    f.header.first = 65;
+    f.header.height = 9;
+    f.header.ascent = 6;
+    f.header.ldepth = std::uint8_t(ldepth);
     f.resizeGlyphTable(chars);
     for (int i = 0; i < chars; ++i) {
         Glyph &g = f.glyphs[std::size_t(i)];
-        g.reset(f.height, 5 + i % 4);
+        g.reset(f.header.height, 5 + i % 4);
         g.left = std::uint8_t(i);
-        for (int r = 0; r < f.height; ++r)
+        for (int r = 0; r < f.header.height; ++r)
             g.setPixel(r, (r + i) % g.width, f.whiteValue());
         if (ldepth == 1)
             g.setPixel(0, 0, 1);
@@ -189,11 +189,75 @@ TEST(Document, UndoingPastTheSavedStateAndBackSetsAndClearsTheModifiedFlag)
     EXPECT_EQ(reported, expected);
 }
 
+// Which signal a change sends decides whether the views lay the font out again:
+// one glyph's pixels send glyphChanged, anything that moves or resizes sends
+// fontChanged, a new font fontReplaced alone; undo and redo send what the change did.
+struct SignalCase : Test::NamedCase
+{
+    EditOperation op;
+    bool pixelsOnly;
+};
+
+class ChangeSignal : public ::testing::TestWithParam<SignalCase>
+{
+};
+
+TEST_P(ChangeSignal, TellsPixelsFromShape)
+{
+    const SignalCase c = GetParam();
+    Fixture fx;
+    fx.view.pickColumn = 4;
+    QSignalSpy pixels(&fx.document, &Document::glyphChanged);
+    QSignalSpy shape(&fx.document, &Document::fontChanged);
+    QSignalSpy history(&fx.document, &Document::historyChanged);
+    run(c.op, fx.document, fx.view);
+    ASSERT_TRUE(fx.document.undo(&fx.view));
+    ASSERT_TRUE(fx.document.redo(&fx.view));
+
+    EXPECT_EQ(pixels.count(), c.pixelsOnly ? 3 : 0);
+    EXPECT_EQ(shape.count(), c.pixelsOnly ? 0 : 3);
+    EXPECT_EQ(history.count(), 3) << "once for the command, the undo and the redo";
+    for (const QList<QVariant> &signal : pixels)
+        EXPECT_EQ(signal.at(0).toInt(), 2) << "the current glyph, code 67";
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, ChangeSignal,
+                         ::testing::Values(SignalCase{"MoveUp", EditOperation::MoveUp, true},
+                                           SignalCase{"Clear", EditOperation::Clear, true},
+                                           SignalCase{"InsertColumn", EditOperation::InsertColumn,
+                                                      false},
+                                           SignalCase{"SetLeft", EditOperation::SetLeft, false},
+                                           SignalCase{"InsertRow", EditOperation::InsertRow, false},
+                                           SignalCase{"To1Bpp", EditOperation::To1Bpp, false}),
+                         Test::CaseName());
+
+TEST(Document, AStrokeSendsPixelsPerPixelAndTheHistoryOnceAndANewFontOneSignal)
+{
+    Fixture fx;
+    QSignalSpy pixels(&fx.document, &Document::glyphChanged);
+    QSignalSpy shape(&fx.document, &Document::fontChanged);
+    QSignalSpy history(&fx.document, &Document::historyChanged);
+    QSignalSpy replaced(&fx.document, &Document::fontReplaced);
+    fx.view.paintValue = 0;
+    fx.document.beginStroke(fx.view);
+    for (int r = 0; r < 9; ++r)
+        fx.document.paint(fx.view, r, 0);
+    EXPECT_GT(pixels.count(), 0);
+    EXPECT_EQ(history.count(), 0);
+    fx.document.endStroke();
+    EXPECT_EQ(history.count(), 1);
+    EXPECT_EQ(shape.count(), 0);
+
+    fx.document.takeImportedFont(sampleFont(3));
+    EXPECT_EQ(replaced.count(), 1);
+    EXPECT_EQ(shape.count(), 0) << "a new font is laid out once, on fontReplaced";
+}
+
 TEST(Document, AStrokeOnAHugeFontIsOneStepThatRecordsOneGlyph)
 {
     Font huge;
-    huge.first = 0;
-    huge.height = 16;
+    huge.header.first = 0;
+    huge.header.height = 16;
     huge.resizeGlyphTable(MaxGlyphs);
     for (Glyph &g : huge.glyphs)
         g.reset(16, 16);
@@ -254,18 +318,18 @@ TEST(Document, UndoKeepsTheViewOnAGlyphOfTheFont)
 TEST(Document, RenameKeepsTheBytesAfterTheNameAndNewClearsThem)
 {
     Font font = sampleFont();
-    font.name = {'l', 'o', 'n', 'g', 'e', 'r', 'n', 'a', 'm', 'e', '\0', 'X'};
+    font.header.name = {'l', 'o', 'n', 'g', 'e', 'r', 'n', 'a', 'm', 'e', '\0', 'X'};
     Fixture fx(font);
     ASSERT_TRUE(fx.document.rename("abc").fontChanged);
     const std::array<char, 12> renamed{'a', 'b', 'c', '\0', 'e',  'r',
                                        'n', 'a', 'm', 'e',  '\0', 'X'};
-    EXPECT_EQ(fx.document.font().name, renamed);
+    EXPECT_EQ(fx.document.font().header.name, renamed);
     EXPECT_TRUE(fx.document.isModified());
     EXPECT_FALSE(fx.document.rename("abc").fontChanged) << "the same name changes nothing";
 
     fx.document.newFont(NewFontSpec{"abc", 0, 14, 8, 95, 32, 10});
     const std::array<char, 12> fresh{'a', 'b', 'c'};
-    EXPECT_EQ(fx.document.font().name, fresh);
+    EXPECT_EQ(fx.document.font().header.name, fresh);
 }
 
 TEST(Document, ReplacingTheFontStartsAFreshHistory)
@@ -335,8 +399,8 @@ TEST(Document, AFailedSaveChangesNothingAndASuccessfulOneTakesTheDerivedFields)
 {
     QTemporaryDir dir;
     Font font = sampleFont();
-    font.layout = 0; // as read from a legacy file
-    font.pixwidth = 999;
+    font.header.layout = 0; // as read from a legacy file
+    font.header.pixwidth = 999;
     font.glyphs[2].reserved2 = 7;
     font.glyphs[2].offset = 12345;
     Fixture fx(font);
@@ -373,12 +437,12 @@ TEST(Document, AFailedSaveChangesNothingAndASuccessfulOneTakesTheDerivedFields)
     const QString path = dir.filePath("f.zvf");
     ASSERT_TRUE(fx.document.save(path, &error)) << error.toStdString();
     const Font &saved = fx.document.font();
-    EXPECT_EQ(saved.layout, 1);
-    EXPECT_EQ(saved.skip, 0u);
-    EXPECT_EQ(saved.pixwidth, encodeZvf(before).fields.pixwidth);
+    EXPECT_EQ(saved.header.layout, 1);
+    EXPECT_EQ(saved.header.skip, 0u);
+    EXPECT_EQ(saved.header.pixwidth, encodeZvf(before).fields.pixwidth);
     EXPECT_EQ(saved.glyphs[2].reserved2, 0);
     EXPECT_EQ(saved.glyphs[2].offset, saved.glyphs[0].width + saved.glyphs[1].width);
-    EXPECT_EQ(saved.fileSize, QFile(path).size());
+    EXPECT_EQ(saved.header.fileSize, QFile(path).size());
     EXPECT_EQ(fx.document.title(), "f.zvf");
     EXPECT_FALSE(fx.document.isModified());
 
@@ -393,7 +457,7 @@ TEST(Document, DepthBoundCommandsFollowTheExactDepth)
 {
     for (const int ldepth : {2, 3}) {
         Font font = sampleFont(3, 1);
-        font.ldepth = std::uint8_t(ldepth);
+        font.header.ldepth = std::uint8_t(ldepth);
         Fixture fx(font);
         for (const EditOperation op : {EditOperation::To1Bpp, EditOperation::To2Bpp,
                                        EditOperation::Outline, EditOperation::Halftone}) {

@@ -10,13 +10,13 @@ TEST(Font, FreshDocumentFont)
     const Font f = defaultFont();
     EXPECT_EQ(f.nameText(), "default");
     EXPECT_EQ(f.chars(), 95);
-    EXPECT_EQ(f.first, 32);
-    EXPECT_EQ(f.height, 14);
-    EXPECT_EQ(f.ascent, 10);
-    EXPECT_EQ(f.ldepth, 0);
-    EXPECT_EQ(f.pixwidth, 0u);
-    EXPECT_EQ(f.layout, 0);
-    EXPECT_EQ(f.fileSize, 1952);
+    EXPECT_EQ(f.header.first, 32);
+    EXPECT_EQ(f.header.height, 14);
+    EXPECT_EQ(f.header.ascent, 10);
+    EXPECT_EQ(f.header.ldepth, 0);
+    EXPECT_EQ(f.header.pixwidth, 0u);
+    EXPECT_EQ(f.header.layout, 0);
+    EXPECT_EQ(f.header.fileSize, 1952);
     for (const Glyph &g : f.glyphs) {
         ASSERT_EQ(g.width, 8);
         ASSERT_EQ(g.rowCount, 14);
@@ -38,15 +38,15 @@ TEST_P(ComputeFileSize, MatchesTheWrittenLayout)
 {
     const FileSizeCase c = GetParam();
     Font f;
-    f.height = std::uint8_t(c.height);
-    f.ldepth = std::uint8_t(c.ldepth);
-    f.pixwidth = 1234;
+    f.header.height = std::uint8_t(c.height);
+    f.header.ldepth = std::uint8_t(c.ldepth);
+    f.header.pixwidth = 1234;
     f.resizeGlyphTable(c.chars);
     for (Glyph &g : f.glyphs)
         g.reset(c.height, c.width);
     f.computeFileSize();
-    EXPECT_EQ(f.fileSize, c.expected);
-    EXPECT_EQ(f.pixwidth, 1234u) << "computing the size must not touch the header";
+    EXPECT_EQ(f.header.fileSize, c.expected);
+    EXPECT_EQ(f.header.pixwidth, 1234u) << "computing the size must not touch the header";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -78,7 +78,7 @@ TEST(Font, AppendGlyphAddsAnEmptyGlyphAndRecomputesSize)
     ASSERT_EQ(f.chars(), 96);
     EXPECT_EQ(f.glyphs.back(), Glyph{});
     EXPECT_EQ(f.glyphs[3].left, 7);
-    EXPECT_EQ(f.fileSize, 32 + 608 + 1344);
+    EXPECT_EQ(f.header.fileSize, 32 + 608 + 1344);
 }
 
 TEST(Font, NameKeepsElevenBytesAndATerminator)
@@ -86,5 +86,5 @@ TEST(Font, NameKeepsElevenBytesAndATerminator)
     Font f;
     f.setName("abcdefghijklmnop");
     EXPECT_EQ(f.nameText(), "abcdefghijk");
-    EXPECT_EQ(f.name[11], '\0');
+    EXPECT_EQ(f.header.name[11], '\0');
 }

@@ -20,8 +20,8 @@ const ChartPageMetrics a4At600{4961, 7016, 48, 94};
 Font fontOf(int chars, int width, int height, int first = 0)
 {
     Font font = defaultFont();
-    font.first = std::uint16_t(first);
-    font.height = std::uint8_t(height);
+    font.header.first = std::uint16_t(first);
+    font.header.height = std::uint8_t(height);
     font.resizeGlyphTable(chars);
     for (Glyph &g : font.glyphs)
         g.reset(height, width);
@@ -45,7 +45,7 @@ void expectSoundChart(const Font &font, const FontChart &chart, const ChartPageM
         }
         for (const ChartEntry &e : page.entries) {
             ASSERT_EQ(e.glyphIndex, next) << "page " << page.number;
-            EXPECT_EQ(e.code, font.first + next);
+            EXPECT_EQ(e.code, font.header.first + next);
             ++next;
             const bool firstInLine = e.labelOrigin.x() == ChartMargin;
             const bool firstLine = e.labelOrigin.y() == page.entries.front().labelOrigin.y();

@@ -1,3 +1,4 @@
+#include "libkernwick/font/editcommands.h"
 #include "libkernwick/font/editingstate.h"
 #include "libkernwick/font/glyphediting.h"
 #include "libkernwick/font/x2.h"
@@ -5,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -41,10 +44,10 @@ Font patternFont(int chars, int width, int height, int ldepth = 0, int first = 3
 {
     Font f;
     f.setName("pattern");
-    f.first = std::uint16_t(first);
-    f.height = std::uint8_t(height);
-    f.ascent = std::uint8_t(height / 2);
-    f.ldepth = std::uint8_t(ldepth);
+    f.header.first = std::uint16_t(first);
+    f.header.height = std::uint8_t(height);
+    f.header.ascent = std::uint8_t(height / 2);
+    f.header.ldepth = std::uint8_t(ldepth);
     f.resizeGlyphTable(chars);
     for (int i = 0; i < chars; ++i) {
         Glyph &g = f.glyphs[std::size_t(i)];
@@ -63,10 +66,10 @@ Font patternFont(int chars, int width, int height, int ldepth = 0, int first = 3
 Font pictureFont(const std::vector<std::string> &rows, int ldepth = 1)
 {
     Font f;
-    f.ldepth = std::uint8_t(ldepth);
+    f.header.ldepth = std::uint8_t(ldepth);
     f.glyphs = {picture(rows)};
-    f.height = std::uint8_t(f.glyphs[0].rowCount);
-    f.ascent = 0;
+    f.header.height = std::uint8_t(f.glyphs[0].rowCount);
+    f.header.ascent = 0;
     f.computeFileSize();
     return f;
 }
@@ -74,28 +77,26 @@ Font pictureFont(const std::vector<std::string> &rows, int ldepth = 1)
 void expectConsistent(const Font &f)
 {
     for (const Glyph &g : f.glyphs) {
-        ASSERT_EQ(g.rowCount, f.height);
-        ASSERT_EQ(g.pixels.size(), std::size_t(g.width) * f.height);
+        ASSERT_EQ(g.rowCount, f.header.height);
+        ASSERT_EQ(g.pixels.size(), std::size_t(g.width) * f.header.height);
     }
 }
 
 int recomputedSize(Font f)
 {
     f.computeFileSize();
-    return f.fileSize;
+    return f.header.fileSize;
 }
 
 } // namespace
 
-// ---- How each command ends (file size, redraw, modified) -------------------
+// ---- How each command ends (file size, font changed) -----------------------
 
 struct EndingCase : Test::NamedCase
 {
     EditOperation op;
     int ldepth;
     bool size;
-    Redraw redraw;
-    bool modified;
     bool fontChanged;
 };
 
@@ -115,54 +116,94 @@ TEST_P(CommandEnding, MatchesTheCommandsClass)
     state.pickRow = 2;
     state.pickColumn = 3;
     // A stale size shows whether the command recomputed it.
-    font.fileSize = -1;
+    font.header.fileSize = -1;
     const Font before = font;
 
     const EditResult r = applyEdit(c.op, font, state);
 
     ASSERT_FALSE(r.refused()) << refusalMessage(r.refusal);
-    EXPECT_EQ(r.fileSizeRecomputed, c.size);
-    EXPECT_EQ(r.redraw, c.redraw);
-    EXPECT_EQ(r.modified, c.modified);
     EXPECT_EQ(r.fontChanged, c.fontChanged);
     EXPECT_EQ(font != before, c.fontChanged);
-    EXPECT_EQ(font.fileSize, c.size ? recomputedSize(font) : -1);
+    EXPECT_EQ(font.header.fileSize, c.size ? recomputedSize(font) : -1);
     expectConsistent(font);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     AllCommands, CommandEnding,
     ::testing::Values(
-        EndingCase{"InsertRow", EditOperation::InsertRow, 0, true, Redraw::View, true, true},
-        EndingCase{"DeleteRow", EditOperation::DeleteRow, 0, true, Redraw::View, true, true},
-        EndingCase{"InsertColumn", EditOperation::InsertColumn, 0, true, Redraw::View, true, true},
-        EndingCase{"DeleteColumn", EditOperation::DeleteColumn, 0, true, Redraw::View, true, true},
-        EndingCase{"InsertChar", EditOperation::InsertCharacter, 0, true, Redraw::View, true, true},
-        EndingCase{"DeleteChar", EditOperation::DeleteSelectedCharacter, 0, true, Redraw::View,
-                   true, true},
-        EndingCase{"To2Bpp", EditOperation::To2Bpp, 0, true, Redraw::View, true, true},
-        EndingCase{"To1Bpp", EditOperation::To1Bpp, 1, true, Redraw::View, true, true},
-        EndingCase{"Paste", EditOperation::Paste, 0, true, Redraw::View, true, true},
-        EndingCase{"Mod", EditOperation::Mod, 0, true, Redraw::View, true, true},
-        EndingCase{"Outline", EditOperation::Outline, 1, false, Redraw::View, true, true},
-        EndingCase{"MoveDown", EditOperation::MoveDown, 0, false, Redraw::View, true, true},
-        EndingCase{"MoveUp", EditOperation::MoveUp, 0, false, Redraw::View, true, true},
-        EndingCase{"MoveRight", EditOperation::MoveRight, 0, false, Redraw::View, true, true},
-        EndingCase{"MoveLeft", EditOperation::MoveLeft, 0, false, Redraw::View, true, true},
-        EndingCase{"Clear", EditOperation::Clear, 0, false, Redraw::View, true, true},
-        EndingCase{"Cut", EditOperation::Cut, 0, false, Redraw::View, true, true},
+        EndingCase{"InsertRow", EditOperation::InsertRow, 0, true, true},
+        EndingCase{"DeleteRow", EditOperation::DeleteRow, 0, true, true},
+        EndingCase{"InsertColumn", EditOperation::InsertColumn, 0, true, true},
+        EndingCase{"DeleteColumn", EditOperation::DeleteColumn, 0, true, true},
+        EndingCase{"InsertChar", EditOperation::InsertCharacter, 0, true, true},
+        EndingCase{"DeleteChar", EditOperation::DeleteSelectedCharacter, 0, true, true},
+        EndingCase{"To2Bpp", EditOperation::To2Bpp, 0, true, true},
+        EndingCase{"To1Bpp", EditOperation::To1Bpp, 1, true, true},
+        EndingCase{"Paste", EditOperation::Paste, 0, true, true},
+        EndingCase{"Mod", EditOperation::Mod, 0, true, true},
+        EndingCase{"Outline", EditOperation::Outline, 1, false, true},
+        EndingCase{"MoveDown", EditOperation::MoveDown, 0, false, true},
+        EndingCase{"MoveUp", EditOperation::MoveUp, 0, false, true},
+        EndingCase{"MoveRight", EditOperation::MoveRight, 0, false, true},
+        EndingCase{"MoveLeft", EditOperation::MoveLeft, 0, false, true},
+        EndingCase{"Clear", EditOperation::Clear, 0, false, true},
+        EndingCase{"Cut", EditOperation::Cut, 0, false, true},
         // Changes the written program left unmarked: marked, so Exit asks to save them.
-        EndingCase{"SetAscent", EditOperation::SetAscent, 0, false, Redraw::AllViews, true, true},
-        EndingCase{"SetLeft", EditOperation::SetLeft, 0, false, Redraw::AllViews, true, true},
-        EndingCase{"X2", EditOperation::X2, 0, false, Redraw::AllViews, true, true},
-        EndingCase{"Copy", EditOperation::Copy, 0, false, Redraw::None, false, false},
-        EndingCase{"Transparent", EditOperation::Transparent, 0, false, Redraw::None, false, false},
-        EndingCase{"White", EditOperation::White, 0, false, Redraw::None, false, false},
-        EndingCase{"Halftone", EditOperation::Halftone, 1, false, Redraw::None, false, false},
+        EndingCase{"SetAscent", EditOperation::SetAscent, 0, false, true},
+        EndingCase{"SetLeft", EditOperation::SetLeft, 0, false, true},
+        EndingCase{"X2", EditOperation::X2, 0, false, true},
+        EndingCase{"Copy", EditOperation::Copy, 0, false, false},
+        EndingCase{"Transparent", EditOperation::Transparent, 0, false, false},
+        EndingCase{"White", EditOperation::White, 0, false, false},
+        EndingCase{"Halftone", EditOperation::Halftone, 1, false, false},
         // Converting to the depth the font already has does nothing at all.
-        EndingCase{"To2BppOn2Bpp", EditOperation::To2Bpp, 1, false, Redraw::None, false, false},
-        EndingCase{"To1BppOn1Bpp", EditOperation::To1Bpp, 0, false, Redraw::None, false, false}),
+        EndingCase{"To2BppOn2Bpp", EditOperation::To2Bpp, 1, false, false},
+        EndingCase{"To1BppOn1Bpp", EditOperation::To1Bpp, 0, false, false}),
     Test::CaseName());
+
+// Every command has exactly one table entry, and only the entry decides what it
+// does, so the order of the operation names cannot swap two commands.
+TEST(CommandTable, HoldsEveryOperationOnce)
+{
+    using Op = EditOperation;
+    const Op all[] = {Op::InsertRow,
+                      Op::DeleteRow,
+                      Op::InsertColumn,
+                      Op::DeleteColumn,
+                      Op::InsertCharacter,
+                      Op::DeleteSelectedCharacter,
+                      Op::Outline,
+                      Op::MoveDown,
+                      Op::MoveUp,
+                      Op::MoveRight,
+                      Op::MoveLeft,
+                      Op::To2Bpp,
+                      Op::To1Bpp,
+                      Op::Clear,
+                      Op::Copy,
+                      Op::Cut,
+                      Op::Paste,
+                      Op::Transparent,
+                      Op::White,
+                      Op::Halftone,
+                      Op::SetAscent,
+                      Op::SetLeft,
+                      Op::Mod,
+                      Op::X2};
+    EXPECT_EQ(editCommands().size(), std::size(all));
+    for (const Op op : all) {
+        const auto entries =
+            std::count_if(editCommands().begin(), editCommands().end(),
+                          [op](const EditCommand &command) { return command.operation == op; });
+        EXPECT_EQ(entries, 1) << int(op);
+        EXPECT_EQ(editCommand(op).operation, op);
+        EXPECT_STRNE(editCommand(op).menuText, "");
+        // A command that records an undo step names it.
+        if (editCommand(op).undoScope) {
+            EXPECT_STRNE(editCommand(op).undoText, "") << editCommand(op).menuText;
+        }
+    }
+}
 
 // ---- Limits: refused with nothing changed ----------------------------------
 
@@ -190,8 +231,7 @@ TEST_P(Limit, IsRefusedWithoutAnyChange)
 
     EXPECT_EQ(r.refusal, c.refusal);
     EXPECT_STRNE(refusalMessage(r.refusal), "");
-    EXPECT_FALSE(r.fontChanged || r.fileSizeRecomputed || r.modified);
-    EXPECT_EQ(r.redraw, Redraw::None);
+    EXPECT_FALSE(r.fontChanged);
     EXPECT_TRUE(font == before);
     EXPECT_EQ(state.currentCode, stateBefore.currentCode);
     EXPECT_EQ(state.paintValue, stateBefore.paintValue);
@@ -201,7 +241,7 @@ TEST_P(Limit, IsRefusedWithoutAnyChange)
 
 void setHeight(Font &f, int h)
 {
-    f.height = std::uint8_t(h);
+    f.header.height = std::uint8_t(h);
     for (Glyph &g : f.glyphs)
         g.resize(h, g.width);
 }
@@ -218,22 +258,22 @@ INSTANTIATE_TEST_SUITE_P(
         LimitCase{"ModAt1", EditOperation::Mod, EditRefusal::HeightAtMinimum,
                   [](Font &f, EditingState &) { setHeight(f, 1); }},
         LimitCase{"InsertColumnAt255", EditOperation::InsertColumn, EditRefusal::WidthAtMaximum,
-                  [](Font &f, EditingState &) { f.glyphs[0].resize(f.height, 255); }},
+                  [](Font &f, EditingState &) { f.glyphs[0].resize(f.header.height, 255); }},
         LimitCase{"DeleteColumnAt0", EditOperation::DeleteColumn, EditRefusal::WidthAtMinimum,
-                  [](Font &f, EditingState &) { f.glyphs[0].resize(f.height, 0); }},
+                  [](Font &f, EditingState &) { f.glyphs[0].resize(f.header.height, 0); }},
         LimitCase{"InsertCharWhenFull", EditOperation::InsertCharacter, EditRefusal::TooManyGlyphs,
                   [](Font &f, EditingState &s) {
-                      f.first = 0;
+                      f.header.first = 0;
                       s.currentCode = 0;
                       f.resizeGlyphTable(MaxGlyphs);
                       for (Glyph &g : f.glyphs)
-                          g.resize(f.height, g.width);
+                          g.resize(f.header.height, g.width);
                   }},
         LimitCase{"InsertCharPastCode65535", EditOperation::InsertCharacter,
                   EditRefusal::CodeAtMaximum,
                   [](Font &f, EditingState &s) {
                       f.resizeGlyphTable(3);
-                      f.first = 65533;
+                      f.header.first = 65533;
                       s.currentCode = 65533;
                   }},
         LimitCase{"DeleteOnlyChar", EditOperation::DeleteSelectedCharacter, EditRefusal::OnlyGlyph,
@@ -241,11 +281,11 @@ INSTANTIATE_TEST_SUITE_P(
         LimitCase{"PasteBeforeCopy", EditOperation::Paste, EditRefusal::NothingToPaste,
                   [](Font &, EditingState &) {}},
         LimitCase{"OutlineOn1Bpp", EditOperation::Outline, EditRefusal::NeedsTwoBpp,
-                  [](Font &f, EditingState &) { f.ldepth = 0; }},
+                  [](Font &f, EditingState &) { f.header.ldepth = 0; }},
         LimitCase{"HalftoneOn1Bpp", EditOperation::Halftone, EditRefusal::NeedsTwoBpp,
-                  [](Font &f, EditingState &) { f.ldepth = 0; }},
+                  [](Font &f, EditingState &) { f.header.ldepth = 0; }},
         LimitCase{"SetAscentAtHeight", EditOperation::SetAscent, EditRefusal::RowOutsideGlyph,
-                  [](Font &f, EditingState &s) { s.pickRow = f.height; }},
+                  [](Font &f, EditingState &s) { s.pickRow = f.header.height; }},
         LimitCase{"SetAscentNegative", EditOperation::SetAscent, EditRefusal::RowOutsideGlyph,
                   [](Font &, EditingState &s) { s.pickRow = -1; }},
         LimitCase{"SetLeft256", EditOperation::SetLeft, EditRefusal::ColumnOutOfRange,
@@ -257,7 +297,7 @@ INSTANTIATE_TEST_SUITE_P(
         LimitCase{"X2Ascent128", EditOperation::X2, EditRefusal::TooTallToDouble,
                   [](Font &f, EditingState &) {
                       setHeight(f, 20);
-                      f.ascent = 128;
+                      f.header.ascent = 128;
                   }},
         // The current code names no glyph: below First, past the table, or no table.
         LimitCase{"ClearBelowFirst", EditOperation::Clear, EditRefusal::NoCurrentGlyph,
@@ -285,7 +325,7 @@ TEST(Limits, ReachableBoundsAreAccepted)
     EditingState state = initialEditingState(font);
     state.currentCode = 65535;
     EXPECT_FALSE(insertRow(font, state).refused());
-    EXPECT_EQ(font.height, 255);
+    EXPECT_EQ(font.header.height, 255);
     EXPECT_FALSE(insertColumn(font, state).refused());
     EXPECT_EQ(font.glyphs[1].width, 255);
     EXPECT_EQ(insertCharacter(font, state).refusal, EditRefusal::CodeAtMaximum);
@@ -293,7 +333,7 @@ TEST(Limits, ReachableBoundsAreAccepted)
     Font tiny = patternFont(1, 1, 2);
     EditingState tinyState = initialEditingState(tiny);
     EXPECT_FALSE(deleteRow(tiny, tinyState).refused());
-    EXPECT_EQ(tiny.height, 1);
+    EXPECT_EQ(tiny.header.height, 1);
     EXPECT_FALSE(deleteColumn(tiny, tinyState).refused());
     EXPECT_EQ(tiny.glyphs[0].width, 0);
     EXPECT_TRUE(tiny.glyphs[0].pixels.empty());
@@ -308,7 +348,7 @@ TEST(Rows, InsertThenDeleteRowRestoresEveryGlyph)
     EditingState state = initialEditingState(font);
     const Font before = font;
     insertRow(font, state);
-    ASSERT_EQ(font.height, 15);
+    ASSERT_EQ(font.header.height, 15);
     for (std::size_t i = 0; i < font.glyphs.size(); ++i) {
         const Glyph &g = font.glyphs[i];
         ASSERT_EQ(g.rowCount, 15);
@@ -324,12 +364,12 @@ TEST(Rows, InsertThenDeleteRowRestoresEveryGlyph)
 TEST(Rows, DeleteRowBelowAscentKeepsAscent)
 {
     Font font = patternFont(3, 4, 6);
-    font.ascent = 4;
+    font.header.ascent = 4;
     EditingState state = initialEditingState(font);
     for (int i = 0; i < 3; ++i)
         ASSERT_FALSE(deleteRow(font, state).refused());
-    EXPECT_EQ(font.height, 3);
-    EXPECT_EQ(font.ascent, 4);
+    EXPECT_EQ(font.header.height, 3);
+    EXPECT_EQ(font.header.ascent, 4);
     expectConsistent(font);
 }
 
@@ -345,7 +385,7 @@ TEST(Rows, ModTakesSixRowsInAllAndStopsAtOneRow)
         state.currentCode = 37;
         const Font before = font;
         ASSERT_FALSE(trimRows(font, state).refused()) << c.height;
-        EXPECT_EQ(font.height, c.expected) << c.height;
+        EXPECT_EQ(font.header.height, c.expected) << c.height;
         EXPECT_EQ(state.currentCode, 37);
         expectConsistent(font);
         for (std::size_t i = 0; i < font.glyphs.size(); ++i)
@@ -392,7 +432,7 @@ TEST(Characters, InsertGivesABlankGlyphShapedLikeTheCurrentOne)
     const Font before = font;
     insertCharacter(font, state);
     ASSERT_EQ(font.chars(), 61);
-    EXPECT_EQ(font.first, 32);
+    EXPECT_EQ(font.header.first, 32);
     EXPECT_EQ(state.currentCode, 65);
     const Glyph &blank = font.glyphs[33];
     EXPECT_EQ(blank.width, 9);
@@ -433,7 +473,7 @@ TEST(Characters, DeleteMovesLaterGlyphsDownOneCode)
         const Font before = font;
         ASSERT_FALSE(deleteSelectedCharacter(font, state).refused()) << c.what;
         EXPECT_EQ(font.chars(), c.chars - 1) << c.what;
-        EXPECT_EQ(font.first, 32) << c.what;
+        EXPECT_EQ(font.header.first, 32) << c.what;
         EXPECT_EQ(state.currentCode, c.expectedCurrent) << c.what;
         EXPECT_GE(currentGlyphIndex(font, state), 0) << c.what;
         const std::size_t removed = std::size_t(c.current - 32);
@@ -514,10 +554,10 @@ TEST(Depth, ConversionsMapPixelsAndKeepRoundTrips)
     Font font = pictureFont({"0101", "1100"}, 0);
     EditingState state = initialEditingState(font);
     convertTo2Bpp(font, state);
-    EXPECT_EQ(font.ldepth, 1);
+    EXPECT_EQ(font.header.ldepth, 1);
     EXPECT_EQ(rowsOf(font.glyphs[0]), (std::vector<std::string>{"0202", "2200"}));
     convertTo1Bpp(font, state);
-    EXPECT_EQ(font.ldepth, 0);
+    EXPECT_EQ(font.header.ldepth, 0);
     EXPECT_EQ(rowsOf(font.glyphs[0]), (std::vector<std::string>{"0101", "1100"}));
 
     Font two = pictureFont({"0123", "2110"}, 1);
@@ -568,12 +608,12 @@ TEST(Clipboard, CopyThenPasteCarriesWidthLeftAndPixels)
 
     state.currentCode = 38;
     font.glyphs[6].offset = 123;
-    const int sizeBefore = font.fileSize;
+    const int sizeBefore = font.header.fileSize;
     pasteGlyph(font, state);
     Glyph expected = source;
     expected.offset = 123;
     EXPECT_EQ(font.glyphs[6], expected);
-    EXPECT_NE(font.fileSize, sizeBefore) << "the font grew by seven columns";
+    EXPECT_NE(font.header.fileSize, sizeBefore) << "the font grew by seven columns";
     EXPECT_EQ(font.glyphs[1], source) << "Copy leaves the source alone";
 }
 
@@ -609,7 +649,7 @@ TEST(Clipboard, PasteAfterHeightChangedFillsOnlyRowsItHas)
         EditingState state = initialEditingState(font);
         copyGlyph(font, state);
         applyEdit(c.change, font, state);
-        state.currentCode = std::uint16_t(font.first + 1);
+        state.currentCode = std::uint16_t(font.header.first + 1);
         ASSERT_FALSE(pasteGlyph(font, state).refused());
         EXPECT_EQ(rowsOf(font.glyphs[1]), c.out) << c.what;
         expectConsistent(font);
@@ -645,7 +685,7 @@ TEST(Markers, SetAscentAndSetLeftTakeThePickedCell)
     state.currentCode = 33;
     state.pickRow = 9;
     ASSERT_FALSE(setAscent(font, state).refused());
-    EXPECT_EQ(font.ascent, 9);
+    EXPECT_EQ(font.header.ascent, 9);
 
     struct Case
     {
@@ -721,10 +761,9 @@ TEST(X2, DoublesEveryRowAndLeavesTheLastGlyphInTheClipboard)
 
     const EditResult r = applyX2(font, state);
 
-    EXPECT_EQ(r.redraw, Redraw::AllViews);
-    EXPECT_TRUE(r.modified);
-    EXPECT_EQ(font.height, 28);
-    EXPECT_EQ(font.ascent, 20);
+    EXPECT_TRUE(r.fontChanged);
+    EXPECT_EQ(font.header.height, 28);
+    EXPECT_EQ(font.header.ascent, 20);
     expectConsistent(font);
     for (std::size_t i = 0; i < font.glyphs.size(); ++i) {
         const Glyph &g = font.glyphs[i];
@@ -740,18 +779,18 @@ TEST(X2, DoublesEveryRowAndLeavesTheLastGlyphInTheClipboard)
     EXPECT_EQ(state.clipboard.glyph.rowCount, 28);
     EXPECT_EQ(state.clipboard.glyph.left, 94);
     EXPECT_EQ(state.clipboard.glyph.reserved2, 5);
-    EXPECT_EQ(font.fileSize, 1952) << "X2 leaves the size for the filesize command";
+    EXPECT_EQ(font.header.fileSize, 1952) << "X2 leaves the size for the filesize command";
     font.computeFileSize();
-    EXPECT_EQ(font.fileSize, 32 + 576 + 28 * 96);
+    EXPECT_EQ(font.header.fileSize, 32 + 576 + 28 * 96);
 }
 
 TEST(X2, AcceptsTheLargestHeightThatStillFits)
 {
     Font font = patternFont(2, 3, 127);
-    font.ascent = 127;
+    font.header.ascent = 127;
     EditingState state = initialEditingState(font);
     ASSERT_FALSE(applyX2(font, state).refused());
-    EXPECT_EQ(font.height, 254);
-    EXPECT_EQ(font.ascent, 254);
+    EXPECT_EQ(font.header.height, 254);
+    EXPECT_EQ(font.header.ascent, 254);
     expectConsistent(font);
 }

@@ -18,14 +18,14 @@ Font smallFont()
 {
     Font font;
     font.setName("tiny");
-    font.name[9] = 'x';
-    font.first = 65;
-    font.height = 2;
-    font.ascent = 1;
-    font.ldepth = 1;
-    font.skip = 96;
-    font.pixwidth = 4;
-    font.layout = 1;
+    font.header.name[9] = 'x';
+    font.header.first = 65;
+    font.header.height = 2;
+    font.header.ascent = 1;
+    font.header.ldepth = 1;
+    font.header.skip = 96;
+    font.header.pixwidth = 4;
+    font.header.layout = 1;
     font.resizeGlyphTable(3);
     font.glyphs[0].reset(2, 3);
     font.glyphs[0].pixels = {0, 1, 2, 3, 2, 1};
@@ -181,7 +181,7 @@ TEST_P(RefusedSheet, NamesTheFirstPixelAtFault)
     const RefusedSheetCase &c = GetParam();
     Font font = smallFont();
     if (c.ldepth == 0) {
-        font.ldepth = 0;
+        font.header.ldepth = 0;
         for (Glyph &g : font.glyphs)
             for (auto &p : g.pixels)
                 p &= 1;
@@ -302,7 +302,7 @@ TEST(GlyphSheet, ASheetTooLargeIsRefusedBeforeAnythingIsAllocated)
 {
     // 65535 glyphs of 255 × 255 would need a picture of 4097 × 1048577 pixels.
     Font font;
-    font.height = 255;
+    font.header.height = 255;
     font.resizeGlyphTable(MaxGlyphs);
     font.glyphs[0].reset(255, 255); // the others keep no rows: the geometry is enough
     const SheetGeometry geometry = sheetGeometry(font);

@@ -66,15 +66,15 @@ TEST(NewFont, MakesTheChosenFont)
     ASSERT_TRUE(checkNewFontInput(input, &spec, &message)) << message.toStdString();
     const Font f = makeNewFont(spec);
     EXPECT_EQ(f.nameText(), "eleven char");
-    EXPECT_EQ(f.ldepth, 1);
+    EXPECT_EQ(f.header.ldepth, 1);
     EXPECT_EQ(f.chars(), 3);
-    EXPECT_EQ(f.first, 65);
-    EXPECT_EQ(f.ascent, 13);
+    EXPECT_EQ(f.header.first, 65);
+    EXPECT_EQ(f.header.ascent, 13);
     for (const Glyph &g : f.glyphs) {
         EXPECT_EQ(g.width, 5);
         EXPECT_EQ(g.rowCount, 14);
         EXPECT_EQ(g.pixels, std::vector<std::uint8_t>(70, 0));
     }
     // 15 pixels * 2 bits = 4 bytes per row; 14 rows = 56 -> 64; table 24 -> 32.
-    EXPECT_EQ(f.fileSize, 32 + 32 + 64);
+    EXPECT_EQ(f.header.fileSize, 32 + 32 + 64);
 }

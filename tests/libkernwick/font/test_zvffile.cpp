@@ -17,10 +17,10 @@ Font patternFont(const std::vector<int> &widths, int height, int ldepth, unsigne
 {
     Font f;
     f.setName("pattern");
-    f.height = std::uint8_t(height);
-    f.ascent = std::uint8_t(height / 2);
-    f.ldepth = std::uint8_t(ldepth);
-    f.first = 0x41;
+    f.header.height = std::uint8_t(height);
+    f.header.ascent = std::uint8_t(height / 2);
+    f.header.ldepth = std::uint8_t(ldepth);
+    f.header.first = 0x41;
     f.resizeGlyphTable(int(widths.size()));
     std::mt19937 random(seed);
     const int values = ldepth == 0 ? 2 : 4;
@@ -47,9 +47,9 @@ TEST(ZvfWriter, FreshFontIs1952Bytes)
     Font f = defaultFont();
     const QByteArray file = writeZvf(f);
     EXPECT_EQ(file.size(), 1952);
-    EXPECT_EQ(f.fileSize, 1952);
-    EXPECT_EQ(f.layout, 1);
-    EXPECT_EQ(f.pixwidth, 96u);
+    EXPECT_EQ(f.header.fileSize, 1952);
+    EXPECT_EQ(f.header.layout, 1);
+    EXPECT_EQ(f.header.pixwidth, 96u);
     EXPECT_EQ(file.left(8), QByteArray("default\0", 8));
 }
 
@@ -69,7 +69,7 @@ TEST(ZvfWriter, TwoGlyphFileByteForByte)
 
     const QByteArray file = writeZvf(f);
     ASSERT_EQ(file.size(), 96);
-    EXPECT_EQ(f.pixwidth, 4u);
+    EXPECT_EQ(f.header.pixwidth, 4u);
     // Header numbers.
     EXPECT_EQ(byteAt(file, 16), 4); // Pixwidth
     EXPECT_EQ(byteAt(file, 20), 2); // Chars
@@ -96,7 +96,7 @@ TEST(ZvfWriter, TwoBitStripOfWidthFive)
     Font f = patternFont({5}, 1, 1);
     f.glyphs[0].pixels = {1, 2, 3, 1, 2};
     const QByteArray file = writeZvf(f);
-    EXPECT_EQ(f.pixwidth, 4u);
+    EXPECT_EQ(f.header.pixwidth, 4u);
     const QByteArray row = file.mid(64, 4);
     // Pixel k takes bits 2k and 2k+1: 1 | 2<<2 | 3<<4 | 1<<6, then pixel 4 = 2.
     EXPECT_EQ(byteAt(row, 0), 1 | 2 << 2 | 3 << 4 | 1 << 6);
@@ -118,7 +118,7 @@ TEST(ZvfWriter, StoresTheStripInColumnGroups)
             for (int bit = 0; bit < 8; ++bit)
                 g.setPixel(r, j * 8 + bit, ((r * 16 + j + 1) >> bit) & 1);
     const QByteArray file = writeZvf(f);
-    ASSERT_EQ(f.pixwidth, 8u);
+    ASSERT_EQ(f.header.pixwidth, 8u);
     const QByteArray bitmap = file.mid(64, 24);
     QByteArray expected;
     for (int group = 0; group < 2; ++group)
@@ -195,7 +195,7 @@ TEST(ZvfReader, KeepsTheSecondReservedByteAndLayoutsAboveTwo)
     ASSERT_EQ(readZvf(file, &back), ZvfRead::Ok);
     EXPECT_EQ(back.glyphs[1].reserved2, 0x5a);
     EXPECT_EQ(back.glyphs[1].offset, 0x10004);
-    EXPECT_EQ(back.layout, 7);
+    EXPECT_EQ(back.header.layout, 7);
     EXPECT_EQ(back.glyphs[1].pixels, f.glyphs[1].pixels);
 }
 
@@ -203,7 +203,7 @@ TEST(ZvfReader, LegacyLayoutIsStoredByteColumnByByteColumn)
 {
     Font f = patternFont({20, 17, 6}, 3, 0); // 43 pixels: 6 bytes, Pixwidth 8
     QByteArray file = writeZvf(f);
-    ASSERT_EQ(f.pixwidth, 8u);
+    ASSERT_EQ(f.header.pixwidth, 8u);
     const int base = 32 + 32;
     const QByteArray groups = file.mid(base, 24);
     // Rebuild the bitmap byte column by byte column: byte j of row r at j * 3 + r.
@@ -215,16 +215,16 @@ TEST(ZvfReader, LegacyLayoutIsStoredByteColumnByByteColumn)
     ASSERT_EQ(readZvf(file, &back), ZvfRead::Ok);
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(back.glyphs[i].pixels, f.glyphs[i].pixels) << i;
-    EXPECT_EQ(back.layout, 0);
+    EXPECT_EQ(back.header.layout, 0);
     writeZvf(back);
-    EXPECT_EQ(back.layout, 1) << "saving a legacy font writes the current layout";
+    EXPECT_EQ(back.header.layout, 1) << "saving a legacy font writes the current layout";
 }
 
 TEST(ZvfReader, RefusesEveryTruncationAndLeavesTheFontAlone)
 {
     Font source = patternFont({5, 9, 3}, 7, 1);
     const QByteArray file = writeZvf(source);
-    const int needed = 32 + 32 + 7 * int(source.pixwidth); // the bitmap padding is not read
+    const int needed = 32 + 32 + 7 * int(source.header.pixwidth); // the bitmap padding is not read
     const Font original = defaultFont();
     for (int length = 1; length < needed; ++length) {
         Font target = original;

@@ -30,8 +30,8 @@ const QRgb grey = qRgb(128, 128, 128);
 Font sampleFont(std::uint8_t ldepth)
 {
     Font font = defaultFont();
-    font.ldepth = ldepth;
-    font.height = 3;
+    font.header.ldepth = ldepth;
+    font.header.height = 3;
     font.resizeGlyphTable(1);
     font.glyphs[0].reset(3, 6);
     for (int c = 2; c < 5; ++c)
@@ -144,7 +144,7 @@ TEST(ChartExport, PngRefusesAChartTooLongForOnePicture)
     Font font = defaultFont();
     font.resizeGlyphTable(MaxGlyphs);
     for (Glyph &g : font.glyphs)
-        g.reset(font.height, 8);
+        g.reset(font.header.height, 8);
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
@@ -159,7 +159,7 @@ TEST(ChartExport, PdfHasOnePagePerChartPage)
     Font font = defaultFont();
     font.resizeGlyphTable(1500);
     for (Glyph &g : font.glyphs)
-        g.reset(font.height, 8);
+        g.reset(font.header.height, 8);
     QByteArray pdf;
     QBuffer buffer(&pdf);
     buffer.open(QIODevice::WriteOnly);

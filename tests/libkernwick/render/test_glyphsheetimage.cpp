@@ -59,14 +59,14 @@ Font asSaved(Font font)
 Font twoBppWithValueThree()
 {
     Font font = defaultFont();
-    font.ldepth = 1;
+    font.header.ldepth = 1;
     std::mt19937 random(7);
     for (Glyph &g : font.glyphs) {
-        g.resize(font.height, int(random() % 12));
+        g.resize(font.header.height, int(random() % 12));
         for (auto &p : g.pixels)
             p = std::uint8_t(random() % 4);
     }
-    font.glyphs[5].resize(font.height, 0);
+    font.glyphs[5].resize(font.header.height, 0);
     font.glyphs[6].left = 200;
     return asSaved(font);
 }
@@ -74,11 +74,11 @@ Font twoBppWithValueThree()
 Font everyGlyph()
 {
     Font font = defaultFont();
-    font.first = 0;
+    font.header.first = 0;
     font.resizeGlyphTable(MaxGlyphs);
     std::mt19937 random(11);
     for (Glyph &g : font.glyphs) {
-        g.reset(font.height, 8);
+        g.reset(font.header.height, 8);
         g.setPixel(int(random() % 14), int(random() % 8), 1);
     }
     return asSaved(font);

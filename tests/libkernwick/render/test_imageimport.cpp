@@ -115,7 +115,7 @@ TEST_P(RampThreshold, EveryLevelFallsInItsRange)
     const ImageImport result = importImage(defaultFont(), picture, c.choice);
     const Font &font = result.font;
     ASSERT_EQ(font.chars(), 1);
-    EXPECT_EQ(font.ldepth, c.ldepth);
+    EXPECT_EQ(font.header.ldepth, c.ldepth);
     const Glyph &glyph = font.glyphs[0];
     ASSERT_EQ(glyph.width, 16);
     ASSERT_EQ(glyph.rowCount, 16);
@@ -195,9 +195,9 @@ TEST(ImageImportFont, IsOneGlyphAtCode32WithThePictureAsItsBitmap)
     current.glyphs[0].left = 3;
     current.glyphs[0].offset = 77;
     current.glyphs[0].reserved2 = 9;
-    current.skip = 4096;
-    current.pixwidth = 95;
-    current.layout = 2;
+    current.header.skip = 4096;
+    current.header.pixwidth = 95;
+    current.header.layout = 2;
     const Font before = current;
 
     const LoadedImage picture = load(encodeGreyPicture(
@@ -208,20 +208,20 @@ TEST(ImageImportFont, IsOneGlyphAtCode32WithThePictureAsItsBitmap)
     const Font &font = result.font;
     EXPECT_EQ(font.nameText(), "mine");
     EXPECT_EQ(font.chars(), 1);
-    EXPECT_EQ(font.first, 32);
-    EXPECT_EQ(font.height, 3);
-    EXPECT_EQ(font.ascent, 2);
-    EXPECT_EQ(font.ldepth, 1);
-    EXPECT_EQ(font.skip, 0u);
-    EXPECT_EQ(font.pixwidth, 5u);
-    EXPECT_EQ(font.layout, 2) << "the file layout is the previous font's";
+    EXPECT_EQ(font.header.first, 32);
+    EXPECT_EQ(font.header.height, 3);
+    EXPECT_EQ(font.header.ascent, 2);
+    EXPECT_EQ(font.header.ldepth, 1);
+    EXPECT_EQ(font.header.skip, 0u);
+    EXPECT_EQ(font.header.pixwidth, 5u);
+    EXPECT_EQ(font.header.layout, 2) << "the file layout is the previous font's";
     EXPECT_EQ(font.glyphs[0].width, 5);
     EXPECT_EQ(font.glyphs[0].left, 3);
     EXPECT_EQ(font.glyphs[0].offset, 77);
     EXPECT_EQ(font.glyphs[0].reserved2, 9);
     EXPECT_EQ(glyphText(font), "22222\n00000\n00000\n");
     // Table 32, strip row of 10 bits = 4 bytes, bitmap 3 x 4 = 12 rounded to 32.
-    EXPECT_EQ(font.fileSize, 32 + 32 + 32);
+    EXPECT_EQ(font.header.fileSize, 32 + 32 + 32);
     EXPECT_TRUE(result.layoutDirty);
     EXPECT_FALSE(result.keepFileName);
     EXPECT_FALSE(result.modified);
@@ -296,7 +296,7 @@ TEST_P(Bilevel, WhitePixelsBecomeOneWhateverTheirIndex)
     // The choice plays no part for a 1-bit picture.
     const ImageImportChoice invertedTwoColours{{200, 250, true}, true};
     const Font font = importImage(defaultFont(), picture, invertedTwoColours).font;
-    EXPECT_EQ(font.ldepth, 0);
+    EXPECT_EQ(font.header.ldepth, 0);
     EXPECT_EQ(glyphText(font), "1000000000\n1000000000\n1000000000\n1111111111\n");
 }
 
@@ -318,9 +318,9 @@ TEST(ImageSize, UpTo255PixelsEachWayImports)
         PictureKind::GreyPng));
     const Font font = importImage(defaultFont(), picture, {}).font;
     EXPECT_EQ(font.glyphs[0].width, 255);
-    EXPECT_EQ(font.height, 255);
-    EXPECT_EQ(font.ascent, 254);
-    EXPECT_EQ(font.pixwidth, 255u);
+    EXPECT_EQ(font.header.height, 255);
+    EXPECT_EQ(font.header.ascent, 254);
+    EXPECT_EQ(font.header.pixwidth, 255u);
     EXPECT_EQ(font.glyphs[0].pixel(254, 254), 2);
     EXPECT_EQ(font.glyphs[0].pixel(0, 0), 0);
 }

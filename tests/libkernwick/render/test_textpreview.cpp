@@ -22,9 +22,9 @@ namespace {
 Font twoGlyphs()
 {
     Font font;
-    font.first = 'A';
-    font.height = 4;
-    font.ldepth = 1;
+    font.header.first = 'A';
+    font.header.height = 4;
+    font.header.ldepth = 1;
     font.resizeGlyphTable(2);
     font.glyphs[0].reset(4, 3);
     font.glyphs[1].reset(4, 5);
@@ -87,7 +87,7 @@ TEST(TextPreview, PixelsAreDrawnAsTheBoardShowsThemAtTheScale)
 TEST(TextPreview, ACodeTheFontLacksIsAPlaceholderBox)
 {
     Font font = twoGlyphs();
-    font.height = 8;
+    font.header.height = 8;
     const TextLine line = setTextLine(font, {'?', 'A'});
     ASSERT_EQ(line.placeholderWidth(), 4);
     const QImage image = drawn(line, 1, QSize(12, 10));
@@ -104,7 +104,7 @@ TEST(TextPreview, ACodeTheFontLacksIsAPlaceholderBox)
 TEST(TextPreview, OneBitFontsAreWhiteWhereTheFileHoldsABit)
 {
     Font font = twoGlyphs();
-    font.ldepth = 0;
+    font.header.ldepth = 0;
     const QImage image = drawn(setTextLine(font, {'B'}), 1, QSize(10, 8));
     EXPECT_EQ(image.pixel(2 + 4, 1), qRgb(255, 255, 255)) << "1 is white in 1BPP";
     EXPECT_EQ(image.pixel(2, 1), qRgb(255, 255, 255)) << "3 keeps its low bit";

@@ -37,7 +37,7 @@ Font import(const QString &source, const TypefaceChoice &choice = {})
 
 const Glyph &glyphFor(const Font &font, char character)
 {
-    return font.glyphs[std::size_t(int(character) - font.first)];
+    return font.glyphs[std::size_t(int(character) - font.header.first)];
 }
 
 // The first and last rows holding any pixel that is not transparent; (-1, -1)
@@ -73,22 +73,22 @@ TEST(TypefaceImport, DejaVuSansMonoAt14PixelsGivesTheAsciiCodes)
     choice.count = 95;
     const Font font = import(Mono, choice);
     EXPECT_EQ(font.chars(), 95);
-    EXPECT_EQ(font.first, 32);
-    EXPECT_EQ(font.height, 14);
-    EXPECT_EQ(font.ascent, 10) << "the ascent and descent fill the 14 rows";
-    EXPECT_EQ(font.ldepth, 1);
+    EXPECT_EQ(font.header.first, 32);
+    EXPECT_EQ(font.header.height, 14);
+    EXPECT_EQ(font.header.ascent, 10) << "the ascent and descent fill the 14 rows";
+    EXPECT_EQ(font.header.ldepth, 1);
     EXPECT_EQ(font.nameText(), "DejaVu Sans") << "the family's name, cut to 11 characters";
-    EXPECT_EQ(font.skip, 0u);
+    EXPECT_EQ(font.header.skip, 0u);
     for (const Glyph &g : font.glyphs) {
         EXPECT_EQ(g.width, glyphFor(font, 'M').width) << "a fixed-pitch face";
         EXPECT_EQ(g.rowCount, 14);
         EXPECT_EQ(g.left, 0);
     }
     EXPECT_GT(glyphFor(font, 'M').width, 0);
-    EXPECT_EQ(font.fileSize, [&] {
+    EXPECT_EQ(font.header.fileSize, [&] {
         Font sized = font;
         sized.computeFileSize();
-        return sized.fileSize;
+        return sized.header.fileSize;
     }());
 }
 
@@ -107,12 +107,12 @@ TEST(TypefaceImport, LettersSitOnTheBaselineAndDescendersGoBelowIt)
     for (const QString &source : {Mono, Sans}) {
         const Font font = import(source);
         const auto [lTop, lBottom] = inkRows(glyphFor(font, 'l'));
-        EXPECT_EQ(lBottom, font.ascent) << "'l' stands on the baseline";
+        EXPECT_EQ(lBottom, font.header.ascent) << "'l' stands on the baseline";
         EXPECT_LE(lTop, 1) << "and reaches near the top of the cell";
         const auto [gTop, gBottom] = inkRows(glyphFor(font, 'g'));
-        EXPECT_GT(gBottom, font.ascent) << "'g' reaches below the baseline";
+        EXPECT_GT(gBottom, font.header.ascent) << "'g' reaches below the baseline";
         EXPECT_GT(gTop, lTop);
-        EXPECT_EQ(inkRows(glyphFor(font, 'M')).second, font.ascent);
+        EXPECT_EQ(inkRows(glyphFor(font, 'M')).second, font.header.ascent);
     }
 }
 
@@ -126,7 +126,7 @@ TEST(TypefaceImport, TwoBitsHoldHalftoneOneBitNone)
 
     choice.threshold.threeColour = false;
     const Font oneBit = import(Sans, choice);
-    EXPECT_EQ(oneBit.ldepth, 0);
+    EXPECT_EQ(oneBit.header.ldepth, 0);
     EXPECT_TRUE(holds(oneBit, 1));
     EXPECT_FALSE(holds(oneBit, 2));
     EXPECT_FALSE(holds(oneBit, 3));
@@ -172,7 +172,7 @@ TEST(TypefaceImport, ACharacterTheTypefaceLacksIsAZeroWidthGlyph)
     ASSERT_EQ(font.chars(), 3);
     for (const Glyph &g : font.glyphs) {
         EXPECT_EQ(g.width, 0);
-        EXPECT_EQ(g.rowCount, font.height);
+        EXPECT_EQ(g.rowCount, font.header.height);
     }
     choice.first = 0xD7FF; // up to the surrogates, which are no characters
     choice.count = 2;
@@ -298,7 +298,7 @@ TEST(TypefaceImport, TheRendererDrawsSingleCharactersAsTheImportDoes)
     const TypefaceChoice choice;
     TypefaceRenderer renderer(typeface, choice);
     const Font font = import(Sans, choice);
-    EXPECT_EQ(renderer.ascent(), font.ascent);
+    EXPECT_EQ(renderer.ascent(), font.header.ascent);
     EXPECT_EQ(renderer.glyph('g'), glyphFor(font, 'g'));
     EXPECT_TRUE(renderer.hasCharacter('A'));
     EXPECT_FALSE(renderer.hasCharacter(0x4E00));
