@@ -36,6 +36,7 @@ public:
             stopRequested();
             return outcome();
         }
+        m_conversation.speak(WireDialect::MainPort);
         if (sendFont(bundle.fontPath) && sendConfiguration(bundle.configPath))
             sendBootScript(bundle.bootScriptPath);
         m_conversation.end();
