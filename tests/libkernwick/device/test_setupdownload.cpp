@@ -453,14 +453,16 @@ TEST_F(SetupDownloadTest, StopRequestEndsItQuietlyWithThePortClosed)
     EXPECT_FALSE(port.isOpen());
 }
 
-TEST_F(SetupDownloadTest, StopRequestInsideATextPartEndsItBetweenTwoBytes)
+// The stop waits for the end of the parameter command it came in.
+TEST_F(SetupDownloadTest, StopRequestInsideATextPartEndsItAfterTheCommand)
 {
     stopAfterBytes = 10;
     const DownloadOutcome result =
         run({{}, write("cfg.zvc", configText()), write("boot.zvb", script)});
     EXPECT_EQ(result.result, DownloadResult::Stopped);
     EXPECT_EQ(result.partOutcome(SetupPart::BootScript), PartOutcome::NotReached);
-    EXPECT_EQ(port.written, configText().first(10));
+    const qsizetype commandEnd = configText().indexOf('v', 10) + 1;
+    EXPECT_EQ(port.written, configText().first(commandEnd));
     EXPECT_TRUE(boxes.empty());
     EXPECT_FALSE(port.isOpen());
 }
