@@ -33,7 +33,7 @@ enum class PartOutcome
     NotReached, ///< the download ended before this part
     NotNamed,   ///< the download names no file for it: nothing to send
     Sent,       ///< sent (and, for the font, every block and the flush acknowledged)
-    Failed      ///< reported in a message box
+    Failed      ///< reported in a message box, or by PartLine::reason alone
 };
 
 /// One part of a download in parts and how it ended.
@@ -41,8 +41,8 @@ struct PartLine
 {
     SetupPart part;
     PartOutcome outcome;
-    /// Why a failed part failed, for a summary (the box shown at the time may say
-    /// more). Not compared.
+    /// Why a failed part failed when no box said so at the time (the font of a
+    /// setup download whose memory erase was refused), for a summary. Not compared.
     QString reason = {};
 
     friend bool operator==(const PartLine &a, const PartLine &b)
