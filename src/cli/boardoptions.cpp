@@ -95,6 +95,8 @@ BoardLink::BoardLink(const BoardOptions &options)
                   },
               .showBox =
                   [this](const BoxMessage &box) {
+                      // The error line starts on a line of its own, not after the log.
+                      endLog();
                       // A box whose title is the system's error text has no body.
                       fail(box.text.isEmpty() ? box.caption : box.text);
                       m_boxShown = true;

@@ -73,7 +73,14 @@ int runDownloadSetup(const QStringList &args)
         return fail(error);
 
     BoardLink link(options);
-    return link.finish(downloadSetup(link.conversation(), bundle, options.baudRate));
+    const DownloadOutcome outcome = downloadSetup(link.conversation(), bundle, options.baudRate);
+    const int status = link.finish(outcome);
+    // A part can fail without a message at the time (a refused erase): the summary says why.
+    for (const PartLine &line : outcome.parts) {
+        if (line.outcome == PartOutcome::Failed && !line.reason.isEmpty())
+            fail(QStringLiteral("setup download failed: %1").arg(line.reason));
+    }
+    return status;
 }
 
 } // namespace Kernwick::Cli

@@ -278,6 +278,23 @@ TEST_F(CliSetup, RefusedFlushFailsWithItsTextAndTheOtherPartsGo)
     EXPECT_EQ(sim.stateFile(QStringLiteral("bootscript.bin")), script);
 }
 
+// The font still goes after a refused erase, and so do the other parts, but the old
+// bytes beyond the new font stay in the board's memory: the command fails and says why.
+TEST_F(CliSetup, RefusedEraseExitsOneWithTheReasonWhileEveryPartGoes)
+{
+    Simulator sim;
+    ASSERT_TRUE(sim.start({QStringLiteral("--nak-erase")}));
+    const CliResult r =
+        download("setup", bundle(path("font.zvf"), path("cfg.zvc"), path("boot.zvb")), sim);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "kernwick-cli: no ack from erase\nkernwick-cli: setup download failed: the "
+                     "board did not acknowledge the memory erase before font.zvf (no ack from "
+                     "erase)\n");
+    EXPECT_EQ(r.out, partLines(sim, true, true, true));
+    sim.receivedAfterStop(0);
+    EXPECT_EQ(sim.stateFile(QStringLiteral("bootscript.bin")), script);
+}
+
 struct SetupFileCase : Test::NamedCase
 {
     std::function<QByteArray(const QString &dir)> file;

@@ -2,6 +2,7 @@
 
 #include "libkernwick/device/boxmessage.h"
 #include "libkernwick/device/linktiming.h"
+#include "libkernwick/device/wirestate.h"
 
 #include <QByteArrayView>
 #include <QString>
@@ -16,8 +17,8 @@ namespace Kernwick {
 enum class EotEnding
 {
     Answered, ///< the receiver answered with something other than NAK (normally ACK)
-    Silent,   ///< no answer to Xmodem::MaxSilentEots EOTs: a silent receiver, taken as done
-    Refused,  ///< NAK to every one of Xmodem::MaxEotTransmissions EOTs
+    Silent,   ///< no answer within Xmodem::EotAnswerWaitMs: taken as done, unconfirmed
+    Refused,  ///< NAK to every EOT sent (see BytePort::sendEot()): taken as done, unconfirmed
     LineLost, ///< the port closed (or was never open)
     Stopped   ///< the stop check asked to stop
 };
@@ -28,8 +29,15 @@ struct EotResult
     /// The byte that ended the wait when the receiver answered.
     std::uint8_t answer = 0;
 
-    /// Whether the receiver took the end of the transfer.
-    bool accepted() const { return ending == EotEnding::Answered || ending == EotEnding::Silent; }
+    /// Whether the transfer counts as ended: the receiver answered, or stayed silent
+    /// or kept refusing, which senders have always taken as the end.
+    bool accepted() const
+    {
+        return ending == EotEnding::Answered || ending == EotEnding::Silent ||
+               ending == EotEnding::Refused;
+    }
+    /// Whether the receiver confirmed the end with an answer other than NAK.
+    bool confirmed() const { return ending == EotEnding::Answered; }
 };
 
 /// A serial line as the board conversations use it: open, configure, single bytes
@@ -40,6 +48,11 @@ struct EotResult
 /// Every operation blocks until done. On a closed port the writes and reads fail
 /// at once without any effect. A port belongs to the thread that uses it (the real
 /// one must also be constructed there).
+///
+/// The port follows the bytes it writes in the board's dialect (setDialect()), so
+/// that a stop request takes effect only where the board is between commands: a
+/// paced text goes on to the end of the escape command, console line or monitor
+/// command it is in, and an open string frame is closed (ESC "\") before the stop.
 class BytePort
 {
 public:
@@ -61,11 +74,9 @@ public:
     virtual bool setTimeouts(int readInterval, int readTotalMultiplier, int readTotalConstant,
                              int writeTotalMultiplier, int writeTotalConstant) = 0;
     /// Writes one byte without delay.
-    virtual bool writeByte(std::uint8_t byte) = 0;
-    /// Writes several bytes without delay, in order. The default writes them one by
-    /// one; a real port sends them in one go, so that a busy computer cannot open a
-    /// gap inside an XMODEM block that a receiver would take for a broken block.
-    virtual bool writeBytes(QByteArrayView bytes);
+    bool writeByte(std::uint8_t byte);
+    /// Writes several bytes without delay, in order, in one go (see putBytes()).
+    bool writeBytes(QByteArrayView bytes);
     /// Sets `*out` to 0, then reads one byte within the read time-out. False when
     /// nothing came (`*out` stays 0).
     virtual bool readByte(std::uint8_t *out) = 0;
@@ -74,24 +85,48 @@ public:
     virtual bool isOpen() const = 0;
 
     /// Writes the bytes of `text` one at a time, waiting the pacing delay before each.
-    /// A failed byte does not stop the rest; the result is true only if every byte
-    /// was written. An empty text writes nothing, waits nothing and returns true.
-    /// A stop request ends it before the next byte (false).
+    /// The first byte that cannot be written ends it (false): the bytes after a lost
+    /// one would reach the board as a different command, and a lost line takes no
+    /// more. An empty text writes nothing, waits nothing and returns true. A stop
+    /// request ends it (false) before the next byte that the board would read
+    /// outside a command, closing an open string frame first (see stopAtSafePoint()).
     bool writeString(QByteArrayView text);
 
     /// Sends XMODEM-CRC block `number` holding `data` (at most 128 bytes; a shorter
     /// block is padded with Xmodem::Padding) and waits for its acknowledgement: ACK
     /// or "C". Anything else, or one read time-out of silence, sends the block again,
     /// up to Xmodem::MaxTransmissions in all. Block numbers wrap: block 256 is 0.
-    /// A stop request ends it before the next transmission (false).
+    /// A stop request ends it before the next transmission (false). From the first
+    /// block on the transfer counts as open until sendEot() ends it; closing an open
+    /// transfer cancels it (see closeOpenFrame()).
     bool sendBlock(std::uint8_t number, QByteArrayView data);
 
     /// Ends an XMODEM transfer ("SendBlock" without data): sends EOT and waits up to
     /// Xmodem::EotAnswerWaitMs for the answer. Any answer but NAK ends the wait at
-    /// once and is taken as the receiver's acknowledgement; NAK or silence sends EOT
-    /// again, and after Xmodem::MaxSilentEots unanswered EOTs a silent receiver is
-    /// taken as done. A stop request is honoured between reads.
+    /// once and is taken as the receiver's acknowledgement; silence is taken as done
+    /// (Silent). A NAK sends EOT again, up to Xmodem::MaxEotTransmissions EOTs within
+    /// Xmodem::EotRetryLimitMs; a receiver that refuses them all is taken as done
+    /// (Refused). A stop request is honoured between reads.
     EotResult sendEot();
+
+    /// The board dialect of the bytes written from now on; the board counts as
+    /// between commands (a conversation sets it when it opens the port and as it
+    /// reaches each interface).
+    void setDialect(WireDialect dialect) { m_wire.setDialect(dialect); }
+    WireDialect dialect() const { return m_wire.dialect(); }
+    /// Whether the bytes written so far leave the board between commands.
+    bool betweenCommands() const { return m_wire.betweenCommands(); }
+    /// Whether the bytes written so far leave a string frame or an XMODEM transfer open.
+    bool frameOpen() const { return m_wire.frameOpen() || m_wire.transferOpen(); }
+    /// Closes what the board would otherwise keep open after the port is closed: a
+    /// string frame (ESC "") or an XMODEM transfer (CAN CAN). Nothing else is sent.
+    void closeOpenFrame();
+    /// Whether a stop request takes effect now: the user asked to stop and the board
+    /// is between commands, or inside a string frame, which is then closed.
+    bool stopAtSafePoint();
+    /// Bytes written since the port was constructed (counted whether or not the
+    /// port took them all).
+    qint64 bytesWritten() const { return m_bytesWritten; }
 
     void setTiming(LinkTiming timing) { m_timing = std::move(timing); }
     const LinkTiming &timing() const { return m_timing; }
@@ -109,6 +144,13 @@ public:
     std::optional<BoxMessage> takeFailureBox();
 
 protected:
+    /// Writes one byte to the device without delay.
+    virtual bool putByte(std::uint8_t byte) = 0;
+    /// Writes several bytes to the device without delay, in order. The default
+    /// writes them one by one; a real port sends them in one go, so that a busy
+    /// computer cannot open a gap inside an XMODEM block that a receiver would take
+    /// for a broken block.
+    virtual bool putBytes(QByteArrayView bytes);
     /// Records the message box of a failed settings call.
     void reportFailure(BoxMessage box) { m_failureBox = std::move(box); }
     void clearFailure() { m_failureBox.reset(); }
@@ -116,6 +158,8 @@ protected:
 private:
     LinkTiming m_timing;
     std::function<bool()> m_stopRequested;
+    WireState m_wire;
+    qint64 m_bytesWritten = 0;
     std::optional<BoxMessage> m_failureBox;
 };
 

@@ -3,6 +3,8 @@
 #include "libkernwick/device/boardprotocol.h"
 #include "libkernwick/device/byteport.h"
 
+#include <QList>
+
 namespace Kernwick {
 
 namespace {
@@ -16,10 +18,28 @@ const QString deviceNotDetected = QStringLiteral(
 
 } // namespace
 
+bool consoleRefused(QByteArrayView reply, QByteArrayView prompt, bool wholeLinesOnly)
+{
+    const qsizetype end = reply.indexOf(prompt);
+    QByteArray text = (end < 0 ? reply : reply.first(end)).toByteArray().replace('\r', '\n');
+    QList<QByteArray> lines = text.split('\n');
+    // The text after the last line end is a line still arriving.
+    if (wholeLinesOnly && end < 0)
+        lines.removeLast();
+    for (QByteArray line : lines) {
+        line = line.trimmed().toLower();
+        for (const char *refusal : DebugRefusals) {
+            if (line.startsWith(refusal))
+                return true;
+        }
+    }
+    return false;
+}
+
 Conversation::Conversation(BytePort &port, QString portName, ConversationHooks hooks)
     : m_port(port), m_portName(std::move(portName)), m_hooks(std::move(hooks))
 {
-    m_port.setStopCheck(m_hooks.stopRequested);
+    m_port.setStopCheck([this] { return stopRequested(); });
 }
 
 Conversation::~Conversation()
@@ -36,6 +56,12 @@ void Conversation::appendLog(const QString &text)
         m_hooks.appendLog(text);
 }
 
+void Conversation::endLogLine()
+{
+    if (m_lineOpen)
+        appendLog(QStringLiteral("\r\n"));
+}
+
 void Conversation::showBox(const BoxMessage &box)
 {
     if (m_hooks.showBox)
@@ -46,6 +72,21 @@ void Conversation::reportProgress(int done, int total)
 {
     if (m_hooks.progress)
         m_hooks.progress(done, total);
+}
+
+void Conversation::beginTransfer(ProgressUnit unit, int total)
+{
+    m_meter.begin(unit, total, m_port.bytesWritten(), m_port.timing().clock());
+    reportTransfer(0);
+}
+
+void Conversation::reportTransfer(int done)
+{
+    if (!m_meter.begun())
+        return;
+    m_transfer = m_meter.at(done, m_port.bytesWritten(), m_port.timing().clock());
+    if (m_hooks.transfer)
+        m_hooks.transfer(m_transfer);
 }
 
 void Conversation::startPart(const ProgressCaptions &captions, int total)
@@ -75,7 +116,36 @@ void Conversation::pause(int ms)
 
 bool Conversation::stopRequested() const
 {
+    return m_stopDeferrals == 0 && stopAsked();
+}
+
+bool Conversation::stopAsked() const
+{
     return m_hooks.stopRequested && m_hooks.stopRequested();
+}
+
+void Conversation::speak(WireDialect dialect)
+{
+    m_port.setDialect(dialect);
+}
+
+bool Conversation::lineLost() const
+{
+    return m_opened && !m_port.isOpen();
+}
+
+void Conversation::reportLineLost()
+{
+    if (m_lossLogged)
+        return;
+    m_lossLogged = true;
+    endLogLine();
+    appendLog(QStringLiteral("The line to %1 was lost\r\n").arg(m_portName));
+}
+
+bool Conversation::giveUpWaiting(bool readSomething) const
+{
+    return !m_port.isOpen() || (!readSomething && stopAsked());
 }
 
 bool Conversation::stopIfRequested()
@@ -92,7 +162,15 @@ bool Conversation::stopIfRequested()
 
 void Conversation::end()
 {
+    m_port.closeOpenFrame();
     m_port.close();
+    m_opened = false;
+}
+
+void Conversation::portReopened()
+{
+    m_opened = true;
+    speak(WireDialect::Raw);
 }
 
 bool Conversation::openPortLogged(qint32 baudRate)
@@ -145,6 +223,8 @@ bool Conversation::openPort(qint32 baudRate, bool logged)
     }
     if (logged)
         appendLog(QStringLiteral("Port configured successfully\r\n"));
+    m_opened = true;
+    speak(WireDialect::Raw);
     return true;
 }
 
@@ -155,17 +235,28 @@ bool Conversation::waitForAnswer(QByteArrayView wanted, const QString &detected,
     for (int read = 0; read < DetectReads && !stopRequested(); ++read) {
         appendLog(QStringLiteral("."));
         std::uint8_t byte = 0;
-        if (m_port.readByte(&byte))
+        const bool arrived = m_port.readByte(&byte);
+        if (arrived)
             reply.append(char(byte));
         if (reply.contains(wanted)) {
             appendLog(detected);
             drainInput();
             return true;
         }
+        if (giveUpWaiting(arrived))
+            break;
     }
+    return failDetection(notDetected);
+}
+
+bool Conversation::failDetection(const QString &text)
+{
     if (stopIfRequested())
         return false;
-    appendLog(notDetected);
+    if (lineLost())
+        reportLineLost();
+    else
+        appendLog(text);
     end();
     return false;
 }
@@ -173,12 +264,14 @@ bool Conversation::waitForAnswer(QByteArrayView wanted, const QString &detected,
 bool Conversation::detectBoard()
 {
     appendLog(QStringLiteral("Verifying ZUVO is present\r\n"));
+    speak(WireDialect::MainPort);
     m_port.writeString(QByteArray(SequenceInitiator) + "1}");
     return waitForAnswer("v4", QStringLiteral("\r\nZUVO detected\r\n"), zuvoNotDetected);
 }
 
 bool Conversation::detectDebugPort(DebugWording wording)
 {
+    speak(WireDialect::Console);
     if (wording == DebugWording::Zuvo) {
         appendLog(QStringLiteral("Verifying ZUVO is present\r\n"));
         m_port.writeString("\n");
@@ -192,21 +285,20 @@ bool Conversation::detectDebugPort(DebugWording wording)
 bool Conversation::detectBootMonitor()
 {
     appendLog(QStringLiteral("Verifying device is present\r\n"));
+    speak(WireDialect::BootMonitor);
     m_port.writeString("V#");
     for (int read = 0; read < MonitorDetectReads && !stopRequested(); ++read) {
         appendLog(QStringLiteral("."));
         std::uint8_t byte = 0;
-        m_port.readByte(&byte);
+        const bool arrived = m_port.readByte(&byte);
         if (byte == '>') {
             appendLog(QStringLiteral("\r\nDevice detected\r\n"));
             return true;
         }
+        if (giveUpWaiting(arrived))
+            break;
     }
-    if (stopIfRequested())
-        return false;
-    appendLog(deviceNotDetected);
-    end();
-    return false;
+    return failDetection(deviceNotDetected);
 }
 
 void Conversation::drainInput()
@@ -223,15 +315,24 @@ bool Conversation::readAck(std::uint8_t *answer)
     return *answer == ControlByte::Ack;
 }
 
-bool Conversation::waitForByte(std::uint8_t wanted, int maxReads, std::uint8_t *last)
+bool Conversation::waitForByte(std::uint8_t wanted, int maxReads, std::uint8_t *last,
+                               QByteArray *reply)
 {
     std::uint8_t byte = 0;
     bool found = false;
+    QByteArray buffer;
     for (int read = 0; read < maxReads && !found && !stopRequested(); ++read) {
-        found = m_port.readByte(&byte) && byte == wanted;
+        const bool arrived = m_port.readByte(&byte);
+        if (arrived)
+            buffer.append(char(byte));
+        found = arrived && byte == wanted;
+        if (!found && giveUpWaiting(arrived))
+            break;
     }
     if (last)
         *last = byte;
+    if (reply)
+        *reply = std::move(buffer);
     return found;
 }
 
@@ -241,14 +342,40 @@ bool Conversation::waitForText(QByteArrayView wanted, int maxReads, QByteArray *
     bool found = false;
     for (int read = 0; read < maxReads && !found && !stopRequested(); ++read) {
         std::uint8_t byte = 0;
-        if (m_port.readByte(&byte)) {
+        const bool arrived = m_port.readByte(&byte);
+        if (arrived) {
             buffer.append(char(byte));
             found = buffer.contains(wanted);
         }
+        if (!found && giveUpWaiting(arrived))
+            break;
     }
     if (reply)
         *reply = std::move(buffer);
     return found;
+}
+
+bool Conversation::waitForConsole(QByteArrayView prompt, int maxReads, std::uint8_t *last)
+{
+    QByteArray buffer;
+    std::uint8_t byte = 0;
+    bool refused = false;
+    for (int read = 0; read < maxReads && !stopRequested(); ++read) {
+        const bool arrived = m_port.readByte(&byte);
+        if (arrived) {
+            buffer.append(char(byte));
+            if (buffer.contains(prompt))
+                break;
+            if (byte == '\n' || byte == '\r')
+                refused = refused || consoleRefused(buffer, prompt, true);
+        } else if (refused || giveUpWaiting(arrived)) {
+            // After a refusal the prompt may follow or not; silence ends the wait.
+            break;
+        }
+    }
+    if (last)
+        *last = byte;
+    return buffer.contains(prompt) && !consoleRefused(buffer, prompt);
 }
 
 } // namespace Kernwick

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "libkernwick/device/boxmessage.h"
+#include "libkernwick/device/transferprogress.h"
+#include "libkernwick/device/wirestate.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -35,14 +37,20 @@ struct ConversationHooks
     std::function<void(const BoxMessage &box)> showBox = {};
     /// Whether the user asked to stop the command (Stop, Ctrl-C, the program
     /// closing). Asked between reads, inside the pacing of text commands and inside
-    /// the XMODEM block and EOT loops; the conversation then ends at its next step
-    /// with "* Stopped *" in the log and the port closed.
+    /// the XMODEM block and EOT loops; the conversation then ends at its next safe
+    /// point (never inside an escape command, console line or monitor command; an
+    /// open string frame is closed) with "* Stopped *" in the log and the port
+    /// closed. Each conversation asks its own hook, so one flag may stop many.
     std::function<bool()> stopRequested = {};
     /// The progress of a download: `done` of `total` in the download's own unit
     /// (the blocks or chunks a file holds, or the fixed steps of a configuration or
     /// boot script download); 0 of total before the first. `done` can pass `total`
     /// by a file's short last piece, which the total does not count.
     std::function<void(int done, int total)> progress = {};
+    /// The figures of the transfer under way (see Conversation::beginTransfer()):
+    /// done of total in its unit, bytes sent, time taken. Reported as each piece is
+    /// done and as the bytes of a long piece go out.
+    std::function<void(const TransferProgress &progress)> transfer = {};
     /// Shows a box that the conversation waits for ("Download Complete" before the
     /// firmware is started) and returns once the user has closed it. Blocks the
     /// conversation's own thread, never assumes it is the window's. Empty: taken as
@@ -55,6 +63,12 @@ struct ConversationHooks
     /// The part that runs has ended; its progress display goes away.
     std::function<void()> partEnded = {};
 };
+
+/// Whether a line of the debug console's answer before `prompt` (or in the whole
+/// answer when it has no prompt) refuses what it was given: it starts with one of
+/// DebugRefusals, ignoring case. With `wholeLinesOnly` a last line that has not
+/// ended yet does not count.
+bool consoleRefused(QByteArrayView reply, QByteArrayView prompt, bool wholeLinesOnly = false);
 
 /// How the debug-port detection speaks: the font download probes with "\n" and
 /// speaks of the ZUVO; the firmware download probes with CR and speaks of the device.
@@ -93,8 +107,19 @@ public:
     const QString &portName() const { return m_portName; }
 
     void appendLog(const QString &text);
+    /// Ends the log's last line if it is open, so the next text starts a line.
+    void endLogLine();
     void showBox(const BoxMessage &box);
+    /// The progress display's bar: `done` of `total`.
     void reportProgress(int done, int total);
+    /// The transfer proper begins (after the board check and any erase): its figures
+    /// count `total` pieces of `unit`, and the bytes and time from now. Reports 0 done.
+    void beginTransfer(ProgressUnit unit, int total);
+    /// `done` pieces of the transfer are done: reports its figures (nothing before
+    /// beginTransfer()).
+    void reportTransfer(int done);
+    /// The figures as last reported.
+    const TransferProgress &transferProgress() const { return m_transfer; }
     /// Reports that a part of the download starts, then its progress at 0 of `total`.
     void startPart(const ProgressCaptions &captions, int total);
     /// Reports that the part that runs has ended.
@@ -104,11 +129,43 @@ public:
     /// Waits `ms` milliseconds (the port's sleep, so tests can simulate it).
     void pause(int ms);
 
-    /// Whether the user asked to stop; once true, every wait fails at once.
+    /// Whether a stop is to be honoured now: the user asked to stop and no
+    /// DeferredStop is alive. Once true, every wait fails at once.
     bool stopRequested() const;
-    /// Ends the conversation if the user asked to stop: logs "* Stopped *" on a line
-    /// of its own (once) and closes the port. Returns whether it stopped.
+    /// Whether the user asked to stop, deferred or not.
+    bool stopAsked() const;
+    /// Ends the conversation if a stop is to be honoured: logs "* Stopped *" on a
+    /// line of its own (once) and closes the port. Returns whether it stopped.
     bool stopIfRequested();
+
+    /// While one lives, a stop request waits: writes go on, and waits end on it only
+    /// when a read brings nothing (a silent board is not waited for). For exchanges
+    /// that leave the board in a bad state when cut between two of their commands
+    /// (the debug console keeps the "str" text of a chunk until "memory write").
+    class DeferredStop
+    {
+    public:
+        explicit DeferredStop(Conversation &conversation) : m_conversation(conversation)
+        {
+            ++m_conversation.m_stopDeferrals;
+        }
+        ~DeferredStop() { --m_conversation.m_stopDeferrals; }
+        DeferredStop(const DeferredStop &) = delete;
+        DeferredStop &operator=(const DeferredStop &) = delete;
+
+    private:
+        Conversation &m_conversation;
+    };
+
+    /// The board dialect spoken from now on (see BytePort::setDialect()); the
+    /// detections set theirs.
+    void speak(WireDialect dialect);
+
+    /// Whether the line went away under the conversation: the port it opened has
+    /// closed without end().
+    bool lineLost() const;
+    /// Logs "The line to <port> was lost" on a line of its own, once.
+    void reportLineLost();
 
     /// Opens `portName` at `baudRate`, 8 data bits, no parity, one stop bit and the
     /// read time-out, logging each step ("Opening com port" ...).
@@ -133,24 +190,43 @@ public:
     /// ACK. `*answer` gets the byte read (0 when nothing came) for the failure report.
     bool readAck(std::uint8_t *answer);
     /// Reads up to `maxReads` times until a read brings `wanted`. `*last` (optional)
-    /// gets the last byte read, 0 after a time-out.
-    bool waitForByte(std::uint8_t wanted, int maxReads, std::uint8_t *last = nullptr);
+    /// gets the last byte read, 0 after a time-out; `*reply` (optional) every byte read.
+    bool waitForByte(std::uint8_t wanted, int maxReads, std::uint8_t *last = nullptr,
+                     QByteArray *reply = nullptr);
     /// Reads up to `maxReads` times into an empty reply buffer until it contains
     /// `wanted`. `*reply` (optional) gets the buffer.
     bool waitForText(QByteArrayView wanted, int maxReads, QByteArray *reply = nullptr);
+    /// The debug console's answer to a line: reads up to `maxReads` times until the
+    /// answer holds `prompt` (">" or "zuvo>") or a whole line that refuses (see
+    /// consoleRefused()). True when the prompt came with no refusal before it.
+    /// `*last` (optional) gets the last byte read, 0 after a time-out.
+    bool waitForConsole(QByteArrayView prompt, int maxReads, std::uint8_t *last = nullptr);
 
-    /// Closes the port.
+    /// Closes the port, closing an open string frame or XMODEM transfer first.
     void end();
+    /// The port, closed with end(), was opened again by the caller (a reset that
+    /// changes the rate): a line lost from now on is reported again.
+    void portReopened();
 
 private:
     bool openPort(qint32 baudRate, bool logged);
     bool waitForAnswer(QByteArrayView wanted, const QString &detected, const QString &notDetected);
+    /// Whether a wait ends after a read: the line is gone, or the read brought
+    /// nothing and the user asked to stop.
+    bool giveUpWaiting(bool readSomething) const;
+    /// A failed detection: the not-detected text, or the lost line.
+    bool failDetection(const QString &text);
 
     BytePort &m_port;
     QString m_portName;
     ConversationHooks m_hooks;
     bool m_lineOpen = false; ///< the log's last text did not end its line
     bool m_stopLogged = false;
+    bool m_opened = false; ///< the conversation opened the port and has not ended
+    bool m_lossLogged = false;
+    int m_stopDeferrals = 0;
+    TransferMeter m_meter;
+    TransferProgress m_transfer;
 };
 
 } // namespace Kernwick

@@ -49,6 +49,8 @@ DownloadOutcome stoppedOrFailed(Conversation &conversation)
 {
     if (conversation.stopIfRequested())
         return {DownloadResult::Stopped};
+    if (conversation.lineLost())
+        conversation.reportLineLost();
     conversation.end();
     return {DownloadResult::Failed};
 }

@@ -33,7 +33,7 @@ enum class PartOutcome
     NotReached, ///< the download ended before this part
     NotNamed,   ///< the download names no file for it: nothing to send
     Sent,       ///< sent (and, for the font, every block and the flush acknowledged)
-    Failed      ///< reported in a message box
+    Failed      ///< reported in a message box, or by PartLine::reason alone
 };
 
 /// One part of a download in parts and how it ended.
@@ -41,8 +41,14 @@ struct PartLine
 {
     SetupPart part;
     PartOutcome outcome;
+    /// Why a failed part failed when no box said so at the time (the font of a
+    /// setup download whose memory erase was refused), for a summary. Not compared.
+    QString reason = {};
 
-    friend bool operator==(const PartLine &, const PartLine &) = default;
+    friend bool operator==(const PartLine &a, const PartLine &b)
+    {
+        return a.part == b.part && a.outcome == b.outcome;
+    }
 };
 
 /// How a download of any kind ended. The port is closed whatever the result.
@@ -86,7 +92,8 @@ int progressTotal(qint64 length, int unit);
 bool readPiece(QIODevice &file, qint64 size, QByteArray *piece);
 
 /// The outcome of a download whose step failed: Stopped (and logged) when the user
-/// asked to stop, Failed otherwise. Closes the port.
+/// asked to stop, Failed otherwise, with "The line to <port> was lost" in the log
+/// when the line went away. Closes the port.
 DownloadOutcome stoppedOrFailed(Conversation &conversation);
 
 /// The outcome when the file could not be read on: the "File Error" box, the port

@@ -26,7 +26,9 @@ bool DownloadWriter::write(QByteArrayView bytes, bool paced)
     for (qsizetype at = 0; at < bytes.size(); ++at) {
         if (m_stopped || m_failed)
             return false;
-        if (m_conversation.stopRequested()) {
+        // A stop waits for the end of the command being written (an open string
+        // frame is closed at once), so the board is never left inside one.
+        if (port.stopAtSafePoint()) {
             m_stopped = true;
             return false;
         }
@@ -51,13 +53,17 @@ DownloadOutcome DownloadWriter::failedWriteOutcome(const QString &download)
 {
     if (m_conversation.stopIfRequested())
         return {DownloadResult::Stopped};
+    const bool lost = m_conversation.lineLost();
     m_conversation.end();
+    m_conversation.endLogLine();
     m_conversation.appendLog(
         QStringLiteral("*%1 download failed*\r\nOnly %2 of %3 bytes could be written to the "
                        "port\r\nPlease check the connection and download again\r\n")
             .arg(download)
             .arg(m_written)
             .arg(m_total));
+    if (lost)
+        m_conversation.reportLineLost();
     return {DownloadResult::Failed};
 }
 

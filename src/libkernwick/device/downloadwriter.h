@@ -12,8 +12,9 @@ class Conversation;
 
 /// Writes a download's bytes to the conversation's port and counts them. It stops
 /// at the first byte the port does not take, since the bytes after a lost one
-/// would reach the board as a different command, and at a stop request; once
-/// stopped, every later write fails at once.
+/// would reach the board as a different command, and at a stop request once the
+/// board is between commands (see BytePort::stopAtSafePoint()); once stopped, every
+/// later write fails at once.
 class DownloadWriter
 {
 public:

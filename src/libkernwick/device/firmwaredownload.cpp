@@ -72,7 +72,7 @@ bool resetFromMainPort(Conversation &c)
         return false;
 
     c.appendLog(QStringLiteral("Reconfiguring comport\r\n"));
-    port.close();
+    c.end();
     if (!port.open(c.portName())) {
         c.appendLog(QStringLiteral("* Failed to reopen port *\r\n"));
         return false;
@@ -84,8 +84,10 @@ bool resetFromMainPort(Conversation &c)
         if (const auto box = port.takeFailureBox())
             c.showBox(*box);
         c.appendLog(QStringLiteral("* Failed to reconfigure port *\r\n"));
+        port.close();
         return false;
     }
+    c.portReopened();
     return true;
 }
 
@@ -106,6 +108,7 @@ bool reachMonitor(Conversation &c, const FirmwareDownload &request)
 bool startReceive(Conversation &c, FirmwareDialect dialect)
 {
     c.appendLog(QStringLiteral("Preparing to download\r\nBeginning download\r\n"));
+    c.speak(WireDialect::BootMonitor);
     return dialect == FirmwareDialect::DebugPort ? startReceiveAskingAgain(c)
                                                  : startReceiveDraining(c);
 }
@@ -135,14 +138,13 @@ DownloadOutcome blockFailed(Conversation &c, FirmwareDialect dialect, int k)
     return {DownloadResult::Failed};
 }
 
-// The receiver refused the end of the transfer, or the line went with it.
-DownloadOutcome endRefused(Conversation &c, FirmwareDialect dialect)
+// The line went with the end of the transfer.
+DownloadOutcome endLost(Conversation &c, FirmwareDialect dialect)
 {
     if (dialect == FirmwareDialect::Repair)
         return repairFailed(c);
     c.appendLog(QStringLiteral("* End of transfer not acknowledged *"));
-    c.end();
-    return {DownloadResult::Failed};
+    return stoppedOrFailed(c);
 }
 
 } // namespace
@@ -175,6 +177,7 @@ DownloadOutcome downloadFirmware(Conversation &c, QIODevice &file, const Firmwar
     // (the board gets the whole file, not the file less its tail).
     int k = 0;
     QByteArray block;
+    c.beginTransfer(ProgressUnit::Blocks, total);
     for (;;) {
         if (!readPiece(file, Xmodem::BlockSize, &block))
             return fileReadFailed(c);
@@ -189,6 +192,7 @@ DownloadOutcome downloadFirmware(Conversation &c, QIODevice &file, const Firmwar
         if (request.dialect == FirmwareDialect::DebugPort)
             c.appendLog(QStringLiteral("packet %1\r\n").arg(k));
         c.reportProgress(k, total);
+        c.reportTransfer(k);
         if (c.stopIfRequested())
             return {DownloadResult::Stopped};
     }
@@ -197,7 +201,11 @@ DownloadOutcome downloadFirmware(Conversation &c, QIODevice &file, const Firmwar
     if (c.stopIfRequested())
         return {DownloadResult::Stopped};
     if (!end.accepted())
-        return endRefused(c, request.dialect);
+        return endLost(c, request.dialect);
+    // Every block was acknowledged, so a receiver that kept silent or kept refusing
+    // the EOT has the whole file; the transfer goes on as done, but says so.
+    if (!end.confirmed())
+        c.appendLog(QStringLiteral("End of transfer not confirmed by the receiver\r\n"));
     c.appendLog(QStringLiteral("Download complete\r\n"));
     c.confirm(downloadCompleteBox());
     if (c.stopIfRequested())

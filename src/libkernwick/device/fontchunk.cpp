@@ -11,27 +11,10 @@ namespace Kernwick {
 
 namespace {
 
-// Whether a line of the console's answer says it refused what it was given. The
-// console prints the prompt after a refusal too, so the prompt alone is no proof.
-bool consoleRefused(const QByteArray &reply)
-{
-    QByteArray lines = reply.left(reply.indexOf(DebugPrompt));
-    for (QByteArray line : lines.replace('\r', '\n').split('\n')) {
-        line = line.trimmed().toLower();
-        for (const char *refusal : DebugRefusals) {
-            if (line.startsWith(refusal))
-                return true;
-        }
-    }
-    return false;
-}
-
 bool sendConsoleLine(Conversation &c, const QByteArray &line)
 {
-    c.port().writeString(line);
-    QByteArray reply;
-    return !c.stopRequested() && c.waitForText(DebugPrompt, DebugPromptReads, &reply) &&
-           !consoleRefused(reply);
+    return c.port().writeString(line) && !c.stopRequested() &&
+           c.waitForConsole(DebugPrompt, DebugPromptReads);
 }
 
 QByteArray number(qint64 value)
@@ -50,20 +33,19 @@ bool uploadFontChunk(Conversation &conversation, int device, qint64 offset, QByt
     BytePort &port = conversation.port();
 
     if (dialect == FontDialect::MainPort) {
-        port.writeByte(ControlByte::Esc);
-        port.writeByte('X');
-        port.writeString(text);
-        if (conversation.stopRequested())
-            return false;
-        port.writeByte(ControlByte::Esc);
-        port.writeByte('\\');
-        port.writeString(QByteArray(SequenceInitiator) + "91;" + commit + '|');
-        if (conversation.stopRequested())
-            return false;
+        // Every write is checked: after a lost byte the rest would only be paced
+        // into a dead line. A stop inside the text closes the frame (see
+        // BytePort::writeString()) and ends the chunk there.
         std::uint8_t answer = 0;
-        return conversation.readAck(&answer);
+        return port.writeBytes("\x1bX") && port.writeString(text) && port.writeBytes("\x1b\\") &&
+               port.writeString(QByteArray(SequenceInitiator) + "91;" + commit + '|') &&
+               !conversation.stopRequested() && conversation.readAck(&answer);
     }
 
+    // The console keeps the text of "str" lines until "memory write" takes it, so a
+    // stop between them would leave the next download's first chunk wrong: the
+    // chunk is sent whole. Each line is answered within DebugPromptReads reads.
+    const Conversation::DeferredStop wholeChunk(conversation);
     for (qsizetype at = 0; at < text.size(); at += DebugPieceSize) {
         if (!sendConsoleLine(conversation, "str " + text.mid(at, DebugPieceSize) + '\n'))
             return false;

@@ -11,29 +11,30 @@ namespace Kernwick {
 
 namespace {
 
-// Reads that the debug console gets to answer an erase or a flush with ">".
+// Reads that the debug console gets to answer an erase or a flush with ">"; an
+// answer that refuses ends the wait at the first silent read after it.
 constexpr int DebugMemoryReads = 50;
 
 bool erase(Conversation &c, const FontDownload &request, std::uint8_t *answer)
 {
     const QByteArray device = QByteArray::number(request.device);
     if (request.dialect == FontDialect::MainPort) {
-        c.port().writeString(QByteArray(SequenceInitiator) + "93;" + device + ";0|");
-        return !c.stopRequested() && c.readAck(answer);
+        return c.port().writeString(QByteArray(SequenceInitiator) + "93;" + device + ";0|") &&
+               !c.stopRequested() && c.readAck(answer);
     }
-    c.port().writeString("memory erase " + device + " 0\n");
-    return c.waitForByte('>', DebugMemoryReads, answer);
+    return c.port().writeString("memory erase " + device + " 0\n") &&
+           c.waitForConsole(">", DebugMemoryReads, answer);
 }
 
 bool flush(Conversation &c, const FontDownload &request, std::uint8_t *answer)
 {
     const QByteArray device = QByteArray::number(request.device);
     if (request.dialect == FontDialect::MainPort) {
-        c.port().writeString(QByteArray(SequenceInitiator) + "92;" + device + ";1|");
-        return !c.stopRequested() && c.readAck(answer);
+        return c.port().writeString(QByteArray(SequenceInitiator) + "92;" + device + ";1|") &&
+               !c.stopRequested() && c.readAck(answer);
     }
-    c.port().writeString("memory flush " + device + " 1\n");
-    return c.waitForByte('>', DebugMemoryReads, answer);
+    return c.port().writeString("memory flush " + device + " 1\n") &&
+           c.waitForConsole(">", DebugMemoryReads, answer);
 }
 
 } // namespace
@@ -70,6 +71,7 @@ DownloadOutcome downloadFont(Conversation &c, QIODevice &file, const FontDownloa
         return stoppedOrFailed(c);
     }
     c.appendLog(QStringLiteral("Memory erased\r\nDownloading font\r\n"));
+    c.beginTransfer(ProgressUnit::Chunks, total);
 
     qint64 offset = 0;
     QByteArray chunk;
@@ -87,6 +89,7 @@ DownloadOutcome downloadFont(Conversation &c, QIODevice &file, const FontDownloa
         }
         offset += FontChunkSize;
         c.reportProgress(int(offset / FontChunkSize), total);
+        c.reportTransfer(int(offset / FontChunkSize));
         if (c.stopIfRequested())
             return {DownloadResult::Stopped};
     }

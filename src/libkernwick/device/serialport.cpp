@@ -133,7 +133,7 @@ bool CSerialPort::setTimeouts(int readInterval, int readTotalMultiplier, int rea
     return true;
 }
 
-bool CSerialPort::writeByte(std::uint8_t byte)
+bool CSerialPort::putByte(std::uint8_t byte)
 {
     if (!m_port.isOpen())
         return false;
@@ -151,7 +151,7 @@ bool CSerialPort::writeByte(std::uint8_t byte)
     return true;
 }
 
-bool CSerialPort::writeBytes(QByteArrayView bytes)
+bool CSerialPort::putBytes(QByteArrayView bytes)
 {
     if (!m_port.isOpen())
         return false;

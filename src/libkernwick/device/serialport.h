@@ -30,8 +30,6 @@ public:
                    int stopBits) override;
     bool setTimeouts(int readInterval, int readTotalMultiplier, int readTotalConstant,
                      int writeTotalMultiplier, int writeTotalConstant) override;
-    bool writeByte(std::uint8_t byte) override;
-    bool writeBytes(QByteArrayView bytes) override;
     bool readByte(std::uint8_t *out) override;
     void close() override;
     bool isOpen() const override;
@@ -39,6 +37,10 @@ public:
     const PortTable &portTable() const { return m_table; }
     /// The system's description of the last failure, for diagnostics.
     QString errorString() const { return m_port.errorString(); }
+
+protected:
+    bool putByte(std::uint8_t byte) override;
+    bool putBytes(QByteArrayView bytes) override;
 
 private:
     void closeIfLineLost();

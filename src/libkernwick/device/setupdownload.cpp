@@ -36,6 +36,7 @@ public:
             stopRequested();
             return outcome();
         }
+        m_conversation.speak(WireDialect::MainPort);
         if (sendFont(bundle.fontPath) && sendConfiguration(bundle.configPath))
             sendBootScript(bundle.bootScriptPath);
         m_conversation.end();
@@ -67,8 +68,13 @@ private:
         if (stopRequested())
             return endPart(false);
         std::uint8_t answer = 0;
-        if (!m_conversation.readAck(&answer))
+        // The font still goes after a refused erase, as it always has, but the part
+        // fails: what the board held beyond the new font is still there.
+        bool erased = true;
+        if (!m_conversation.readAck(&answer)) {
+            erased = false;
             m_conversation.showBox(appBox(QStringLiteral("no ack from erase")));
+        }
 
         QByteArray block;
         for (qint64 offset = 0;; offset += FontChunkSize) {
@@ -85,12 +91,10 @@ private:
                                  FontDialect::MainPort)) {
                 if (stopRequested())
                     return endPart(false);
-                outcome = PartOutcome::Failed;
-                m_conversation.showBox(
-                    appBox(QStringLiteral("Font part failed: block %1 of %2 was not "
-                                          "acknowledged by the board")
-                               .arg(offset / FontChunkSize)
-                               .arg(fileName(path))));
+                fail(&outcome, QStringLiteral("Font part failed: block %1 of %2 was not "
+                                              "acknowledged by the board")
+                                   .arg(offset / FontChunkSize)
+                                   .arg(fileName(path)));
                 return endPart(false);
             }
             progress(int((offset + FontChunkSize) / FontChunkSize), maximum);
@@ -99,15 +103,18 @@ private:
         port.writeString(SequenceInitiator + QByteArray("92;") + device + ";1|");
         if (stopRequested())
             return endPart(false);
-        if (m_conversation.readAck(&answer)) {
-            outcome = PartOutcome::Sent;
-        } else {
+        if (!m_conversation.readAck(&answer)) {
+            fail(&outcome, QStringLiteral("Font part failed: the memory flush after %1 was not "
+                                          "acknowledged (flush returns %2)")
+                               .arg(fileName(path))
+                               .arg(answer));
+        } else if (!erased) {
             outcome = PartOutcome::Failed;
-            m_conversation.showBox(
-                appBox(QStringLiteral("Font part failed: the memory flush after %1 was not "
-                                      "acknowledged (flush returns %2)")
-                           .arg(fileName(path))
-                           .arg(answer)));
+            m_fontReason = QStringLiteral("the board did not acknowledge the memory erase before "
+                                          "%1 (no ack from erase)")
+                               .arg(fileName(path));
+        } else {
+            outcome = PartOutcome::Sent;
         }
         return endPart(!stopRequested());
     }
@@ -207,6 +214,13 @@ private:
         return endPart(true);
     }
 
+    // A font part failure, reported in its box.
+    void fail(PartOutcome *outcome, const QString &text)
+    {
+        *outcome = PartOutcome::Failed;
+        m_conversation.showBox(appBox(text));
+    }
+
     void start(const QString &fileLine, int maximum)
     {
         m_conversation.startPart({fileLine, portCaption(m_conversation.portName())}, maximum);
@@ -234,7 +248,7 @@ private:
     DownloadOutcome outcome() const
     {
         DownloadOutcome outcome;
-        outcome.parts = {{SetupPart::Font, m_font},
+        outcome.parts = {{SetupPart::Font, m_font, m_fontReason},
                          {SetupPart::Configuration, m_configuration},
                          {SetupPart::BootScript, m_bootScript}};
         const auto done = [](const PartLine &line) {
@@ -250,6 +264,7 @@ private:
     Conversation &m_conversation;
     bool m_stopped = false;
     PartOutcome m_font = PartOutcome::NotReached;
+    QString m_fontReason; ///< why the font part failed, when no box said it
     PartOutcome m_configuration = PartOutcome::NotReached;
     PartOutcome m_bootScript = PartOutcome::NotReached;
 };

@@ -17,13 +17,14 @@ inline constexpr int MaxTransmissions = 21;
 inline constexpr std::uint8_t CrcRequest = 'C';
 /// Fills the rest of a block whose data is shorter than BlockSize (CP/M end of file).
 inline constexpr std::uint8_t Padding = 0x1A;
-/// EOT is sent at most this often while the receiver refuses it or stays silent.
+/// EOT is sent at most this often while the receiver refuses it with NAK.
 inline constexpr int MaxEotTransmissions = 10;
-/// How long the sender waits for the answer to one EOT. Standard receivers answer
-/// only after about a second of silence on the line.
-inline constexpr int EotAnswerWaitMs = 3000;
-/// EOTs that may go unanswered before a silent receiver is taken as done.
-inline constexpr int MaxSilentEots = 3;
+/// How long the sender waits for the answer to one EOT (one read time-out).
+inline constexpr int EotAnswerWaitMs = 500;
+/// No EOT is sent again once this long has passed since the first.
+inline constexpr int EotRetryLimitMs = 5000;
+/// Two of these in a row cancel a transfer.
+inline constexpr std::uint8_t Cancel = 0x18;
 
 /// CRC-16/XMODEM: polynomial 0x1021, initial value 0, no reflection, no final
 /// inversion. "123456789" gives 0x31C3.

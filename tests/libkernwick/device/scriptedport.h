@@ -102,7 +102,7 @@ public:
             ++timeoutSettings;
         return m_open;
     }
-    bool writeByte(std::uint8_t byte) override
+    bool putByte(std::uint8_t byte) override
     {
         if (!m_open)
             return false;

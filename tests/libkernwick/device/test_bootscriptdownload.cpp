@@ -140,7 +140,8 @@ TEST_P(BootScriptLostLine, StopsWithAFailureLineAndNoCompletion)
               zuvoDetectedLog + c.logAfterSending +
                   QStringLiteral("*Boot script download failed*\r\nOnly %1 of %2 bytes "
                                  "could be written to the port\r\nPlease check the "
-                                 "connection and download again\r\n")
+                                 "connection and download again\r\nThe line to com1 was "
+                                 "lost\r\n")
                       .arg(c.bytesTaken)
                       .arg(frameBytes));
     EXPECT_FALSE(d.record.log.contains(completeLine));
@@ -168,12 +169,15 @@ INSTANTIATE_TEST_SUITE_P(
                      {0, 3, 6, 9}}),
     Test::CaseName());
 
-TEST(BootScriptDownload, StopRequestEndsItBetweenTwoBytesWithThePortClosed)
+// A stop inside the script closes its string frame at once, so the board does not
+// take the next command for more of the script.
+TEST(BootScriptDownload, StopRequestClosesTheFrameAndEndsWithThePortClosed)
 {
     BootScriptDownload d;
     d.stopAfterBytes = identificationQuery.size() + 8;
     EXPECT_EQ(d.run(script).result, DownloadResult::Stopped);
-    EXPECT_EQ(d.port.written.size(), identificationQuery.size() + 8);
+    EXPECT_EQ(d.port.written.size(), identificationQuery.size() + 8 + 2);
+    EXPECT_TRUE(d.port.written.endsWith("\x1b\\"));
     EXPECT_EQ(d.record.log, zuvoDetectedLog + QStringLiteral("Sending boot script\r\n* Stopped *"));
     EXPECT_FALSE(d.port.isOpen());
 }

@@ -145,7 +145,7 @@ class SendEot : public ::testing::TestWithParam<EotCase>
 {
 };
 
-TEST_P(SendEot, WaitsForTheAnswerAndRepeatsAfterNakOrSilence)
+TEST_P(SendEot, WaitsForTheAnswerAndRepeatsAfterNak)
 {
     const EotCase &c = GetParam();
     ScriptedPort port;
@@ -155,7 +155,8 @@ TEST_P(SendEot, WaitsForTheAnswerAndRepeatsAfterNakOrSilence)
     const EotResult result = port.sendEot();
     EXPECT_EQ(result.ending, c.ending);
     EXPECT_EQ(result.answer, c.answer);
-    EXPECT_EQ(result.accepted(), c.ending == EotEnding::Answered || c.ending == EotEnding::Silent);
+    EXPECT_TRUE(result.accepted()) << "every block was acknowledged";
+    EXPECT_EQ(result.confirmed(), c.ending == EotEnding::Answered);
     EXPECT_EQ(port.written, QByteArray(c.eots, char(ControlByte::Eot)));
 }
 
@@ -163,18 +164,18 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, SendEot,
     ::testing::Values(
         EotCase{"AckAtOnce", {{0, ack}}, EotEnding::Answered, 1, ControlByte::Ack},
-        EotCase{"AckAfterASecondOfSilence", {{2, ack}}, EotEnding::Answered, 1, ControlByte::Ack},
         EotCase{"NakThenAck", {{0, nak}, {0, ack}}, EotEnding::Answered, 2, ControlByte::Ack},
-        EotCase{"NakThenLateAck", {{0, nak}, {5, ack}}, EotEnding::Answered, 2, ControlByte::Ack},
-        EotCase{"FirstEotLost", {{0, ""}, {0, ack}}, EotEnding::Answered, 2, ControlByte::Ack},
-        EotCase{"SilenceAcceptedAfterRepeats", {}, EotEnding::Silent, Xmodem::MaxSilentEots},
+        // One read time-out of silence is the whole wait: a late answer is not waited for.
+        EotCase{"SilenceTakenAsTheEnd", {}, EotEnding::Silent, 1},
+        EotCase{"AckAfterTheWaitIsTooLate", {{1, ack}}, EotEnding::Silent, 1},
+        EotCase{"NakThenSilence", {{0, nak}, {3, ack}}, EotEnding::Silent, 2},
         // A boot monitor that prints text after the transfer has taken the EOT: the
         // first byte that is not NAK ends the wait, nothing more is sent.
         EotCase{"OtherByteEndsTheWaitAtOnce", {{0, "xC" + ack}}, EotEnding::Answered, 1, 'x'},
-        EotCase{"MonitorTextAfterNak", {{0, nak}, {1, "\r\n>"}}, EotEnding::Answered, 2, '\r'},
+        EotCase{"MonitorTextAfterNak", {{0, nak}, {0, "\r\n>"}}, EotEnding::Answered, 2, '\r'},
         EotCase{"RefusedEveryTime",
                 std::vector<Answer>(std::size_t(Xmodem::MaxEotTransmissions + 5), Answer{0, nak}),
-                EotEnding::Refused, Xmodem::MaxEotTransmissions}),
+                EotEnding::Refused, Xmodem::MaxEotTransmissions, ControlByte::Nak}),
     Test::CaseName());
 
 TEST(SendEot, OtherByteIsNotFollowedByAnotherEot)
@@ -190,14 +191,35 @@ TEST(SendEot, OtherByteIsNotFollowedByAnotherEot)
     EXPECT_EQ(port.now, 0);
 }
 
-TEST(SendEot, SilenceIsWaitedOutForSeconds)
+TEST(SendEot, SilenceIsWaitedOutForOneReadTimeOut)
 {
     ScriptedPort port;
     ASSERT_TRUE(port.open("com1"));
     EXPECT_EQ(port.sendEot().ending, EotEnding::Silent);
-    EXPECT_GE(port.now, Xmodem::MaxSilentEots * Xmodem::EotAnswerWaitMs);
-    EXPECT_EQ(port.reads,
-              Xmodem::MaxSilentEots * Xmodem::EotAnswerWaitMs / ScriptedPort::ReadTimeoutMs);
+    EXPECT_EQ(port.now, Xmodem::EotAnswerWaitMs);
+    EXPECT_EQ(port.reads, 1);
+}
+
+// A receiver whose NAK comes late each time: no EOT goes out once the first is
+// Xmodem::EotRetryLimitMs old, however few have been sent.
+TEST(SendEot, NakForeverEndsAfterTheRetryLimit)
+{
+    ScriptedPort port;
+    ASSERT_TRUE(port.open("com1"));
+    port.peer = [](ScriptedPort &p, const QByteArray &written) {
+        if (written.endsWith(char(ControlByte::Eot))) {
+            p.now += 700;
+            p.arrive(nak);
+        }
+    };
+    const EotResult result = port.sendEot();
+    EXPECT_EQ(result.ending, EotEnding::Refused);
+    EXPECT_TRUE(result.accepted());
+    EXPECT_FALSE(result.confirmed());
+    const int eots = (Xmodem::EotRetryLimitMs + 699) / 700;
+    EXPECT_LT(eots, Xmodem::MaxEotTransmissions);
+    EXPECT_EQ(port.written, QByteArray(eots, char(ControlByte::Eot)));
+    EXPECT_LE(port.now, Xmodem::EotRetryLimitMs + 700);
 }
 
 TEST(SendEot, LostLineEndsTheWaitAsFailure)
@@ -270,13 +292,98 @@ TEST(StopCheck, EndsPacingBlockRepeatsAndTheEotWait)
 
     port.written.clear();
     const qint64 start = port.now;
-    port.setStopCheck([&port, start] { return port.now - start >= 1000; });
+    port.setStopCheck([&port] { return !port.written.isEmpty(); });
     EXPECT_EQ(port.sendEot().ending, EotEnding::Stopped);
     EXPECT_EQ(port.written, QByteArray(1, char(ControlByte::Eot)));
-    EXPECT_EQ(port.now - start, 1000) << "stopped after the read that reached a second";
+    EXPECT_EQ(port.now - start, ScriptedPort::ReadTimeoutMs) << "stopped after the first read";
 
     port.setStopCheck({});
     port.written.clear();
     EXPECT_TRUE(port.writeString("ok"));
     EXPECT_EQ(port.written, "ok");
+}
+
+// A stop in paced text takes effect only where the board is between commands: the
+// escape command, console line or monitor command under way is finished first, and
+// an open string frame is closed (ESC "\") at once.
+struct SafeStopCase : Test::NamedCase
+{
+    WireDialect dialect;
+    QByteArray before; ///< written without pacing before the text
+    QByteArray text;
+    int stopAfter; ///< bytes of `text` written when the stop is asked
+    QByteArray written;
+};
+
+class SafeStop : public ::testing::TestWithParam<SafeStopCase>
+{
+};
+
+TEST_P(SafeStop, WaitsForTheEndOfTheCommandOrClosesTheFrame)
+{
+    const SafeStopCase &c = GetParam();
+    ScriptedPort port;
+    ASSERT_TRUE(port.open("com1"));
+    port.setDialect(c.dialect);
+    ASSERT_TRUE(port.writeBytes(c.before));
+    const qsizetype start = port.written.size();
+    port.setStopCheck([&] { return port.written.size() - start >= c.stopAfter; });
+    EXPECT_FALSE(port.writeString(c.text));
+    port.closeOpenFrame();
+    EXPECT_EQ(port.written.mid(start), c.written);
+    EXPECT_TRUE(port.betweenCommands());
+    EXPECT_FALSE(port.frameOpen());
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, SafeStop,
+                         ::testing::Values(SafeStopCase{"MainPortCommandIsFinished",
+                                                        WireDialect::MainPort,
+                                                        {},
+                                                        "\x1b[9;3v\x1b[10;4v",
+                                                        3,
+                                                        "\x1b[9;3v"},
+                                           SafeStopCase{"MainPortStopsBeforeTheNextCommand",
+                                                        WireDialect::MainPort,
+                                                        {},
+                                                        "\x1b[9;3v\x1b[10;4v",
+                                                        6,
+                                                        "\x1b[9;3v"},
+                                           SafeStopCase{"FrameIsClosed", WireDialect::MainPort,
+                                                        "\x1bX", "abcdef", 3, "abc\x1b\\"},
+                                           SafeStopCase{"FrameAfterItsEscIsClosedWithTheBackslash",
+                                                        WireDialect::MainPort, "\x1bX", "ab\x1bxy",
+                                                        3, "ab\x1b\\"},
+                                           SafeStopCase{"ConsoleLineIsFinished",
+                                                        WireDialect::Console,
+                                                        {},
+                                                        "memory erase 4 0\nmemory flush 4 1\n",
+                                                        3,
+                                                        "memory erase 4 0\n"},
+                                           SafeStopCase{"MonitorCommandIsFinished",
+                                                        WireDialect::BootMonitor,
+                                                        {},
+                                                        "S104000,#V#",
+                                                        2,
+                                                        "S104000,#"}),
+                         Test::CaseName());
+
+TEST(SafeStop, ClosingAnOpenTransferCancelsIt)
+{
+    ScriptedPort port;
+    ASSERT_TRUE(port.open("com1"));
+    port.setDialect(WireDialect::BootMonitor);
+    port.peer = [](ScriptedPort &p, const QByteArray &written) {
+        if (written.size() % Xmodem::PacketSize == 0)
+            p.arrive(ack);
+    };
+    ASSERT_TRUE(port.sendBlock(1, sampleData(128)));
+    EXPECT_TRUE(port.frameOpen());
+    port.written.clear();
+    port.closeOpenFrame();
+    EXPECT_EQ(port.written, QByteArray(2, char(Xmodem::Cancel)));
+    EXPECT_FALSE(port.frameOpen());
+
+    port.written.clear();
+    port.closeOpenFrame();
+    EXPECT_TRUE(port.written.isEmpty()) << "nothing is open any more";
 }

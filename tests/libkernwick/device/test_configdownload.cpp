@@ -103,18 +103,24 @@ TEST(ConfigDownload, LostLineStopsTheStreamWithAFailureLine)
               zuvoDetectedLog + QStringLiteral("Sending configuration\r\n*Configuration "
                                                "download failed*\r\nOnly 50 of 306 bytes could "
                                                "be written to the port\r\nPlease check the "
-                                               "connection and download again\r\n"));
+                                               "connection and download again\r\nThe line "
+                                               "to com1 was lost\r\n"));
     EXPECT_FALSE(d.record.log.contains(QStringLiteral("Configuration download complete")));
     EXPECT_EQ(d.record.progress, (Progress{{0, 10}}));
     EXPECT_FALSE(d.port.isOpen());
 }
 
-TEST(ConfigDownload, StopRequestEndsTheStreamWithThePortClosed)
+// A stop waits for the end of the parameter command being sent: the board is never
+// left inside one, and the next command is not taken as part of it.
+TEST(ConfigDownload, StopRequestEndsTheStreamAfterTheCommandWithThePortClosed)
 {
     ConfigDownload d;
     d.stopAfterBytes = identificationQuery.size() + 100;
     EXPECT_EQ(d.run().result, DownloadResult::Stopped);
-    EXPECT_EQ(d.port.written.size(), identificationQuery.size() + 100);
+    const QByteArray sent = d.port.written.mid(identificationQuery.size());
+    EXPECT_GT(sent.size(), 100);
+    EXPECT_LT(sent.size(), 100 + 12) << "no more than the rest of one command";
+    EXPECT_TRUE(sent.endsWith('v')) << sent.toStdString();
     EXPECT_EQ(d.record.log,
               zuvoDetectedLog + QStringLiteral("Sending configuration\r\n* Stopped *"));
     EXPECT_FALSE(d.port.isOpen());

@@ -316,6 +316,44 @@ TEST_F(FontDownloadTest, EchoedDataIsNotARefusal)
     EXPECT_TRUE(port.written.contains("str error"));
 }
 
+// The console's erase and flush are refused as its chunk lines are: a line that
+// starts "error" or "unknown command" before the prompt, or with no prompt after it,
+// where the first silent read ends the wait.
+struct ConsoleRefusalCase : Test::NamedCase
+{
+    const char *command; ///< the start of the console line refused
+    QByteArray answer;
+    const char *logged;
+};
+
+class ConsoleRefusal : public FontDownloadTest,
+                       public ::testing::WithParamInterface<ConsoleRefusalCase>
+{
+};
+
+TEST_P(ConsoleRefusal, FailsTheDownloadAtOnce)
+{
+    const ConsoleRefusalCase &c = GetParam();
+    answerAsBoard(port, FontDialect::DebugPort, [&c](const QByteArray &line) {
+        return line.startsWith(c.command) ? CommandAnswer{0, c.answer} : consoleBoard(line);
+    });
+    EXPECT_EQ(download(sampleFile(100), debug()).result, DownloadResult::Failed);
+    EXPECT_TRUE(record.log.contains(QString::fromLatin1(c.logged))) << record.log.toStdString();
+    EXPECT_LT(port.reads, 100) << "no wait for the prompt after a refusal";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ConsoleRefusal,
+    ::testing::Values(ConsoleRefusalCase{"EraseErrorThenPrompt", "memory erase", "error\r\nzuvo>",
+                                         "* Memory erase failed *"},
+                      ConsoleRefusalCase{"EraseErrorWithoutPrompt", "memory erase",
+                                         "\r\nError: no device\r\n", "* Memory erase failed *"},
+                      ConsoleRefusalCase{"FlushUnknown", "memory flush", "unknown command\r\nzuvo>",
+                                         "* Memory flush failed *"},
+                      ConsoleRefusalCase{"ChunkErrorWithoutPrompt", "str", "error\r\n",
+                                         "* Data transfer failed *"}),
+    Test::CaseName());
+
 TEST_F(FontDownloadTest, RefusedLaterChunkNamesItsNumber)
 {
     int commits = 0;

@@ -310,7 +310,7 @@ TEST_F(SetupDownloadTest, SilentFlushReportsZero)
     EXPECT_TRUE(boxes[0].text.endsWith(QStringLiteral("(flush returns 0)")));
 }
 
-TEST_F(SetupDownloadTest, MissingEraseAcknowledgementIsReportedAndTheFontStillGoes)
+TEST_F(SetupDownloadTest, MissingEraseAcknowledgementIsReportedAndTheFontStillGoesButFails)
 {
     for (const char answer : {char(0), Nak}) {
         boxes.clear();
@@ -319,8 +319,9 @@ TEST_F(SetupDownloadTest, MissingEraseAcknowledgementIsReportedAndTheFontStillGo
         const DownloadOutcome result = run({font(300), {}, {}});
         EXPECT_EQ(boxes, std::vector<BoxMessage>{noAckFromErase});
         EXPECT_EQ(chunkOffsets.size(), 2u);
-        EXPECT_EQ(result.partOutcome(SetupPart::Font), PartOutcome::Sent)
-            << "the flushCommand was acknowledged";
+        EXPECT_EQ(result.partOutcome(SetupPart::Font), PartOutcome::Failed)
+            << "the flush was acknowledged, but the old bytes beyond the font are still there";
+        EXPECT_EQ(result.result, DownloadResult::Failed);
     }
 }
 
@@ -453,14 +454,16 @@ TEST_F(SetupDownloadTest, StopRequestEndsItQuietlyWithThePortClosed)
     EXPECT_FALSE(port.isOpen());
 }
 
-TEST_F(SetupDownloadTest, StopRequestInsideATextPartEndsItBetweenTwoBytes)
+// The stop waits for the end of the parameter command it came in.
+TEST_F(SetupDownloadTest, StopRequestInsideATextPartEndsItAfterTheCommand)
 {
     stopAfterBytes = 10;
     const DownloadOutcome result =
         run({{}, write("cfg.zvc", configText()), write("boot.zvb", script)});
     EXPECT_EQ(result.result, DownloadResult::Stopped);
     EXPECT_EQ(result.partOutcome(SetupPart::BootScript), PartOutcome::NotReached);
-    EXPECT_EQ(port.written, configText().first(10));
+    const qsizetype commandEnd = configText().indexOf('v', 10) + 1;
+    EXPECT_EQ(port.written, configText().first(commandEnd));
     EXPECT_TRUE(boxes.empty());
     EXPECT_FALSE(port.isOpen());
 }
@@ -621,7 +624,9 @@ TEST_F(SetupOnSimulator, RefusedFlushFailsTheFontAndTheOtherPartsGo)
     EXPECT_EQ(sim.stateFile(QStringLiteral("bootscript.bin")), script);
 }
 
-TEST_F(SetupOnSimulator, RefusedEraseIsReportedAndTheFontStillGoes)
+// The font goes as it always has, but the part fails: what the board held beyond
+// the new font was not erased.
+TEST_F(SetupOnSimulator, RefusedEraseIsReportedAndTheFontStillGoesButFails)
 {
     ASSERT_TRUE(start({QStringLiteral("--nak-erase")}));
     const QByteArray fontFile = fontBytes(300);
@@ -630,6 +635,7 @@ TEST_F(SetupOnSimulator, RefusedEraseIsReportedAndTheFontStillGoes)
     EXPECT_EQ(boxes, std::vector<BoxMessage>{noAckFromErase});
     const QByteArray wire = eraseCommand + fontFrames(fontFile) + flushCommand;
     EXPECT_EQ(received(wire.size()), wire);
-    EXPECT_EQ(result.partOutcome(SetupPart::Font), PartOutcome::Sent)
-        << "the board took the blocks and the flush";
+    EXPECT_EQ(result.partOutcome(SetupPart::Font), PartOutcome::Failed);
+    EXPECT_EQ(result.result, DownloadResult::Failed);
+    EXPECT_TRUE(result.parts.front().reason.contains(QStringLiteral("no ack from erase")));
 }
