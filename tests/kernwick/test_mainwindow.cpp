@@ -20,6 +20,7 @@
 
 #include "libkernwick/font/document.h"
 #include "libkernwick/font/zvffile.h"
+#include "libkernwick/render/glyphsheetimage.h"
 
 #include <QAction>
 #include <QApplication>
@@ -418,7 +419,7 @@ TEST_F(MainWindowTest, ABdfImportReplacesTheFontWithLeftMarkersAtZero)
     for (const Glyph &g : font.glyphs)
         EXPECT_EQ(g.left, 0);
     EXPECT_EQ(document().title(), "Untitled");
-    EXPECT_FALSE(document().isModified());
+    EXPECT_TRUE(document().isModified()) << "the import is in no file yet";
     EXPECT_EQ(window->view().state().currentCode, font.first);
 }
 
@@ -455,11 +456,12 @@ TEST_F(MainWindowTest, ImportTypefaceAsksToSaveThenReplacesTheFont)
     EXPECT_EQ(font.first, 48);
     EXPECT_EQ(font.chars(), 10);
     EXPECT_EQ(document().title(), "Untitled");
-    EXPECT_FALSE(document().isModified());
+    EXPECT_TRUE(document().isModified()) << "the import is in no file yet";
     EXPECT_EQ(window->view().state().currentCode, 48);
 
     // Cancel in the dialog leaves the font alone.
     const Font before = document().font();
+    answers = {MessageAnswer::No};
     onDialog = {};
     actions().importTypeface->trigger();
     EXPECT_EQ(dialogs, 2);
@@ -488,17 +490,104 @@ TEST_F(MainWindowTest, GlyphSheetsGoOutAndComeBackThroughTheFileMenu)
     EXPECT_TRUE(messages.isEmpty()) << messages.join(' ').toStdString();
     EXPECT_EQ(document().font().glyphs[4].pixel(2, 3), 3);
     EXPECT_EQ(document().font().ldepth, 1);
-    EXPECT_FALSE(document().isModified());
+    EXPECT_TRUE(document().isModified()) << "the import is in no file yet";
     EXPECT_EQ(document().title(), "Untitled");
 
     // A picture that is no sheet is refused and the font stays.
     write("plain.png", read("sheet.png").left(40));
     const Font before = document().font();
+    answers = {MessageAnswer::No};
+    messages.clear();
     files = {{path("plain.png")}};
     actions().importSheet->trigger();
-    ASSERT_EQ(messages.size(), 1);
-    EXPECT_TRUE(messages[0].startsWith(path("plain.png") + "\n")) << messages[0].toStdString();
+    ASSERT_EQ(messages.size(), 2);
+    EXPECT_EQ(messages[0], "Save changes to Untitled?");
+    EXPECT_TRUE(messages[1].startsWith(path("plain.png") + "\n")) << messages[1].toStdString();
     EXPECT_EQ(document().font(), before);
+}
+
+TEST_F(MainWindowTest, ExitAfterEachImportAsksToSaveUnderTheFontsName)
+{
+    Font sheetFont = defaultFont();
+    sheetFont.setName("sheet");
+    {
+        QFile sheet(path("sheet.png"));
+        ASSERT_TRUE(sheet.open(QIODevice::WriteOnly));
+        QString error;
+        ASSERT_TRUE(writeGlyphSheet(sheetFont, &sheet, &error)) << error.toStdString();
+    }
+    write("dots.pbm", "P1\n3 2\n1 0 1\n0 1 0\n");
+    struct Import
+    {
+        const char *name;
+        std::function<void()> run;
+        QString suggestion;
+    };
+    const std::vector<Import> imports{
+        {"BDF",
+         [this] {
+             files = {{testData(QStringLiteral("bdf/sample.bdf"))}};
+             onDialog = acceptDialog;
+             actions().importBdf->trigger();
+         },
+         "sample.zvf"},
+        {"image",
+         [this] {
+             files = {{path("dots.pbm")}};
+             actions().importImage->trigger();
+         },
+         "default.zvf"},
+        {"typeface",
+         [this] {
+             onDialog = [](QDialog &dialog) {
+                 auto &typeface = static_cast<TypefaceDialog &>(dialog);
+                 typeface.sourceBox()->setCurrentText(QStringLiteral("DejaVu Sans Mono"));
+                 typeface.countField()->setText(QStringLiteral("4"));
+                 return acceptDialog(dialog);
+             };
+             actions().importTypeface->trigger();
+         },
+         "DejaVu Sans.zvf"},
+        {"glyph sheet",
+         [this] {
+             files = {{path("sheet.png")}};
+             actions().importSheet->trigger();
+         },
+         "sheet.zvf"},
+    };
+    for (const Import &import : imports) {
+        SCOPED_TRACE(import.name);
+        makeWindow(PortTable::fromDevices({}));
+        window->show();
+        messages.clear();
+        fileRequests.clear();
+        import.run();
+        onDialog = {};
+        ASSERT_TRUE(messages.isEmpty()) << messages.join(' ').toStdString();
+        ASSERT_TRUE(document().isModified());
+
+        // Exit asks; Cancel at the name keeps the window and the import.
+        answers = {MessageAnswer::Yes};
+        files = {{QString()}};
+        actions().exit->trigger();
+        EXPECT_TRUE(window->isVisible());
+        EXPECT_EQ(messages, QStringList{"Save changes to Untitled?"});
+        ASSERT_FALSE(fileRequests.empty());
+        EXPECT_EQ(fileRequests.back().kind, FileRequest::Kind::Save);
+        EXPECT_EQ(fileRequests.back().suggestion, import.suggestion);
+
+        // Yes and a name save it, and the window goes.
+        const QString saved = path(import.suggestion);
+        answers = {MessageAnswer::Yes};
+        files = {{saved}};
+        actions().exit->trigger();
+        EXPECT_FALSE(window->isVisible());
+        Font reread;
+        QString error;
+        EXPECT_EQ(loadZvfFile(saved, &reread, &error), ZvfRead::Ok) << error.toStdString();
+        EXPECT_EQ(reread.glyphs, document().font().glyphs);
+        EXPECT_FALSE(document().isModified());
+    }
 }
 
 TEST_F(MainWindowTest, TheTextPreviewIsShownFromTheViewMenu)

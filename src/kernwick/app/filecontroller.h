@@ -53,6 +53,9 @@ public:
 
 private:
     bool saveTo(const QString &path);
+    /// The name Save As suggests for a font without a file: the font's name with
+    /// ".zvf".
+    QString untitledFileName() const;
 
     Document &m_document;
     RecentFiles &m_recent;
