@@ -231,16 +231,52 @@ TEST_F(MainWindowTest, TestComWritesHelloThereOffTheWindowsThread)
     EXPECT_EQ(wire, "Hello there!");
 }
 
-TEST_F(MainWindowTest, TestComOnAnAbsentPortSaysOpenPortFailed)
+TEST_F(MainWindowTest, PortsAreProbedAgainWhenThePortMenuOpensAndBeforeEachCommand)
 {
-    makeWindow(PortTable::fromDevices({QStringLiteral("/nonexistent/ttyZ0")}));
+    // com1 is a name the test points at the simulator once it runs, as an adapter
+    // plugged in after start-up appears; com2 never has a device.
+    const QString later = path("ttyLater");
+    makeWindow(PortTable::fromDevices({later, path("ttyNever")}));
+    const QString noPort = QStringLiteral(
+        "No serial port is available. Connect the board and choose it under Serial > Port.");
+    EXPECT_FALSE(actions().ports[0]->isEnabled());
+    EXPECT_TRUE(window->serial().selection().portName.isEmpty());
+
+    // A port command without a usable port says so and opens nothing.
     QSignalSpy busy(&window->serial(), &SerialController::busyChanged);
-    actions().testCom->trigger();
-    ASSERT_TRUE(busy.wait(10000));
-    if (busy.size() < 2) {
-        ASSERT_TRUE(busy.wait(10000));
+    for (QAction *command : {actions().testCom, actions().downloadFontMain,
+                             actions().downloadFirmwareRepair, actions().terminal}) {
+        messages.clear();
+        command->trigger();
+        EXPECT_EQ(messages, QStringList{noPort}) << command->text().toStdString();
     }
-    EXPECT_EQ(messages, QStringList{"OpenPort failed"});
+    EXPECT_EQ(busy.size(), 0);
+    EXPECT_EQ(dialogs, 0) << "no memory device dialog, no terminal";
+    EXPECT_TRUE(fileRequests.empty());
+    EXPECT_TRUE(window->findChildren<QDialog *>().isEmpty());
+
+    // The board comes: the Port menu shows it and chooses it.
+    Simulator sim;
+    ASSERT_TRUE(sim.start());
+    ASSERT_TRUE(QFile::link(sim.device(), later));
+    QMenu *port = nullptr;
+    for (QAction *entry : menu("&Serial")->actions())
+        if (entry->text() == "&Port")
+            port = entry->menu();
+    ASSERT_NE(port, nullptr);
+    emit port->aboutToShow();
+    EXPECT_TRUE(actions().ports[0]->isEnabled());
+    EXPECT_TRUE(actions().ports[0]->isChecked());
+    EXPECT_FALSE(actions().ports[1]->isEnabled());
+    EXPECT_EQ(window->serial().selection().portName, "com1");
+
+    // And it is gone again: Test com finds that out itself.
+    ASSERT_TRUE(QFile::remove(later));
+    messages.clear();
+    actions().testCom->trigger();
+    EXPECT_EQ(messages, QStringList{noPort});
+    EXPECT_FALSE(actions().ports[0]->isEnabled());
+    EXPECT_EQ(busy.size(), 0);
 }
 
 TEST_F(MainWindowTest, CancelAtTheSavePromptStopsNewAndImport)

@@ -16,7 +16,7 @@ BoardDialogs::BoardDialogs(SerialController &serial, QWidget *window, QObject *p
 
 void BoardDialogs::openTerminal()
 {
-    if (m_serial.isBusy())
+    if (m_serial.isBusy() || !m_serial.checkPort())
         return;
     TerminalDialog terminal(m_serial, m_window);
     runDialog(terminal);

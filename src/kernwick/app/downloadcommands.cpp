@@ -42,7 +42,7 @@ std::shared_ptr<QFile> DownloadCommands::openFile(const QString &path)
 
 void DownloadCommands::downloadFont(FontDialect dialect)
 {
-    if (m_serial.isBusy())
+    if (m_serial.isBusy() || !m_serial.checkPort())
         return;
     MemoryDeviceDialog devices(m_window);
     if (runDialog(devices) != QDialog::Accepted)
@@ -67,7 +67,7 @@ void DownloadCommands::downloadFont(FontDialect dialect)
 
 void DownloadCommands::downloadFirmware(FirmwareDialect dialect)
 {
-    if (m_serial.isBusy())
+    if (m_serial.isBusy() || !m_serial.checkPort())
         return;
     const bool debug = dialect == FirmwareDialect::DebugPort;
     const QString path = chooseFile(debug ? m_lastDebugFirmware : QString());
@@ -97,6 +97,8 @@ void DownloadCommands::downloadConfiguration(const DeviceConfig &config)
                                              "and can be downloaded once it has ended."));
         return;
     }
+    if (!m_serial.checkPort())
+        return;
     const SerialSelection &selection = m_serial.selection();
     DownloadJob job;
     job.captions = configDownloadCaptions(selection.portName);
@@ -109,7 +111,7 @@ void DownloadCommands::downloadConfiguration(const DeviceConfig &config)
 
 void DownloadCommands::downloadBootScript(const QByteArray &script, QWidget *owner)
 {
-    if (m_serial.isBusy())
+    if (m_serial.isBusy() || !m_serial.checkPort(owner))
         return;
     const SerialSelection &selection = m_serial.selection();
     DownloadJob job;
@@ -124,7 +126,7 @@ void DownloadCommands::downloadBootScript(const QByteArray &script, QWidget *own
 
 void DownloadCommands::downloadSetup(const SetupBundle &bundle, QWidget *owner)
 {
-    if (m_serial.isBusy())
+    if (m_serial.isBusy() || !m_serial.checkPort(owner))
         return;
     DownloadJob job;
     job.inParts = true;

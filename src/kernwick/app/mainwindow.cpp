@@ -115,6 +115,8 @@ void MainWindow::buildMenus()
 
     QMenu *serial = menuBar()->addMenu(QStringLiteral("&Serial"));
     QMenu *port = serial->addMenu(QStringLiteral("&Port"));
+    // A port that was busy or unplugged comes back when the menu opens.
+    connect(port, &QMenu::aboutToShow, m_serial, &SerialController::refreshPorts);
     for (QAction *entry : a.ports)
         port->addAction(entry);
     QMenu *baud = serial->addMenu(QStringLiteral("&Baud Rate"));

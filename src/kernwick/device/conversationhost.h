@@ -16,6 +16,9 @@ public:
     virtual ~ConversationHost() = default;
 
     virtual const SerialSelection &selection() const = 0;
+    /// Why the chosen port cannot be opened now, naming it and its device; empty
+    /// when it opens.
+    virtual QString portProblem() const = 0;
     /// Runs `work` on the selection on a thread of its own, its message boxes in
     /// front of `owner`; null (nothing done) while another conversation holds the
     /// port. The caller listens to the task's reports and stops it.
