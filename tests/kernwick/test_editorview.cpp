@@ -206,7 +206,7 @@ TEST_F(EditorViewTest, CtrlWheelZoomsAboutTheCellUnderThePointerAndPaintingFollo
 {
     Font font = defaultFont();
     for (Glyph &g : font.glyphs)
-        g.reset(40, 30); // large enough to scroll at every zoom
+        g.reset(40, 60); // large enough to scroll both ways at every zoom
     font.height = 40;
     document.takeImportedFont(font);
     const QPoint pointer = cell(12, 20) + QPoint(3, -2);
@@ -259,16 +259,85 @@ TEST_F(EditorViewTest, ZoomScalesTheGridAndTheThumbnails)
     EXPECT_EQ(view.layout().thumbScale(), 1);
 }
 
-TEST_F(EditorViewTest, ZoomingOnAThumbnailKeepsThatGlyphUnderThePointer)
+TEST_F(EditorViewTest, ZoomingOnAThumbnailKeepsItsStripLineUnderThePointer)
 {
-    // Glyph 38 starts the second strip line; zoomed in, the lines break elsewhere
-    // but it lies further right and lower, where scrolling can bring it back.
-    const QPoint pointer = view.layout().thumbnail(38).center();
-    ctrlWheel(surface(), pointer, 1);
-    ASSERT_EQ(view.zoom(), 150);
-    const QPoint scroll(view.horizontalScrollBar()->value(), view.verticalScrollBar()->value());
-    EXPECT_GT(scroll.x(), 0);
-    EXPECT_EQ(view.layout().glyphAt(pointer + scroll), 38);
+    // The lines break elsewhere at another zoom, so a glyph moves along its line,
+    // but the line of the glyph under the pointer stays there while the strip
+    // reaches that far.
+    Font font = defaultFont();
+    font.resizeGlyphTable(3000);
+    for (Glyph &g : font.glyphs)
+        g.reset(font.height, 8);
+    document.takeImportedFont(font);
+    view.showGlyph(1500);
+    const auto scroll = [this] {
+        return QPoint(view.horizontalScrollBar()->value(), view.verticalScrollBar()->value());
+    };
+    const QPoint pointer = view.layout().thumbnail(1500).center() - scroll();
+    ASSERT_TRUE(view.viewport()->rect().contains(pointer));
+    for (const int notches : {1, 1, -3}) {
+        const QPoint spot = pointer + scroll();
+        const int under = view.layout().glyphNear(view.layout().lineAtHeight(spot.y()), spot.x());
+        ctrlWheel(surface(), pointer, notches);
+        const QRect box = view.layout().glyphBox(under);
+        const int y = pointer.y() + scroll().y();
+        EXPECT_TRUE(y >= box.top() && y <= box.bottom())
+            << "zoom " << view.zoom() << ": " << y << " outside " << box.top() << ".."
+            << box.bottom();
+    }
+    EXPECT_EQ(view.zoom(), 50);
+}
+
+TEST_F(EditorViewTest, ZoomFromTheMenuKeepsTheCurrentGridInViewAtEveryStep)
+{
+    Font font = defaultFont();
+    for (Glyph &g : font.glyphs)
+        g.reset(40, 30);
+    font.height = 40;
+    document.takeImportedFont(font);
+    view.selectGlyph(90);
+    view.showGlyph(90); // the strip's end: the grid is out of view
+    ASSERT_FALSE(view.viewport()->rect().intersects(view.gridRect()));
+    const auto check = [this] {
+        const QRect shown = view.viewport()->rect();
+        const QRect grid = view.gridRect();
+        if (grid.width() <= shown.width() && grid.height() <= shown.height())
+            EXPECT_TRUE(shown.contains(grid)) << "zoom " << view.zoom();
+        else
+            EXPECT_EQ(shown.intersected(grid).size(), grid.size().boundedTo(shown.size()))
+                << "zoom " << view.zoom() << ": as much of the grid as fits";
+        EXPECT_LE(view.horizontalScrollBar()->maximum(),
+                  std::max(0, view.layout().documentSize().width() - shown.width()));
+        EXPECT_LE(view.verticalScrollBar()->maximum(),
+                  std::max(0, view.layout().documentSize().height() - shown.height()));
+    };
+    while (view.canZoomIn()) {
+        view.zoomIn();
+        check();
+    }
+    EXPECT_EQ(view.zoom(), 800);
+    while (view.canZoomOut()) {
+        view.zoomOut();
+        check();
+    }
+    EXPECT_EQ(view.zoom(), 50);
+}
+
+TEST_F(EditorViewTest, ActualSizeOfContentThatFitsLeavesNoScrollBar)
+{
+    for (int i = 0; i < 4; ++i)
+        view.zoomIn();
+    ASSERT_EQ(view.zoom(), 300);
+    ASSERT_GT(view.verticalScrollBar()->maximum(), 0);
+    view.horizontalScrollBar()->setValue(view.horizontalScrollBar()->maximum());
+    view.verticalScrollBar()->setValue(view.verticalScrollBar()->maximum());
+    view.actualSize();
+    QApplication::processEvents();
+    EXPECT_EQ(view.horizontalScrollBar()->maximum(), 0);
+    EXPECT_EQ(view.verticalScrollBar()->maximum(), 0);
+    EXPECT_FALSE(view.horizontalScrollBar()->isVisible());
+    EXPECT_FALSE(view.verticalScrollBar()->isVisible());
+    EXPECT_EQ(view.gridRect().topLeft(), ViewLayout::GridOrigin) << "shown from the top left";
 }
 
 TEST_F(EditorViewTest, CellsStayCrispOnHighDensityScreens)

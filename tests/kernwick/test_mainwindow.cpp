@@ -30,6 +30,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -624,6 +625,23 @@ TEST_F(MainWindowTest, ExitAfterEachImportAsksToSaveUnderTheFontsName)
         EXPECT_EQ(reread.glyphs, document().font().glyphs);
         EXPECT_FALSE(document().isModified());
     }
+}
+
+TEST_F(MainWindowTest, TwoZoomInStepsInALargeWindowKeepTheGlyphInView)
+{
+    window->resize(1400, 1000);
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    EditorView &view = window->view();
+    for (int step = 0; step < 2; ++step)
+        QTest::keyClick(&view, Qt::Key_Plus, Qt::ControlModifier);
+    ASSERT_EQ(view.zoom(), 200);
+    EXPECT_TRUE(view.viewport()->rect().contains(view.gridRect()))
+        << "grid at " << view.gridRect().x() << "," << view.gridRect().y();
+    EXPECT_EQ(view.horizontalScrollBar()->maximum(), 0) << "everything fits the window's width";
+    actions().actualSize->trigger();
+    EXPECT_EQ(view.gridRect().topLeft(), ViewLayout::GridOrigin);
+    EXPECT_FALSE(view.horizontalScrollBar()->isVisible());
 }
 
 TEST_F(MainWindowTest, TheTextPreviewIsShownFromTheViewMenu)
