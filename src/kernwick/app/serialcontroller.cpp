@@ -27,12 +27,14 @@ SerialController::SerialController(MainActions &actions, QWidget *window, PortTa
         connect(port, &QAction::triggered, this, [this, port] {
             m_selection.portName = port->data().toString();
             updateActions();
+            emit selectionChanged();
         });
     }
     for (QAction *baud : m_actions.bauds) {
         connect(baud, &QAction::triggered, this, [this, baud] {
             m_selection.baudRate = baud->data().toInt();
             updateActions();
+            emit selectionChanged();
         });
     }
     connect(m_actions.testCom, &QAction::triggered, this, &SerialController::testCom);
@@ -111,6 +113,7 @@ void SerialController::setSelection(const SerialSelection &selection)
 {
     m_selection = selection;
     updateActions();
+    emit selectionChanged();
 }
 
 bool SerialController::isBusy() const

@@ -60,7 +60,7 @@ public:
     void setLinkTiming(LinkTiming timing) { m_timing = std::move(timing); }
     const LinkTiming &linkTiming() const { return m_timing; }
 
-    bool isBusy() const;
+    bool isBusy() const override;
     /// Stops a running conversation as Stop does and waits until its port is closed.
     void stopAll();
 
@@ -91,6 +91,8 @@ public:
 
 signals:
     void busyChanged(bool busy);
+    /// The chosen port or rate, or the ports present, changed.
+    void selectionChanged();
 
 private:
     /// A conversation on the selection, its boxes in front of `owner` (the window

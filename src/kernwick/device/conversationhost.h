@@ -9,13 +9,16 @@ class QWidget;
 namespace Kernwick {
 
 /// What a dialog that talks to the board by itself (the terminal) needs from the
-/// program's serial side: the chosen port and rate, and a conversation of its own.
+/// program's serial side: the chosen port and rate, whether the port is free and
+/// opens, and a conversation of its own.
 class ConversationHost
 {
 public:
     virtual ~ConversationHost() = default;
 
     virtual const SerialSelection &selection() const = 0;
+    /// Whether a conversation holds the port now.
+    virtual bool isBusy() const = 0;
     /// Why the chosen port cannot be opened now, naming it and its device; empty
     /// when it opens.
     virtual QString portProblem() const = 0;

@@ -2,6 +2,7 @@
 
 #include "device/boardtask.h"
 
+#include "libkernwick/device/boardprotocol.h"
 #include "libkernwick/device/conversation.h"
 #include "libkernwick/device/terminalsession.h"
 #include "libkernwick/programname.h"
@@ -20,6 +21,42 @@ constexpr qsizetype SendPieceBytes = 256;
 constexpr qsizetype ReceivePieceBytes = 64;
 
 } // namespace
+
+QString lineEndName(LineEnd lineEnd)
+{
+    switch (lineEnd) {
+    case LineEnd::Cr:
+        return QStringLiteral("CR");
+    case LineEnd::Lf:
+        return QStringLiteral("LF");
+    case LineEnd::CrLf:
+        break;
+    }
+    return QStringLiteral("CR LF");
+}
+
+LineEnd lineEndNamed(const QString &name)
+{
+    for (const LineEnd lineEnd : {LineEnd::Cr, LineEnd::Lf})
+        if (name == lineEndName(lineEnd))
+            return lineEnd;
+    return LineEnd::CrLf;
+}
+
+QByteArray typedBytes(std::uint8_t c, LineEnd lineEnd)
+{
+    if (c != ControlByte::Cr)
+        return QByteArray(1, char(c));
+    switch (lineEnd) {
+    case LineEnd::Cr:
+        return QByteArrayLiteral("\r");
+    case LineEnd::Lf:
+        return QByteArrayLiteral("\n");
+    case LineEnd::CrLf:
+        break;
+    }
+    return QByteArrayLiteral("\r\n");
+}
 
 void TerminalOutbox::put(QByteArrayView bytes)
 {
