@@ -2,7 +2,6 @@
 
 #include "device/boardtask.h"
 
-#include "libkernwick/device/boardprotocol.h"
 #include "libkernwick/device/conversation.h"
 #include "libkernwick/device/terminalsession.h"
 #include "libkernwick/programname.h"
@@ -41,21 +40,6 @@ LineEnd lineEndNamed(const QString &name)
         if (name == lineEndName(lineEnd))
             return lineEnd;
     return LineEnd::CrLf;
-}
-
-QByteArray typedBytes(std::uint8_t c, LineEnd lineEnd)
-{
-    if (c != ControlByte::Cr)
-        return QByteArray(1, char(c));
-    switch (lineEnd) {
-    case LineEnd::Cr:
-        return QByteArrayLiteral("\r");
-    case LineEnd::Lf:
-        return QByteArrayLiteral("\n");
-    case LineEnd::CrLf:
-        break;
-    }
-    return QByteArrayLiteral("\r\n");
 }
 
 void TerminalOutbox::put(QByteArrayView bytes)

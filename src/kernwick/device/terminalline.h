@@ -1,6 +1,7 @@
 #pragma once
 
 #include "libkernwick/device/download.h"
+#include "libkernwick/device/terminalsession.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -14,23 +15,10 @@ namespace Kernwick {
 class BoardTask;
 class Conversation;
 
-/// What the terminal sends for Enter: CR LF, or CR or LF alone for boards that
-/// want one of them.
-enum class LineEnd
-{
-    CrLf,
-    Cr,
-    Lf,
-};
-
 /// The names the settings keep and the terminal offers: "CR LF", "CR", "LF".
 QString lineEndName(LineEnd lineEnd);
 /// The line end of `name`; CR LF for a name that is none of them.
 LineEnd lineEndNamed(const QString &name);
-
-/// What goes out when the character `c` is typed in the transmit box: the
-/// character itself, except a carriage return (Enter), which sends `lineEnd`.
-QByteArray typedBytes(std::uint8_t c, LineEnd lineEnd);
 
 /// The bytes the terminal has yet to send, handed from the window's thread to the
 /// thread of its line.
