@@ -12,6 +12,7 @@
 #include "config/configsheet.h"
 #include "device/downloaddialog.h"
 #include "device/memorydevicedialog.h"
+#include "editor/editorview.h"
 #include "namedcase.h"
 #include "qtprinters.h"
 #include "simulator.h"
@@ -21,6 +22,7 @@
 
 #include "libkernwick/device/serialport.h"
 #include "libkernwick/font/document.h"
+#include "libkernwick/font/zvffile.h"
 
 #include <QAction>
 #include <QApplication>
@@ -244,6 +246,34 @@ INSTANTIATE_TEST_SUITE_P(
                      6,
                      5}),
     CaseName());
+
+TEST_F(DownloadTest, TheFontInTheWindowGoesAsASaveWouldWriteItUnsaved)
+{
+    ASSERT_TRUE(startOn());
+    window->view().run(EditOperation::InsertRow);
+    ASSERT_TRUE(window->document().isModified());
+    const QByteArray expected = encodeZvf(window->document().font()).bytes;
+    onDialog = [](QDialog &dialog) {
+        auto &devices = dynamic_cast<MemoryDeviceDialog &>(dialog);
+        EXPECT_TRUE(devices.fileButton()->isChecked()) << "a file, as always, unless chosen";
+        EXPECT_TRUE(devices.openFontButton()->text().endsWith("Untitled"));
+        devices.deviceButton(2)->setChecked(true);
+        devices.openFontButton()->setChecked(true);
+        dialog.accept();
+        return dialog.result();
+    };
+    actions().downloadFontMain->trigger();
+    EXPECT_TRUE(fileRequests.empty()) << "no file is asked for";
+    ASSERT_NE(progress(), nullptr);
+    EXPECT_EQ(progress()->fileLine(), "Downloading font: Untitled");
+    EXPECT_EQ(progress()->portLine(), "to device 2 on com1");
+    ASSERT_TRUE(waitUntilIdle());
+    EXPECT_TRUE(progress()->logText().endsWith("Font download complete"))
+        << progress()->logText().toStdString();
+    EXPECT_EQ(simFile(QStringLiteral("device2.bin"), expected.size()), expected);
+    EXPECT_TRUE(window->document().isModified()) << "sending is not saving";
+    EXPECT_TRUE(window->document().filePath().isEmpty());
+}
 
 TEST_F(DownloadTest, ARepairBlockRefusedTakesTheDialogAwayAndSaysSo)
 {

@@ -11,7 +11,10 @@
 #include "libkernwick/device/fontdownload.h"
 #include "libkernwick/device/setupdownload.h"
 #include "libkernwick/device/xmodem.h"
+#include "libkernwick/font/document.h"
+#include "libkernwick/font/zvffile.h"
 
+#include <QBuffer>
 #include <QFile>
 
 namespace Kernwick {
@@ -44,15 +47,26 @@ void DownloadCommands::downloadFont(FontDialect dialect)
 {
     if (m_serial.isBusy() || !m_serial.checkPort())
         return;
-    MemoryDeviceDialog devices(m_window);
+    MemoryDeviceDialog devices(m_window, m_document ? m_document->title() : QString());
     if (runDialog(devices) != QDialog::Accepted)
         return;
-    const QString path = chooseFile({});
-    if (path.isEmpty())
-        return;
-    const std::shared_ptr<QFile> file = openFile(path);
-    if (!file)
-        return;
+    QString path;
+    std::shared_ptr<QIODevice> file;
+    if (devices.sendsOpenFont()) {
+        // The bytes a save would write now, modified or not.
+        path = m_document->title();
+        auto buffer = std::make_shared<QBuffer>();
+        buffer->setData(encodeZvf(m_document->font()).bytes);
+        buffer->open(QIODevice::ReadOnly);
+        file = buffer;
+    } else {
+        path = chooseFile({});
+        if (path.isEmpty())
+            return;
+        file = openFile(path);
+        if (!file)
+            return;
+    }
 
     const SerialSelection &selection = m_serial.selection();
     const FontDownload request{devices.device(), dialect, selection.baudRate};
