@@ -2,6 +2,7 @@
 // and Test com against the simulator.
 
 #include "app/filecontroller.h"
+#include "app/helptopics.h"
 #include "app/mainactions.h"
 #include "app/mainwindow.h"
 #include "app/recentfiles.h"
@@ -34,6 +35,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -642,6 +644,31 @@ TEST_F(MainWindowTest, TwoZoomInStepsInALargeWindowKeepTheGlyphInView)
     actions().actualSize->trigger();
     EXPECT_EQ(view.gridRect().topLeft(), ViewLayout::GridOrigin);
     EXPECT_FALSE(view.horizontalScrollBar()->isVisible());
+}
+
+TEST_F(MainWindowTest, HelpTopicsGivesThePagesPathWhenNoBrowserShowsIt)
+{
+    write("index.htm", "<html></html>");
+    QList<QUrl> asked;
+    bool browser = false;
+    const UrlOpener open = [&](const QUrl &url) {
+        asked << url;
+        return browser;
+    };
+    openHelpTopics(window.get(), path("index.htm"), open);
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_EQ(asked[0], QUrl::fromLocalFile(path("index.htm")));
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].endsWith("\n" + path("index.htm"))) << messages[0].toStdString();
+
+    browser = true;
+    messages.clear();
+    openHelpTopics(window.get(), path("index.htm"), open);
+    EXPECT_TRUE(messages.isEmpty()) << "the browser shows it";
+
+    openHelpTopics(window.get(), path("missing.htm"), open);
+    EXPECT_EQ(messages, QStringList{"Help files not found"});
+    EXPECT_EQ(asked.size(), 2) << "nothing to open";
 }
 
 TEST_F(MainWindowTest, TheTextPreviewIsShownFromTheViewMenu)
