@@ -108,8 +108,20 @@ void EditorView::fontChanged()
 
 void EditorView::relayout()
 {
-    m_layout = ViewLayout(m_document.font(), m_zoom);
+    m_layout = layoutAt(m_zoom);
     setScrollRanges();
+}
+
+ViewLayout EditorView::layoutAt(int zoom) const
+{
+    // The strip breaks its lines at the view's width; when it then runs past the
+    // bottom, the vertical scroll bar takes its width from the view.
+    const QSize whole = maximumViewportSize();
+    ViewLayout layout(m_document.font(), zoom, whole.width());
+    if (layout.documentSize().height() > whole.height())
+        layout = ViewLayout(m_document.font(), zoom,
+                            whole.width() - verticalScrollBar()->sizeHint().width());
+    return layout;
 }
 
 void EditorView::setScrollRanges()
@@ -143,7 +155,7 @@ bool EditorView::setZoom(int percent)
                                        percent) == ViewLayout::ZoomSteps.end())
         return false;
     m_zoom = percent;
-    m_layout = ViewLayout(m_document.font(), m_zoom);
+    m_layout = layoutAt(m_zoom);
     setScrollRanges();
     return true;
 }

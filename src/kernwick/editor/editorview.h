@@ -96,6 +96,8 @@ private:
     void fontReplaced();
     void fontChanged();
     void relayout();
+    /// The font laid out at `zoom` for the view's width.
+    ViewLayout layoutAt(int zoom) const;
     void setScrollRanges();
     /// Lays the font out at `percent`; false (nothing done) when that is the zoom
     /// already or no zoom step.
