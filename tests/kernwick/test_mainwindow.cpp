@@ -11,12 +11,14 @@
 #include "editor/editorview.h"
 #include "editor/importfontdialog.h"
 #include "editor/newfontdialog.h"
+#include "editor/previewpane.h"
 #include "editor/typefacedialog.h"
 #include "qtprinters.h"
 #include "simulator.h"
 #include "testapplication.h"
 #include "useranswers.h"
 #include "widgets/messages.h"
+#include "widgets/settings.h"
 #include "widgets/spinfield.h"
 
 #include "libkernwick/font/document.h"
@@ -32,6 +34,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScrollBar>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -669,6 +672,49 @@ TEST_F(MainWindowTest, HelpTopicsGivesThePagesPathWhenNoBrowserShowsIt)
     openHelpTopics(window.get(), path("missing.htm"), open);
     EXPECT_EQ(messages, QStringList{"Help files not found"});
     EXPECT_EQ(asked.size(), 2) << "nothing to open";
+}
+
+TEST_F(MainWindowTest, TheWindowZoomAndTextPreviewAreKeptForTheNextRun)
+{
+    const auto forget = [] {
+        QSettings settings = programSettings();
+        settings.remove(QStringLiteral("Window"));
+        settings.remove(QStringLiteral("Text Preview"));
+    };
+    forget();
+    window->restoreSettings();
+    EXPECT_EQ(window->view().zoom(), 100) << "a first run";
+    window->resize(1000, 720);
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    actions().zoomIn->trigger();
+    actions().zoomIn->trigger();
+    actions().textPreview->trigger();
+    auto *pane = static_cast<PreviewPane *>(window->preview().widget());
+    pane->textEdit()->setText(QStringLiteral("Kept"));
+    pane->scaleBox()->setCurrentIndex(2);
+    ASSERT_TRUE(window->close());
+
+    makeWindow(PortTable::fromDevices({}));
+    EXPECT_FALSE(window->preview().isVisibleTo(window.get())) << "only when asked";
+    window->restoreSettings();
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    EXPECT_EQ(window->size(), QSize(1000, 720));
+    EXPECT_EQ(window->view().zoom(), 200);
+    EXPECT_TRUE(window->preview().isVisible());
+    EXPECT_TRUE(actions().textPreview->isChecked());
+    pane = static_cast<PreviewPane *>(window->preview().widget());
+    EXPECT_EQ(pane->textEdit()->text(), "Kept");
+    EXPECT_EQ(pane->scaleBox()->currentIndex(), 2);
+
+    // A window that was never asked leaves the settings as they were.
+    makeWindow(PortTable::fromDevices({}));
+    window->show();
+    actions().actualSize->trigger();
+    ASSERT_TRUE(window->close());
+    EXPECT_EQ(programSettings().value(QStringLiteral("Window/Zoom")).toInt(), 200);
+    forget();
 }
 
 TEST_F(MainWindowTest, TheTextPreviewIsShownFromTheViewMenu)

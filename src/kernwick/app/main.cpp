@@ -26,6 +26,7 @@ int main(int argc, char **argv)
 
     Kernwick::MainWindow window;
     window.serial().setTableFromSystem(true);
+    window.restoreSettings();
     const QStringList files = parser.positionalArguments();
     // A font named on the command line that cannot be opened ends the program,
     // after its failure has been shown.

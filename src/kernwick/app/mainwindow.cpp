@@ -14,6 +14,7 @@
 #include "editor/fontparametersdialog.h"
 #include "editor/previewpane.h"
 #include "widgets/messages.h"
+#include "widgets/settings.h"
 #include "widgets/toolbaricons.h"
 
 #include "libkernwick/font/document.h"
@@ -21,10 +22,13 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDockWidget>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
+#include <QSettings>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -35,6 +39,13 @@ namespace Kernwick {
 namespace {
 
 const QString IdlePrompt = QStringLiteral("For Help, press F1");
+
+// What the settings keep of the window between runs.
+const QString GeometryKey = QStringLiteral("Window/Geometry");
+const QString StateKey = QStringLiteral("Window/State");
+const QString ZoomKey = QStringLiteral("Window/Zoom");
+const QString PreviewTextKey = QStringLiteral("Text Preview/Text");
+const QString PreviewScaleKey = QStringLiteral("Text Preview/Scale");
 
 } // namespace
 
@@ -340,7 +351,34 @@ void MainWindow::closeEvent(QCloseEvent *event)
         return;
     }
     m_serial->stopAll();
+    if (m_keepsSettings)
+        saveSettings();
     event->accept();
+}
+
+void MainWindow::restoreSettings()
+{
+    m_keepsSettings = true;
+    const QSettings settings = programSettings();
+    restoreGeometry(settings.value(GeometryKey).toByteArray());
+    restoreState(settings.value(StateKey).toByteArray());
+    auto *pane = static_cast<PreviewPane *>(m_preview->widget());
+    pane->textEdit()->setText(settings.value(PreviewTextKey, pane->textEdit()->text()).toString());
+    const int scale = settings.value(PreviewScaleKey, -1).toInt();
+    if (scale >= 0 && scale < pane->scaleBox()->count())
+        pane->scaleBox()->setCurrentIndex(scale);
+    m_view->zoomAboutGrid(settings.value(ZoomKey, ViewLayout::ActualSize).toInt());
+}
+
+void MainWindow::saveSettings()
+{
+    QSettings settings = programSettings();
+    settings.setValue(GeometryKey, saveGeometry());
+    settings.setValue(StateKey, saveState());
+    const auto *pane = static_cast<const PreviewPane *>(m_preview->widget());
+    settings.setValue(PreviewTextKey, pane->textEdit()->text());
+    settings.setValue(PreviewScaleKey, pane->scaleBox()->currentIndex());
+    settings.setValue(ZoomKey, m_view->zoom());
 }
 
 } // namespace Kernwick
