@@ -234,6 +234,36 @@ TEST_F(ImportImageTest, TheImportedFontHasNoFileAndIsModified)
     EXPECT_EQ(f.readAll(), work);
 }
 
+TEST_F(ImportImageTest, TheNextImportOpensOnTheThresholdsLastAccepted)
+{
+    const QString ramp =
+        write("ramp.png", encodeGreyPicture(16, 16, rampLevel, PictureKind::GreyPng));
+    ThresholdChoice seen;
+    user = [&seen](ThresholdDialog &dialog) {
+        seen = dialog.choice();
+        dialog.twoColourButton()->click();
+        dialog.whiteSlider()->setValue(180);
+        dialog.accept();
+        return dialog.result();
+    };
+    importImage(ramp);
+    EXPECT_EQ(seen.whiteThreshold, 150) << "the defaults the first time";
+    answers = {MessageAnswer::No};
+    user = [&seen](ThresholdDialog &dialog) {
+        seen = dialog.choice();
+        dialog.whiteSlider()->setValue(10);
+        dialog.reject();
+        return dialog.result();
+    };
+    importImage(ramp);
+    EXPECT_EQ(seen.whiteThreshold, 180);
+    EXPECT_FALSE(seen.threeColour);
+    answers = {MessageAnswer::No};
+    importImage(ramp);
+    EXPECT_EQ(seen.whiteThreshold, 180) << "a cancelled dialog's thresholds are not kept";
+    EXPECT_EQ(dialogs, 3);
+}
+
 TEST_F(ImportImageTest, CancelInTheThresholdDialogLeavesTheDocumentAsItWas)
 {
     openAndEdit();

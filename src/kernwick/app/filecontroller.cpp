@@ -217,9 +217,10 @@ void FileController::importImage()
     if (picture.bilevel) {
         imported = Kernwick::importImage(m_document.font(), picture, {});
     } else {
-        ThresholdDialog dialog(picture.image, m_window);
+        ThresholdDialog dialog(picture.image, m_window, m_lastThreshold);
         if (runDialog(dialog) != QDialog::Accepted)
             return; // the font stays as it was
+        m_lastThreshold = dialog.choice();
         imported =
             importThresholdedImage(m_document.font(), dialog.modifiedImage(), dialog.threeColour());
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "libkernwick/font/threshold.h"
+
 #include <QObject>
 #include <QString>
 
@@ -37,8 +39,9 @@ public:
     bool saveAs();
     void importBdf();
     /// Import Image: a picture becomes a one-glyph font, thresholded in the
-    /// Threshold Image dialog unless it has 1 bit per pixel. Cancel anywhere
-    /// leaves the document as it was.
+    /// Threshold Image dialog unless it has 1 bit per pixel; the dialog opens on
+    /// the thresholds last accepted in this run. Cancel anywhere leaves the
+    /// document as it was.
     void importImage();
     void concatenate();
     /// Import Typeface: the save prompt, then the dialog; the rendered font replaces
@@ -60,6 +63,7 @@ private:
     Document &m_document;
     RecentFiles &m_recent;
     QWidget *m_window;
+    ThresholdChoice m_lastThreshold;
 };
 
 } // namespace Kernwick
