@@ -113,7 +113,7 @@ void TerminalDialog::updateStatus()
     else if (m_line)
         state = QStringLiteral("connecting");
     else if (m_host.isBusy())
-        state = QStringLiteral("not connected, the port is in use by a download");
+        state = QStringLiteral("not connected; the port is in use by another command");
     else
         state = QStringLiteral("not connected");
     const QString portText = port.isEmpty() ? QStringLiteral("no port") : port;
