@@ -11,9 +11,13 @@ for tool in Xvfb import xdotool; do
         break
     }
 done
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DKERNWICK_BUILD_TESTS=OFF >/dev/null
-cmake --build build/release --target kernwick kernwick-cli >/dev/null
-bin=build/release/bin
+# KERNWICK_BIN names a folder with kernwick and kernwick-cli already built.
+bin=${KERNWICK_BIN:-}
+if [ -z "$bin" ]; then
+    cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DKERNWICK_BUILD_TESTS=OFF >/dev/null
+    cmake --build build/release --target kernwick kernwick-cli >/dev/null
+    bin=build/release/bin
+fi
 
 work=$(mktemp -d)
 trap 'kill "${app:-}" "${xvfb:-}" 2>/dev/null || true; rm -rf "$work"' EXIT
@@ -30,7 +34,9 @@ Xvfb "$display" -screen 0 780x550x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 for _ in $(seq 50); do xdotool -display "$display" getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
 
-DISPLAY=$display XDG_RUNTIME_DIR=$work QT_QPA_PLATFORM=xcb "$bin/kernwick" "$work/demo.zvf" &
+# Settings of its own, so the window opens as on a first run, not as the user left it.
+DISPLAY=$display XDG_RUNTIME_DIR=$work XDG_CONFIG_HOME=$work QT_QPA_PLATFORM=xcb \
+    ASAN_OPTIONS=detect_leaks=0 "$bin/kernwick" "$work/demo.zvf" &
 app=$!
 DISPLAY=$display xdotool search --sync --name "demo.zvf" >/dev/null
 sleep 1

@@ -12,6 +12,7 @@
 #include "config/configsheet.h"
 #include "device/downloaddialog.h"
 #include "device/memorydevicedialog.h"
+#include "editor/editorview.h"
 #include "namedcase.h"
 #include "qtprinters.h"
 #include "simulator.h"
@@ -21,6 +22,7 @@
 
 #include "libkernwick/device/serialport.h"
 #include "libkernwick/font/document.h"
+#include "libkernwick/font/zvffile.h"
 
 #include <QAction>
 #include <QApplication>
@@ -245,6 +247,34 @@ INSTANTIATE_TEST_SUITE_P(
                      5}),
     CaseName());
 
+TEST_F(DownloadTest, TheFontInTheWindowGoesAsASaveWouldWriteItUnsaved)
+{
+    ASSERT_TRUE(startOn());
+    window->view().run(EditOperation::InsertRow);
+    ASSERT_TRUE(window->document().isModified());
+    const QByteArray expected = encodeZvf(window->document().font()).bytes;
+    onDialog = [](QDialog &dialog) {
+        auto &devices = dynamic_cast<MemoryDeviceDialog &>(dialog);
+        EXPECT_TRUE(devices.fileButton()->isChecked()) << "a file, as always, unless chosen";
+        EXPECT_TRUE(devices.openFontButton()->text().endsWith("Untitled"));
+        devices.deviceButton(2)->setChecked(true);
+        devices.openFontButton()->setChecked(true);
+        dialog.accept();
+        return dialog.result();
+    };
+    actions().downloadFontMain->trigger();
+    EXPECT_TRUE(fileRequests.empty()) << "no file is asked for";
+    ASSERT_NE(progress(), nullptr);
+    EXPECT_EQ(progress()->fileLine(), "Downloading font: Untitled");
+    EXPECT_EQ(progress()->portLine(), "to device 2 on com1");
+    ASSERT_TRUE(waitUntilIdle());
+    EXPECT_TRUE(progress()->logText().endsWith("Font download complete"))
+        << progress()->logText().toStdString();
+    EXPECT_EQ(simFile(QStringLiteral("device2.bin"), expected.size()), expected);
+    EXPECT_TRUE(window->document().isModified()) << "sending is not saving";
+    EXPECT_TRUE(window->document().filePath().isEmpty());
+}
+
 TEST_F(DownloadTest, ARepairBlockRefusedTakesTheDialogAwayAndSaysSo)
 {
     ASSERT_TRUE(startOn({QStringLiteral("--mode"), QStringLiteral("monitor"),
@@ -263,15 +293,15 @@ TEST_F(DownloadTest, ARepairBlockRefusedTakesTheDialogAwayAndSaysSo)
 
 TEST_F(DownloadTest, TheDebugFirmwareCommandOffersTheLastFileItOpened)
 {
-    makeWindow(QStringLiteral("/nonexistent/ttyZ0"));
+    ASSERT_TRUE(startOn({QStringLiteral("--mode"), QStringLiteral("debug")}));
     const QString image = writeFile(QStringLiteral("image.bin"), sampleBytes(10));
     files = {{image}};
     actions().downloadFirmwareDebug->trigger();
     ASSERT_TRUE(waitUntilIdle());
     ASSERT_NE(progress(), nullptr);
-    EXPECT_TRUE(
-        progress()->logText().endsWith("*Open port failed*\nPlease ensure port is available"))
+    EXPECT_TRUE(progress()->logText().endsWith("Download complete\n"))
         << progress()->logText().toStdString();
+    messages.clear();
 
     // A file that cannot be opened is not remembered, and nothing starts.
     files = {{dir.filePath(QStringLiteral("missing.bin"))}};
@@ -296,7 +326,7 @@ TEST_F(DownloadTest, TheDebugFirmwareCommandOffersTheLastFileItOpened)
 
 TEST_F(DownloadTest, CancelOrAnUnreadableFontStartsNothing)
 {
-    makeWindow(QStringLiteral("/nonexistent/ttyZ0"));
+    ASSERT_TRUE(startOn());
     device = -1;
     actions().downloadFontMain->trigger();
     EXPECT_EQ(dialogs, 1);

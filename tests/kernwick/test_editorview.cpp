@@ -228,7 +228,7 @@ TEST_F(EditorViewTest, CtrlWheelZoomsAboutTheCellUnderThePointerAndPaintingFollo
 {
     Font font = defaultFont();
     for (Glyph &g : font.glyphs)
-        g.reset(40, 30); // large enough to scroll at every zoom
+        g.reset(40, 60); // large enough to scroll both ways at every zoom
     font.header.height = 40;
     document.takeImportedFont(font);
     const QPoint pointer = cell(12, 20) + QPoint(3, -2);
@@ -281,16 +281,85 @@ TEST_F(EditorViewTest, ZoomScalesTheGridAndTheThumbnails)
     EXPECT_EQ(view.layout().thumbScale(), 1);
 }
 
-TEST_F(EditorViewTest, ZoomingOnAThumbnailKeepsThatGlyphUnderThePointer)
+TEST_F(EditorViewTest, ZoomingOnAThumbnailKeepsItsStripLineUnderThePointer)
 {
-    // Glyph 38 starts the second strip line; zoomed in, the lines break elsewhere
-    // but it lies further right and lower, where scrolling can bring it back.
-    const QPoint pointer = view.layout().thumbnail(38).center();
-    ctrlWheel(surface(), pointer, 1);
-    ASSERT_EQ(view.zoom(), 150);
-    const QPoint scroll(view.horizontalScrollBar()->value(), view.verticalScrollBar()->value());
-    EXPECT_GT(scroll.x(), 0);
-    EXPECT_EQ(view.layout().glyphAt(pointer + scroll), 38);
+    // The lines break elsewhere at another zoom, so a glyph moves along its line,
+    // but the line of the glyph under the pointer stays there while the strip
+    // reaches that far.
+    Font font = defaultFont();
+    font.resizeGlyphTable(3000);
+    for (Glyph &g : font.glyphs)
+        g.reset(font.header.height, 8);
+    document.takeImportedFont(font);
+    view.showGlyph(1500);
+    const auto scroll = [this] {
+        return QPoint(view.horizontalScrollBar()->value(), view.verticalScrollBar()->value());
+    };
+    const QPoint pointer = view.layout().thumbnail(1500).center() - scroll();
+    ASSERT_TRUE(view.viewport()->rect().contains(pointer));
+    for (const int notches : {1, 1, -3}) {
+        const QPoint spot = pointer + scroll();
+        const int under = view.layout().glyphNear(view.layout().lineAtHeight(spot.y()), spot.x());
+        ctrlWheel(surface(), pointer, notches);
+        const QRect box = view.layout().glyphBox(under);
+        const int y = pointer.y() + scroll().y();
+        EXPECT_TRUE(y >= box.top() && y <= box.bottom())
+            << "zoom " << view.zoom() << ": " << y << " outside " << box.top() << ".."
+            << box.bottom();
+    }
+    EXPECT_EQ(view.zoom(), 50);
+}
+
+TEST_F(EditorViewTest, ZoomFromTheMenuKeepsTheCurrentGridInViewAtEveryStep)
+{
+    Font font = defaultFont();
+    for (Glyph &g : font.glyphs)
+        g.reset(40, 30);
+    font.header.height = 40;
+    document.takeImportedFont(font);
+    view.selectGlyph(90);
+    view.showGlyph(90); // the strip's end: the grid is out of view
+    ASSERT_FALSE(view.viewport()->rect().intersects(view.gridRect()));
+    const auto check = [this] {
+        const QRect shown = view.viewport()->rect();
+        const QRect grid = view.gridRect();
+        if (grid.width() <= shown.width() && grid.height() <= shown.height())
+            EXPECT_TRUE(shown.contains(grid)) << "zoom " << view.zoom();
+        else
+            EXPECT_EQ(shown.intersected(grid).size(), grid.size().boundedTo(shown.size()))
+                << "zoom " << view.zoom() << ": as much of the grid as fits";
+        EXPECT_LE(view.horizontalScrollBar()->maximum(),
+                  std::max(0, view.layout().documentSize().width() - shown.width()));
+        EXPECT_LE(view.verticalScrollBar()->maximum(),
+                  std::max(0, view.layout().documentSize().height() - shown.height()));
+    };
+    while (view.canZoomIn()) {
+        view.zoomIn();
+        check();
+    }
+    EXPECT_EQ(view.zoom(), 800);
+    while (view.canZoomOut()) {
+        view.zoomOut();
+        check();
+    }
+    EXPECT_EQ(view.zoom(), 50);
+}
+
+TEST_F(EditorViewTest, ActualSizeOfContentThatFitsLeavesNoScrollBar)
+{
+    for (int i = 0; i < 4; ++i)
+        view.zoomIn();
+    ASSERT_EQ(view.zoom(), 300);
+    ASSERT_GT(view.verticalScrollBar()->maximum(), 0);
+    view.horizontalScrollBar()->setValue(view.horizontalScrollBar()->maximum());
+    view.verticalScrollBar()->setValue(view.verticalScrollBar()->maximum());
+    view.actualSize();
+    QApplication::processEvents();
+    EXPECT_EQ(view.horizontalScrollBar()->maximum(), 0);
+    EXPECT_EQ(view.verticalScrollBar()->maximum(), 0);
+    EXPECT_FALSE(view.horizontalScrollBar()->isVisible());
+    EXPECT_FALSE(view.verticalScrollBar()->isVisible());
+    EXPECT_EQ(view.gridRect().topLeft(), ViewLayout::GridOrigin) << "shown from the top left";
 }
 
 TEST_F(EditorViewTest, CellsStayCrispOnHighDensityScreens)
@@ -344,8 +413,12 @@ TEST_F(EditorViewTest, KeysMoveTheCurrentGlyphThroughTheStrip)
     press(Qt::Key_Left);
     press(Qt::Key_Left);
     EXPECT_EQ(view.currentIndex(), 0) << "the first glyph stays first";
+    // The strip uses the view's 780 pixels: 40 glyphs a line, not the 38 of the
+    // smallest document.
+    const int perLine = view.layout().lineStart(1);
+    EXPECT_EQ(perLine, 40);
     press(Qt::Key_Down);
-    EXPECT_EQ(view.currentIndex(), 38) << "the glyph below, on the second line";
+    EXPECT_EQ(view.currentIndex(), perLine) << "the glyph below, on the second line";
     press(Qt::Key_Right);
     press(Qt::Key_Up);
     EXPECT_EQ(view.currentIndex(), 1);
@@ -354,7 +427,7 @@ TEST_F(EditorViewTest, KeysMoveTheCurrentGlyphThroughTheStrip)
     press(Qt::Key_Right);
     EXPECT_EQ(view.currentIndex(), 94);
     press(Qt::Key_PageUp);
-    EXPECT_EQ(view.currentIndex(), 18) << "a page up goes to the first line at most";
+    EXPECT_EQ(view.currentIndex(), 94 % perLine) << "a page up goes to the first line at most";
     press(Qt::Key_Home);
     EXPECT_EQ(view.currentIndex(), 0);
     QTest::keyClick(&view, Qt::Key_Right, Qt::ShiftModifier);
@@ -371,6 +444,10 @@ TEST_F(EditorViewTest, TheStripScrollsToKeepTheCurrentGlyphInView)
     font.glyphs[2999].reset(font.header.height, 0); // the last one has no thumbnail
     document.takeImportedFont(font);
     view.setFocus();
+    QApplication::processEvents(); // the scroll bar comes
+    const int perLine = view.layout().lineStart(1);
+    EXPECT_EQ(view.layout().documentSize().width(), view.viewport()->width())
+        << "the strip fills the view beside its scroll bar";
     const auto visible = [this](int index) {
         const QRect shown(
             QPoint(view.horizontalScrollBar()->value(), view.verticalScrollBar()->value()),
@@ -383,15 +460,15 @@ TEST_F(EditorViewTest, TheStripScrollsToKeepTheCurrentGlyphInView)
     EXPECT_TRUE(visible(2999));
     QTest::keyClick(&view, Qt::Key_PageUp);
     const int paged = view.currentIndex();
-    EXPECT_LT(paged, 2999 - 38 * 5) << "a page is several lines";
+    EXPECT_LT(paged, 2999 - perLine * 5) << "a page is several lines";
     EXPECT_TRUE(visible(paged));
     QTest::keyClick(&view, Qt::Key_Home);
     EXPECT_EQ(view.currentIndex(), 0);
     EXPECT_TRUE(visible(0));
     for (int i = 0; i < 20; ++i)
         QTest::keyClick(&view, Qt::Key_Down);
-    EXPECT_EQ(view.currentIndex(), 20 * 38);
-    EXPECT_TRUE(visible(20 * 38));
+    EXPECT_EQ(view.currentIndex(), 20 * perLine);
+    EXPECT_TRUE(visible(20 * perLine));
 }
 
 TEST_F(EditorViewTest, EveryThumbnailShowsItsOwnPixelsAtEveryZoom)

@@ -9,6 +9,7 @@
 #include "useranswers.h"
 #include "widgets/messages.h"
 #include "widgets/spinfield.h"
+#include "widgets/titlewidth.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -149,4 +150,19 @@ TEST(FontParametersDialog, ShowsTheEightHeaderFields)
     const QStringList expected{"Name : default", "Skip : 0",    "Pixwidth : 0", "Chars : 95",
                                "First : 32",     "Height : 14", "Ascent : 10",  "Ldepth : 0"};
     EXPECT_EQ(dialog.texts(), expected);
+}
+
+TEST(FontDialogs, SmallDialogsAreWideEnoughForTheirCaptions)
+{
+    FontNameDialog name(QStringLiteral("default"));
+    FontParametersDialog parameters(defaultFont());
+    for (QDialog *dialog : {static_cast<QDialog *>(&name), static_cast<QDialog *>(&parameters)}) {
+        dialog->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog));
+        QFont bold = dialog->font();
+        bold.setBold(true);
+        EXPECT_GE(dialog->width(),
+                  QFontMetrics(bold).horizontalAdvance(dialog->windowTitle()) + TitleBarRoom)
+            << dialog->windowTitle().toStdString();
+    }
 }

@@ -196,7 +196,7 @@ INSTANTIATE_TEST_SUITE_P(
                                  [](int v) { return std::uint8_t(255 - v >= 150 ? 1 : 0); }}),
     CaseName());
 
-TEST_F(ImportImageTest, TheImportedFontHasNoFileAndIsNotModified)
+TEST_F(ImportImageTest, TheImportedFontHasNoFileAndIsModified)
 {
     openAndEdit();
     window->view().selectGlyph(40);
@@ -211,7 +211,7 @@ TEST_F(ImportImageTest, TheImportedFontHasNoFileAndIsNotModified)
     EXPECT_EQ(document().font().chars(), 1);
     EXPECT_TRUE(document().filePath().isEmpty());
     EXPECT_EQ(document().title(), "Untitled");
-    EXPECT_FALSE(document().isModified());
+    EXPECT_TRUE(document().isModified()) << "closing it unasked would lose it";
     EXPECT_FALSE(document().canUndo());
     EXPECT_EQ(window->windowTitle(), "Untitled[*] - ZUVO Kernwick");
     EXPECT_EQ(window->view().state().currentCode, 32);
@@ -226,9 +226,42 @@ TEST_F(ImportImageTest, TheImportedFontHasNoFileAndIsNotModified)
     window->actions().save->trigger();
     ASSERT_EQ(fileRequests.size(), 1u);
     EXPECT_EQ(fileRequests[0].kind, FileRequest::Kind::Save);
+    EXPECT_EQ(fileRequests[0].suggestion,
+              QString::fromLatin1(document().font().nameText()) + ".zvf")
+        << "the font's name, not Untitled.zvf";
     QFile f(dir.filePath("work.zvf"));
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), work);
+}
+
+TEST_F(ImportImageTest, TheNextImportOpensOnTheThresholdsLastAccepted)
+{
+    const QString ramp =
+        write("ramp.png", encodeGreyPicture(16, 16, rampLevel, PictureKind::GreyPng));
+    ThresholdChoice seen;
+    user = [&seen](ThresholdDialog &dialog) {
+        seen = dialog.choice();
+        dialog.twoColourButton()->click();
+        dialog.whiteSlider()->setValue(180);
+        dialog.accept();
+        return dialog.result();
+    };
+    importImage(ramp);
+    EXPECT_EQ(seen.whiteThreshold, 150) << "the defaults the first time";
+    answers = {MessageAnswer::No};
+    user = [&seen](ThresholdDialog &dialog) {
+        seen = dialog.choice();
+        dialog.whiteSlider()->setValue(10);
+        dialog.reject();
+        return dialog.result();
+    };
+    importImage(ramp);
+    EXPECT_EQ(seen.whiteThreshold, 180);
+    EXPECT_FALSE(seen.threeColour);
+    answers = {MessageAnswer::No};
+    importImage(ramp);
+    EXPECT_EQ(seen.whiteThreshold, 180) << "a cancelled dialog's thresholds are not kept";
+    EXPECT_EQ(dialogs, 3);
 }
 
 TEST_F(ImportImageTest, CancelInTheThresholdDialogLeavesTheDocumentAsItWas)
@@ -317,7 +350,7 @@ TEST_F(ImportImageTest, ABilevelPictureImportsWithoutTheDialog)
     for (int r = 0; r < 3; ++r)
         for (int c = 0; c < 5; ++c)
             EXPECT_EQ(glyph().pixel(r, c), bright(r, c) ? 1 : 0) << r << "," << c;
-    EXPECT_FALSE(document().isModified());
+    EXPECT_TRUE(document().isModified());
 }
 
 TEST_F(ImportImageTest, ThePictureKeepsItsTopRowInRowZeroUpTo255Square)

@@ -2,6 +2,7 @@
 // and Test com against the simulator.
 
 #include "app/filecontroller.h"
+#include "app/helptopics.h"
 #include "app/mainactions.h"
 #include "app/mainwindow.h"
 #include "app/recentfiles.h"
@@ -10,6 +11,7 @@
 #include "editor/editorview.h"
 #include "editor/importfontdialog.h"
 #include "editor/newfontdialog.h"
+#include "editor/previewpane.h"
 #include "editor/typefacedialog.h"
 #include "qtprinters.h"
 #include "simulator.h"
@@ -17,10 +19,12 @@
 #include "testapplication.h"
 #include "useranswers.h"
 #include "widgets/messages.h"
+#include "widgets/settings.h"
 #include "widgets/spinfield.h"
 
 #include "libkernwick/font/document.h"
 #include "libkernwick/font/zvffile.h"
+#include "libkernwick/render/glyphsheetimage.h"
 
 #include <QAction>
 #include <QApplication>
@@ -32,9 +36,12 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QRadioButton>
+#include <QScrollBar>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -233,16 +240,52 @@ TEST_F(MainWindowTest, TestComWritesHelloThereOffTheWindowsThread)
     EXPECT_EQ(wire, "Hello there!");
 }
 
-TEST_F(MainWindowTest, TestComOnAnAbsentPortSaysOpenPortFailed)
+TEST_F(MainWindowTest, PortsAreProbedAgainWhenThePortMenuOpensAndBeforeEachCommand)
 {
-    makeWindow(PortTable::fromDevices({QStringLiteral("/nonexistent/ttyZ0")}));
+    // com1 is a name the test points at the simulator once it runs, as an adapter
+    // plugged in after start-up appears; com2 never has a device.
+    const QString later = path("ttyLater");
+    makeWindow(PortTable::fromDevices({later, path("ttyNever")}));
+    const QString noPort = QStringLiteral(
+        "No serial port is available. Connect the board and choose it under Serial > Port.");
+    EXPECT_FALSE(actions().ports[0]->isEnabled());
+    EXPECT_TRUE(window->serial().selection().portName.isEmpty());
+
+    // A port command without a usable port says so and opens nothing.
     QSignalSpy busy(&window->serial(), &SerialController::busyChanged);
-    actions().testCom->trigger();
-    ASSERT_TRUE(busy.wait(10000));
-    if (busy.size() < 2) {
-        ASSERT_TRUE(busy.wait(10000));
+    for (QAction *command : {actions().testCom, actions().downloadFontMain,
+                             actions().downloadFirmwareRepair, actions().terminal}) {
+        messages.clear();
+        command->trigger();
+        EXPECT_EQ(messages, QStringList{noPort}) << command->text().toStdString();
     }
-    EXPECT_EQ(messages, QStringList{"OpenPort failed"});
+    EXPECT_EQ(busy.size(), 0);
+    EXPECT_EQ(dialogs, 0) << "no memory device dialog, no terminal";
+    EXPECT_TRUE(fileRequests.empty());
+    EXPECT_TRUE(window->findChildren<QDialog *>().isEmpty());
+
+    // The board comes: the Port menu shows it and chooses it.
+    Simulator sim;
+    ASSERT_TRUE(sim.start());
+    ASSERT_TRUE(QFile::link(sim.device(), later));
+    QMenu *port = nullptr;
+    for (QAction *entry : menu("&Serial")->actions())
+        if (entry->text() == "&Port")
+            port = entry->menu();
+    ASSERT_NE(port, nullptr);
+    emit port->aboutToShow();
+    EXPECT_TRUE(actions().ports[0]->isEnabled());
+    EXPECT_TRUE(actions().ports[0]->isChecked());
+    EXPECT_FALSE(actions().ports[1]->isEnabled());
+    EXPECT_EQ(window->serial().selection().portName, "com1");
+
+    // And it is gone again: Test com finds that out itself.
+    ASSERT_TRUE(QFile::remove(later));
+    messages.clear();
+    actions().testCom->trigger();
+    EXPECT_EQ(messages, QStringList{noPort});
+    EXPECT_FALSE(actions().ports[0]->isEnabled());
+    EXPECT_EQ(busy.size(), 0);
 }
 
 TEST_F(MainWindowTest, CancelAtTheSavePromptStopsNewAndImport)
@@ -443,7 +486,7 @@ TEST_F(MainWindowTest, ABdfImportReplacesTheFontWithLeftMarkersAtZero)
     for (const Glyph &g : font.glyphs)
         EXPECT_EQ(g.left, 0);
     EXPECT_EQ(document().title(), "Untitled");
-    EXPECT_FALSE(document().isModified());
+    EXPECT_TRUE(document().isModified()) << "the import is in no file yet";
     EXPECT_EQ(window->view().state().currentCode, font.header.first);
 }
 
@@ -527,11 +570,12 @@ TEST_F(MainWindowTest, ImportTypefaceAsksToSaveThenReplacesTheFont)
     EXPECT_EQ(font.header.first, 48);
     EXPECT_EQ(font.chars(), 10);
     EXPECT_EQ(document().title(), "Untitled");
-    EXPECT_FALSE(document().isModified());
+    EXPECT_TRUE(document().isModified()) << "the import is in no file yet";
     EXPECT_EQ(window->view().state().currentCode, 48);
 
     // Cancel in the dialog leaves the font alone.
     const Font before = document().font();
+    answers = {MessageAnswer::No};
     onDialog = {};
     actions().importTypeface->trigger();
     EXPECT_EQ(dialogs, 2);
@@ -560,17 +604,189 @@ TEST_F(MainWindowTest, GlyphSheetsGoOutAndComeBackThroughTheFileMenu)
     EXPECT_TRUE(messages.isEmpty()) << messages.join(' ').toStdString();
     EXPECT_EQ(document().font().glyphs[4].pixel(2, 3), 3);
     EXPECT_EQ(document().font().header.ldepth, 1);
-    EXPECT_FALSE(document().isModified());
+    EXPECT_TRUE(document().isModified()) << "the import is in no file yet";
     EXPECT_EQ(document().title(), "Untitled");
 
     // A picture that is no sheet is refused and the font stays.
     write("plain.png", read("sheet.png").left(40));
     const Font before = document().font();
+    answers = {MessageAnswer::No};
+    messages.clear();
     files = {{path("plain.png")}};
     actions().importSheet->trigger();
-    ASSERT_EQ(messages.size(), 1);
-    EXPECT_TRUE(messages[0].startsWith(path("plain.png") + "\n")) << messages[0].toStdString();
+    ASSERT_EQ(messages.size(), 2);
+    EXPECT_EQ(messages[0], "Save changes to Untitled?");
+    EXPECT_TRUE(messages[1].startsWith(path("plain.png") + "\n")) << messages[1].toStdString();
     EXPECT_EQ(document().font(), before);
+}
+
+TEST_F(MainWindowTest, ExitAfterEachImportAsksToSaveUnderTheFontsName)
+{
+    Font sheetFont = defaultFont();
+    sheetFont.setName("sheet");
+    {
+        QFile sheet(path("sheet.png"));
+        ASSERT_TRUE(sheet.open(QIODevice::WriteOnly));
+        QString error;
+        ASSERT_TRUE(writeGlyphSheet(sheetFont, &sheet, &error)) << error.toStdString();
+    }
+    write("dots.pbm", "P1\n3 2\n1 0 1\n0 1 0\n");
+    struct Import
+    {
+        const char *name;
+        std::function<void()> run;
+        QString suggestion;
+    };
+    const std::vector<Import> imports{
+        {"BDF",
+         [this] {
+             files = {{testData(QStringLiteral("bdf/sample.bdf"))}};
+             onDialog = acceptDialog;
+             actions().importBdf->trigger();
+         },
+         "sample.zvf"},
+        {"image",
+         [this] {
+             files = {{path("dots.pbm")}};
+             actions().importImage->trigger();
+         },
+         "default.zvf"},
+        {"typeface",
+         [this] {
+             onDialog = [](QDialog &dialog) {
+                 auto &typeface = static_cast<TypefaceDialog &>(dialog);
+                 typeface.sourceBox()->setCurrentText(QStringLiteral("DejaVu Sans Mono"));
+                 typeface.countField()->setText(QStringLiteral("4"));
+                 return acceptDialog(dialog);
+             };
+             actions().importTypeface->trigger();
+         },
+         "DejaVu Sans.zvf"},
+        {"glyph sheet",
+         [this] {
+             files = {{path("sheet.png")}};
+             actions().importSheet->trigger();
+         },
+         "sheet.zvf"},
+    };
+    for (const Import &import : imports) {
+        SCOPED_TRACE(import.name);
+        makeWindow(PortTable::fromDevices({}));
+        window->show();
+        messages.clear();
+        fileRequests.clear();
+        import.run();
+        onDialog = {};
+        ASSERT_TRUE(messages.isEmpty()) << messages.join(' ').toStdString();
+        ASSERT_TRUE(document().isModified());
+
+        // Exit asks; Cancel at the name keeps the window and the import.
+        answers = {MessageAnswer::Yes};
+        files = {{QString()}};
+        actions().exit->trigger();
+        EXPECT_TRUE(window->isVisible());
+        EXPECT_EQ(messages, QStringList{"Save changes to Untitled?"});
+        ASSERT_FALSE(fileRequests.empty());
+        EXPECT_EQ(fileRequests.back().kind, FileRequest::Kind::Save);
+        EXPECT_EQ(fileRequests.back().suggestion, import.suggestion);
+
+        // Yes and a name save it, and the window goes.
+        const QString saved = path(import.suggestion);
+        answers = {MessageAnswer::Yes};
+        files = {{saved}};
+        actions().exit->trigger();
+        EXPECT_FALSE(window->isVisible());
+        Font reread;
+        QString error;
+        EXPECT_EQ(loadZvfFile(saved, &reread, &error), ZvfRead::Ok) << error.toStdString();
+        EXPECT_EQ(reread.glyphs, document().font().glyphs);
+        EXPECT_FALSE(document().isModified());
+    }
+}
+
+TEST_F(MainWindowTest, TwoZoomInStepsInALargeWindowKeepTheGlyphInView)
+{
+    window->resize(1400, 1000);
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    EditorView &view = window->view();
+    for (int step = 0; step < 2; ++step)
+        QTest::keyClick(&view, Qt::Key_Plus, Qt::ControlModifier);
+    ASSERT_EQ(view.zoom(), 200);
+    EXPECT_TRUE(view.viewport()->rect().contains(view.gridRect()))
+        << "grid at " << view.gridRect().x() << "," << view.gridRect().y();
+    EXPECT_EQ(view.horizontalScrollBar()->maximum(), 0) << "everything fits the window's width";
+    actions().actualSize->trigger();
+    EXPECT_EQ(view.gridRect().topLeft(), ViewLayout::GridOrigin);
+    EXPECT_FALSE(view.horizontalScrollBar()->isVisible());
+}
+
+TEST_F(MainWindowTest, HelpTopicsGivesThePagesPathWhenNoBrowserShowsIt)
+{
+    write("index.htm", "<html></html>");
+    QList<QUrl> asked;
+    bool browser = false;
+    const UrlOpener open = [&](const QUrl &url) {
+        asked << url;
+        return browser;
+    };
+    openHelpTopics(window.get(), path("index.htm"), open);
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_EQ(asked[0], QUrl::fromLocalFile(path("index.htm")));
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].endsWith("\n" + path("index.htm"))) << messages[0].toStdString();
+
+    browser = true;
+    messages.clear();
+    openHelpTopics(window.get(), path("index.htm"), open);
+    EXPECT_TRUE(messages.isEmpty()) << "the browser shows it";
+
+    openHelpTopics(window.get(), path("missing.htm"), open);
+    EXPECT_EQ(messages, QStringList{"Help files not found"});
+    EXPECT_EQ(asked.size(), 2) << "nothing to open";
+}
+
+TEST_F(MainWindowTest, TheWindowZoomAndTextPreviewAreKeptForTheNextRun)
+{
+    const auto forget = [] {
+        QSettings settings = programSettings();
+        settings.remove(QStringLiteral("Window"));
+        settings.remove(QStringLiteral("Text Preview"));
+    };
+    forget();
+    window->restoreSettings();
+    EXPECT_EQ(window->view().zoom(), 100) << "a first run";
+    window->resize(1000, 720);
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    actions().zoomIn->trigger();
+    actions().zoomIn->trigger();
+    actions().textPreview->trigger();
+    auto *pane = static_cast<PreviewPane *>(window->preview().widget());
+    pane->textEdit()->setText(QStringLiteral("Kept"));
+    pane->scaleBox()->setCurrentIndex(2);
+    ASSERT_TRUE(window->close());
+
+    makeWindow(PortTable::fromDevices({}));
+    EXPECT_FALSE(window->preview().isVisibleTo(window.get())) << "only when asked";
+    window->restoreSettings();
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    EXPECT_EQ(window->size(), QSize(1000, 720));
+    EXPECT_EQ(window->view().zoom(), 200);
+    EXPECT_TRUE(window->preview().isVisible());
+    EXPECT_TRUE(actions().textPreview->isChecked());
+    pane = static_cast<PreviewPane *>(window->preview().widget());
+    EXPECT_EQ(pane->textEdit()->text(), "Kept");
+    EXPECT_EQ(pane->scaleBox()->currentIndex(), 2);
+
+    // A window that was never asked leaves the settings as they were.
+    makeWindow(PortTable::fromDevices({}));
+    window->show();
+    actions().actualSize->trigger();
+    ASSERT_TRUE(window->close());
+    EXPECT_EQ(programSettings().value(QStringLiteral("Window/Zoom")).toInt(), 200);
+    forget();
 }
 
 TEST_F(MainWindowTest, TheTextPreviewIsShownFromTheViewMenu)

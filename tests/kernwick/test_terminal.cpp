@@ -2,6 +2,7 @@
 // what typed keys and sent files put on the line and show, what arrives, and the
 // port's opening and closing.
 
+#include "app/boarddialogs.h"
 #include "boardwindowtest.h"
 #include "device/receivedtext.h"
 #include "device/terminaldialog.h"
@@ -10,10 +11,15 @@
 #include "pty.h"
 #include "qtprinters.h"
 #include "testapplication.h"
+#include "widgets/settings.h"
+
+#include "libkernwick/font/document.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
@@ -27,6 +33,12 @@ namespace {
 class TerminalTest : public BoardWindowTest
 {
 protected:
+    void SetUp() override
+    {
+        BoardWindowTest::SetUp();
+        // Every test starts from the line end a first run has.
+        programSettings().remove(QStringLiteral("Terminal/Line End"));
+    }
     void TearDown() override
     {
         terminal.reset();
@@ -277,19 +289,24 @@ TEST_F(TerminalTest, DisconnectClosesThePortAndConnectOpensItAgain)
     EXPECT_EQ(wire(1), "b");
 }
 
-TEST_F(TerminalTest, AnAbsentPortSaysOpenPortFailedAndTheButtonStaysConnect)
+TEST_F(TerminalTest, APortThatDoesNotOpenIsNamedWithTheReasonAndTheButtonStaysConnect)
 {
     makeWindow(QStringLiteral("/nonexistent/ttyZ0"));
+    SerialSelection chosen;
+    chosen.portName = QStringLiteral("com1");
+    serial().setSelection(chosen);
     openTerminal();
-    QStringList buttonTexts;
     terminal->toggleConnection();
-    buttonTexts << terminal->connectButton()->text();
-    ASSERT_TRUE(waitUntilIdle());
-    buttonTexts << terminal->connectButton()->text();
-    EXPECT_EQ(messages, QStringList{"OpenPort failed"});
-    EXPECT_EQ(buttonTexts, (QStringList{"Connect", "Connect"}));
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].startsWith("OpenPort failed\ncom1 (/nonexistent/ttyZ0): "))
+        << messages[0].toStdString();
+    EXPECT_GT(messages[0].size(), QString("OpenPort failed\ncom1 (/nonexistent/ttyZ0): ").size())
+        << "the reason";
+    EXPECT_FALSE(serial().isBusy()) << "nothing was started";
+    EXPECT_EQ(terminal->connectButton()->text(), "Connect");
     EXPECT_TRUE(terminal->connectButton()->isEnabled());
     EXPECT_FALSE(terminal->isConnected());
+    EXPECT_TRUE(terminal->statusLine()->text().endsWith("not connected"));
 }
 
 TEST_F(TerminalTest, ALineThatVanishesEndsTheConnectionAndSaysSo)
@@ -304,28 +321,88 @@ TEST_F(TerminalTest, ALineThatVanishesEndsTheConnectionAndSaysSo)
     EXPECT_FALSE(terminal->isConnected());
 }
 
-TEST_F(TerminalTest, TheMenuEntryOpensTheTerminalAndIsGreyedWhileADownloadRuns)
+TEST_F(TerminalTest, TheTerminalIsNotModalAndHoldsThePortOnlyWhileConnected)
 {
     ASSERT_TRUE(startOn({QStringLiteral("--reply-delay-ms"), QStringLiteral("200")}));
-    onDialog = [&](QDialog &dialog) {
-        auto &shownTerminal = dynamic_cast<TerminalDialog &>(dialog);
-        EXPECT_EQ(shownTerminal.windowTitle(), "Terminal");
-        EXPECT_TRUE(shownTerminal.quitButton()->isDefault());
-        return int(QDialog::Accepted);
-    };
+    window->show();
     ASSERT_TRUE(actions().terminal->isEnabled());
     actions().terminal->trigger();
-    EXPECT_EQ(dialogs, 1);
+    EXPECT_EQ(dialogs, 0) << "not run as a modal dialog";
+    const QPointer<TerminalDialog> shownTerminal = serial().dialogs().terminal();
+    ASSERT_FALSE(shownTerminal.isNull());
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(shownTerminal));
+    EXPECT_FALSE(shownTerminal->isModal());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_TRUE(shownTerminal->quitButton()->isDefault());
+    EXPECT_EQ(shownTerminal->windowTitle(), "Terminal - com1 at 9600 baud - not connected");
+    EXPECT_EQ(shownTerminal->statusLine()->text(), "com1 at 9600 baud: not connected");
 
+    // The main window stays usable: a font command and the serial choices work.
+    actions().action(EditOperation::InsertRow)->trigger();
+    EXPECT_TRUE(window->document().isModified());
+    actions().bauds[6]->trigger();
+    EXPECT_EQ(shownTerminal->windowTitle(), "Terminal - com1 at 115200 baud - not connected");
+    actions().terminal->trigger();
+    EXPECT_EQ(serial().dialogs().terminal(), shownTerminal.data()) << "one terminal";
+
+    // Connected, it holds the port: the port commands are greyed until it lets go.
+    QTest::mouseClick(shownTerminal->connectButton(), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shownTerminal->isConnected(); }, 5000));
+    EXPECT_EQ(shownTerminal->windowTitle(), "Terminal - com1 at 115200 baud - connected");
+    for (QAction *entry : {actions().testCom, actions().downloadFontMain, actions().terminal})
+        EXPECT_FALSE(entry->isEnabled()) << entry->text().toStdString();
+    QTest::mouseClick(shownTerminal->connectButton(), Qt::LeftButton);
+    ASSERT_TRUE(waitUntilIdle());
+    EXPECT_TRUE(actions().testCom->isEnabled());
+
+    // A download holds the port: the terminal cannot connect until it has ended.
     actions().testCom->trigger();
     ASSERT_TRUE(serial().isBusy());
-    for (QAction *entry : {actions().terminal, actions().bootscriptEditor, actions().setupEditor})
-        EXPECT_FALSE(entry->isEnabled()) << entry->text().toStdString();
-    actions().terminal->trigger();
-    EXPECT_EQ(dialogs, 1);
+    EXPECT_FALSE(shownTerminal->connectButton()->isEnabled());
+    EXPECT_TRUE(shownTerminal->statusLine()->text().contains("in use"));
     ASSERT_TRUE(waitUntilIdle());
-    EXPECT_TRUE(actions().terminal->isEnabled());
+    EXPECT_TRUE(shownTerminal->connectButton()->isEnabled());
+
+    QTest::mouseClick(shownTerminal->quitButton(), Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return shownTerminal.isNull(); }, 5000))
+        << "a quit terminal goes";
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(' ').toStdString();
 }
+
+struct LineEndCase : NamedCase
+{
+    const char *choice;
+    QByteArray wire;
+};
+
+class LineEnds : public TerminalTest, public ::testing::WithParamInterface<LineEndCase>
+{
+};
+
+TEST_P(LineEnds, EnterSendsTheChosenLineEndAndTheChoiceIsKept)
+{
+    ASSERT_TRUE(startOn());
+    openTerminal();
+    EXPECT_EQ(terminal->lineEndBox()->currentText(), "CR LF") << "as a first run has it";
+    terminal->lineEndBox()->setCurrentText(QString::fromLatin1(GetParam().choice));
+    ASSERT_TRUE(connectLine());
+    QTest::keyClicks(terminal->transmitBox(), "a");
+    QTest::keyClick(terminal->transmitBox(), Qt::Key_Return);
+    QTest::keyClicks(terminal->transmitBox(), "b");
+    EXPECT_EQ(wire(GetParam().wire.size()), GetParam().wire);
+    EXPECT_EQ(shown(), "a\nb");
+
+    // The next terminal starts with the choice.
+    QTest::mouseClick(terminal->quitButton(), Qt::LeftButton);
+    openTerminal();
+    EXPECT_EQ(terminal->lineEndBox()->currentText(), GetParam().choice);
+}
+
+INSTANTIATE_TEST_SUITE_P(Choices, LineEnds,
+                         ::testing::Values(LineEndCase{{"CrLf"}, "CR LF", "a\r\nb"},
+                                           LineEndCase{{"Cr"}, "CR", "a\rb"},
+                                           LineEndCase{{"Lf"}, "LF", "a\nb"}),
+                         CaseName());
 
 // The receive box's line ends, piece by piece.
 TEST(ReceivedText, EndsALineAtCrLfOrEitherAloneAndDropsZeroBytes)

@@ -47,14 +47,27 @@ GreyImage ramp()
     return image;
 }
 
-// The levels a picture label shows, one per picture pixel.
-GreyImage shownLevels(const QLabel *label)
+// The levels a picture label shows, one per picture pixel of a `side` × `side`
+// picture shown at a whole number of screen pixels per pixel. A block of screen
+// pixels that is not all one level (smoothing) shows as level 1, which no test
+// picture has.
+GreyImage shownLevels(const QLabel *label, int side = 16)
 {
     const QImage image = label->pixmap().toImage();
-    GreyImage levels = GreyImage::filled(image.width(), image.height());
-    for (int r = 0; r < image.height(); ++r)
-        for (int c = 0; c < image.width(); ++c)
-            levels.setLevel(r, c, std::uint8_t(qGray(image.pixel(c, r))));
+    const int scale = image.width() / side;
+    if (scale < 1 || image.width() != side * scale || image.height() != side * scale)
+        return GreyImage::filled(image.width(), image.height());
+    GreyImage levels = GreyImage::filled(side, side);
+    for (int r = 0; r < side; ++r) {
+        for (int c = 0; c < side; ++c) {
+            const int level = qGray(image.pixel(c * scale, r * scale));
+            bool whole = true;
+            for (int y = 0; y < scale; ++y)
+                for (int x = 0; x < scale; ++x)
+                    whole = whole && qGray(image.pixel(c * scale + x, r * scale + y)) == level;
+            levels.setLevel(r, c, std::uint8_t(whole ? level : 1));
+        }
+    }
     return levels;
 }
 
@@ -185,7 +198,39 @@ TEST(ThresholdDialog, OpensWithItsControlsAndTheOriginalPicture)
         texts << label->text();
     EXPECT_TRUE(texts.contains("White Threshold"));
     EXPECT_TRUE(texts.contains("Black pixels in modified image will appear transparent in font"));
-    EXPECT_EQ(shownLevels(dialog.originalPicture()), ramp()) << "one screen pixel per pixel";
+    EXPECT_EQ(dialog.pictureScale(), 15) << "16 pixels fill the 255-pixel frame";
+    EXPECT_EQ(dialog.originalPicture()->pixmap().size(), QSize(240, 240));
+    EXPECT_EQ(shownLevels(dialog.originalPicture()), ramp()) << "whole pixels, unsmoothed";
+}
+
+TEST(ThresholdDialog, PicturesFillTheFramesByWholePixelsOnly)
+{
+    const struct
+    {
+        int side;
+        int scale;
+    } cases[] = {{1, 255}, {100, 2}, {128, 1}, {255, 1}};
+    for (const auto &c : cases) {
+        const ThresholdDialog dialog(GreyImage::filled(c.side, c.side));
+        EXPECT_EQ(dialog.pictureScale(), c.scale) << c.side;
+        EXPECT_EQ(dialog.modifiedPicture()->pixmap().size(),
+                  QSize(c.side * c.scale, c.side * c.scale))
+            << c.side;
+    }
+}
+
+TEST(ThresholdDialog, OpensOnTheChoiceItIsGiven)
+{
+    ThresholdChoice last;
+    last.blackThreshold = 30;
+    last.whiteThreshold = 220;
+    last.threeColour = false;
+    const ThresholdDialog dialog(ramp(), nullptr, last);
+    EXPECT_EQ(dialog.blackSlider()->value(), 30);
+    EXPECT_EQ(dialog.whiteSlider()->value(), 220);
+    EXPECT_TRUE(dialog.twoColourButton()->isChecked());
+    EXPECT_FALSE(dialog.blackSlider()->isEnabled());
+    EXPECT_EQ(dialog.modifiedImage(), applyThreshold(ramp(), last));
 }
 
 TEST(ThresholdDialog, TwoColoursDisableTheBlackThresholdAndThreeEnableIt)

@@ -14,12 +14,28 @@ BoardDialogs::BoardDialogs(SerialController &serial, QWidget *window, QObject *p
 {
 }
 
+TerminalDialog *BoardDialogs::terminal() const
+{
+    return m_terminal;
+}
+
 void BoardDialogs::openTerminal()
 {
-    if (m_serial.isBusy())
+    if (m_terminal) {
+        m_terminal->show();
+        m_terminal->raise();
+        m_terminal->activateWindow();
         return;
-    TerminalDialog terminal(m_serial, m_window);
-    runDialog(terminal);
+    }
+    if (m_serial.isBusy() || !m_serial.checkPort())
+        return;
+    auto *terminal = new TerminalDialog(m_serial, m_window);
+    m_terminal = terminal;
+    connect(terminal, &QDialog::finished, terminal, &QObject::deleteLater);
+    connect(&m_serial, &SerialController::selectionChanged, terminal,
+            &TerminalDialog::updateStatus);
+    connect(&m_serial, &SerialController::busyChanged, terminal, &TerminalDialog::updateStatus);
+    terminal->show();
 }
 
 void BoardDialogs::openBootscriptEditor()

@@ -11,7 +11,10 @@
 #include "libkernwick/device/fontdownload.h"
 #include "libkernwick/device/setupdownload.h"
 #include "libkernwick/device/xmodem.h"
+#include "libkernwick/font/document.h"
+#include "libkernwick/font/zvffile.h"
 
+#include <QBuffer>
 #include <QFile>
 
 namespace Kernwick {
@@ -42,17 +45,28 @@ std::shared_ptr<QFile> DownloadCommands::openFile(const QString &path)
 
 void DownloadCommands::downloadFont(FontDialect dialect)
 {
-    if (m_serial.isBusy())
+    if (m_serial.isBusy() || !m_serial.checkPort())
         return;
-    MemoryDeviceDialog devices(m_window);
+    MemoryDeviceDialog devices(m_window, m_document ? m_document->title() : QString());
     if (runDialog(devices) != QDialog::Accepted)
         return;
-    const QString path = chooseFile({});
-    if (path.isEmpty())
-        return;
-    const std::shared_ptr<QFile> file = openFile(path);
-    if (!file)
-        return;
+    QString path;
+    std::shared_ptr<QIODevice> file;
+    if (devices.sendsOpenFont()) {
+        // The bytes a save would write now, modified or not.
+        path = m_document->title();
+        auto buffer = std::make_shared<QBuffer>();
+        buffer->setData(encodeZvf(m_document->font()).bytes);
+        buffer->open(QIODevice::ReadOnly);
+        file = buffer;
+    } else {
+        path = chooseFile({});
+        if (path.isEmpty())
+            return;
+        file = openFile(path);
+        if (!file)
+            return;
+    }
 
     const SerialSelection &selection = m_serial.selection();
     const FontDownload request{devices.device(), dialect, selection.baudRate};
@@ -67,7 +81,7 @@ void DownloadCommands::downloadFont(FontDialect dialect)
 
 void DownloadCommands::downloadFirmware(FirmwareDialect dialect)
 {
-    if (m_serial.isBusy())
+    if (m_serial.isBusy() || !m_serial.checkPort())
         return;
     const bool debug = dialect == FirmwareDialect::DebugPort;
     const QString path = chooseFile(debug ? m_lastDebugFirmware : QString());
@@ -97,6 +111,8 @@ void DownloadCommands::downloadConfiguration(const DeviceConfig &config)
                                              "and can be downloaded once it has ended."));
         return;
     }
+    if (!m_serial.checkPort())
+        return;
     const SerialSelection &selection = m_serial.selection();
     DownloadJob job;
     job.captions = configDownloadCaptions(selection.portName);
@@ -109,7 +125,7 @@ void DownloadCommands::downloadConfiguration(const DeviceConfig &config)
 
 void DownloadCommands::downloadBootScript(const QByteArray &script, QWidget *owner)
 {
-    if (m_serial.isBusy())
+    if (m_serial.isBusy() || !m_serial.checkPort(owner))
         return;
     const SerialSelection &selection = m_serial.selection();
     DownloadJob job;
@@ -124,7 +140,7 @@ void DownloadCommands::downloadBootScript(const QByteArray &script, QWidget *own
 
 void DownloadCommands::downloadSetup(const SetupBundle &bundle, QWidget *owner)
 {
-    if (m_serial.isBusy())
+    if (m_serial.isBusy() || !m_serial.checkPort(owner))
         return;
     DownloadJob job;
     job.inParts = true;

@@ -15,6 +15,7 @@ class QWidget;
 
 namespace Kernwick {
 
+class Document;
 class SerialController;
 
 /// The Serial > Download commands: they ask the user for the memory device and the
@@ -27,8 +28,12 @@ class DownloadCommands : public QObject
 public:
     DownloadCommands(SerialController &serial, QWidget *window, QObject *parent = nullptr);
 
+    /// The font open in the window, which the font downloads offer beside a file.
+    void setDocument(const Document *document) { m_document = document; }
+
     /// "F&ont (main port)" and "&Font (debug port)": the memory device dialog, the
-    /// file, then the font download in that dialect.
+    /// file (or the font in the window, as a save would write it), then the font
+    /// download in that dialect.
     void downloadFont(FontDialect dialect);
     /// "Firmware (&main port)", "Firmware (&debug port)" and "Firmware (&repair)".
     void downloadFirmware(FirmwareDialect dialect);
@@ -53,6 +58,7 @@ private:
 
     SerialController &m_serial;
     QWidget *m_window;
+    const Document *m_document = nullptr;
     QString m_lastDebugFirmware;
 };
 

@@ -140,11 +140,23 @@ bool FileController::saveAs()
     FileRequest request =
         FileRequest::save(QStringLiteral("Save As"), QStringLiteral("ZUVO Font Files (*.zvf)"),
                           QStringLiteral("zvf"));
-    request.suggestion = m_document.filePath().isEmpty()
-                             ? m_document.title() + QStringLiteral(".zvf")
-                             : m_document.filePath();
+    request.suggestion =
+        m_document.filePath().isEmpty() ? untitledFileName() : m_document.filePath();
     const QString path = chooseFile(m_window, request);
     return !path.isEmpty() && saveTo(path);
+}
+
+QString FileController::untitledFileName() const
+{
+    // The font's own name, with what a file name cannot hold replaced.
+    QString name = QString::fromLatin1(m_document.font().nameText()).trimmed();
+    for (QChar &c : name) {
+        if (c.unicode() < 0x20 || QStringLiteral("/\\:*?\"<>|").contains(c))
+            c = QLatin1Char('_');
+    }
+    if (name.isEmpty() || name.startsWith(QLatin1Char('.')))
+        name = m_document.title();
+    return name + QStringLiteral(".zvf");
 }
 
 bool FileController::saveTo(const QString &path)
@@ -186,7 +198,7 @@ void FileController::importBdf()
         showMessage(m_window, {QStringLiteral("Error"), error, MessageIcon::Warning});
         return;
     }
-    m_document.takeImportedFont(std::move(font));
+    m_document.importFont(std::move(font));
 }
 
 void FileController::importImage()
@@ -209,14 +221,15 @@ void FileController::importImage()
     if (picture.bilevel) {
         imported = Kernwick::importImage(m_document.font(), picture, {});
     } else {
-        ThresholdDialog dialog(picture.image, m_window);
+        ThresholdDialog dialog(picture.image, m_window, m_lastThreshold);
         if (runDialog(dialog) != QDialog::Accepted)
             return; // the font stays as it was
+        m_lastThreshold = dialog.choice();
         imported =
             importThresholdedImage(m_document.font(), dialog.modifiedImage(), dialog.threeColour());
     }
-    // No file name (Save asks for one), not modified, the view back at code 32.
-    m_document.takeImportedFont(std::move(imported.font));
+    // No file name (Save asks for one), modified, the view back at code 32.
+    m_document.importFont(std::move(imported.font));
 }
 
 void FileController::concatenate()
@@ -254,7 +267,7 @@ void FileController::importTypeface()
         showWarning(m_window, error);
         return;
     }
-    m_document.takeImportedFont(std::move(font));
+    m_document.importFont(std::move(font));
 }
 
 void FileController::importSheet()
@@ -271,7 +284,7 @@ void FileController::importSheet()
         showWarning(m_window, QStringLiteral("%1\n%2").arg(path, error));
         return;
     }
-    m_document.takeImportedFont(std::move(font));
+    m_document.importFont(std::move(font));
 }
 
 QString FileController::exportSuggestion(const QString &suffix) const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "libkernwick/font/threshold.h"
+
 #include <QObject>
 #include <QString>
 
@@ -37,8 +39,9 @@ public:
     bool saveAs();
     void importBdf();
     /// Import Image: a picture becomes a one-glyph font, thresholded in the
-    /// Threshold Image dialog unless it has 1 bit per pixel. Cancel anywhere
-    /// leaves the document as it was.
+    /// Threshold Image dialog unless it has 1 bit per pixel; the dialog opens on
+    /// the thresholds last accepted in this run. Cancel anywhere leaves the
+    /// document as it was.
     void importImage();
     void concatenate();
     /// Import Typeface: the save prompt, then the dialog; the rendered font replaces
@@ -59,10 +62,14 @@ private:
     /// A name for an exported file: beside the font's file and named after it, or
     /// after the document's title.
     QString exportSuggestion(const QString &suffix) const;
+    /// The name Save As suggests for a font without a file: the font's name with
+    /// ".zvf".
+    QString untitledFileName() const;
 
     Document &m_document;
     RecentFiles &m_recent;
     QWidget *m_window;
+    ThresholdChoice m_lastThreshold;
 };
 
 } // namespace Kernwick

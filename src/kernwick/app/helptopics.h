@@ -2,6 +2,9 @@
 
 #include <QString>
 
+#include <functional>
+
+class QUrl;
 class QWidget;
 
 namespace Kernwick {
@@ -9,8 +12,13 @@ namespace Kernwick {
 /// The help pages: "Doc/index.htm" in the program's own folder.
 QString helpIndexPath();
 
-/// Help Topics: opens the help index with the desktop's handler for local web
-/// pages, or says "Help files not found".
-void openHelpTopics(QWidget *parent);
+/// Opens an address with the desktop's handler; false when none could be started.
+using UrlOpener = std::function<bool(const QUrl &)>;
+
+/// Help Topics: opens the help index `index` with `open` (the desktop's handler for
+/// local web pages). Says "Help files not found" when the file is missing, and
+/// gives the file's path when no browser could be started for it.
+void openHelpTopics(QWidget *parent, const QString &index = helpIndexPath(),
+                    const UrlOpener &open = {});
 
 } // namespace Kernwick

@@ -3,6 +3,7 @@
 #include "app/filecontroller.h"
 #include "app/mainwindow.h"
 #include "app/recentfiles.h"
+#include "app/serialcontroller.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -24,6 +25,8 @@ int main(int argc, char **argv)
     parser.process(app);
 
     Kernwick::MainWindow window;
+    window.serial().setTableFromSystem(true);
+    window.restoreSettings();
     const QStringList files = parser.positionalArguments();
     // A font named on the command line that cannot be opened ends the program,
     // after its failure has been shown.

@@ -14,6 +14,7 @@
 #include "editor/fontparametersdialog.h"
 #include "editor/previewpane.h"
 #include "widgets/messages.h"
+#include "widgets/settings.h"
 #include "widgets/toolbaricons.h"
 
 #include "libkernwick/font/document.h"
@@ -21,10 +22,13 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDockWidget>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
+#include <QSettings>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -37,6 +41,13 @@ namespace Kernwick {
 namespace {
 
 const QString IdlePrompt = QStringLiteral("For Help, press F1");
+
+// What the settings keep of the window between runs.
+const QString GeometryKey = QStringLiteral("Window/Geometry");
+const QString StateKey = QStringLiteral("Window/State");
+const QString ZoomKey = QStringLiteral("Window/Zoom");
+const QString PreviewTextKey = QStringLiteral("Text Preview/Text");
+const QString PreviewScaleKey = QStringLiteral("Text Preview/Scale");
 
 } // namespace
 
@@ -52,6 +63,7 @@ MainWindow::MainWindow(PortTable ports, QWidget *parent)
     m_files = new FileController(*m_document, *m_recent, this);
     m_printing = new PrintController(*m_document, this);
     m_serial = new SerialController(*m_actions, this, std::move(ports));
+    m_serial->downloads().setDocument(m_document.get());
     m_config = new ConfigController(this);
     buildPreview();
 
@@ -120,6 +132,8 @@ void MainWindow::buildMenus()
 
     QMenu *serial = menuBar()->addMenu(QStringLiteral("&Serial"));
     QMenu *port = serial->addMenu(QStringLiteral("&Port"));
+    // A port that was busy or unplugged comes back when the menu opens.
+    connect(port, &QMenu::aboutToShow, m_serial, &SerialController::refreshPorts);
     for (QAction *entry : a.ports)
         port->addAction(entry);
     QMenu *baud = serial->addMenu(QStringLiteral("&Baud Rate"));
@@ -343,7 +357,34 @@ void MainWindow::closeEvent(QCloseEvent *event)
         return;
     }
     m_serial->stopAll();
+    if (m_keepsSettings)
+        saveSettings();
     event->accept();
+}
+
+void MainWindow::restoreSettings()
+{
+    m_keepsSettings = true;
+    const QSettings settings = programSettings();
+    restoreGeometry(settings.value(GeometryKey).toByteArray());
+    restoreState(settings.value(StateKey).toByteArray());
+    auto *pane = static_cast<PreviewPane *>(m_preview->widget());
+    pane->textEdit()->setText(settings.value(PreviewTextKey, pane->textEdit()->text()).toString());
+    const int scale = settings.value(PreviewScaleKey, -1).toInt();
+    if (scale >= 0 && scale < pane->scaleBox()->count())
+        pane->scaleBox()->setCurrentIndex(scale);
+    m_view->zoomAboutGrid(settings.value(ZoomKey, ViewLayout::ActualSize).toInt());
+}
+
+void MainWindow::saveSettings()
+{
+    QSettings settings = programSettings();
+    settings.setValue(GeometryKey, saveGeometry());
+    settings.setValue(StateKey, saveState());
+    const auto *pane = static_cast<const PreviewPane *>(m_preview->widget());
+    settings.setValue(PreviewTextKey, pane->textEdit()->text());
+    settings.setValue(PreviewScaleKey, pane->scaleBox()->currentIndex());
+    settings.setValue(ZoomKey, m_view->zoom());
 }
 
 } // namespace Kernwick

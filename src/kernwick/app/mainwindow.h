@@ -46,6 +46,12 @@ public:
     /// follow every change on their own).
     void updateCommands();
 
+    /// Puts the window as it was when the program last ended (its size and place,
+    /// the toolbar, the Text Preview with its text and scale, the zoom), and from
+    /// then on keeps them in the settings when the window closes. The program does
+    /// this at start-up; a window that is never asked leaves the settings alone.
+    void restoreSettings();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 
@@ -60,6 +66,7 @@ private:
     void runEdit(int operation);
     void renameFont();
     void showFontParameters();
+    void saveSettings();
 
     std::unique_ptr<Document> m_document;
     std::unique_ptr<MainActions> m_actions;
@@ -71,6 +78,7 @@ private:
     ConfigController *m_config = nullptr;
     QToolBar *m_toolbar = nullptr;
     QDockWidget *m_preview = nullptr;
+    bool m_keepsSettings = false;
 };
 
 } // namespace Kernwick

@@ -7,12 +7,6 @@ namespace Kernwick {
 
 namespace {
 
-QSettings settings()
-{
-    return QSettings(QString::fromLatin1(RecentFiles::Organization),
-                     QString::fromLatin1(RecentFiles::Application));
-}
-
 QString key(int i)
 {
     return QStringLiteral("Recent File List/File%1").arg(i + 1);
@@ -22,7 +16,7 @@ QString key(int i)
 
 RecentFiles::RecentFiles(QObject *parent) : QObject(parent)
 {
-    const QSettings store = settings();
+    const QSettings store = programSettings();
     for (int i = 0; i < Capacity; ++i) {
         const QString path = store.value(key(i)).toString();
         if (!path.isEmpty())
@@ -48,7 +42,7 @@ void RecentFiles::remove(const QString &path)
 
 void RecentFiles::store()
 {
-    QSettings store = settings();
+    QSettings store = programSettings();
     for (int i = 0; i < Capacity; ++i) {
         if (i < m_files.size())
             store.setValue(key(i), m_files[i]);

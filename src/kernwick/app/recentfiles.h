@@ -1,5 +1,7 @@
 #pragma once
 
+#include "widgets/settings.h"
+
 #include <QObject>
 #include <QStringList>
 
@@ -13,8 +15,8 @@ class RecentFiles : public QObject
 
 public:
     static constexpr int Capacity = 4;
-    static constexpr char Organization[] = "Local AppWizard-Generated Applications";
-    static constexpr char Application[] = "ZUVO Kernwick";
+    static constexpr const char *Organization = SettingsOrganization;
+    static constexpr const char *Application = SettingsApplication;
 
     explicit RecentFiles(QObject *parent = nullptr);
 

@@ -27,12 +27,14 @@ SerialController::SerialController(MainActions &actions, QWidget *window, PortTa
         connect(port, &QAction::triggered, this, [this, port] {
             m_selection.portName = port->data().toString();
             updateActions();
+            emit selectionChanged();
         });
     }
     for (QAction *baud : m_actions.bauds) {
         connect(baud, &QAction::triggered, this, [this, baud] {
             m_selection.baudRate = baud->data().toInt();
             updateActions();
+            emit selectionChanged();
         });
     }
     connect(m_actions.testCom, &QAction::triggered, this, &SerialController::testCom);
@@ -65,10 +67,53 @@ void SerialController::probe()
     setSelection(probePorts(port));
 }
 
+void SerialController::refreshPorts()
+{
+    if (isBusy())
+        return;
+    if (m_tableFromSystem)
+        m_table = PortTable::fromSystem();
+    CSerialPort port(m_table);
+    SerialSelection found = probePorts(port);
+    found.baudRate = m_selection.baudRate;
+    const int chosen = PortTable::portNumber(m_selection.portName);
+    if (chosen > 0 && found.portPresent.test(std::size_t(chosen - 1)))
+        found.portName = m_selection.portName;
+    setSelection(found);
+}
+
+bool SerialController::checkPort(QWidget *owner)
+{
+    refreshPorts();
+    const int chosen = PortTable::portNumber(m_selection.portName);
+    if (chosen > 0 && m_selection.portPresent.test(std::size_t(chosen - 1)))
+        return true;
+    showWarning(owner ? owner : m_window,
+                QStringLiteral("No serial port is available. Connect the board and choose it "
+                               "under Serial > Port."));
+    return false;
+}
+
+QString SerialController::portProblem() const
+{
+    const QString &name = m_selection.portName;
+    if (name.isEmpty())
+        return QStringLiteral("No port is chosen under Serial > Port.");
+    const QString device = m_table.resolve(name);
+    if (device.isEmpty())
+        return QStringLiteral("%1 has no device on this computer.").arg(name);
+    CSerialPort port(m_table);
+    if (!port.open(name))
+        return QStringLiteral("%1 (%2): %3").arg(name, device, port.errorString());
+    port.close();
+    return QString();
+}
+
 void SerialController::setSelection(const SerialSelection &selection)
 {
     m_selection = selection;
     updateActions();
+    emit selectionChanged();
 }
 
 bool SerialController::isBusy() const
@@ -118,7 +163,7 @@ void SerialController::updateActions()
 
 void SerialController::testCom()
 {
-    if (isBusy())
+    if (isBusy() || !checkPort())
         return;
     const qint32 baud = m_selection.baudRate;
     run(newTask(

@@ -36,6 +36,22 @@ public:
     const PortTable &portTable() const { return m_table; }
     /// The start-up probe: which of com1 to com16 open, the first of com1 to com8.
     void probe();
+    /// Probes again (when the Port menu opens and before each port command), so a
+    /// port that was busy or unplugged comes back: the chosen port stays chosen
+    /// while it opens, otherwise the first present of com1 to com8 is chosen. Does
+    /// nothing while a conversation holds the port, which would not open.
+    void refreshPorts();
+    /// Re-reads the table from the system's serial devices on every refresh, so an
+    /// adapter plugged in later is found too (the program's own table; tests keep
+    /// theirs fixed).
+    void setTableFromSystem(bool fromSystem) { m_tableFromSystem = fromSystem; }
+    /// The check at the start of every port command: refreshes the ports and, when
+    /// none is usable, says so in a box in front of `owner` (the window when null).
+    /// True when the command may go on.
+    bool checkPort(QWidget *owner = nullptr);
+    /// Why the chosen port cannot be opened now ("com1 (/dev/ttyUSB0): Permission
+    /// denied"); empty when it opens.
+    QString portProblem() const override;
     /// Sets the selection directly (for the probe's result and for tests).
     void setSelection(const SerialSelection &selection);
 
@@ -44,7 +60,7 @@ public:
     void setLinkTiming(LinkTiming timing) { m_timing = std::move(timing); }
     const LinkTiming &linkTiming() const { return m_timing; }
 
-    bool isBusy() const;
+    bool isBusy() const override;
     /// Stops a running conversation as Stop does and waits until its port is closed.
     void stopAll();
 
@@ -75,6 +91,8 @@ public:
 
 signals:
     void busyChanged(bool busy);
+    /// The chosen port or rate, or the ports present, changed.
+    void selectionChanged();
 
 private:
     /// A conversation on the selection, its boxes in front of `owner` (the window
@@ -94,6 +112,7 @@ private:
     MainActions &m_actions;
     QWidget *m_window;
     PortTable m_table;
+    bool m_tableFromSystem = false;
     SerialSelection m_selection;
     LinkTiming m_timing;
     QPointer<BoardTask> m_task;

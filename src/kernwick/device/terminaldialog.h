@@ -1,6 +1,7 @@
 #pragma once
 
 #include "device/receivedtext.h"
+#include "device/terminalline.h"
 
 #include <QDialog>
 #include <QPointer>
@@ -8,6 +9,8 @@
 #include <cstdint>
 #include <memory>
 
+class QComboBox;
+class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 
@@ -20,18 +23,22 @@ class TransmitEdit;
 
 /// "Terminal": talks to the board by hand on the chosen port and baud rate. What
 /// arrives is shown in the receive box as it comes (see ReceivedText); what the
-/// user types in the transmit box goes out at once, character by character (CR
-/// followed by LF), and Send File pushes a whole file out byte for byte. While not
-/// connected, typed text and files are shown but nothing is sent.
+/// user types in the transmit box goes out at once, character by character, Enter
+/// as the line end chosen under "Enter sends" (CR LF unless the settings keep CR or
+/// LF), and Send File pushes a whole file out byte for byte. While not connected,
+/// typed text and files are shown but nothing is sent.
 ///
+/// The terminal is not modal: the main window stays usable beside it. Its title
+/// and its status line show the port, the baud rate and whether it is connected.
 /// The line runs as a conversation of the serial controller, on a thread of its
 /// own, so the window never waits on it, and no download can start while the
-/// terminal is connected. Connect opens the port ("OpenPort failed" and the other
-/// opening boxes when it cannot, the button then still reading "Connect"); the
-/// button reads "Disconnect" while connected. The dialog's Cancel command (an
-/// Escape the transmit box does not take) sends ESC and shows "<ESC>". Quit and the
-/// close box close the port and the dialog; each opening starts disconnected with
-/// empty boxes.
+/// terminal is connected (nor can it connect while one runs). Connect first checks
+/// that the port opens and otherwise says which port and why ("OpenPort failed"
+/// and the reason), the button then still reading "Connect"; it reads
+/// "Disconnect" while connected. The dialog's Cancel command (an Escape the
+/// transmit box does not take) sends ESC and shows "<ESC>". Quit and the close box
+/// close the port and the dialog; each opening starts disconnected with empty
+/// boxes.
 class TerminalDialog : public QDialog
 {
     Q_OBJECT
@@ -50,6 +57,13 @@ public:
     QPushButton *connectButton() const { return m_connect; }
     QPushButton *quitButton() const { return m_quit; }
     QPushButton *sendFileButton() const { return m_sendFile; }
+    QComboBox *lineEndBox() const { return m_lineEndBox; }
+    QLabel *statusLine() const { return m_status; }
+    LineEnd lineEnd() const;
+
+    /// Brings the title, the status line and the Connect button up to date with
+    /// the chosen port and rate and with whether the port is free.
+    void updateStatus();
 
     /// "Connect" / "Disconnect".
     void toggleConnection();
@@ -76,7 +90,13 @@ private:
     QPushButton *m_connect;
     QPushButton *m_quit;
     QPushButton *m_sendFile;
+    QComboBox *m_lineEndBox;
+    QLabel *m_status;
     QPointer<BoardTask> m_line;
+    /// The port and rate of the line while there is one.
+    QString m_linePort;
+    qint32 m_lineBaud = 0;
+    bool m_stopping = false;
     std::shared_ptr<TerminalOutbox> m_outbox;
     bool m_connected = false;
     ReceivedText m_received;

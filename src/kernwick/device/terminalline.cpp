@@ -21,6 +21,27 @@ constexpr qsizetype ReceivePieceBytes = 64;
 
 } // namespace
 
+QString lineEndName(LineEnd lineEnd)
+{
+    switch (lineEnd) {
+    case LineEnd::Cr:
+        return QStringLiteral("CR");
+    case LineEnd::Lf:
+        return QStringLiteral("LF");
+    case LineEnd::CrLf:
+        break;
+    }
+    return QStringLiteral("CR LF");
+}
+
+LineEnd lineEndNamed(const QString &name)
+{
+    for (const LineEnd lineEnd : {LineEnd::Cr, LineEnd::Lf})
+        if (name == lineEndName(lineEnd))
+            return lineEnd;
+    return LineEnd::CrLf;
+}
+
 void TerminalOutbox::put(QByteArrayView bytes)
 {
     const std::lock_guard lock(m_mutex);

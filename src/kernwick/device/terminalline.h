@@ -1,16 +1,24 @@
 #pragma once
 
 #include "libkernwick/device/download.h"
+#include "libkernwick/device/terminalsession.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QString>
 
+#include <cstdint>
 #include <mutex>
 
 namespace Kernwick {
 
 class BoardTask;
 class Conversation;
+
+/// The names the settings keep and the terminal offers: "CR LF", "CR", "LF".
+QString lineEndName(LineEnd lineEnd);
+/// The line end of `name`; CR LF for a name that is none of them.
+LineEnd lineEndNamed(const QString &name);
 
 /// The bytes the terminal has yet to send, handed from the window's thread to the
 /// thread of its line.

@@ -114,21 +114,35 @@ void EditorView::fontChanged()
 
 void EditorView::relayout()
 {
-    m_layout = ViewLayout(m_document.font(), m_zoom);
-    setScrollRanges(QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value()));
+    m_layout = layoutAt(m_zoom);
+    setScrollRanges();
 }
 
-void EditorView::setScrollRanges(QPoint keep)
+ViewLayout EditorView::layoutAt(int zoom) const
 {
-    // The ranges cover the document and, after zooming about a point near its end,
-    // the place that keeps that point still; they shrink back once it is left.
+    // The strip breaks its lines at the view's width; when it then runs past the
+    // bottom, the vertical scroll bar takes its width from the view.
+    const QSize whole = maximumViewportSize();
+    ViewLayout layout(m_document.font(), zoom, whole.width());
+    if (layout.documentSize().height() > whole.height())
+        layout = ViewLayout(m_document.font(), zoom,
+                            whole.width() - verticalScrollBar()->sizeHint().width());
+    return layout;
+}
+
+void EditorView::setScrollRanges()
+{
+    // The ranges cover the document and no more. A document that fits the whole
+    // area needs no scroll bars, even while bars still take room from the viewport.
     const QSize document = m_layout.documentSize();
-    const QSize shown = viewport()->size();
+    const QSize whole = maximumViewportSize();
+    const bool fits = document.width() <= whole.width() && document.height() <= whole.height();
+    const QSize shown = fits ? whole : viewport()->size();
     const int step = m_layout.cellSize() * 2;
-    horizontalScrollBar()->setRange(0, std::max({0, document.width() - shown.width(), keep.x()}));
+    horizontalScrollBar()->setRange(0, std::max(0, document.width() - shown.width()));
     horizontalScrollBar()->setPageStep(shown.width());
     horizontalScrollBar()->setSingleStep(step);
-    verticalScrollBar()->setRange(0, std::max({0, document.height() - shown.height(), keep.y()}));
+    verticalScrollBar()->setRange(0, std::max(0, document.height() - shown.height()));
     verticalScrollBar()->setPageStep(shown.height());
     verticalScrollBar()->setSingleStep(step);
 }
@@ -141,37 +155,73 @@ QRect EditorView::gridRect() const
         .translated(-horizontalScrollBar()->value(), -verticalScrollBar()->value());
 }
 
-void EditorView::zoomAt(int percent, QPoint anchor)
+bool EditorView::setZoom(int percent)
 {
     if (percent == m_zoom || std::find(ViewLayout::ZoomSteps.begin(), ViewLayout::ZoomSteps.end(),
                                        percent) == ViewLayout::ZoomSteps.end())
-        return;
+        return false;
+    m_zoom = percent;
+    m_layout = layoutAt(m_zoom);
+    setScrollRanges();
+    return true;
+}
+
+void EditorView::zoomAt(int percent, QPoint anchor)
+{
     const ViewLayout before = m_layout;
     const QPoint spot = toDocument(anchor);
-    m_zoom = percent;
-    m_layout = ViewLayout(m_document.font(), m_zoom);
+    if (!setZoom(percent))
+        return;
     const QPoint scroll = m_layout.follow(before, spot) - anchor;
-    const QPoint kept(std::max(0, scroll.x()), std::max(0, scroll.y()));
-    setScrollRanges(kept);
-    horizontalScrollBar()->setValue(kept.x());
-    verticalScrollBar()->setValue(kept.y());
+    horizontalScrollBar()->setValue(scroll.x());
+    verticalScrollBar()->setValue(scroll.y());
+    viewport()->update();
+    emit zoomChanged(m_zoom);
+}
+
+void EditorView::zoomAboutGrid(int percent)
+{
+    // The spot of the grid in the middle of what shows of it stays in place, then
+    // the view scrolls as little as it must to show the grid with its margin (or,
+    // when the grid is larger than the view, as much of it as fits).
+    const QRect before = gridRect();
+    const QRect visible = before.intersected(viewport()->rect());
+    const QPoint anchor = visible.isEmpty() ? before.center() : visible.center();
+    const ViewLayout layout = m_layout;
+    const QPoint spot = toDocument(anchor);
+    if (!setZoom(percent))
+        return;
+    const QPoint scroll = m_layout.follow(layout, spot) - anchor;
+    const QRect grid = gridRect().translated(toDocument(QPoint()));
+    const QSize shown = viewport()->size();
+    const auto keep = [](int value, int low, int high, int margin, int shown) {
+        if (high + 1 - low + 2 * margin <= shown) {
+            low -= margin;
+            high += margin;
+        }
+        return std::clamp(value, std::min(low, high + 1 - shown), std::max(low, high + 1 - shown));
+    };
+    horizontalScrollBar()->setValue(
+        keep(scroll.x(), grid.left(), grid.right(), ViewLayout::GridOrigin.x(), shown.width()));
+    verticalScrollBar()->setValue(
+        keep(scroll.y(), grid.top(), grid.bottom(), ViewLayout::GridOrigin.y(), shown.height()));
     viewport()->update();
     emit zoomChanged(m_zoom);
 }
 
 void EditorView::zoomIn()
 {
-    zoomAt(ViewLayout::zoomedIn(m_zoom), viewport()->rect().center());
+    zoomAboutGrid(ViewLayout::zoomedIn(m_zoom));
 }
 
 void EditorView::zoomOut()
 {
-    zoomAt(ViewLayout::zoomedOut(m_zoom), viewport()->rect().center());
+    zoomAboutGrid(ViewLayout::zoomedOut(m_zoom));
 }
 
 void EditorView::actualSize()
 {
-    zoomAt(ViewLayout::ActualSize, viewport()->rect().center());
+    zoomAboutGrid(ViewLayout::ActualSize);
 }
 
 bool EditorView::canZoomIn() const

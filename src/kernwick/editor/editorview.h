@@ -64,9 +64,13 @@ public:
     /// The zoom in percent (one of ViewLayout::ZoomSteps).
     int zoom() const { return m_layout.zoom(); }
     /// Zooms to `percent`, keeping what lies under `anchor` (viewport pixels) in
-    /// place as far as the scroll range allows.
+    /// place as far as the scroll range allows (Ctrl + wheel, about the pointer).
     void zoomAt(int percent, QPoint anchor);
-    /// Zoom In, Zoom Out and Actual Size: about the viewport's centre.
+    /// Zooms to `percent` about the current glyph's grid, which stays in view.
+    /// After every zoom the scroll ranges cover just the document, and a document
+    /// that fits shows from its top left without scroll bars.
+    void zoomAboutGrid(int percent);
+    /// Zoom In, Zoom Out and Actual Size: about the current glyph's grid.
     void zoomIn();
     void zoomOut();
     void actualSize();
@@ -94,7 +98,12 @@ private:
     void fontReplaced();
     void fontChanged();
     void relayout();
-    void setScrollRanges(QPoint keep);
+    /// The font laid out at `zoom` for the view's width.
+    ViewLayout layoutAt(int zoom) const;
+    void setScrollRanges();
+    /// Lays the font out at `percent`; false (nothing done) when that is the zoom
+    /// already or no zoom step.
+    bool setZoom(int percent);
     /// The glyph a navigation key leads to from the current one, or -1.
     int glyphForKey(int key) const;
     QPoint toDocument(QPoint viewportPoint) const;

@@ -1,6 +1,7 @@
 #include "editor/fontnamedialog.h"
 
 #include "widgets/messages.h"
+#include "widgets/titlewidth.h"
 
 #include "libkernwick/font/font.h"
 
@@ -14,6 +15,7 @@ FontNameDialog::FontNameDialog(const QString &name, QWidget *parent)
     : QDialog(parent), m_name(new QLineEdit(name, this))
 {
     setWindowTitle(QStringLiteral("Edit Font Name"));
+    fitTitle(this);
     m_name->setMaxLength(MaxFontNameLength);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &FontNameDialog::accept);

@@ -1,5 +1,7 @@
 #include "editor/fontparametersdialog.h"
 
+#include "widgets/titlewidth.h"
+
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QLabel>
@@ -10,6 +12,7 @@ namespace Kernwick {
 FontParametersDialog::FontParametersDialog(const Font &font, QWidget *parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Font Parameters"));
+    fitTitle(this);
     const QStringList texts{
         QStringLiteral("Name : %1").arg(QString::fromLatin1(font.nameText())),
         QStringLiteral("Skip : %1").arg(font.header.skip),

@@ -19,6 +19,7 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cstring>
 
 namespace Kernwick {
@@ -38,7 +39,7 @@ QImage toQImage(const GreyImage &picture)
     return image;
 }
 
-// A framed picture at one screen pixel per picture pixel.
+// A frame for a picture of up to PictureRoom screen pixels a side.
 QLabel *makePicture(QWidget *parent)
 {
     auto *picture = new QLabel(parent);
@@ -79,11 +80,12 @@ QSlider *makeSlider(int value, QWidget *parent)
 
 } // namespace
 
-ThresholdDialog::ThresholdDialog(const GreyImage &source, QWidget *parent)
-    : QDialog(parent), m_source(source)
+ThresholdDialog::ThresholdDialog(const GreyImage &source, QWidget *parent,
+                                 const ThresholdChoice &opening)
+    : QDialog(parent), m_source(source),
+      m_scale(std::max(1, PictureRoom / std::max({source.width, source.height, 1})))
 {
     setWindowTitle(QStringLiteral("Threshold Image"));
-    const ThresholdChoice opening;
 
     m_originalPicture = makePicture(this);
     m_modifiedPicture = makePicture(this);
@@ -145,8 +147,19 @@ ThresholdDialog::ThresholdDialog(const GreyImage &source, QWidget *parent)
     connect(buttons, &QDialogButtonBox::accepted, this, &ThresholdDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &ThresholdDialog::reject);
 
-    m_originalPicture->setPixmap(QPixmap::fromImage(toQImage(m_source)));
+    showPicture(m_originalPicture, m_source);
     colourChoiceChanged();
+}
+
+void ThresholdDialog::showPicture(QLabel *label, const GreyImage &picture) const
+{
+    // Whole screen pixels per picture pixel and no smoothing, so every pixel the
+    // import will take stays a sharp square.
+    const QImage image = toQImage(picture);
+    label->setPixmap(QPixmap::fromImage(
+        m_scale == 1
+            ? image
+            : image.scaled(image.size() * m_scale, Qt::IgnoreAspectRatio, Qt::FastTransformation)));
 }
 
 ThresholdChoice ThresholdDialog::choice() const
@@ -163,7 +176,7 @@ void ThresholdDialog::applyThreshold()
     m_blackValue->setNum(m_blackSlider->value());
     m_whiteValue->setNum(m_whiteSlider->value());
     m_modified = Kernwick::applyThreshold(m_source, choice());
-    m_modifiedPicture->setPixmap(QPixmap::fromImage(toQImage(m_modified)));
+    showPicture(m_modifiedPicture, m_modified);
 }
 
 void ThresholdDialog::colourChoiceChanged()
@@ -179,7 +192,7 @@ void ThresholdDialog::colourChoiceChanged()
 void ThresholdDialog::invert()
 {
     invertImage(&m_source);
-    m_originalPicture->setPixmap(QPixmap::fromImage(toQImage(m_source)));
+    showPicture(m_originalPicture, m_source);
     applyThreshold();
 }
 

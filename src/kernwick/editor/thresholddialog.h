@@ -13,15 +13,22 @@ class QSlider;
 namespace Kernwick {
 
 /// "Threshold Image": shows a picture of grey levels as loaded and as it will be
-/// imported, and lets the user choose two or three colours, the thresholds and
-/// inversion while the modified picture follows every change.
+/// imported (enlarged by whole pixels when small), and lets the user choose two or three colours,
+/// the thresholds and inversion while the modified picture follows every change.
 class ThresholdDialog : public QDialog
 {
     Q_OBJECT
 
 public:
-    /// `source` is the picture as loaded (1 to 255 pixels on each side).
-    explicit ThresholdDialog(const GreyImage &source, QWidget *parent = nullptr);
+    /// `source` is the picture as loaded (1 to 255 pixels on each side); the
+    /// controls open on `opening` (the last choice of the session, or the
+    /// defaults). Small pictures are shown enlarged by whole pixels to fill the
+    /// frames, without smoothing.
+    explicit ThresholdDialog(const GreyImage &source, QWidget *parent = nullptr,
+                             const ThresholdChoice &opening = ThresholdChoice());
+
+    /// The screen pixels a picture pixel takes in the frames.
+    int pictureScale() const { return m_scale; }
 
     /// The picture as loaded, inverted when "Invert Image" was pressed an odd
     /// number of times.
@@ -52,8 +59,11 @@ private:
     void invert();
     void saveModifiedImage();
 
+    void showPicture(QLabel *label, const GreyImage &picture) const;
+
     GreyImage m_source;
     GreyImage m_modified;
+    int m_scale = 1;
     QLabel *m_originalPicture;
     QLabel *m_modifiedPicture;
     QLabel *m_blackLabel;

@@ -35,14 +35,14 @@ int ViewLayout::zoomedOut(int percent)
     return percent;
 }
 
-ViewLayout::ViewLayout(const Font &font, int zoom)
+ViewLayout::ViewLayout(const Font &font, int zoom, int width)
     : m_zoom(zoom), m_cellSize(std::max(1, CellSize * zoom / ActualSize)),
       m_thumbScale(std::max(1, ThumbScale * zoom / ActualSize)), m_fontHeight(font.header.height)
 {
     int widest = 0;
     for (const Glyph &g : font.glyphs)
         widest = std::max<int>(widest, g.width);
-    const int documentWidth = std::max(m_cellSize * widest + 200, MinimumDocument.width());
+    const int documentWidth = std::max({m_cellSize * widest + 200, MinimumDocument.width(), width});
     m_stripTop = std::max(GridOrigin.y() + m_cellSize * font.header.height + 50, 200);
 
     // The strip: glyphs side by side, one thumbnail pixel apart (2 pixels at 100 %),

@@ -42,8 +42,10 @@ public:
 
     ViewLayout() = default;
     /// Lays out `font` at `zoom` percent (one of ZoomSteps): the document size and
-    /// every thumbnail's place.
-    explicit ViewLayout(const Font &font, int zoom = ActualSize);
+    /// every thumbnail's place. The document is at least `width` wide (the view's
+    /// width, so the strip uses it all), and never narrower than the grid and the
+    /// information panel need or MinimumDocument.
+    explicit ViewLayout(const Font &font, int zoom = ActualSize, int width = 0);
 
     int zoom() const { return m_zoom; }
     /// The side of one enlarged cell, and the thumbnails' pixels per glyph pixel.

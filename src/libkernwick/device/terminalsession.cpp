@@ -70,12 +70,11 @@ QByteArray TerminalSession::receive(qsizetype maxBytes)
     return arrived;
 }
 
-QByteArray typedBytes(std::uint8_t c)
+QByteArray typedBytes(std::uint8_t c, LineEnd lineEnd)
 {
-    QByteArray bytes(1, char(c));
-    if (c == ControlByte::Cr)
-        bytes.append('\n');
-    return bytes;
+    if (c != ControlByte::Cr || lineEnd == LineEnd::Cr)
+        return QByteArray(1, char(c));
+    return lineEnd == LineEnd::Lf ? QByteArrayLiteral("\n") : QByteArrayLiteral("\r\n");
 }
 
 QString sentFileEcho(QByteArrayView bytes)

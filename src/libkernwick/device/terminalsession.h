@@ -45,9 +45,18 @@ private:
     Conversation &m_conversation;
 };
 
+/// What the terminal sends for Enter: CR LF, or CR or LF alone for boards that
+/// want one of them.
+enum class LineEnd
+{
+    CrLf,
+    Cr,
+    Lf,
+};
+
 /// What goes out when the character `c` is typed in the transmit box: the
-/// character itself, and after a carriage return also a line feed.
-QByteArray typedBytes(std::uint8_t c);
+/// character itself, except a carriage return (Enter), which sends `lineEnd`.
+QByteArray typedBytes(std::uint8_t c, LineEnd lineEnd = LineEnd::CrLf);
 
 /// How a sent file's bytes are shown in the transmit box: each byte as its 8-bit
 /// character, ESC as "<ESC>".

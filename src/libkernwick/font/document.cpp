@@ -112,6 +112,12 @@ void Document::takeImportedFont(Font font)
     replaceFont(std::move(font), true);
 }
 
+void Document::importFont(Font font)
+{
+    setFileName(QString());
+    replaceFont(std::move(font), false);
+}
+
 bool Document::write(const QString &path, QString *error)
 {
     endStroke();

@@ -57,6 +57,10 @@ public:
     /// An imported font (BDF, image) replaces the document's: it has no file
     /// name, is titled "Untitled" and is not modified.
     void takeImportedFont(Font font);
+    /// An import (BDF, image, typeface, glyph sheet) replaces the document's font:
+    /// it has no file name and is titled "Untitled", and it is modified, since it
+    /// is in no file yet and closing it unasked would lose it.
+    void importFont(Font font);
 
     /// Save and Save As: writes the font to `path` atomically; on success the
     /// document takes the written file's derived fields, name and title and is no

@@ -137,6 +137,15 @@ TEST_P(TypedCharacter, SendsItsBytes)
     EXPECT_EQ(typedBytes(GetParam().typed), GetParam().sent);
 }
 
+TEST(TypedLineEnd, EnterSendsTheChosenLineEndAndNothingElseChanges)
+{
+    EXPECT_EQ(typedBytes(ControlByte::Cr, LineEnd::CrLf), "\r\n");
+    EXPECT_EQ(typedBytes(ControlByte::Cr, LineEnd::Cr), "\r");
+    EXPECT_EQ(typedBytes(ControlByte::Cr, LineEnd::Lf), "\n");
+    for (const LineEnd lineEnd : {LineEnd::Cr, LineEnd::Lf})
+        EXPECT_EQ(typedBytes('\n', lineEnd), "\n") << "Ctrl+J is a line feed whatever Enter sends";
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Cases, TypedCharacter,
     ::testing::Values(TypedCase{"EnterSendsCrLf", 0x0D, "\r\n"},
