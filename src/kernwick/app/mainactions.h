@@ -66,6 +66,7 @@ struct MainActions
     QAction *downloadFirmwareMain;
     QAction *downloadFirmwareDebug;
     QAction *downloadFirmwareRepair;
+    QAction *downloadToManyBoards;
     QAction *terminal;
     QAction *bootscriptEditor;
     QAction *configurationEditor;
