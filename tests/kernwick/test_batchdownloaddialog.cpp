@@ -87,6 +87,8 @@ TEST_F(BatchWindow, RowsAdvanceAndTheReportIsSaved)
     const QByteArray font = sampleFont(2048);
     dialog.setKind(BatchKind::Font);
     dialog.setFilePath(writeFile(QStringLiteral("font.zvf"), font));
+    EXPECT_FALSE(dialog.stopButton()->isEnabled());
+    EXPECT_FALSE(dialog.saveReportButton()->isEnabled());
     QTest::mouseClick(dialog.startButton(), Qt::LeftButton);
     ASSERT_TRUE(dialog.isRunning());
     ASSERT_EQ(dialog.rowCount(), 3);

@@ -26,8 +26,10 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QSplitter>
+#include <QTextCursor>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -86,7 +88,9 @@ BatchDownloadDialog::BatchDownloadDialog(PortTable table, std::bitset<PortTable:
     choices->addRow(QStringLiteral("&Kind:"), m_kind);
     choices->addRow(QStringLiteral("&Way:"), m_way);
     choices->addRow(m_deviceLabel, m_device);
-    choices->addRow(QStringLiteral("&File:"), fileRow);
+    auto *fileLabel = new QLabel(QStringLiteral("&File:"));
+    fileLabel->setBuddy(m_file);
+    choices->addRow(fileLabel, fileRow);
 
     for (int n = 1; n <= PortTable::PortCount; ++n) {
         const QString device = m_table.device(n);
@@ -98,7 +102,7 @@ BatchDownloadDialog::BatchDownloadDialog(PortTable table, std::bitset<PortTable:
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
         item->setCheckState(present.test(std::size_t(n - 1)) ? Qt::Checked : Qt::Unchecked);
     }
-    m_ports->setMaximumHeight(140);
+    m_ports->setMaximumHeight(110);
 
     m_rows->setColumnCount(4);
     m_rows->setHeaderLabels({QStringLiteral("Port"), QStringLiteral("Progress"),
@@ -107,7 +111,8 @@ BatchDownloadDialog::BatchDownloadDialog(PortTable table, std::bitset<PortTable:
     m_rows->setSelectionMode(QAbstractItemView::SingleSelection);
     m_rows->header()->setSectionResizeMode(StateColumn, QHeaderView::Stretch);
     m_rows->header()->setStretchLastSection(false);
-    m_rows->setColumnWidth(ProgressColumn, 160);
+    m_rows->setColumnWidth(PortColumn, 90);
+    m_rows->setColumnWidth(ProgressColumn, 180);
     m_log->setReadOnly(true);
     m_log->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_log->setPlaceholderText(QStringLiteral("Select a port to see its log"));
@@ -115,6 +120,8 @@ BatchDownloadDialog::BatchDownloadDialog(PortTable table, std::bitset<PortTable:
     auto *splitter = new QSplitter(Qt::Vertical);
     splitter->addWidget(m_rows);
     splitter->addWidget(m_log);
+    splitter->setStretchFactor(0, 3);
+    splitter->setStretchFactor(1, 2);
 
     auto *buttons = new QDialogButtonBox;
     buttons->addButton(m_start, QDialogButtonBox::ActionRole);
@@ -140,12 +147,14 @@ BatchDownloadDialog::BatchDownloadDialog(PortTable table, std::bitset<PortTable:
     connect(m_rows, &QTreeWidget::currentItemChanged, this, [this] {
         const int row = m_rows->indexOfTopLevelItem(m_rows->currentItem());
         m_log->setPlainText(row >= 0 ? m_rowData[row].log : QString());
+        m_log->verticalScrollBar()->setValue(m_log->verticalScrollBar()->maximum());
     });
     connect(m_clock, &QTimer::timeout, this, &BatchDownloadDialog::updateTimes);
     m_clock->setInterval(500);
 
     kindChanged();
-    resize(640, 560);
+    updateButtons();
+    resize(680, 640);
 }
 
 BatchDownloadDialog::~BatchDownloadDialog()
@@ -527,8 +536,14 @@ void BatchDownloadDialog::logAppended(int row, const QString &text)
         setRowState(row, QStringLiteral("Erasing"));
     }
     if (m_rows->indexOfTopLevelItem(m_rows->currentItem()) == row) {
-        m_log->moveCursor(QTextCursor::End);
-        m_log->insertPlainText(shown);
+        // A log scrolled to its end follows the new text; the user's place is kept.
+        QScrollBar *bar = m_log->verticalScrollBar();
+        const bool atEnd = bar->value() == bar->maximum();
+        QTextCursor end(m_log->document());
+        end.movePosition(QTextCursor::End);
+        end.insertText(shown);
+        if (atEnd)
+            bar->setValue(bar->maximum());
     }
 }
 
