@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QMutex>
 #include <QMutexLocker>
+#include <QSet>
 
 #include <memory>
 #include <vector>
@@ -247,8 +248,14 @@ bool openLogFiles(const QString &dir, const QStringList &ports,
         fail(QStringLiteral("%1: the log folder cannot be made").arg(dir));
         return false;
     }
+    QSet<QString> taken;
     for (const QString &port : ports) {
-        auto file = std::make_unique<QFile>(QDir(dir).filePath(logFileName(port)));
+        // Two paths can make one name ("/a/b" and "a_b"): the second gets a number.
+        QString name = logFileName(port);
+        for (int n = 2; taken.contains(name); ++n)
+            name = logFileName(port).chopped(4) + QStringLiteral("-%1.log").arg(n);
+        taken.insert(name);
+        auto file = std::make_unique<QFile>(QDir(dir).filePath(name));
         if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
             fail(QStringLiteral("%1: %2").arg(file->fileName(), file->errorString()));
             return false;
