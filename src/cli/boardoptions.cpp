@@ -64,7 +64,7 @@ bool readBoardOptions(const QCommandLineParser &parser, BoardOptions *options, i
     options->paceMs = int(pace);
     if (parser.isSet(portOption())) {
         options->portName = parser.value(portOption());
-    } else {
+    } else if (!parser.optionNames().contains(QStringLiteral("ports"))) {
         // As the desktop program does at start-up.
         CSerialPort probe;
         options->portName = probePorts(probe).portName;

@@ -1,6 +1,7 @@
 // Configuration file commands: config defaults|show|set|stream, and the
 // configuration kind of the download command.
 
+#include "batchcommand.h"
 #include "boardoptions.h"
 #include "cliutil.h"
 #include "commands.h"
@@ -235,6 +236,7 @@ int runDownloadConfig(const QStringList &args)
                        "does: decoded, then sent in download order and saved on the board."));
     parser.addPositionalArgument(QStringLiteral("FILE.zvc"), QStringLiteral("The file to send."));
     addBoardOptions(parser);
+    addBatchOptions(parser);
     int exitCode = Success;
     if (!parseArguments(parser, args, &exitCode) || !expectFiles(parser, args[0], 1, 1, &exitCode))
         return exitCode;
@@ -244,6 +246,11 @@ int runDownloadConfig(const QStringList &args)
     DeviceConfig config;
     if (!loadConfigFile(parser.positionalArguments()[0], &config))
         return WorkFailed;
+    if (batchRequested(parser)) {
+        return runBatch(parser, options, [config, baud = options.baudRate](Conversation &c) {
+            return downloadConfiguration(c, config, baud);
+        });
+    }
 
     BoardLink link(options);
     return link.finish(downloadConfiguration(link.conversation(), config, options.baudRate),

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "batchcommand.h"
 #include "boardoptions.h"
 #include "cliutil.h"
 
@@ -16,7 +17,7 @@ class QIODevice;
 
 namespace Kernwick::Cli {
 
-/// Adds the board options to `parser` and reads `args` (args[0] is the command's
+/// Adds the board and batch options to `parser` and reads `args` (args[0] is the command's
 /// name): --help, then the one FILE argument of a file download. False when the
 /// command ends at once with *exitCode (after --help, or a usage error reported).
 bool readFileArguments(QCommandLineParser &parser, const QStringList &args, QString *path,
@@ -53,7 +54,7 @@ bool readChoice(const QCommandLineParser &parser, const QCommandLineOption &opti
 /// The end of a command that downloads a file as it is stored (font, firmware):
 /// reads the board options, whose rate goes into `request`, opens the file
 /// ("File Error" when it cannot be read), runs `download` on a link of its own and
-/// returns the exit status.
+/// returns the exit status. With --ports it runs on every port at once (runBatch()).
 template <typename Request>
 int sendFile(const QCommandLineParser &parser, const QString &path, Request request,
              DownloadOutcome (*download)(Conversation &, QIODevice &, const Request &))
@@ -66,6 +67,15 @@ int sendFile(const QCommandLineParser &parser, const QString &path, Request requ
     QFile file;
     if (!openDownloadFile(path, &file))
         return WorkFailed;
+    if (batchRequested(parser)) {
+        // Each board reads the file through a reader of its own.
+        return runBatch(parser, options, [path, request, download](Conversation &conversation) {
+            QFile boardFile(path);
+            if (!boardFile.open(QIODevice::ReadOnly))
+                return DownloadOutcome(DownloadResult::Failed, fileErrorBox());
+            return download(conversation, boardFile, request);
+        });
+    }
     BoardLink link(options);
     return link.finish(download(link.conversation(), file, request));
 }

@@ -1,5 +1,6 @@
 // The boot script and setup bundle kinds of the download command.
 
+#include "batchcommand.h"
 #include "boardoptions.h"
 #include "cliutil.h"
 #include "commands.h"
@@ -13,12 +14,13 @@ namespace Kernwick::Cli {
 
 namespace {
 
-// Adds the board options to `parser` and reads `args`: --help, the one file and the
+// Adds the board and batch options to `parser` and reads `args`: --help, the one file and the
 // board options. False when the command ends at once with *exitCode.
 bool readArguments(QCommandLineParser &parser, const QStringList &args, BoardOptions *options,
                    int *exitCode)
 {
     addBoardOptions(parser);
+    addBatchOptions(parser);
     if (!parseArguments(parser, args, exitCode))
         return false;
     if (parser.positionalArguments().size() != 1) {
@@ -46,6 +48,11 @@ int runDownloadBootScript(const QStringList &args)
     QString error;
     if (!loadBootScriptFile(parser.positionalArguments()[0], &script, &error))
         return fail(error);
+    if (batchRequested(parser)) {
+        return runBatch(parser, options, [script, baud = options.baudRate](Conversation &c) {
+            return downloadBootScript(c, script, baud);
+        });
+    }
 
     BoardLink link(options);
     return link.finish(downloadBootScript(link.conversation(), script, options.baudRate),
@@ -71,6 +78,11 @@ int runDownloadSetup(const QStringList &args)
     QString error;
     if (!loadSetupFile(parser.positionalArguments()[0], &bundle, &error))
         return fail(error);
+    if (batchRequested(parser)) {
+        return runBatch(parser, options, [bundle, baud = options.baudRate](Conversation &c) {
+            return downloadSetup(c, bundle, baud);
+        });
+    }
 
     BoardLink link(options);
     const DownloadOutcome outcome = downloadSetup(link.conversation(), bundle, options.baudRate);

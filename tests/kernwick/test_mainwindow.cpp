@@ -140,9 +140,10 @@ TEST_F(MainWindowTest, TheMenusHoldEveryEntryInTheirOrder)
               (QStringList{"&Toolbar", "&Status Bar", "Font Parameters", "|", "Text &Preview", "|",
                            "Zoom &In", "Zoom &Out", "&Actual Size"}));
     EXPECT_EQ(texts(menu("&Color")), (QStringList{"&Transparent", "&White", "&Halftone"}));
-    EXPECT_EQ(texts(menu("&Serial")),
-              (QStringList{"&Port", "&Baud Rate", "&Download", "Terminal", "Bootscript Editor",
-                           "Configuration Editor", "Setup Editor"}));
+    EXPECT_EQ(
+        texts(menu("&Serial")),
+        (QStringList{"&Port", "&Baud Rate", "&Download", "Download to Many Boards...", "Terminal",
+                     "Bootscript Editor", "Configuration Editor", "Setup Editor"}));
     EXPECT_EQ(texts(menu("&Help")), (QStringList{"&Help Topics", "|", "&About ZUVO Kernwick..."}));
     EXPECT_EQ(texts(menu("&Debug")),
               (QStringList{"Export", "load", "mod", "Test com", "X2", "filesize"}));
@@ -415,8 +416,8 @@ TEST_F(MainWindowTest, AFailedSaveReportsAndLeavesTheDiskAlone)
         QFile::setPermissions(path("kept.zvf"), QFile::ReadOwner);
         messages.clear();
         actions().save->trigger();
-        EXPECT_EQ(messages, QStringList{"Unable to write to " + path("kept.zvf")
-                                        + ", it is read-only or opened by someone else."});
+        EXPECT_EQ(messages, QStringList{"Unable to write to " + path("kept.zvf") +
+                                        ", it is read-only or opened by someone else."});
         EXPECT_EQ(read("kept.zvf"), kept);
     }
 }

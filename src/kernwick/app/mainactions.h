@@ -67,6 +67,7 @@ struct MainActions
     QAction *downloadFirmwareMain;
     QAction *downloadFirmwareDebug;
     QAction *downloadFirmwareRepair;
+    QAction *downloadToManyBoards;
     QAction *terminal;
     QAction *bootscriptEditor;
     QAction *configurationEditor;

@@ -144,6 +144,7 @@ void MainWindow::buildMenus()
     download->addSeparator();
     download->addActions(
         {a.downloadFirmwareMain, a.downloadFirmwareDebug, a.downloadFirmwareRepair});
+    serial->addAction(a.downloadToManyBoards);
     serial->addActions({a.terminal, a.bootscriptEditor, a.configurationEditor, a.setupEditor});
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));

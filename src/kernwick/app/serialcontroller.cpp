@@ -3,6 +3,7 @@
 #include "app/boarddialogs.h"
 #include "app/downloadcommands.h"
 #include "app/mainactions.h"
+#include "device/batchdownloaddialog.h"
 #include "device/downloaddialog.h"
 #include "device/downloadjob.h"
 #include "widgets/messages.h"
@@ -38,6 +39,8 @@ SerialController::SerialController(MainActions &actions, QWidget *window, PortTa
         });
     }
     connect(m_actions.testCom, &QAction::triggered, this, &SerialController::testCom);
+    connect(m_actions.downloadToManyBoards, &QAction::triggered, this,
+            &SerialController::openBatchDownload);
 
     DownloadCommands *downloads = m_downloads;
     connect(m_actions.downloadFontMain, &QAction::triggered, downloads,
@@ -118,11 +121,13 @@ void SerialController::setSelection(const SerialSelection &selection)
 
 bool SerialController::isBusy() const
 {
-    return !m_task.isNull();
+    return !m_task.isNull() || (m_batchDialog && m_batchDialog->isRunning());
 }
 
 void SerialController::stopAll()
 {
+    if (m_batchDialog)
+        m_batchDialog->stopAndWait();
     if (!m_task)
         return;
     m_task->stop();
@@ -138,6 +143,7 @@ QList<QAction *> SerialController::portCommands() const
             m_actions.downloadFirmwareMain,
             m_actions.downloadFirmwareDebug,
             m_actions.downloadFirmwareRepair,
+            m_actions.downloadToManyBoards,
             m_actions.terminal,
             m_actions.bootscriptEditor,
             m_actions.configurationEditor,
@@ -159,6 +165,30 @@ void SerialController::updateActions()
         baud->setChecked(baud->data().toInt() == m_selection.baudRate);
     for (QAction *command : portCommands())
         command->setEnabled(!isBusy());
+    if (m_batchDialog)
+        m_batchDialog->setPortsBusy(!m_task.isNull());
+}
+
+void SerialController::openBatchDownload()
+{
+    if (!m_batchDialog) {
+        if (isBusy())
+            return;
+        m_batchDialog = new BatchDownloadDialog(m_table, m_selection.portPresent,
+                                                m_selection.baudRate, m_timing, m_window);
+        connect(m_batchDialog, &BatchDownloadDialog::runningChanged, this, [this](bool running) {
+            updateActions();
+            emit busyChanged(running);
+        });
+    }
+    m_batchDialog->show();
+    m_batchDialog->raise();
+    m_batchDialog->activateWindow();
+}
+
+BatchDownloadDialog *SerialController::batchDialog() const
+{
+    return m_batchDialog;
 }
 
 void SerialController::testCom()

@@ -14,6 +14,7 @@ class QWidget;
 
 namespace Kernwick {
 
+class BatchDownloadDialog;
 class BoardDialogs;
 class DownloadCommands;
 class DownloadDialog;
@@ -86,6 +87,12 @@ public:
     /// reported its end.
     BoardTask *startConversation(BoardTask::ReportingWork work, QWidget *owner) override;
 
+    /// "Download to Many Boards...": shows the batch window (made on first use, on the
+    /// ports present and the chosen rate). While its batch runs the other port
+    /// commands are disabled, and it cannot start while another conversation runs.
+    void openBatchDownload();
+    BatchDownloadDialog *batchDialog() const;
+
     DownloadCommands &downloads() { return *m_downloads; }
     BoardDialogs &dialogs() { return *m_dialogs; }
 
@@ -119,6 +126,7 @@ private:
     QPointer<DownloadDialog> m_progressDialog;
     /// The dialog of the part that runs, in a download in parts.
     QPointer<DownloadDialog> m_partDialog;
+    QPointer<BatchDownloadDialog> m_batchDialog;
     DownloadCommands *m_downloads;
     BoardDialogs *m_dialogs;
 };
