@@ -90,18 +90,35 @@ bool takeOverOwnership(int fd, const struct stat &old)
 using Writer = std::function<bool(QIODevice *device, QString *error)>;
 
 // A device over an open file that keeps the system's error code of a failed
-// write, so a full disk can be told from any other failure.
+// write, so a full disk can be told from any other failure. It seeks, as
+// writers of formats with offsets in their headers (TIFF) need.
 class FileDescriptorDevice : public QIODevice
 {
 public:
     explicit FileDescriptorDevice(int fd) : m_fd(fd)
     {
-        open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+        open(QIODevice::ReadWrite | QIODevice::Unbuffered);
     }
     int failure() const { return m_failure; }
 
+    bool isSequential() const override { return false; }
+    qint64 size() const override
+    {
+        struct stat info = {};
+        return ::fstat(m_fd, &info) == 0 ? qint64(info.st_size) : 0;
+    }
+    bool seek(qint64 position) override
+    {
+        return ::lseek(m_fd, off_t(position), SEEK_SET) == off_t(position) &&
+               QIODevice::seek(position);
+    }
+
 protected:
-    qint64 readData(char *, qint64) override { return -1; }
+    qint64 readData(char *data, qint64 size) override
+    {
+        const ssize_t n = ::read(m_fd, data, size_t(size));
+        return n < 0 ? -1 : qint64(n);
+    }
     qint64 writeData(const char *data, qint64 size) override
     {
         qint64 done = 0;

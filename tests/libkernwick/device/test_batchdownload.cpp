@@ -228,7 +228,8 @@ TEST(BatchOnSimulator, AFailingBoardAffectsNoOther)
         }
     }
     EXPECT_EQ(results[1].reason, QStringLiteral("ZUVO not detected"));
-    EXPECT_EQ(results[3].reason, QStringLiteral("Data transfer failed")) << logs[3].toStdString();
+    EXPECT_EQ(results[3].reason, QStringLiteral("The line to %1 was lost").arg(sim.device(4)))
+        << logs[3].toStdString();
 }
 
 // A board whose chunk is refused once succeeds on its retry; the others are tried once.
