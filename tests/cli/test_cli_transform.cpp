@@ -1,6 +1,7 @@
 // kernwick-cli transform: editing operations applied to a font file.
 
 #include "clirun.h"
+#include "glyphpicture.h"
 
 #include "libkernwick/font/font.h"
 #include "libkernwick/font/zvffile.h"
@@ -131,7 +132,10 @@ TEST_F(CliTransform, UndoGivesTheInputBackAndRedoTheChange)
                                    {"set-ascent=1"},
                                    {"set-left=-2"},
                                    {"select=68", "copy", "select=65", "paste"},
-                                   {"to-2bpp", "outline"}};
+                                   {"to-2bpp", "outline"},
+                                   {"flip-h"},
+                                   {"flip-v"},
+                                   {"invert"}};
     for (const QStringList &change : changes) {
         SCOPED_TRACE(change.join(' ').toStdString());
         ASSERT_EQ(transform(change).exitCode, 0);
@@ -191,6 +195,66 @@ TEST_F(CliTransform, GlyphsWithCodesPast65535StayReachable)
     EXPECT_EQ(transform({"insert-char"}, "far.zvf").exitCode, 1);
 }
 
+// A 2BPP font of codes 65 and 66, 3 rows high: a square glyph holding white (2),
+// halftone (1) and the stray value 3 a file may hold, and a 2-column glyph.
+void saveSquareFont(const QString &path)
+{
+    Font font;
+    font.header.first = 65;
+    font.header.height = 3;
+    font.header.ldepth = 1;
+    font.glyphs = {Kernwick::Test::picture({"200", "210", "003"}),
+                   Kernwick::Test::picture({"20", "01", "00"})};
+    font.computeFileSize();
+    QString error;
+    ASSERT_TRUE(saveZvfFile(path, font, &error)) << qPrintable(error);
+}
+
+struct PictureCase : Test::NamedCase
+{
+    QStringList ops;
+    std::vector<std::string> expected; // glyph 65 afterwards
+};
+
+class CliTransformPicture : public CliTransform, public ::testing::WithParamInterface<PictureCase>
+{
+};
+
+// Each glyph transform against the pixels it must give; undo gives the input's bytes.
+TEST_P(CliTransformPicture, GivesTheExpectedPixelsAndUndoesToTheInput)
+{
+    const PictureCase c = GetParam();
+    saveSquareFont(path("square.zvf"));
+    const QByteArray input = read("square.zvf");
+    const CliResult r = transform(c.ops, QStringLiteral("square.zvf"));
+    ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+    const Font font = output();
+    ASSERT_EQ(font.chars(), 2);
+    EXPECT_EQ(Kernwick::Test::rowsOf(font.glyphs[0]), c.expected);
+    EXPECT_EQ(Kernwick::Test::rowsOf(font.glyphs[1]), (std::vector<std::string>{"20", "01", "00"}))
+        << "the other glyph is untouched";
+
+    ASSERT_EQ(transform(c.ops + QStringList{"undo"}, QStringLiteral("square.zvf")).exitCode, 0);
+    EXPECT_EQ(read("out.zvf"), input);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CliTransformPicture,
+    ::testing::Values(PictureCase{"FlipH", {"flip-h"}, {"002", "012", "300"}},
+                      PictureCase{"FlipV", {"flip-v"}, {"003", "210", "200"}},
+                      PictureCase{"RotateCw", {"rotate-cw"}, {"022", "010", "300"}},
+                      PictureCase{"RotateCcw", {"rotate-ccw"}, {"003", "010", "220"}},
+                      // White and transparent swap; halftone stays, and so does 3.
+                      PictureCase{"Invert", {"invert"}, {"022", "012", "223"}}),
+    Test::CaseName());
+
+TEST_F(CliTransform, InvertOfA1BppGlyphSwapsItsWhiteAndTransparent)
+{
+    ASSERT_EQ(transform({"select=66", "invert"}).exitCode, 0);
+    EXPECT_EQ(Kernwick::Test::rowsOf(output().glyphs[1]),
+              (std::vector<std::string>{"111", "101", "111", "111"}));
+}
+
 struct FailureCase : Test::NamedCase
 {
     QStringList ops;
@@ -227,6 +291,8 @@ INSTANTIATE_TEST_SUITE_P(
                     1,
                     "delete-row: A glyph must keep at least one row."},
         FailureCase{"OutlineOn1Bpp", {"outline"}, 1, "outline: This needs a 2BPP font."},
+        FailureCase{"RotateNonSquare", {"rotate-cw"}, 1, "rotate-cw: Only a square glyph"},
+        FailureCase{"RotateCcwNonSquare", {"rotate-ccw"}, 1, "rotate-ccw: Only a square glyph"},
         FailureCase{"SelectOutsideTable", {"select=69"}, 1, "codes 65 to 68"},
         FailureCase{"AscentOutsideGlyph", {"set-ascent=4"}, 1, "set-ascent=4: The ascent"},
         FailureCase{"LeftOutOfRange", {"set-left=256"}, 1, "set-left=256: The left marker"},

@@ -135,10 +135,19 @@ TEST_F(MainWindowTest, TheMenusHoldEveryEntryInTheirOrder)
     EXPECT_EQ(file.last(), "E&xit");
     EXPECT_EQ(texts(menu("&Edit")),
               (QStringList{"&Undo", "&Redo", "|", "Cu&t", "&Copy", "&Paste", "Clear", "&Insert...",
-                           "&Delete...", "&Move", "Pixel Depth", "Font Name"}));
+                           "&Delete...", "&Move", "T&ransform", "Pixel Depth", "Font Name"}));
     EXPECT_EQ(texts(menu("&View")),
               (QStringList{"&Toolbar", "&Status Bar", "Font Parameters", "|", "Text &Preview", "|",
                            "Zoom &In", "Zoom &Out", "&Actual Size"}));
+    const QMenu *transform = nullptr;
+    for (const QAction *entry : menu("&Edit")->actions())
+        if (entry->text() == "T&ransform")
+            transform = entry->menu();
+    ASSERT_TRUE(transform);
+    EXPECT_EQ(texts(transform),
+              (QStringList{"Flip &Horizontal", "Flip &Vertical",
+                           QString::fromUtf8("Rotate 90\u00B0 &Clockwise"),
+                           QString::fromUtf8("Rotate 90\u00B0 &Anticlockwise"), "&Invert"}));
     EXPECT_EQ(texts(menu("&Color")), (QStringList{"&Transparent", "&White", "&Halftone"}));
     EXPECT_EQ(
         texts(menu("&Serial")),

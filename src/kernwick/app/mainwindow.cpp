@@ -113,6 +113,7 @@ void MainWindow::buildMenus()
     commandMenus[EditMenu::Insert] = edit->addMenu(QStringLiteral("&Insert..."));
     commandMenus[EditMenu::Delete] = edit->addMenu(QStringLiteral("&Delete..."));
     commandMenus[EditMenu::Move] = edit->addMenu(QStringLiteral("&Move"));
+    commandMenus[EditMenu::Transform] = edit->addMenu(QStringLiteral("T&ransform"));
     commandMenus[EditMenu::PixelDepth] = edit->addMenu(QStringLiteral("Pixel Depth"));
     edit->addAction(a.fontName);
 

@@ -35,6 +35,8 @@ const char *refusalMessage(EditRefusal refusal)
         return "X2 needs a Height and an Ascent of 127 or less.";
     case EditRefusal::UnknownDepth:
         return "The font's pixel depth is neither 1BPP nor 2BPP.";
+    case EditRefusal::NotSquare:
+        return "Only a square glyph can be rotated: its Width must equal its Height.";
     }
     return "";
 }

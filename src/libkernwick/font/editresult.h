@@ -20,6 +20,7 @@ enum class EditRefusal
     ColumnOutOfRange, ///< Set Left needs a column the Left byte can hold
     TooTallToDouble,  ///< X2 needs Height and Ascent of 127 or less
     UnknownDepth,     ///< the font's Ldepth is neither 0 (1BPP) nor 1 (2BPP)
+    NotSquare,        ///< a quarter turn needs a glyph as wide as it is tall
 };
 
 /// The outcome of one editing operation: whether it was refused, and whether it
