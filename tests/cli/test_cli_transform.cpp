@@ -1,6 +1,7 @@
 // kernwick-cli transform: editing operations applied to a font file.
 
 #include "clirun.h"
+#include "glyphpicture.h"
 
 #include "libkernwick/font/font.h"
 #include "libkernwick/font/zvffile.h"
@@ -131,7 +132,10 @@ TEST_F(CliTransform, UndoGivesTheInputBackAndRedoTheChange)
                                    {"set-ascent=1"},
                                    {"set-left=-2"},
                                    {"select=68", "copy", "select=65", "paste"},
-                                   {"to-2bpp", "outline"}};
+                                   {"to-2bpp", "outline"},
+                                   {"flip-h"},
+                                   {"flip-v"},
+                                   {"invert"}};
     for (const QStringList &change : changes) {
         SCOPED_TRACE(change.join(' ').toStdString());
         ASSERT_EQ(transform(change).exitCode, 0);
@@ -191,6 +195,128 @@ TEST_F(CliTransform, GlyphsWithCodesPast65535StayReachable)
     EXPECT_EQ(transform({"insert-char"}, "far.zvf").exitCode, 1);
 }
 
+// A 2BPP font of codes 65 and 66, 3 rows high: a square glyph holding white (2),
+// halftone (1) and the stray value 3 a file may hold, and a 2-column glyph.
+void saveSquareFont(const QString &path)
+{
+    Font font;
+    font.header.first = 65;
+    font.header.height = 3;
+    font.header.ldepth = 1;
+    font.glyphs = {Kernwick::Test::picture({"200", "210", "003"}),
+                   Kernwick::Test::picture({"20", "01", "00"})};
+    font.computeFileSize();
+    QString error;
+    ASSERT_TRUE(saveZvfFile(path, font, &error)) << qPrintable(error);
+}
+
+// A 1BPP font of codes 65 and 66, 5 × 5: glyph 65 holds a diagonal that parts
+// its top-left corner from the rest, touching it only corner to corner.
+void saveDrawingFont(const QString &path)
+{
+    Font font;
+    font.header.first = 65;
+    font.header.height = 5;
+    font.glyphs = {Kernwick::Test::picture({"00100", "01000", "10000", "00000", "00000"}),
+                   Kernwick::Test::picture({"00000", "00000", "00000", "00000", "00000"})};
+    font.computeFileSize();
+    QString error;
+    ASSERT_TRUE(saveZvfFile(path, font, &error)) << qPrintable(error);
+}
+
+struct PictureCase : Test::NamedCase
+{
+    QStringList ops;
+    std::vector<std::string> expected; // glyph 65 afterwards
+    const char *input = "square.zvf";
+};
+
+class CliTransformPicture : public CliTransform, public ::testing::WithParamInterface<PictureCase>
+{
+};
+
+// Each glyph transform against the pixels it must give; undo gives the input's bytes.
+TEST_P(CliTransformPicture, GivesTheExpectedPixelsAndUndoesToTheInput)
+{
+    const PictureCase c = GetParam();
+    saveSquareFont(path("square.zvf"));
+    saveDrawingFont(path("drawing.zvf"));
+    const QString inputName = QString::fromLatin1(c.input);
+    const QByteArray input = read(inputName);
+    Font original;
+    QString error;
+    ASSERT_EQ(loadZvfFile(path(inputName), &original, &error), ZvfRead::Ok);
+    const CliResult r = transform(c.ops, inputName);
+    ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+    const Font font = output();
+    ASSERT_EQ(font.chars(), 2);
+    EXPECT_EQ(Kernwick::Test::rowsOf(font.glyphs[0]), c.expected);
+    EXPECT_EQ(font.glyphs[1], original.glyphs[1]) << "the other glyph is untouched";
+
+    ASSERT_EQ(transform(c.ops + QStringList{"undo"}, inputName).exitCode, 0);
+    EXPECT_EQ(read("out.zvf"), input);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CliTransformPicture,
+    ::testing::Values(
+        PictureCase{"FlipH", {"flip-h"}, {"002", "012", "300"}},
+        PictureCase{"FlipV", {"flip-v"}, {"003", "210", "200"}},
+        PictureCase{"RotateCw", {"rotate-cw"}, {"022", "010", "300"}},
+        PictureCase{"RotateCcw", {"rotate-ccw"}, {"003", "010", "220"}},
+        // White and transparent swap; halftone stays, and so does 3.
+        PictureCase{"Invert", {"invert"}, {"022", "012", "223"}},
+        PictureCase{"HalftoneLine", {"--color", "halftone", "line=0,0,0,2"}, {"111", "210", "003"}},
+        // 4-connected: the fill does not leak through the diagonal.
+        PictureCase{"FillStopsAtADiagonalGap",
+                    {"fill=0,0"},
+                    {"11100", "11000", "10000", "00000", "00000"},
+                    "drawing.zvf"},
+        PictureCase{"TransparentFillOfADiagonalTakesOnePixel",
+                    {"--color", "transparent", "fill=0,2"},
+                    {"00000", "01000", "10000", "00000", "00000"},
+                    "drawing.zvf"},
+        PictureCase{"DiagonalLine",
+                    {"line=0,4,4,0"},
+                    {"00101", "01010", "10100", "01000", "10000"},
+                    "drawing.zvf"},
+        PictureCase{"RectangleOutline",
+                    {"rect=1,1,3,4"},
+                    {"00100", "01111", "11001", "01111", "00000"},
+                    "drawing.zvf"},
+        PictureCase{"FilledRectangleFromTheOtherCorner",
+                    {"rect=3,4,1,1,filled"},
+                    {"00100", "01111", "11111", "01111", "00000"},
+                    "drawing.zvf"},
+        PictureCase{"ClippedLine",
+                    {"line=2,-2,2,9"},
+                    {"00100", "01000", "11111", "00000", "00000"},
+                    "drawing.zvf"}),
+    Test::CaseName());
+
+TEST_F(CliTransform, InvertOfA1BppGlyphSwapsItsWhiteAndTransparent)
+{
+    ASSERT_EQ(transform({"select=66", "invert"}).exitCode, 0);
+    EXPECT_EQ(Kernwick::Test::rowsOf(output().glyphs[1]),
+              (std::vector<std::string>{"111", "101", "111", "111"}));
+}
+
+// A glyph-wide command over a range of codes is one step; the glyphs outside it stay.
+TEST_F(CliTransform, RangeRunsACommandOverManyGlyphsAsOneStep)
+{
+    ASSERT_EQ(transform({"--range", "65-67", "flip-h"}).exitCode, 0);
+    const Font font = output();
+    using Rows = std::vector<std::string>;
+    EXPECT_EQ(Kernwick::Test::rowsOf(font.glyphs[0]), (Rows{"001", "000", "000", "000"}));
+    EXPECT_EQ(Kernwick::Test::rowsOf(font.glyphs[1]), (Rows{"000", "010", "000", "000"}));
+    EXPECT_EQ(Kernwick::Test::rowsOf(font.glyphs[2]), (Rows{"000", "000", "100", "000"}));
+    EXPECT_EQ(Kernwick::Test::rowsOf(font.glyphs[3]), (Rows{"000", "000", "000", "100"}));
+
+    const CliResult undone = transform({"--range", "65-67", "flip-h", "move-down", "undo", "undo"});
+    ASSERT_EQ(undone.exitCode, 0) << undone.err.constData();
+    EXPECT_EQ(read("out.zvf"), m_input);
+}
+
 struct FailureCase : Test::NamedCase
 {
     QStringList ops;
@@ -227,6 +353,29 @@ INSTANTIATE_TEST_SUITE_P(
                     1,
                     "delete-row: A glyph must keep at least one row."},
         FailureCase{"OutlineOn1Bpp", {"outline"}, 1, "outline: This needs a 2BPP font."},
+        FailureCase{"RotateNonSquare", {"rotate-cw"}, 1, "rotate-cw: Only a square glyph"},
+        FailureCase{"RotateCcwNonSquare", {"rotate-ccw"}, 1, "rotate-ccw: Only a square glyph"},
+        FailureCase{"HalftoneOn1Bpp",
+                    {"--color", "halftone", "fill=0,0"},
+                    1,
+                    "fill=0,0: This needs a 2BPP"},
+        FailureCase{"FillOutsideGlyph", {"fill=4,0"}, 1, "fill=4,0: The pixel lies outside"},
+        FailureCase{"LineMissingANumber", {"line=1,2,3"}, 2, "write it as line=R1,C1,R2,C2"},
+        FailureCase{"RectWithAWord", {"rect=0,0,1,1,full"}, 2, "write it as rect="},
+        FailureCase{"UnknownColor", {"--color", "grey", "fill=0,0"}, 2, "--color grey"},
+        FailureCase{"RangeOfATableCommand",
+                    {"--range", "65-66", "insert-row"},
+                    2,
+                    "insert-row does not work on a range"},
+        FailureCase{
+            "RangeOfADrawing", {"--range", "65-66", "fill=0,0"}, 2, "does not work on a range"},
+        FailureCase{"RangeBackwards", {"--range", "66-65", "flip-h"}, 2, "--range 66-65"},
+        FailureCase{
+            "RangeOutsideTheFont", {"--range", "64-66", "flip-h"}, 1, "flip-h: The range must run"},
+        FailureCase{"RangeOfNonSquareRotate",
+                    {"--range", "65-66", "rotate-cw"},
+                    1,
+                    "rotate-cw: Only a square glyph"},
         FailureCase{"SelectOutsideTable", {"select=69"}, 1, "codes 65 to 68"},
         FailureCase{"AscentOutsideGlyph", {"set-ascent=4"}, 1, "set-ascent=4: The ascent"},
         FailureCase{"LeftOutOfRange", {"set-left=256"}, 1, "set-left=256: The left marker"},

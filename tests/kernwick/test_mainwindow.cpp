@@ -9,6 +9,7 @@
 #include "app/serialcontroller.h"
 #include "clirun.h"
 #include "editor/editorview.h"
+#include "editor/gotocharacterdialog.h"
 #include "editor/importfontdialog.h"
 #include "editor/newfontdialog.h"
 #include "editor/previewpane.h"
@@ -135,10 +136,20 @@ TEST_F(MainWindowTest, TheMenusHoldEveryEntryInTheirOrder)
     EXPECT_EQ(file.last(), "E&xit");
     EXPECT_EQ(texts(menu("&Edit")),
               (QStringList{"&Undo", "&Redo", "|", "Cu&t", "&Copy", "&Paste", "Clear", "&Insert...",
-                           "&Delete...", "&Move", "Pixel Depth", "Font Name"}));
+                           "&Delete...", "&Move", "T&ransform", "Pixel Depth", "Font Name", "|",
+                           "&Go to Character..."}));
     EXPECT_EQ(texts(menu("&View")),
               (QStringList{"&Toolbar", "&Status Bar", "Font Parameters", "|", "Text &Preview", "|",
                            "Zoom &In", "Zoom &Out", "&Actual Size"}));
+    const QMenu *transform = nullptr;
+    for (const QAction *entry : menu("&Edit")->actions())
+        if (entry->text() == "T&ransform")
+            transform = entry->menu();
+    ASSERT_TRUE(transform);
+    EXPECT_EQ(texts(transform),
+              (QStringList{"Flip &Horizontal", "Flip &Vertical",
+                           QString::fromUtf8("Rotate 90\u00B0 &Clockwise"),
+                           QString::fromUtf8("Rotate 90\u00B0 &Anticlockwise"), "&Invert"}));
     EXPECT_EQ(texts(menu("&Color")), (QStringList{"&Transparent", "&White", "&Halftone"}));
     EXPECT_EQ(
         texts(menu("&Serial")),
@@ -820,4 +831,55 @@ TEST_F(MainWindowTest, ZoomEntriesFollowTheZoom)
     actions().zoomOut->trigger();
     EXPECT_EQ(window->view().zoom(), 50);
     EXPECT_FALSE(actions().zoomOut->isEnabled());
+}
+
+// Edit > Go to Character takes a character, a decimal or a hexadecimal code, and
+// names a code the font lacks instead of going anywhere.
+TEST_F(MainWindowTest, GoToCharacterSelectsTheGlyphOfATypedCode)
+{
+    Font font;
+    font.header.first = 192;
+    font.header.height = 2;
+    font.resizeGlyphTable(32); // codes 192 to 223
+    for (Glyph &g : font.glyphs)
+        g.reset(2, 2);
+    font.computeFileSize();
+    saveFont("latin.zvf", font);
+    QString error;
+    ASSERT_TRUE(document().open(path("latin.zvf"), &error)) << error.toStdString();
+    EXPECT_EQ(actions().goToCharacter->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_G));
+
+    const auto typeAndAccept = [this](const QString &text) {
+        onDialog = [text](QDialog &dialog) {
+            auto *goTo = dynamic_cast<GoToCharacterDialog *>(&dialog);
+            EXPECT_TRUE(goTo);
+            if (!goTo)
+                return int(QDialog::Rejected);
+            goTo->characterEdit()->setText(text);
+            goTo->accept();
+            return goTo->result();
+        };
+        actions().goToCharacter->trigger();
+    };
+
+    typeAndAccept(QString::fromUtf8("\u00C9"));
+    EXPECT_EQ(window->view().state().currentCode, 0xC9);
+    window->view().selectGlyph(0);
+    typeAndAccept(QStringLiteral("0xC9"));
+    EXPECT_EQ(window->view().state().currentCode, 0xC9);
+    typeAndAccept(QStringLiteral("U+00D0"));
+    EXPECT_EQ(window->view().state().currentCode, 0xD0);
+    typeAndAccept(QStringLiteral("200"));
+    EXPECT_EQ(window->view().state().currentCode, 200);
+    EXPECT_TRUE(messages.isEmpty()) << messages.join('|').toStdString();
+
+    // A code the font lacks: said so, and the current glyph stays.
+    typeAndAccept(QStringLiteral("0x41"));
+    EXPECT_EQ(window->view().state().currentCode, 200);
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_EQ(messages[0], "The font has no character with the code 65 (U+0041).");
+    typeAndAccept(QStringLiteral("xyz"));
+    EXPECT_EQ(window->view().state().currentCode, 200);
+    ASSERT_EQ(messages.size(), 2);
+    EXPECT_TRUE(messages[1].contains("\"xyz\" is neither a character nor a character code"));
 }

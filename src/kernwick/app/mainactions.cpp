@@ -117,6 +117,9 @@ MainActions::MainActions(QObject *parent)
         edit[command.operation] = action;
     }
     fontName = make(parent, S("Font Name"), S("Rename the font"));
+    goToCharacter =
+        make(parent, S("&Go to Character..."), S("Edit the glyph of a character or code you type"),
+             S("Go to Character"), {key(Qt::CTRL | Qt::Key_G)});
 
     toolbar = make(parent, S("&Toolbar"), S("Show or hide the toolbar"), S("Toggle ToolBar"));
     statusBar =

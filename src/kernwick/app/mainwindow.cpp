@@ -12,6 +12,7 @@
 #include "editor/editorview.h"
 #include "editor/fontnamedialog.h"
 #include "editor/fontparametersdialog.h"
+#include "editor/gotocharacterdialog.h"
 #include "editor/previewpane.h"
 #include "widgets/messages.h"
 #include "widgets/settings.h"
@@ -113,8 +114,11 @@ void MainWindow::buildMenus()
     commandMenus[EditMenu::Insert] = edit->addMenu(QStringLiteral("&Insert..."));
     commandMenus[EditMenu::Delete] = edit->addMenu(QStringLiteral("&Delete..."));
     commandMenus[EditMenu::Move] = edit->addMenu(QStringLiteral("&Move"));
+    commandMenus[EditMenu::Transform] = edit->addMenu(QStringLiteral("T&ransform"));
     commandMenus[EditMenu::PixelDepth] = edit->addMenu(QStringLiteral("Pixel Depth"));
     edit->addAction(a.fontName);
+    edit->addSeparator();
+    edit->addAction(a.goToCharacter);
 
     QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
     view->addActions({a.toolbar, a.statusBar, a.fontParameters});
@@ -246,6 +250,7 @@ void MainWindow::connectCommands()
     connect(a.undo, &QAction::triggered, m_view, &EditorView::undo);
     connect(a.redo, &QAction::triggered, m_view, &EditorView::redo);
     connect(a.fontName, &QAction::triggered, this, &MainWindow::renameFont);
+    connect(a.goToCharacter, &QAction::triggered, this, &MainWindow::goToCharacter);
     connect(a.fileSize, &QAction::triggered, m_document.get(), &Document::recomputeFileSize);
 
     a.toolbar->setChecked(true);
@@ -298,6 +303,16 @@ void MainWindow::renameFont()
     if (runDialog(dialog) == QDialog::Accepted)
         m_document->rename(dialog.name().toLatin1());
     m_view->viewport()->update();
+}
+
+void MainWindow::goToCharacter()
+{
+    GoToCharacterDialog dialog(m_document->font(), this);
+    if (runDialog(dialog) != QDialog::Accepted)
+        return;
+    const int index = dialog.code() - int(m_document->font().header.first);
+    m_view->selectGlyph(index);
+    m_view->showGlyph(index);
 }
 
 void MainWindow::showFontParameters()

@@ -65,6 +65,7 @@ private:
     void updateRecentFiles();
     void runEdit(int operation);
     void renameFont();
+    void goToCharacter();
     void showFontParameters();
     void saveSettings();
 

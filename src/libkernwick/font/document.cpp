@@ -177,6 +177,63 @@ EditResult Document::apply(EditOperation operation, ViewState &view)
     return result;
 }
 
+EditResult Document::applyToRange(EditOperation operation, int firstCode, int lastCode,
+                                  const ViewState &view)
+{
+    endStroke();
+    const EditCommand &command = editCommand(operation);
+    if (!command.runOnGlyph)
+        return EditResult::refuse(EditRefusal::TakesNoRange);
+    const int first = m_font.header.first;
+    if (firstCode > lastCode || firstCode < first || lastCode > m_font.lastCode() ||
+        m_font.chars() == 0)
+        return EditResult::refuse(EditRefusal::CodeOutsideFont);
+
+    EditStep before =
+        EditStep::before(m_font, EditScope::Table, -1, QString::fromLatin1(command.undoText));
+    EditingState state;
+    static_cast<ViewState &>(state) = view;
+    bool changed = false;
+    for (int code = firstCode; code <= lastCode; ++code) {
+        state.currentCode = code;
+        const EditResult result = command.runOnGlyph(m_font, state);
+        if (result.refused()) {
+            // The glyphs done so far go back as they were.
+            before.swapWith(m_font);
+            return result;
+        }
+        changed = changed || result.fontChanged;
+    }
+    if (!changed)
+        return EditResult::unchanged();
+    m_history.push(std::move(before));
+    finishChange(true);
+    return EditResult::changed();
+}
+
+EditResult Document::draw(const Drawing &drawing, const ViewState &view)
+{
+    endStroke();
+    const int index = currentGlyphIndex(m_font, view);
+    if (index < 0)
+        return EditResult::refuse(EditRefusal::NoCurrentGlyph);
+    Glyph &glyph = m_font.glyphs[std::size_t(index)];
+    if (drawing.shape == Drawing::Shape::Fill &&
+        !PixelArea::whole(glyph).contains(drawing.r1, drawing.c1))
+        return EditResult::refuse(EditRefusal::PixelOutsideGlyph);
+
+    static constexpr const char *names[] = {"Line", "Rectangle", "Rectangle", "Fill"};
+    EditStep before = EditStep::before(m_font, EditScope::Glyph, index,
+                                       QString::fromLatin1(names[int(drawing.shape)]));
+    if (!paintDrawing(glyph, drawing, view.paintValue))
+        return EditResult::unchanged();
+    m_history.push(std::move(before));
+    emit glyphChanged(index);
+    emit historyChanged();
+    reportModified();
+    return EditResult::changed();
+}
+
 EditResult Document::rename(const QByteArray &name)
 {
     endStroke();

@@ -5,6 +5,7 @@
 #include "libkernwick/font/editingstate.h"
 #include "libkernwick/font/editresult.h"
 #include "libkernwick/font/font.h"
+#include "libkernwick/font/glyphdrawing.h"
 #include "libkernwick/font/glyphediting.h"
 #include "libkernwick/font/newfont.h"
 #include "libkernwick/font/zvffile.h"
@@ -72,6 +73,17 @@ public:
 
     /// Runs an editing command for the view whose state is `view`.
     EditResult apply(EditOperation operation, ViewState &view);
+    /// Runs a command that acts on one glyph's pixels (one whose table entry has
+    /// a runOnGlyph) on every glyph of codes `firstCode` to `lastCode`, as one
+    /// undo step. Refused, changing nothing, when the codes are not a range of the
+    /// font's, the command takes no range, or it refuses any glyph of the range.
+    /// The view's current glyph stays.
+    EditResult applyToRange(EditOperation operation, int firstCode, int lastCode,
+                            const ViewState &view);
+    /// A drawing tool's line, rectangle or fill on the view's current glyph in its
+    /// paint value, as one undo step. A fill must start inside the glyph; a line or
+    /// rectangle is clipped to it. A drawing that changes no pixel records nothing.
+    EditResult draw(const Drawing &drawing, const ViewState &view);
     /// Font Name: the name and its NUL replace the start of the name field.
     EditResult rename(const QByteArray &name);
     /// The debug command "filesize": recomputes FileSize. Not an edit to undo.

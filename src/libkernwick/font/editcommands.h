@@ -38,6 +38,11 @@ enum class EditOperation
     SetLeft,
     Mod,
     X2,
+    FlipHorizontal,
+    FlipVertical,
+    RotateClockwise,
+    RotateAnticlockwise,
+    Invert,
 };
 
 /// Where a command's entry sits in the desktop program's menus.
@@ -47,6 +52,7 @@ enum class EditMenu
     Insert,     ///< Edit > Insert...
     Delete,     ///< Edit > Delete...
     Move,       ///< Edit > Move
+    Transform,  ///< Edit > Transform
     PixelDepth, ///< Edit > Pixel Depth
     Color,      ///< the Color menu
     Debug,      ///< the Debug menu, placed among its other entries by the window
@@ -77,6 +83,7 @@ struct EditCommand
     /// Whether the menu entry is enabled; nullptr for always.
     bool (*enabled)(const Font &font, const ViewState &state);
     EditMenu menu;
+    /// Latin-1, as are the other texts.
     const char *menuText;
     /// The status-bar prompt while the entry is highlighted.
     const char *prompt;
@@ -94,6 +101,9 @@ struct EditCommand
     EditArgument argument;
     /// The line transform --help gives after the word.
     const char *cliHelp;
+    /// Runs the command on the current glyph alone, so that it can run over a
+    /// range of codes as one step; nullptr for a command that takes no range.
+    EditResult (*runOnGlyph)(Font &font, EditingState &state);
 };
 
 /// Every editor command, in the order their menu entries appear.
@@ -110,5 +120,8 @@ bool isEnabled(EditOperation operation, const Font &font, const ViewState &state
 
 /// Runs `operation` on the font.
 EditResult applyEdit(EditOperation operation, Font &font, EditingState &state);
+
+/// Whether `operation` can run over a range of codes (see EditCommand::runOnGlyph).
+bool takesRange(EditOperation operation);
 
 } // namespace Kernwick

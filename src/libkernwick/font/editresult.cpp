@@ -35,6 +35,14 @@ const char *refusalMessage(EditRefusal refusal)
         return "X2 needs a Height and an Ascent of 127 or less.";
     case EditRefusal::UnknownDepth:
         return "The font's pixel depth is neither 1BPP nor 2BPP.";
+    case EditRefusal::NotSquare:
+        return "Only a square glyph can be rotated: its Width must equal its Height.";
+    case EditRefusal::PixelOutsideGlyph:
+        return "The pixel lies outside the glyph.";
+    case EditRefusal::CodeOutsideFont:
+        return "The range must run from a lower to a higher code of the font.";
+    case EditRefusal::TakesNoRange:
+        return "This command does not work on a range of characters.";
     }
     return "";
 }

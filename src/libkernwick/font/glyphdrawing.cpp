@@ -145,4 +145,18 @@ int floodFill(Glyph &glyph, int row, int column, std::uint8_t value)
     return changed;
 }
 
+bool paintDrawing(Glyph &glyph, const Drawing &drawing, std::uint8_t value)
+{
+    using Shape = Drawing::Shape;
+    if (drawing.shape == Shape::Fill)
+        return floodFill(glyph, drawing.r1, drawing.c1, value) > 0;
+    const std::vector<std::uint8_t> before = glyph.pixels;
+    if (drawing.shape == Shape::Line)
+        drawLine(glyph, drawing.r1, drawing.c1, drawing.r2, drawing.c2, value);
+    else
+        drawRectangle(glyph, PixelArea::spanning(drawing.r1, drawing.c1, drawing.r2, drawing.c2),
+                      value, drawing.shape == Shape::FilledRectangle);
+    return glyph.pixels != before;
+}
+
 } // namespace Kernwick

@@ -63,4 +63,28 @@ void drawRectangle(Glyph &glyph, PixelArea area, std::uint8_t value, bool filled
 /// the region already has `value`).
 int floodFill(Glyph &glyph, int row, int column, std::uint8_t value);
 
+/// One use of a drawing tool on a glyph: a line or a rectangle between two cells,
+/// or a flood fill from one cell (r1, c1).
+struct Drawing
+{
+    enum class Shape
+    {
+        Line,
+        Rectangle,       ///< the outline only
+        FilledRectangle, ///< every pixel of the rectangle
+        Fill,
+    };
+    Shape shape = Shape::Line;
+    int r1 = 0;
+    int c1 = 0;
+    int r2 = 0;
+    int c2 = 0;
+
+    bool operator==(const Drawing &) const = default;
+};
+
+/// Paints `drawing` on the glyph with `value`, clipped to the glyph. Returns
+/// whether any pixel changed.
+bool paintDrawing(Glyph &glyph, const Drawing &drawing, std::uint8_t value);
+
 } // namespace Kernwick

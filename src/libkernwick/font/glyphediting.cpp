@@ -1,5 +1,6 @@
 #include "libkernwick/font/glyphediting.h"
 
+#include "libkernwick/font/glyphdrawing.h"
 #include "libkernwick/font/x2.h"
 
 #include <algorithm>
@@ -44,6 +45,46 @@ void shiftImage(Glyph &g, int down, int right)
         }
     }
     g.pixels = std::move(shifted.pixels);
+}
+
+// Runs `change` on the current glyph; refused when there is none.
+template <typename Change>
+EditResult onCurrentGlyph(Font &font, const ViewState &state, Change change)
+{
+    const int index = currentGlyphIndex(font, state);
+    if (index < 0)
+        return EditResult::refuse(EditRefusal::NoCurrentGlyph);
+    return change(font.glyphs[std::size_t(index)]);
+}
+
+EditResult rotate(Glyph &g, Turn turn)
+{
+    // The box keeps its Width and Height, so only a square image can turn in it.
+    if (g.width != g.rowCount)
+        return EditResult::refuse(EditRefusal::NotSquare);
+    rotateQuarter(g, PixelArea::whole(g), turn);
+    return EditResult::changed();
+}
+
+// Makes every transparent pixel next to a white one (left, right, above, below)
+// halftone. Only transparent pixels change and white ones never do, so one pass
+// in any order equals a simultaneous pass. The stray value 3 is kept.
+void outline(Glyph &g)
+{
+    const auto mark = [&g](int r, int c) {
+        if (r >= 0 && r < g.rowCount && c >= 0 && c < g.width && g.pixel(r, c) == 0)
+            g.setPixel(r, c, 1);
+    };
+    for (int r = 0; r < g.rowCount; ++r) {
+        for (int c = 0; c < g.width; ++c) {
+            if (g.pixel(r, c) != 2)
+                continue;
+            mark(r, c - 1);
+            mark(r, c + 1);
+            mark(r - 1, c);
+            mark(r + 1, c);
+        }
+    }
 }
 
 EditResult move(Font &font, EditingState &state, int down, int right)
@@ -182,25 +223,57 @@ EditResult addOutline(Font &font, EditingState &)
 {
     if (!isTwoBpp(font))
         return EditResult::refuse(EditRefusal::NeedsTwoBpp);
-    // Only transparent pixels change (to halftone) and white ones never do, so one
-    // pass in any order equals a simultaneous pass. The stray value 3 is kept.
-    const auto mark = [](Glyph &g, int r, int c) {
-        if (r >= 0 && r < g.rowCount && c >= 0 && c < g.width && g.pixel(r, c) == 0)
-            g.setPixel(r, c, 1);
-    };
-    for (Glyph &g : font.glyphs) {
-        for (int r = 0; r < g.rowCount; ++r) {
-            for (int c = 0; c < g.width; ++c) {
-                if (g.pixel(r, c) != 2)
-                    continue;
-                mark(g, r, c - 1);
-                mark(g, r, c + 1);
-                mark(g, r - 1, c);
-                mark(g, r + 1, c);
-            }
-        }
-    }
+    for (Glyph &g : font.glyphs)
+        outline(g);
     return EditResult::changed();
+}
+
+EditResult outlineCurrentGlyph(Font &font, EditingState &state)
+{
+    if (!isTwoBpp(font))
+        return EditResult::refuse(EditRefusal::NeedsTwoBpp);
+    const int index = currentGlyphIndex(font, state);
+    if (index < 0)
+        return EditResult::refuse(EditRefusal::NoCurrentGlyph);
+    outline(font.glyphs[std::size_t(index)]);
+    return EditResult::changed();
+}
+
+EditResult flipGlyphHorizontal(Font &font, EditingState &state)
+{
+    return onCurrentGlyph(font, state, [](Glyph &g) {
+        flipHorizontal(g, PixelArea::whole(g));
+        return EditResult::changed();
+    });
+}
+
+EditResult flipGlyphVertical(Font &font, EditingState &state)
+{
+    return onCurrentGlyph(font, state, [](Glyph &g) {
+        flipVertical(g, PixelArea::whole(g));
+        return EditResult::changed();
+    });
+}
+
+EditResult rotateGlyphClockwise(Font &font, EditingState &state)
+{
+    return onCurrentGlyph(font, state, [](Glyph &g) { return rotate(g, Turn::Clockwise); });
+}
+
+EditResult rotateGlyphAnticlockwise(Font &font, EditingState &state)
+{
+    return onCurrentGlyph(font, state, [](Glyph &g) { return rotate(g, Turn::Anticlockwise); });
+}
+
+EditResult invertGlyph(Font &font, EditingState &state)
+{
+    if (!isOneBpp(font) && !isTwoBpp(font))
+        return EditResult::refuse(EditRefusal::UnknownDepth);
+    const std::uint8_t white = isTwoBpp(font) ? 2 : 1;
+    return onCurrentGlyph(font, state, [white](Glyph &g) {
+        invertPixels(g, PixelArea::whole(g), white);
+        return EditResult::changed();
+    });
 }
 
 EditResult moveDown(Font &font, EditingState &state)

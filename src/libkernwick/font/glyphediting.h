@@ -67,6 +67,19 @@ EditResult convertTo2Bpp(Font &font, EditingState &state);
 EditResult convertTo1Bpp(Font &font, EditingState &state);
 /// Makes every pixel of the current glyph transparent.
 EditResult clearGlyph(Font &font, EditingState &state);
+/// Outline of the current glyph alone (see addOutline), for a range of glyphs.
+/// Refused unless Ldepth is 1 (2BPP).
+EditResult outlineCurrentGlyph(Font &font, EditingState &state);
+/// Mirror the current glyph left to right, or top to bottom.
+EditResult flipGlyphHorizontal(Font &font, EditingState &state);
+EditResult flipGlyphVertical(Font &font, EditingState &state);
+/// Turn the current glyph a quarter turn. Refused unless the glyph is square
+/// (Width equal to Height), since its box keeps its shape.
+EditResult rotateGlyphClockwise(Font &font, EditingState &state);
+EditResult rotateGlyphAnticlockwise(Font &font, EditingState &state);
+/// Swaps white and transparent in the current glyph; halftone, and a 3 read from a
+/// file, stay as they are. Refused for an Ldepth other than 0 and 1.
+EditResult invertGlyph(Font &font, EditingState &state);
 /// Copies the current glyph (Width, Left, reserved bytes, Height rows) and the
 /// font's depth into the clipboard and sets `canPaste`. Changes no font data.
 EditResult copyGlyph(Font &font, EditingState &state);

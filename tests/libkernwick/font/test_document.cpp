@@ -1,6 +1,7 @@
 // The font document: every change goes through it, can be undone and redone,
 // and keeps the modified flag and the saved file right.
 
+#include "glyphpicture.h"
 #include "libkernwick/font/document.h"
 #include "libkernwick/font/zvffile.h"
 #include "namedcase.h"
@@ -466,4 +467,36 @@ TEST(Document, DepthBoundCommandsFollowTheExactDepth)
         }
         EXPECT_EQ(fx.document.font(), font);
     }
+}
+
+// A range that a glyph in its middle refuses leaves every glyph as it was and
+// records nothing; one it takes whole is one undo step.
+TEST(DocumentRange, RefusedMidwayChangesNothing)
+{
+    Font font;
+    font.header.first = 65;
+    font.header.height = 2;
+    font.glyphs = {Kernwick::Test::picture({"10", "00"}), Kernwick::Test::picture({"100", "000"}),
+                   Kernwick::Test::picture({"10", "00"})};
+    font.computeFileSize();
+    Document document;
+    document.importFont(font);
+    ViewState view;
+    resetForNewFont(view, document.font());
+    const Font before = document.font();
+
+    const EditResult refused = document.applyToRange(EditOperation::RotateClockwise, 65, 67, view);
+    EXPECT_EQ(refused.refusal, EditRefusal::NotSquare);
+    EXPECT_EQ(document.font(), before);
+    EXPECT_FALSE(document.canUndo());
+
+    ASSERT_FALSE(document.applyToRange(EditOperation::FlipHorizontal, 65, 67, view).refused());
+    EXPECT_EQ(Kernwick::Test::rowsOf(document.font().glyphs[1]),
+              (std::vector<std::string>{"001", "000"}));
+    EXPECT_EQ(view.currentCode, 65) << "the current glyph stays";
+    EXPECT_EQ(document.undoText(), "Flip Horizontal");
+    ASSERT_TRUE(document.undo());
+    EXPECT_EQ(document.font(), before);
+    EXPECT_EQ(document.applyToRange(EditOperation::InsertRow, 65, 66, view).refusal,
+              EditRefusal::TakesNoRange);
 }

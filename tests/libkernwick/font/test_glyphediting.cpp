@@ -1,3 +1,4 @@
+#include "glyphpicture.h"
 #include "libkernwick/font/editcommands.h"
 #include "libkernwick/font/editingstate.h"
 #include "libkernwick/font/glyphediting.h"
@@ -12,31 +13,10 @@
 #include <vector>
 
 using namespace Kernwick;
+using Kernwick::Test::picture;
+using Kernwick::Test::rowsOf;
 
 namespace {
-
-// A glyph drawn as text: one string per row, one digit per pixel.
-Glyph picture(const std::vector<std::string> &rows)
-{
-    Glyph g;
-    g.reset(int(rows.size()), rows.empty() ? 0 : int(rows[0].size()));
-    for (int r = 0; r < g.rowCount; ++r)
-        for (int c = 0; c < g.width; ++c)
-            g.setPixel(r, c, std::uint8_t(rows[std::size_t(r)][std::size_t(c)] - '0'));
-    return g;
-}
-
-std::vector<std::string> rowsOf(const Glyph &g)
-{
-    std::vector<std::string> rows;
-    for (int r = 0; r < g.rowCount; ++r) {
-        std::string row;
-        for (int c = 0; c < g.width; ++c)
-            row += char('0' + g.pixel(r, c));
-        rows.push_back(row);
-    }
-    return rows;
-}
 
 // A font whose glyphs all differ: glyph i has Left i, and its pixels follow a
 // pattern shifted by i, painted in the depth's white.
@@ -189,7 +169,12 @@ TEST(CommandTable, HoldsEveryOperationOnce)
                       Op::SetAscent,
                       Op::SetLeft,
                       Op::Mod,
-                      Op::X2};
+                      Op::X2,
+                      Op::FlipHorizontal,
+                      Op::FlipVertical,
+                      Op::RotateClockwise,
+                      Op::RotateAnticlockwise,
+                      Op::Invert};
     EXPECT_EQ(editCommands().size(), std::size(all));
     for (const Op op : all) {
         const auto entries =

@@ -1,0 +1,52 @@
+#include "editor/gotocharacterdialog.h"
+
+#include "widgets/messages.h"
+#include "widgets/titlewidth.h"
+
+#include "libkernwick/font/charactercode.h"
+
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+namespace Kernwick {
+
+GoToCharacterDialog::GoToCharacterDialog(const Font &font, QWidget *parent)
+    : QDialog(parent), m_font(font), m_character(new QLineEdit(this))
+{
+    setWindowTitle(QStringLiteral("Go to Character"));
+    fitTitle(this);
+    auto *label =
+        new QLabel(QStringLiteral("&Character or code (\u00C9, 201, 0xC9 or U+00C9):"), this);
+    label->setBuddy(m_character);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &GoToCharacterDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &GoToCharacterDialog::reject);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(label);
+    layout->addWidget(m_character);
+    layout->addWidget(buttons);
+}
+
+void GoToCharacterDialog::accept()
+{
+    const QString text = m_character->text();
+    const std::optional<int> code = characterCodeFrom(text);
+    if (!code) {
+        showWarning(this, QStringLiteral("\"%1\" is neither a character nor a character code.")
+                              .arg(text.trimmed()));
+        return;
+    }
+    if (m_font.chars() == 0 || *code < int(m_font.header.first) || *code > m_font.lastCode()) {
+        showWarning(this, QStringLiteral("The font has no character with the code %1 (U+%2).")
+                              .arg(*code)
+                              .arg(QString::number(*code, 16).toUpper().rightJustified(
+                                  4, QLatin1Char('0'))));
+        return;
+    }
+    m_code = *code;
+    QDialog::accept();
+}
+
+} // namespace Kernwick
