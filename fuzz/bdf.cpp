@@ -40,14 +40,14 @@ bool exportsAndReadsBack(const Font &font)
         return false;
     ImportFontChoice choice =
         initialImportFontChoice(scan.characterCount, scan.firstEncoding, QStringLiteral("fuzz"));
-    choice.depth = font.ldepth;
+    choice.depth = font.header.ldepth;
     choice.countToImport = 65535;
     choice.asDrawn = true;
     Font back;
     if (!importBdf(text, scan, choice, &back, &error))
         return false;
-    return back.glyphs == font.glyphs && back.first == font.first && back.height == font.height &&
-           back.ascent == font.ascent;
+    return back.glyphs == font.glyphs && back.header.first == font.header.first && back.header.height == font.header.height &&
+           back.header.ascent == font.header.ascent;
 }
 
 } // namespace
