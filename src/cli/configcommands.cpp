@@ -233,11 +233,13 @@ int runDownloadConfig(const QStringList &args)
                        "does: decoded, then sent in download order and saved on the board."));
     parser.addPositionalArgument(QStringLiteral("FILE.zvc"), QStringLiteral("The file to send."));
     addBoardOptions(parser);
+    addProgressOptions(parser);
     int exitCode = Success;
     if (!parseArguments(parser, args, &exitCode) || !expectFiles(parser, args[0], 1, 1, &exitCode))
         return exitCode;
     BoardOptions options;
-    if (!readBoardOptions(parser, &options, &exitCode))
+    if (!readBoardOptions(parser, &options, &exitCode) ||
+        !readProgressOptions(parser, &options, &exitCode))
         return exitCode;
     DeviceConfig config;
     if (!loadConfigFile(parser.positionalArguments()[0], &config))

@@ -10,6 +10,7 @@ bool readFileArguments(QCommandLineParser &parser, const QStringList &args, QStr
                        int *exitCode)
 {
     addBoardOptions(parser);
+    addProgressOptions(parser);
     if (!parseArguments(parser, args, exitCode))
         return false;
     const QStringList positional = parser.positionalArguments();

@@ -60,7 +60,8 @@ int sendFile(const QCommandLineParser &parser, const QString &path, Request requ
 {
     BoardOptions options;
     int exitCode = Success;
-    if (!readBoardOptions(parser, &options, &exitCode))
+    if (!readBoardOptions(parser, &options, &exitCode) ||
+        !readProgressOptions(parser, &options, &exitCode))
         return exitCode;
     request.baudRate = options.baudRate;
     QFile file;

@@ -19,13 +19,15 @@ bool readArguments(QCommandLineParser &parser, const QStringList &args, BoardOpt
                    int *exitCode)
 {
     addBoardOptions(parser);
+    addProgressOptions(parser);
     if (!parseArguments(parser, args, exitCode))
         return false;
     if (parser.positionalArguments().size() != 1) {
         *exitCode = usageError(QStringLiteral("%1 needs one file; see --help").arg(args[0]));
         return false;
     }
-    return readBoardOptions(parser, options, exitCode);
+    return readBoardOptions(parser, options, exitCode) &&
+           readProgressOptions(parser, options, exitCode);
 }
 
 } // namespace

@@ -214,8 +214,9 @@ TEST_F(CliConfig, HostileFilesGiveAResultOrAnError)
     const QString huge = write("huge.zvc", QByteArray(10 * 1024 * 1024, '9'));
     const CliResult refused = runCli({QStringLiteral("config"), QStringLiteral("show"), huge});
     EXPECT_EQ(refused.exitCode, 1);
-    EXPECT_EQ(QString::fromLocal8Bit(refused.err),
-              QStringLiteral("kernwick-cli: %1: the file is larger than 1048576 bytes\n").arg(huge));
+    EXPECT_EQ(
+        QString::fromLocal8Bit(refused.err),
+        QStringLiteral("kernwick-cli: %1: the file is larger than 1048576 bytes\n").arg(huge));
     EXPECT_TRUE(refused.out.isEmpty());
 }
 
@@ -279,9 +280,10 @@ TEST_F(CliConfig, DownloadSendsTheFileAndTheBoardHoldsEveryValue)
               0);
     Simulator sim;
     ASSERT_TRUE(sim.start());
-    const CliResult r = runCli({QStringLiteral("download"), QStringLiteral("config"),
-                                path("edited.zvc"), QStringLiteral("--port"), sim.device(),
-                                QStringLiteral("--pace-ms"), QStringLiteral("0")});
+    const CliResult r =
+        runCli({QStringLiteral("download"), QStringLiteral("config"), path("edited.zvc"),
+                QStringLiteral("--port"), sim.device(), QStringLiteral("--pace-ms"),
+                QStringLiteral("0"), QStringLiteral("--quiet")});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(r.out, downloadLogStart + ".......\r\nZUVO detected\r\nSending configuration\r\n"
                                         "Configuration download complete\r\n");
@@ -321,7 +323,7 @@ TEST_F(CliConfig, DownloadCutOffMidStreamFailsWithoutTheCompletionLine)
     // pacing the remaining bytes cannot be written.
     ASSERT_TRUE(sim.start({QStringLiteral("--hangup-after"), QStringLiteral("64")}));
     const CliResult r = runCli({QStringLiteral("download"), QStringLiteral("config"), defaults(),
-                                QStringLiteral("--port"), sim.device()});
+                                QStringLiteral("--port"), sim.device(), QStringLiteral("--quiet")});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.out.contains("Sending configuration\r\n*Configuration download failed*\r\n"))
         << r.out.toStdString();

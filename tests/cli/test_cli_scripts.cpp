@@ -43,7 +43,7 @@ protected:
     {
         return runCli({QStringLiteral("download"), QString::fromLatin1(kind), file,
                        QStringLiteral("--port"), sim.device(), QStringLiteral("--pace-ms"),
-                       QString::fromLatin1(paceMs)});
+                       QString::fromLatin1(paceMs), QStringLiteral("--quiet")});
     }
 };
 
@@ -422,11 +422,12 @@ TEST_F(CliSetup, CtrlCDuringAPartStopsWithThePortClosed)
     Simulator sim;
     ASSERT_TRUE(sim.start());
     QProcess cli;
-    const QByteArray out = interruptAfter(cli,
-                                          {QStringLiteral("download"), QStringLiteral("setup"),
-                                           bundle({}, path("cfg.zvc"), path("boot.zvb")),
-                                           QStringLiteral("--port"), sim.device()},
-                                          "Downloading Config");
+    const QByteArray out =
+        interruptAfter(cli,
+                       {QStringLiteral("download"), QStringLiteral("setup"),
+                        bundle({}, path("cfg.zvc"), path("boot.zvb")), QStringLiteral("--port"),
+                        sim.device(), QStringLiteral("--quiet")},
+                       "Downloading Config");
     ASSERT_EQ(cli.state(), QProcess::NotRunning);
     EXPECT_EQ(cli.exitCode(), 130);
     EXPECT_EQ(out, partLines(sim, false, true, false));

@@ -22,6 +22,7 @@ DownloadOutcome downloadConfiguration(Conversation &conversation, const DeviceCo
 
     conversation.appendLog(QStringLiteral("Sending configuration\r\n"));
     DownloadWriter writer(conversation, stream.size());
+    writer.beginTransfer(ProgressUnit::Parameters, int(stream.count('v')), 'v');
     if (!writer.paced(stream))
         return writer.failedWriteOutcome(QStringLiteral("Configuration"));
     conversation.reportProgress(ConfigDownloadProgressEnd, ConfigDownloadProgressEnd);

@@ -76,6 +76,7 @@ private:
             m_conversation.showBox(appBox(QStringLiteral("no ack from erase")));
         }
 
+        m_conversation.beginTransfer(ProgressUnit::Chunks, pieceCount(file.size(), FontChunkSize));
         QByteArray block;
         for (qint64 offset = 0;; offset += FontChunkSize) {
             if (stopRequested())
@@ -98,6 +99,7 @@ private:
                 return endPart(false);
             }
             progress(int((offset + FontChunkSize) / FontChunkSize), maximum);
+            m_conversation.reportTransfer(int((offset + FontChunkSize) / FontChunkSize));
         }
 
         port.writeString(SequenceInitiator + QByteArray("92;") + device + ";1|");
@@ -128,6 +130,7 @@ private:
               SetupTextPartProgressEnd);
         pause();
         DownloadWriter writer(m_conversation, text.size());
+        writer.beginTransfer(ProgressUnit::Bytes, int(text.size()));
         writer.paced(text);
         return finishTextPart(writer, QStringLiteral("Configuration"), &m_configuration);
     }
@@ -144,6 +147,7 @@ private:
         // have always sent it; the board drops the unfinished command at the ESC.
         const QByteArray frame = bootScriptFrame(text);
         DownloadWriter writer(m_conversation, 2 + frame.size());
+        writer.beginTransfer(ProgressUnit::Bytes, int(writer.total()));
         // Once a write has failed or was stopped the later ones do nothing;
         // finishTextPart() reports how it went.
         writer.raw(SequenceInitiator);

@@ -52,6 +52,14 @@ TEST(ConfigDownload, SendsTheDownloadOrderStreamAfterTheBoardAnswers)
     EXPECT_EQ(d.record.progress, (Progress{{0, 10}, {10, 10}}));
     EXPECT_FALSE(d.port.isOpen());
     EXPECT_EQ(d.port.closes, 1);
+    // The figures count parameter commands, the closing one included.
+    const int commands = int(configOrder(ConfigOrder::Download).size()) + 1;
+    const QStringList counts = transferCounts(d.record.transfers);
+    ASSERT_FALSE(counts.isEmpty());
+    EXPECT_EQ(counts.first(), QStringLiteral("0 of %1 parameters (0 %)").arg(commands));
+    EXPECT_EQ(counts.last(), QStringLiteral("%1 of %1 parameters (100 %)").arg(commands));
+    EXPECT_EQ(d.record.transfers.back().bytesSent,
+              encodeConfigStream(config, ConfigOrder::Download).size());
 }
 
 TEST(ConfigDownload, PacesEveryByteOfTheStream)

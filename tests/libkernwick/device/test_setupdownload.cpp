@@ -129,6 +129,8 @@ protected:
                     [this](int position, int maximum) {
                         events.push_back(QStringLiteral("%1/%2").arg(position).arg(maximum));
                     },
+                .transfer =
+                    [this](const TransferProgress &figures) { transfers.push_back(figures); },
                 .partStarted =
                     [this](const ProgressCaptions &captions, int maximum) {
                         events.push_back(QStringLiteral("start '%1' '%2' %3")
@@ -153,6 +155,7 @@ protected:
     QString log;
     std::vector<BoxMessage> boxes;
     std::vector<QString> events;
+    std::vector<TransferProgress> transfers;
     std::vector<qint64> chunkOffsets;
     char eraseAnswer = Ack;
     char flushAnswer = Ack;
@@ -201,6 +204,15 @@ TEST_F(SetupDownloadTest, AllThreePartsGoOverOneOpeningWithAProgressDisplayEach)
     EXPECT_FALSE(port.isOpen());
     EXPECT_TRUE(boxes.empty());
     EXPECT_TRUE(log.isEmpty()) << "a setup download writes no log";
+    // Each part's figures start afresh: chunks of the font, bytes of the texts.
+    const QStringList counts = Kernwick::Test::transferCounts(transfers);
+    const qsizetype frame = 2 + bootScriptFrame(script).size();
+    EXPECT_EQ(counts.first(), QStringLiteral("0 of 4 chunks (0 %)"));
+    EXPECT_TRUE(counts.contains(QStringLiteral("4 of 4 chunks (100 %)")))
+        << counts.join('|').toStdString();
+    EXPECT_TRUE(counts.contains(QStringLiteral("%1 of %1 bytes (100 %)").arg(configText().size())))
+        << counts.join('|').toStdString();
+    EXPECT_EQ(counts.last(), QStringLiteral("%1 of %1 bytes (100 %)").arg(frame));
 }
 
 TEST_F(SetupDownloadTest, PacesTheTextsAndPausesAroundTheTextParts)
