@@ -140,8 +140,12 @@ BoardLink::BoardLink(const BoardOptions &options)
                   [this](const BoxMessage &box) {
                       // The error line starts on a line of its own, not after the log.
                       endLog();
-                      // A box whose title is the system's error text has no body.
-                      fail(box.text.isEmpty() ? box.caption : box.text);
+                      // A box about a file names it and the system's reason; a box
+                      // whose title is the system's error text has no body.
+                      if (!box.file.isEmpty())
+                          failFile(box.file, box.fileReason);
+                      else
+                          fail(box.text.isEmpty() ? box.caption : box.text);
                       m_boxShown = true;
                   },
               .stopRequested = [] { return interruptRequested(); },

@@ -31,7 +31,7 @@ bool openDownloadFile(const QString &path, QFile *file)
     file->setFileName(path);
     if (file->open(QIODevice::ReadOnly))
         return true;
-    fail(fileErrorBox().text);
+    failFile(path, file->errorString());
     return false;
 }
 

@@ -22,8 +22,8 @@ namespace Kernwick::Cli {
 bool readFileArguments(QCommandLineParser &parser, const QStringList &args, QString *path,
                        int *exitCode);
 
-/// Opens the file to download; when it cannot be read reports the desktop
-/// program's "File Error" and returns false.
+/// Opens the file to download; when it cannot be read reports the path and the
+/// system's reason and returns false.
 bool openDownloadFile(const QString &path, QFile *file);
 
 /// "a", "a or b", "a, b or c".

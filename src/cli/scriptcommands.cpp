@@ -47,7 +47,7 @@ int runDownloadBootScript(const QStringList &args)
     QByteArray script;
     QString error;
     if (!loadBootScriptFile(parser.positionalArguments()[0], &script, &error))
-        return fail(error);
+        return failFile(parser.positionalArguments()[0], error);
 
     BoardLink link(options);
     return link.finish(downloadBootScript(link.conversation(), script, options.baudRate),
@@ -72,7 +72,7 @@ int runDownloadSetup(const QStringList &args)
     SetupBundle bundle;
     QString error;
     if (!loadSetupFile(parser.positionalArguments()[0], &bundle, &error))
-        return fail(error);
+        return failFile(parser.positionalArguments()[0], error);
 
     BoardLink link(options);
     const DownloadOutcome outcome = downloadSetup(link.conversation(), bundle, options.baudRate);

@@ -189,7 +189,9 @@ TEST_F(CliConfig, UnreadableInputPrintsTheSystemText)
     for (const QStringList &args : commands) {
         const CliResult r = runCli(args);
         EXPECT_EQ(r.exitCode, 1) << args.join(' ').toStdString();
-        EXPECT_EQ(r.err, "kernwick-cli: No such file or directory\n");
+        EXPECT_EQ(QString::fromLocal8Bit(r.err),
+                  QStringLiteral("kernwick-cli: %1: No such file or directory\n")
+                      .arg(path("absent.zvc")));
         EXPECT_TRUE(r.out.isEmpty());
     }
     EXPECT_FALSE(QFile::exists(path("out.zvc")));
@@ -200,7 +202,9 @@ TEST_F(CliConfig, UnwritableOutputPrintsTheSystemText)
     const CliResult r = runCli({QStringLiteral("config"), QStringLiteral("defaults"),
                                 QStringLiteral("-o"), path("missing/out.zvc")});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err, "kernwick-cli: No such file or directory\n");
+    EXPECT_EQ(QString::fromLocal8Bit(r.err),
+              QStringLiteral("kernwick-cli: %1: No such file or directory\n")
+                  .arg(path("missing/out.zvc")));
 }
 
 TEST_F(CliConfig, HostileFilesGiveAResultOrAnError)

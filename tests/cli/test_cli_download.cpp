@@ -162,7 +162,11 @@ TEST_F(CliDownload, UnreadableFileIsAFileErrorAndNothingIsSent)
                 runCli(QStringList{QStringLiteral("download"), QString::fromLatin1(kind), path} +
                        board(sim));
             EXPECT_EQ(r.exitCode, 1) << kind;
-            EXPECT_EQ(r.err, "kernwick-cli: File Error\n");
+            const QString reason = path.endsWith(QStringLiteral(".zvf"))
+                                       ? QStringLiteral("No such file or directory")
+                                       : QStringLiteral("file to open is a directory");
+            EXPECT_EQ(QString::fromLocal8Bit(r.err),
+                      QStringLiteral("kernwick-cli: %1: %2\n").arg(path, reason));
             EXPECT_TRUE(r.out.isEmpty());
         }
     }

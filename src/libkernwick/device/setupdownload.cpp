@@ -56,7 +56,7 @@ private:
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly)) {
             outcome = PartOutcome::Failed;
-            m_conversation.showBox(fileErrorBox());
+            m_conversation.showBox(aboutFile(fileErrorBox(), path, file.errorString()));
             return false;
         }
         const int maximum = progressTotal(file.size(), FontChunkSize);
@@ -83,7 +83,7 @@ private:
                 return endPart(false);
             if (!readPiece(file, FontChunkSize, &block)) {
                 outcome = PartOutcome::Failed;
-                m_conversation.showBox(fileErrorBox());
+                m_conversation.showBox(aboutFile(fileErrorBox(), path, file.errorString()));
                 return endPart(false);
             }
             if (block.isEmpty())
@@ -179,7 +179,8 @@ private:
             bytes = file.read(SetupPartMaxBytes + 1);
         if (!file.isOpen() || file.error() != QFileDevice::NoError) {
             *outcome = PartOutcome::Failed;
-            m_conversation.showBox(BoxMessage{file.errorString(), QString()});
+            m_conversation.showBox(
+                aboutFile({file.errorString(), QString()}, path, file.errorString()));
             return false;
         }
         if (bytes.size() > SetupPartMaxBytes) {

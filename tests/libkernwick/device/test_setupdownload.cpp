@@ -274,7 +274,9 @@ TEST_F(SetupDownloadTest, FontThatCannotBeOpenedEndsTheWholeDownload)
     EXPECT_EQ(result.partOutcome(SetupPart::Font), PartOutcome::Failed);
     EXPECT_EQ(result.partOutcome(SetupPart::Configuration), PartOutcome::NotReached);
     EXPECT_EQ(result.partOutcome(SetupPart::BootScript), PartOutcome::NotReached);
-    EXPECT_EQ(boxes, std::vector<BoxMessage>{fileError});
+    // The box as the desktop program shows it, naming the file for the command line.
+    EXPECT_EQ(boxes, std::vector<BoxMessage>{
+                         aboutFile(fileError, absent("font.zvf"), "No such file or directory")});
     EXPECT_TRUE(port.written.isEmpty());
     EXPECT_FALSE(port.isOpen());
 }
@@ -389,7 +391,8 @@ TEST_P(SetupTextPart, IsSentOrRefusedAndTheOtherPartsGo)
     if (c.sent) {
         EXPECT_TRUE(boxes.empty());
     } else if (!c.exists) {
-        EXPECT_EQ(boxes, std::vector<BoxMessage>{noSuchFile});
+        EXPECT_EQ(boxes, std::vector<BoxMessage>{aboutFile(
+                             noSuchFile, file, QStringLiteral("No such file or directory"))});
     } else {
         ASSERT_EQ(boxes.size(), 1u);
         EXPECT_EQ(boxes[0].caption, QStringLiteral("ZUVO Kernwick"));
