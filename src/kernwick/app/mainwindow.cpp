@@ -50,7 +50,7 @@ MainWindow::MainWindow(PortTable ports, QWidget *parent)
     m_files = new FileController(*m_document, *m_recent, this);
     m_printing = new PrintController(*m_document, this);
     m_serial = new SerialController(*m_actions, this, std::move(ports));
-    m_config = new ConfigController(this);
+    m_config = new ConfigController(this, [this] { return m_serial->selection().baudRate; });
     buildPreview();
 
     buildMenus();
