@@ -289,7 +289,11 @@ TEST_F(CliConfig, DownloadSendsTheFileAndTheBoardHoldsEveryValue)
                 QStringLiteral("--port"), sim.device(), QStringLiteral("--pace-ms"),
                 QStringLiteral("0"), QStringLiteral("--quiet")});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-    EXPECT_EQ(r.out, downloadLogStart + ".......\r\nZUVO detected\r\nSending configuration\r\n"
+    // 42=105 leaves the line's 8N1: the log says so before the values go.
+    EXPECT_EQ(r.out, downloadLogStart + ".......\r\nZUVO detected\r\nThe board will use 7 data "
+                                        "bits, odd parity and 2 stop bits after this "
+                                        "configuration\r\nThe next command must use the new "
+                                        "settings\r\nSending configuration\r\n"
                                         "Configuration download complete\r\n");
     EXPECT_TRUE(r.err.isEmpty());
 
