@@ -35,7 +35,44 @@ QCommandLineOption paceOption()
         QStringLiteral("N"), QStringLiteral("20")};
 }
 
+QCommandLineOption progressOption()
+{
+    return {QStringLiteral("progress"),
+            QStringLiteral("How the progress shows on standard error: auto (a line redrawn in "
+                           "place on a terminal, otherwise a line every 10 %) or plain (a line "
+                           "every 10 %). Default: auto."),
+            QStringLiteral("STYLE"), QStringLiteral("auto")};
+}
+
+QCommandLineOption quietOption()
+{
+    return {QStringLiteral("quiet"), QStringLiteral("Shows no progress.")};
+}
+
 } // namespace
+
+void addProgressOptions(QCommandLineParser &parser)
+{
+    parser.addOption(progressOption());
+    parser.addOption(quietOption());
+}
+
+bool readProgressOptions(const QCommandLineParser &parser, BoardOptions *options, int *exitCode)
+{
+    const QString style = parser.value(progressOption());
+    if (style == QLatin1String("auto")) {
+        options->progress = isTerminal(stderr) ? ProgressStyle::Live : ProgressStyle::Plain;
+    } else if (style == QLatin1String("plain")) {
+        options->progress = ProgressStyle::Plain;
+    } else {
+        *exitCode =
+            usageError(QStringLiteral("--progress must be auto or plain, not '%1'").arg(style));
+        return false;
+    }
+    if (parser.isSet(quietOption()))
+        options->progress = ProgressStyle::Quiet;
+    return true;
+}
 
 void addBoardOptions(QCommandLineParser &parser)
 {
@@ -84,29 +121,41 @@ LinkTiming pacing(int paceMs)
 } // namespace
 
 BoardLink::BoardLink(const BoardOptions &options)
-    : m_conversation(
+    : m_progress(options.progress),
+      m_conversation(
           m_port, options.portName,
           {
               .appendLog =
                   [this](const QString &text) {
+                      // The log and a live progress line share the terminal: the
+                      // line goes while the log is printed and comes back below it.
+                      m_progress.clear();
                       print(text);
                       if (!text.isEmpty())
                           m_logLineOpen = !text.endsWith(QLatin1Char('\n'));
+                      if (!m_logLineOpen)
+                          m_progress.redraw();
                   },
               .showBox =
                   [this](const BoxMessage &box) {
                       // The error line starts on a line of its own, not after the log.
                       endLog();
-                      // A box whose title is the system's error text has no body.
-                      fail(box.text.isEmpty() ? box.caption : box.text);
+                      // A box about a file names it and the system's reason; a box
+                      // whose title is the system's error text has no body.
+                      if (!box.file.isEmpty())
+                          failFile(box.file, box.fileReason);
+                      else
+                          fail(box.text.isEmpty() ? box.caption : box.text);
                       m_boxShown = true;
                   },
               .stopRequested = [] { return interruptRequested(); },
-              // No progress is printed, and boxes to confirm are taken as confirmed.
-              // A part of a download in parts prints its progress display's two
-              // caption lines; the part writes no log of its own.
+              .transfer = [this](const TransferProgress &progress) { m_progress.show(progress); },
+              // Boxes to confirm are taken as confirmed. A part of a download in
+              // parts prints its progress display's two caption lines; the part
+              // writes no log of its own, and its figures start afresh.
               .partStarted =
-                  [](const ProgressCaptions &captions, int) {
+                  [this](const ProgressCaptions &captions, int) {
+                      m_progress.restart();
                       print(QStringLiteral("%1 %2\n").arg(captions.fileLine, captions.portLine));
                   },
           })
@@ -117,6 +166,7 @@ BoardLink::BoardLink(const BoardOptions &options)
 
 void BoardLink::endLog()
 {
+    m_progress.clear();
     if (m_logLineOpen)
         print(QStringLiteral("\n"));
     m_logLineOpen = false;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "progressline.h"
+
 #include "libkernwick/device/conversation.h"
 #include "libkernwick/device/download.h"
 #include "libkernwick/device/porttable.h"
@@ -16,10 +18,20 @@ struct BoardOptions
     QString portName;
     qint32 baudRate = SerialSelection::DefaultBaudRate;
     int paceMs = 20;
+    /// How a download shows its progress on standard error (see addProgressOptions()).
+    ProgressStyle progress = ProgressStyle::Quiet;
 };
 
 /// Adds --port, --baud and --pace-ms to a command's parser.
 void addBoardOptions(QCommandLineParser &parser);
+
+/// Adds --progress auto|plain and --quiet to a download command's parser.
+void addProgressOptions(QCommandLineParser &parser);
+
+/// Reads --progress and --quiet into `options->progress`: Live on a terminal and
+/// Plain otherwise (auto, the default), Plain, or Quiet. On a bad value reports a
+/// usage error and returns false.
+bool readProgressOptions(const QCommandLineParser &parser, BoardOptions *options, int *exitCode);
 
 /// Reads the board options. Without --port the port is the one the desktop
 /// program picks at start-up: the first present of com1 to com8. On a bad value
@@ -30,7 +42,8 @@ bool readBoardOptions(const QCommandLineParser &parser, BoardOptions *options, i
 /// conversation hooks of the command line. The log goes to standard output as it
 /// grows, a message box goes to standard error as an error line, each part of a
 /// download in parts prints its two caption lines on one line of standard output,
-/// and Ctrl-C asks the conversation to stop (see stopOnInterrupt()).
+/// Ctrl-C asks the conversation to stop (see stopOnInterrupt()), and the transfer
+/// figures go to a ProgressLine on standard error in the options' style.
 class BoardLink
 {
 public:
@@ -56,6 +69,7 @@ private:
     CSerialPort m_port;
     bool m_boxShown = false;
     bool m_logLineOpen = false;
+    ProgressLine m_progress;
     Conversation m_conversation;
 };
 

@@ -51,6 +51,31 @@ int fail(const QString &message)
     return WorkFailed;
 }
 
+QString shownPath(const QString &path)
+{
+    QString shown;
+    for (const QChar c : path) {
+        if (c == QLatin1Char('\r'))
+            shown += QStringLiteral("\\r");
+        else if (c == QLatin1Char('\n'))
+            shown += QStringLiteral("\\n");
+        else if (c == QLatin1Char('\t'))
+            shown += QStringLiteral("\\t");
+        else if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            shown += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            shown += c;
+    }
+    return shown;
+}
+
+int failFile(const QString &path, const QString &reason)
+{
+    const QString prefix = path + QStringLiteral(": ");
+    const QString text = reason.startsWith(prefix) ? reason.mid(prefix.size()) : reason;
+    return fail(QStringLiteral("%1: %2").arg(shownPath(path), text));
+}
+
 int usageError(const QString &message)
 {
     note(message);
@@ -153,7 +178,7 @@ bool writeOutput(const QString &path, const QByteArray &bytes)
     QString error;
     if (saveFileAtomically(path, bytes, &error))
         return true;
-    fail(QStringLiteral("%1: %2").arg(path, error));
+    failFile(path, error);
     return false;
 }
 

@@ -30,6 +30,13 @@ bool interruptRequested();
 void note(const QString &message);
 /// Prints "kernwick-cli: <message>" on standard error and returns WorkFailed.
 int fail(const QString &message);
+/// A path as an error message shows it: control characters as escapes ("\r",
+/// "\x01"), so that a stray CR from a CR LF file is seen.
+QString shownPath(const QString &path);
+/// Prints "kernwick-cli: <path>: <reason>" on standard error and returns WorkFailed;
+/// a reason that already starts with the path is not given it twice.
+int failFile(const QString &path, const QString &reason);
+
 /// Prints "kernwick-cli: <message>" on standard error and returns UsageError.
 int usageError(const QString &message);
 

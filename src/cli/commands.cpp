@@ -21,6 +21,7 @@ static const Command table[] = {
     {"import-sheet", "Reads a glyph sheet back into a font file", runImportSheet},
     {"ports", "Lists the port table", runPorts},
     {"test-com", "Opens the port and writes \"Hello there!\"", runTestCom},
+    {"identify", "Checks that the board answers, as a download does first", runIdentify},
     {"download", "Downloads a file to the board (download --help lists the kinds)", runDownload},
     {"terminal", "Connects standard input and output to the line", runTerminal},
 };

@@ -42,6 +42,7 @@ int runConfig(const QStringList &args);
 // Board
 int runPorts(const QStringList &args);
 int runTestCom(const QStringList &args);
+int runIdentify(const QStringList &args);
 int runDownload(const QStringList &args);
 
 // Kinds of "download" (args[0] is "download <kind>")

@@ -237,11 +237,13 @@ int runDownloadConfig(const QStringList &args)
     parser.addPositionalArgument(QStringLiteral("FILE.zvc"), QStringLiteral("The file to send."));
     addBoardOptions(parser);
     addBatchOptions(parser);
+    addProgressOptions(parser);
     int exitCode = Success;
     if (!parseArguments(parser, args, &exitCode) || !expectFiles(parser, args[0], 1, 1, &exitCode))
         return exitCode;
     BoardOptions options;
-    if (!readBoardOptions(parser, &options, &exitCode))
+    if (!readBoardOptions(parser, &options, &exitCode) ||
+        !readProgressOptions(parser, &options, &exitCode))
         return exitCode;
     DeviceConfig config;
     if (!loadConfigFile(parser.positionalArguments()[0], &config))

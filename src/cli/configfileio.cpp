@@ -11,7 +11,7 @@ bool loadConfigFile(const QString &path, DeviceConfig *config)
     QString error;
     if (Kernwick::loadConfigFile(path, config, &error))
         return true;
-    fail(error);
+    failFile(path, error);
     return false;
 }
 
@@ -20,7 +20,7 @@ bool saveConfigFile(const QString &path, const DeviceConfig &config)
     QString error;
     if (Kernwick::saveConfigFile(path, config, &error))
         return true;
-    fail(error);
+    failFile(path, error);
     return false;
 }
 

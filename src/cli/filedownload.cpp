@@ -11,6 +11,7 @@ bool readFileArguments(QCommandLineParser &parser, const QStringList &args, QStr
 {
     addBoardOptions(parser);
     addBatchOptions(parser);
+    addProgressOptions(parser);
     if (!parseArguments(parser, args, exitCode))
         return false;
     const QStringList positional = parser.positionalArguments();
@@ -31,7 +32,7 @@ bool openDownloadFile(const QString &path, QFile *file)
     file->setFileName(path);
     if (file->open(QIODevice::ReadOnly))
         return true;
-    fail(fileErrorBox().text);
+    failFile(path, file->errorString());
     return false;
 }
 

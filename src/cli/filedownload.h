@@ -23,8 +23,8 @@ namespace Kernwick::Cli {
 bool readFileArguments(QCommandLineParser &parser, const QStringList &args, QString *path,
                        int *exitCode);
 
-/// Opens the file to download; when it cannot be read reports the desktop
-/// program's "File Error" and returns false.
+/// Opens the file to download; when it cannot be read reports the path and the
+/// system's reason and returns false.
 bool openDownloadFile(const QString &path, QFile *file);
 
 /// "a", "a or b", "a, b or c".
@@ -61,7 +61,8 @@ int sendFile(const QCommandLineParser &parser, const QString &path, Request requ
 {
     BoardOptions options;
     int exitCode = Success;
-    if (!readBoardOptions(parser, &options, &exitCode))
+    if (!readBoardOptions(parser, &options, &exitCode) ||
+        !readProgressOptions(parser, &options, &exitCode))
         return exitCode;
     request.baudRate = options.baudRate;
     QFile file;

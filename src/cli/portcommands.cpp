@@ -1,10 +1,12 @@
-// Board commands: the port table and "Test com".
+// Board commands: the port table, "Test com" and the board check.
 
 #include "boardoptions.h"
 #include "cliutil.h"
 #include "commands.h"
+#include "filedownload.h"
 
 #include "libkernwick/device/conversation.h"
+#include "libkernwick/device/identify.h"
 #include "libkernwick/device/porttable.h"
 #include "libkernwick/device/serialport.h"
 #include "libkernwick/device/testcom.h"
@@ -61,6 +63,37 @@ int runTestCom(const QStringList &args)
     if (!link.boxShown())
         fail(QStringLiteral("Writing to %1 failed").arg(options.portName));
     return link.status(false);
+}
+
+int runIdentify(const QStringList &args)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Checks that the board answers, as a download does before it sends "
+                       "anything: main sends the identification query and waits for \"v4\"; "
+                       "debug probes the debug console at 115200; monitor asks the boot monitor "
+                       "(\"V#\") at 115200. Prints the log; exits 0 when the board was detected."));
+    const QCommandLineOption dialectOption(QStringLiteral("dialect"),
+                                           QStringLiteral("main (default), debug or monitor."),
+                                           QStringLiteral("D"), QStringLiteral("main"));
+    parser.addOption(dialectOption);
+    addBoardOptions(parser);
+    int exitCode = Success;
+    if (!parseArguments(parser, args, &exitCode) || !noArguments(parser, args[0], &exitCode))
+        return exitCode;
+    IdentifyDialect dialect = IdentifyDialect::MainPort;
+    if (!readChoice(parser, dialectOption,
+                    {{"main", IdentifyDialect::MainPort},
+                     {"debug", IdentifyDialect::DebugPort},
+                     {"monitor", IdentifyDialect::BootMonitor}},
+                    &dialect, &exitCode))
+        return exitCode;
+    BoardOptions options;
+    if (!readBoardOptions(parser, &options, &exitCode))
+        return exitCode;
+
+    BoardLink link(options);
+    return link.finish(identifyBoard(link.conversation(), dialect, options.baudRate));
 }
 
 } // namespace Kernwick::Cli

@@ -21,13 +21,15 @@ bool readArguments(QCommandLineParser &parser, const QStringList &args, BoardOpt
 {
     addBoardOptions(parser);
     addBatchOptions(parser);
+    addProgressOptions(parser);
     if (!parseArguments(parser, args, exitCode))
         return false;
     if (parser.positionalArguments().size() != 1) {
         *exitCode = usageError(QStringLiteral("%1 needs one file; see --help").arg(args[0]));
         return false;
     }
-    return readBoardOptions(parser, options, exitCode);
+    return readBoardOptions(parser, options, exitCode) &&
+           readProgressOptions(parser, options, exitCode);
 }
 
 } // namespace
@@ -47,7 +49,7 @@ int runDownloadBootScript(const QStringList &args)
     QByteArray script;
     QString error;
     if (!loadBootScriptFile(parser.positionalArguments()[0], &script, &error))
-        return fail(error);
+        return failFile(parser.positionalArguments()[0], error);
     if (batchRequested(parser)) {
         return runBatch(parser, options, [script, baud = options.baudRate](Conversation &c) {
             return downloadBootScript(c, script, baud);
@@ -77,7 +79,7 @@ int runDownloadSetup(const QStringList &args)
     SetupBundle bundle;
     QString error;
     if (!loadSetupFile(parser.positionalArguments()[0], &bundle, &error))
-        return fail(error);
+        return failFile(parser.positionalArguments()[0], error);
     if (batchRequested(parser)) {
         return runBatch(parser, options, [bundle, baud = options.baudRate](Conversation &c) {
             return downloadSetup(c, bundle, baud);

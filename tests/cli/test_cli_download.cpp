@@ -2,6 +2,7 @@
 
 #include "clirun.h"
 #include "namedcase.h"
+#include "pty.h"
 #include "qtprinters.h"
 #include "simulator.h"
 
@@ -48,7 +49,7 @@ protected:
     QStringList board(const Simulator &sim) const
     {
         return {QStringLiteral("--port"), sim.device(), QStringLiteral("--pace-ms"),
-                QStringLiteral("0")};
+                QStringLiteral("0"), QStringLiteral("--quiet")};
     }
 
 private:
@@ -161,7 +162,11 @@ TEST_F(CliDownload, UnreadableFileIsAFileErrorAndNothingIsSent)
                 runCli(QStringList{QStringLiteral("download"), QString::fromLatin1(kind), path} +
                        board(sim));
             EXPECT_EQ(r.exitCode, 1) << kind;
-            EXPECT_EQ(r.err, "kernwick-cli: File Error\n");
+            const QString reason = path.endsWith(QStringLiteral(".zvf"))
+                                       ? QStringLiteral("No such file or directory")
+                                       : QStringLiteral("file to open is a directory");
+            EXPECT_EQ(QString::fromLocal8Bit(r.err),
+                      QStringLiteral("kernwick-cli: %1: %2\n").arg(path, reason));
             EXPECT_TRUE(r.out.isEmpty());
         }
     }
@@ -281,3 +286,86 @@ INSTANTIATE_TEST_SUITE_P(
              QStringLiteral("--pace-ms"), QStringLiteral("0")},
             "Verifying device is present\r\n.."}),
     Test::CaseName());
+
+// The progress line on a terminal: redrawn in place with CR, cleared at the end,
+// while the log on standard output stays as it was.
+TEST_F(CliDownload, ProgressOnATerminalIsOneLineRedrawnAndClearedAtTheEnd)
+{
+    Simulator sim;
+    ASSERT_TRUE(sim.start());
+    Kernwick::Test::PseudoTerminal terminal;
+    ASSERT_TRUE(terminal.isValid());
+    const QByteArray slave = QFile::encodeName(terminal.slavePath());
+    QProcess cli;
+    // Standard error on the terminal, opened in the child so that it does not become
+    // the test's controlling terminal.
+    cli.setChildProcessModifier([&slave] {
+        const int fd = ::open(slave.constData(), O_WRONLY | O_NOCTTY);
+        if (fd >= 0)
+            ::dup2(fd, 2);
+    });
+    const QByteArray font = sampleBytes(4000);
+    cli.start(QStringLiteral(KERNWICK_CLI),
+              QStringList{QStringLiteral("download"), QStringLiteral("font"), writeFile(font),
+                          QStringLiteral("--port"), sim.device(), QStringLiteral("--pace-ms"),
+                          QStringLiteral("0")});
+    ASSERT_TRUE(cli.waitForStarted());
+    QByteArray err;
+    const QDeadlineTimer deadline(60000);
+    while (cli.state() == QProcess::Running && !deadline.hasExpired()) {
+        cli.waitForFinished(50);
+        err += terminal.read(1 << 16, 10);
+    }
+    err += terminal.read(1 << 16, 200);
+    ASSERT_EQ(cli.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(cli.exitCode(), 0);
+    EXPECT_EQ(cli.readAllStandardError(), QByteArray()) << "standard error is the terminal";
+
+    EXPECT_TRUE(err.startsWith("\r0 of 16 chunks (0 %), 0 bytes sent\x1b[K")) << err.toStdString();
+    EXPECT_TRUE(err.contains("\r16 of 16 chunks (100 %), ")) << err.toStdString();
+    EXPECT_TRUE(err.endsWith("\r\x1b[K")) << "cleared at the end: " << err.toStdString();
+    EXPECT_FALSE(err.contains('\n')) << "never a new line: " << err.toStdString();
+    // The log is as without the progress line.
+    const QByteArray out = cli.readAllStandardOutput();
+    EXPECT_TRUE(out.startsWith(opened + "Verifying ZUVO is present\r\n.")) << out.toStdString();
+    EXPECT_TRUE(out.endsWith("Memory flushed: font loaded\r\nFont download complete\n"))
+        << out.toStdString();
+    EXPECT_EQ(sim.stateFile(QStringLiteral("device4.bin")), font);
+}
+
+// With standard error not a terminal: a plain line at each tenth of the transfer;
+// --progress plain does the same, --quiet shows none, and a style is checked.
+TEST_F(CliDownload, ProgressIntoAPipeIsALineEveryTenPercent)
+{
+    Simulator sim;
+    ASSERT_TRUE(sim.start());
+    const QString file = writeFile(sampleBytes(4000));
+    const QStringList command{
+        QStringLiteral("download"), QStringLiteral("font"), file,
+        QStringLiteral("--port"),   sim.device(),           QStringLiteral("--pace-ms"),
+        QStringLiteral("0")};
+    for (const QStringList &style : {QStringList{}, QStringList{"--progress", "plain"}}) {
+        const CliResult r = runCli(command + style);
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+        EXPECT_FALSE(r.err.contains('\r'));
+        EXPECT_FALSE(r.err.contains('\x1b'));
+        const QList<QByteArray> lines = r.err.trimmed().split('\n');
+        ASSERT_GE(lines.size(), 2) << r.err.toStdString();
+        EXPECT_LE(lines.size(), 11) << r.err.toStdString();
+        EXPECT_EQ(lines.first(), "0 of 16 chunks (0 %), 0 bytes sent");
+        EXPECT_TRUE(lines.last().startsWith("16 of 16 chunks (100 %), ")) << r.err.toStdString();
+        int lastTenth = -1;
+        for (const QByteArray &line : lines) {
+            const int percent = line.mid(line.indexOf('(') + 1).split(' ').value(0).toInt();
+            EXPECT_GT(percent / 10, lastTenth) << line.toStdString();
+            lastTenth = percent / 10;
+        }
+        EXPECT_TRUE(r.out.endsWith("Font download complete\n"));
+    }
+    const CliResult quiet = runCli(command + QStringList{QStringLiteral("--quiet")});
+    EXPECT_EQ(quiet.exitCode, 0);
+    EXPECT_EQ(quiet.err, QByteArray());
+    const CliResult wrong = runCli(command + QStringList{"--progress", "fancy"});
+    EXPECT_EQ(wrong.exitCode, 2);
+    EXPECT_EQ(wrong.err, "kernwick-cli: --progress must be auto or plain, not 'fancy'\n");
+}

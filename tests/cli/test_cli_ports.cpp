@@ -122,3 +122,73 @@ TEST(CliPorts, DefaultSkipsAbsentPortsAndIgnoresComNineOn)
 
     EXPECT_EQ(runCli({QStringLiteral("ports"), QStringLiteral("extra")}).exitCode, 2);
 }
+
+namespace {
+
+struct IdentifyCase
+{
+    const char *name;
+    const char *simMode; ///< the interface the simulator starts on
+    const char *dialect; ///< --dialect; empty: the default
+    const char *verifying;
+    const char *detected;
+    const char *wire; ///< what the board received
+};
+
+class CliIdentify : public ::testing::TestWithParam<IdentifyCase>
+{
+};
+
+const QByteArray openedLog =
+    "Opening com port\r\nPort opened\r\nConfiguring com port\r\nPort configured successfully\r\n";
+
+} // namespace
+
+// Each dialect's board check against the simulator on that interface: its log, the
+// probe on the wire and nothing more, exit 0.
+TEST_P(CliIdentify, DetectsTheBoardAsTheDownloadsDo)
+{
+    const IdentifyCase &c = GetParam();
+    Simulator sim;
+    ASSERT_TRUE(sim.start({QStringLiteral("--mode"), QString::fromLatin1(c.simMode)}));
+    QStringList args{QStringLiteral("identify"), QStringLiteral("--port"), sim.device()};
+    if (*c.dialect)
+        args += {QStringLiteral("--dialect"), QString::fromLatin1(c.dialect)};
+    const CliResult r = runCli(args);
+    EXPECT_EQ(r.exitCode, 0) << r.out.toStdString() << r.err.toStdString();
+    EXPECT_EQ(r.err, QByteArray());
+    EXPECT_TRUE(r.out.startsWith(openedLog + c.verifying + "\r\n.")) << r.out.toStdString();
+    EXPECT_TRUE(r.out.endsWith(QByteArray("\r\n") + c.detected + "\r\n")) << r.out.toStdString();
+    sim.stop();
+    EXPECT_EQ(sim.stateFile(QStringLiteral("wire.log")), QByteArray(c.wire));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Dialects, CliIdentify,
+    ::testing::Values(
+        IdentifyCase{"Main", "main", "", "Verifying ZUVO is present", "ZUVO detected", "\x1b[1}"},
+        IdentifyCase{"Debug", "debug", "debug", "Verifying ZUVO is present", "ZUVO detected", "\n"},
+        IdentifyCase{"Monitor", "monitor", "monitor", "Verifying device is present",
+                     "Device detected", "V#"}),
+    [](const ::testing::TestParamInfo<IdentifyCase> &info) {
+        return std::string(info.param.name);
+    });
+
+// A silent port: the not-detected text after the detection's reads, exit 1.
+TEST(CliIdentifySilent, ReportsTheBoardNotDetectedAndExitsOne)
+{
+    Simulator sim;
+    ASSERT_TRUE(sim.start({QStringLiteral("--silent")}));
+    const CliResult r =
+        runCli({QStringLiteral("identify"), QStringLiteral("--port"), sim.device()});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, openedLog + "Verifying ZUVO is present\r\n" + QByteArray(20, '.') +
+                         "\r\n* ZUVO not detected *\r\nPlease verify\r\nZUVO is connected to main "
+                         "serial port\r\ncomputer is connected to correct serial port\r\nZUVO "
+                         "is powered\r\ncheck ZUVO serial rate\n");
+    const CliResult wrong =
+        runCli({QStringLiteral("identify"), QStringLiteral("--dialect"), QStringLiteral("repair"),
+                QStringLiteral("--port"), sim.device()});
+    EXPECT_EQ(wrong.exitCode, 2);
+    EXPECT_EQ(wrong.err, "kernwick-cli: --dialect must be main, debug or monitor, not 'repair'\n");
+}

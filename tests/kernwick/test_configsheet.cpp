@@ -18,6 +18,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -219,4 +221,40 @@ TEST(ConfigController, CancelKeepsTheFormerValuesAndDownloadMakesThemCurrent)
     EXPECT_EQ(controller.current().blinkPeriod, 42);
     ASSERT_EQ(sent.size(), 1);
     EXPECT_EQ(sent[0], controller.current());
+}
+
+// The note beside Download names each setting that changes the line, as the values
+// on screen stand, and goes when they match the line again.
+TEST_F(ConfigSheetTest, ANoteBesideDownloadSaysWhenTheLineChanges)
+{
+    EXPECT_TRUE(sheet.lineNote()->isHidden()) << "the defaults keep the line";
+    showPage(CommPage);
+    page(CommPage)->field(40)->lineEdit()->setText(QStringLiteral("19200"));
+    EXPECT_TRUE(sheet.lineNote()->isVisible());
+    EXPECT_EQ(sheet.lineNote()->text(),
+              "The board will listen at 19200 baud after this configuration\n"
+              "The next command must use the new settings");
+    QTest::mouseClick(page(CommPage)->commButton(1, 1), Qt::LeftButton); // "Odd"
+    EXPECT_TRUE(sheet.lineNote()->text().contains(
+        "The board will use 8 data bits, odd parity and 1 stop bits after this configuration"))
+        << sheet.lineNote()->text().toStdString();
+    // Letters in the field are refused only when the page is left: the note keeps
+    // the last value and nothing is selected under the user's typing.
+    page(CommPage)->field(40)->lineEdit()->setText(QStringLiteral("96x"));
+    EXPECT_FALSE(page(CommPage)->field(40)->lineEdit()->hasSelectedText());
+    page(CommPage)->field(40)->lineEdit()->setText(QStringLiteral("9600"));
+    QTest::mouseClick(page(CommPage)->commButton(1, 4), Qt::LeftButton); // "None"
+    EXPECT_TRUE(sheet.lineNote()->isHidden()) << sheet.lineNote()->text().toStdString();
+}
+
+// At the line's own rate a configuration for that rate changes nothing.
+TEST(ConfigSheetLine, TheLineRateOfTheSelectionIsTheOneCompared)
+{
+    DeviceConfig config;
+    config.serialBaudRate = 115200;
+    ConfigSheet atThatRate(config, nullptr, 115200);
+    EXPECT_TRUE(atThatRate.lineNote()->text().isEmpty());
+    ConfigSheet atDefault(config, nullptr);
+    EXPECT_TRUE(atDefault.lineNote()->text().startsWith(
+        "The board will listen at 115200 baud after this configuration"));
 }

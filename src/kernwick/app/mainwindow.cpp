@@ -65,7 +65,7 @@ MainWindow::MainWindow(PortTable ports, QWidget *parent)
     m_printing = new PrintController(*m_document, this);
     m_serial = new SerialController(*m_actions, this, std::move(ports));
     m_serial->downloads().setDocument(m_document.get());
-    m_config = new ConfigController(this);
+    m_config = new ConfigController(this, [this] { return m_serial->selection().baudRate; });
     buildPreview();
 
     buildMenus();

@@ -4,6 +4,8 @@
 
 #include <QObject>
 
+#include <functional>
+
 class QWidget;
 
 namespace Kernwick {
@@ -16,7 +18,9 @@ class ConfigController : public QObject
     Q_OBJECT
 
 public:
-    explicit ConfigController(QWidget *window);
+    /// `lineBaudRate` tells the rate of the port a download goes over (for the
+    /// editor's note on settings that change the line); empty: the default rate.
+    explicit ConfigController(QWidget *window, std::function<qint32()> lineBaudRate = {});
 
     const DeviceConfig &current() const { return m_current; }
 
@@ -30,6 +34,7 @@ signals:
 private:
     QWidget *m_window;
     DeviceConfig m_current;
+    std::function<qint32()> m_lineBaudRate;
 };
 
 } // namespace Kernwick

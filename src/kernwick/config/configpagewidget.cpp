@@ -162,16 +162,38 @@ void ConfigPageWidget::showCommParams()
 bool ConfigPageWidget::collect(DeviceConfig *config, QString *problem)
 {
     DeviceConfig taken = *config;
+    if (SpinField *refused = take(&taken, problem)) {
+        refused->setFocus();
+        refused->lineEdit()->selectAll();
+        return false;
+    }
+    *config = taken;
+    return true;
+}
+
+DeviceConfig ConfigPageWidget::peek(const DeviceConfig &config) const
+{
+    DeviceConfig taken = config;
+    QString problem;
+    take(&taken, &problem);
+    return taken;
+}
+
+SpinField *ConfigPageWidget::take(DeviceConfig *config, QString *problem) const
+{
+    DeviceConfig &taken = *config;
+    SpinField *firstRefused = nullptr;
     for (const auto &[number, field] : m_fields) {
         bool ok = false;
         const qint64 value = field->text().trimmed().toLongLong(&ok);
         const QString refused =
             ok ? editorValueProblem(number, value) : QStringLiteral("Please enter an integer.");
         if (!refused.isEmpty()) {
-            *problem = refused;
-            field->setFocus();
-            field->lineEdit()->selectAll();
-            return false;
+            if (!firstRefused) {
+                firstRefused = field;
+                *problem = refused;
+            }
+            continue;
         }
         taken.setValue(number, std::int32_t(value));
     }
@@ -184,8 +206,7 @@ bool ConfigPageWidget::collect(DeviceConfig *config, QString *problem)
     }
     if (m_echo)
         taken.setValue(CommParamsNumber, m_comm.pack());
-    *config = taken;
-    return true;
+    return firstRefused;
 }
 
 QCheckBox *ConfigPageWidget::checkbox(int number) const

@@ -41,6 +41,9 @@ public:
     /// Reads the controls back into `config`. On a refused field returns false,
     /// sets `problem` to its message and leaves `config` as it was.
     bool collect(DeviceConfig *config, QString *problem);
+    /// The controls' values as they stand, without refusing anything: a field that
+    /// holds no acceptable value keeps the value `config` has.
+    DeviceConfig peek(const DeviceConfig &config) const;
 
     /// The widgets of parameter `number`, for tests.
     QCheckBox *checkbox(int number) const;
@@ -55,6 +58,9 @@ private:
     void addParameter(const ConfigParameter &parameter, QWidget *host, QVBoxLayout *column);
     void addCommParams(QVBoxLayout *column);
     void showCommParams();
+    /// Reads the controls into `config`; returns the first field refused (with its
+    /// message in `problem`) or null. Refused fields keep their values.
+    SpinField *take(DeviceConfig *config, QString *problem) const;
 
     ConfigPage m_page;
     std::map<int, QCheckBox *> m_checkboxes;

@@ -5,16 +5,21 @@
 
 #include "libkernwick/config/configfile.h"
 #include "libkernwick/config/configparameters.h"
+#include "libkernwick/device/configdownload.h"
 
+#include <QAbstractButton>
+#include <QButtonGroup>
 #include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
 namespace Kernwick {
 
-ConfigSheet::ConfigSheet(const DeviceConfig &config, QWidget *parent)
-    : QDialog(parent), m_config(config), m_tabs(new QTabWidget(this))
+ConfigSheet::ConfigSheet(const DeviceConfig &config, QWidget *parent, qint32 lineBaudRate)
+    : QDialog(parent), m_config(config), m_tabs(new QTabWidget(this)), m_lineBaudRate(lineBaudRate)
 {
     setWindowTitle(QStringLiteral("ZUVO Configuration Editor"));
     for (int i = 0; i < ConfigPageCount; ++i) {
@@ -45,9 +50,36 @@ ConfigSheet::ConfigSheet(const DeviceConfig &config, QWidget *parent)
         buttons->addWidget(button);
     }
     buttons->addStretch();
+    // The note follows every edit, so the user sees it before pressing Download.
+    m_lineNote = new QLabel(this);
+    m_lineNote->setWordWrap(true);
+    m_lineNote->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    for (ConfigPageWidget *page : m_pages) {
+        for (QLineEdit *field : page->findChildren<QLineEdit *>())
+            connect(field, &QLineEdit::textChanged, this, &ConfigSheet::refreshLineNote);
+        // Clicked, not toggled: the Comm page takes a click into its settings first.
+        for (QAbstractButton *button : page->findChildren<QAbstractButton *>())
+            connect(button, &QAbstractButton::clicked, this, &ConfigSheet::refreshLineNote);
+        for (QButtonGroup *group : page->findChildren<QButtonGroup *>())
+            connect(group, &QButtonGroup::idClicked, this, &ConfigSheet::refreshLineNote);
+    }
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_tabs);
+    layout->addWidget(m_lineNote);
     layout->addLayout(buttons);
+    refreshLineNote();
+}
+
+void ConfigSheet::refreshLineNote()
+{
+    // The values as they would go: the shown page read as it stands (a field that
+    // is not a number yet keeps its last value).
+    QStringList changes =
+        lineChanges(m_pages[std::size_t(m_shown)]->peek(m_config), m_lineBaudRate);
+    if (!changes.isEmpty())
+        changes.append(QStringLiteral("The next command must use the new settings"));
+    m_lineNote->setText(changes.join(QLatin1Char('\n')));
+    m_lineNote->setVisible(!changes.isEmpty());
 }
 
 bool ConfigSheet::collectShownPage()
@@ -72,6 +104,7 @@ void ConfigSheet::pageChanged(int index)
     }
     m_shown = index;
     m_pages[std::size_t(index)]->display(m_config);
+    refreshLineNote();
 }
 
 void ConfigSheet::fileError(const QString &error)
@@ -98,6 +131,7 @@ void ConfigSheet::loadFile()
     m_config = loaded;
     for (ConfigPageWidget *page : m_pages)
         page->display(m_config);
+    refreshLineNote();
 }
 
 void ConfigSheet::saveFile()

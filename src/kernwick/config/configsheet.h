@@ -1,11 +1,13 @@
 #pragma once
 
 #include "libkernwick/config/deviceconfig.h"
+#include "libkernwick/device/porttable.h"
 
 #include <QDialog>
 
 #include <array>
 
+class QLabel;
 class QPushButton;
 class QTabWidget;
 
@@ -21,13 +23,16 @@ class ConfigPageWidget;
 /// "Please enter an integer."), and shows them again when it comes back. Load File
 /// refreshes every page, the shown one included; Save File collects every page and
 /// stays on the shown one. Download ends the sheet accepted with the edited values
-/// in config(); Cancel keeps nothing.
+/// in config(); Cancel keeps nothing. Beside the buttons a note says how the values
+/// on screen change the line the download is sent over (see lineChanges()).
 class ConfigSheet : public QDialog
 {
     Q_OBJECT
 
 public:
-    explicit ConfigSheet(const DeviceConfig &config, QWidget *parent = nullptr);
+    /// `lineBaudRate` is the rate of the port the download goes over.
+    explicit ConfigSheet(const DeviceConfig &config, QWidget *parent = nullptr,
+                         qint32 lineBaudRate = SerialSelection::DefaultBaudRate);
 
     /// The edited values (the ones to download once the sheet was accepted).
     const DeviceConfig &config() const { return m_config; }
@@ -38,6 +43,8 @@ public:
     QPushButton *saveButton() const { return m_save; }
     QPushButton *downloadButton() const { return m_download; }
     QPushButton *cancelButton() const { return m_cancel; }
+    /// The line-change note beside Download; empty when nothing changes.
+    QLabel *lineNote() const { return m_lineNote; }
 
     void loadFile();
     void saveFile();
@@ -47,6 +54,7 @@ private:
     bool collectShownPage();
     void pageChanged(int index);
     void fileError(const QString &error);
+    void refreshLineNote();
 
     DeviceConfig m_config;
     QTabWidget *m_tabs;
@@ -57,6 +65,8 @@ private:
     QPushButton *m_save;
     QPushButton *m_download;
     QPushButton *m_cancel;
+    QLabel *m_lineNote;
+    qint32 m_lineBaudRate;
 };
 
 } // namespace Kernwick

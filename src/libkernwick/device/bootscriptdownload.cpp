@@ -39,6 +39,7 @@ DownloadOutcome downloadBootScript(Conversation &conversation, const QByteArray 
         return stoppedOrFailed(conversation);
 
     DownloadWriter writer(conversation, bootScriptFrame(script).size());
+    writer.beginTransfer(ProgressUnit::Bytes, int(writer.total()));
     const auto failed = [&] { return writer.failedWriteOutcome(QStringLiteral("Boot script")); };
 
     conversation.appendLog(QStringLiteral("Sending boot script\r\n"));

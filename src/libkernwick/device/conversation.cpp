@@ -39,7 +39,7 @@ bool consoleRefused(QByteArrayView reply, QByteArrayView prompt, bool wholeLines
 Conversation::Conversation(BytePort &port, QString portName, ConversationHooks hooks)
     : m_port(port), m_portName(std::move(portName)), m_hooks(std::move(hooks))
 {
-    m_port.setStopCheck([this] { return stopRequested(); });
+    m_port.setStopCheck([this] { return portStopCheck(); });
 }
 
 Conversation::~Conversation()
@@ -77,6 +77,7 @@ void Conversation::reportProgress(int done, int total)
 void Conversation::beginTransfer(ProgressUnit unit, int total)
 {
     m_meter.begin(unit, total, m_port.bytesWritten(), m_port.timing().clock());
+    m_transfer = {unit, -1, total};
     reportTransfer(0);
 }
 
@@ -84,9 +85,29 @@ void Conversation::reportTransfer(int done)
 {
     if (!m_meter.begun())
         return;
-    m_transfer = m_meter.at(done, m_port.bytesWritten(), m_port.timing().clock());
+    const qint64 now = m_port.timing().clock();
+    const TransferProgress figures = m_meter.at(done, m_port.bytesWritten(), now);
+    // Often enough for a display to move, seldom enough that a fast line does not
+    // flood it with reports.
+    const bool first = m_transfer.done < 0;
+    const bool due = first || figures.percent() != m_transfer.percent() ||
+                     (figures.done != m_transfer.done && figures.done >= figures.total) ||
+                     now - m_transferReportedMs >= TransferRefreshMs;
+    if (!due || figures == m_transfer)
+        return;
+    m_transfer = figures;
+    m_transferReportedMs = now;
     if (m_hooks.transfer)
         m_hooks.transfer(m_transfer);
+}
+
+bool Conversation::portStopCheck()
+{
+    // The port asks before every paced byte: the bytes sent of a long piece (a font
+    // chunk takes seconds) are reported as they go out, until the last piece is done.
+    if (m_transfer.done >= 0 && m_transfer.done < m_transfer.total)
+        reportTransfer(m_transfer.done);
+    return stopRequested();
 }
 
 void Conversation::startPart(const ProgressCaptions &captions, int total)

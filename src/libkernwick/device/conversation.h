@@ -48,8 +48,10 @@ struct ConversationHooks
     /// by a file's short last piece, which the total does not count.
     std::function<void(int done, int total)> progress = {};
     /// The figures of the transfer under way (see Conversation::beginTransfer()):
-    /// done of total in its unit, bytes sent, time taken. Reported as each piece is
-    /// done and as the bytes of a long piece go out.
+    /// done of total in its unit, bytes sent, time taken. Reported at the start, each
+    /// time the percentage changes, at the end, and in between at most every
+    /// TransferRefreshMs as the bytes of a long piece go out. Every download kind
+    /// reports them (a download in parts, once per part).
     std::function<void(const TransferProgress &progress)> transfer = {};
     /// Shows a box that the conversation waits for ("Download Complete" before the
     /// firmware is started) and returns once the user has closed it. Blocks the
@@ -96,6 +98,9 @@ public:
     /// Bytes that drainInput() discards at most, so that a babbling line cannot hold
     /// the command forever.
     static constexpr int MaxDrainBytes = 4096;
+    /// The longest time between two reports of the transfer figures while bytes go
+    /// out and the percentage stays the same.
+    static constexpr int TransferRefreshMs = 250;
 
     /// `portName` is the selection's port: "com1" to "com16" or a device path.
     Conversation(BytePort &port, QString portName, ConversationHooks hooks);
@@ -115,8 +120,9 @@ public:
     /// The transfer proper begins (after the board check and any erase): its figures
     /// count `total` pieces of `unit`, and the bytes and time from now. Reports 0 done.
     void beginTransfer(ProgressUnit unit, int total);
-    /// `done` pieces of the transfer are done: reports its figures (nothing before
-    /// beginTransfer()).
+    /// `done` pieces of the transfer are done: reports its figures when the
+    /// percentage changed, at the end, or TransferRefreshMs after the last report
+    /// (nothing before beginTransfer()).
     void reportTransfer(int done);
     /// The figures as last reported.
     const TransferProgress &transferProgress() const { return m_transfer; }
@@ -216,6 +222,8 @@ private:
     bool giveUpWaiting(bool readSomething) const;
     /// A failed detection: the not-detected text, or the lost line.
     bool failDetection(const QString &text);
+    /// Asked by the port before each paced byte and inside its waits.
+    bool portStopCheck();
 
     BytePort &m_port;
     QString m_portName;
@@ -227,6 +235,7 @@ private:
     int m_stopDeferrals = 0;
     TransferMeter m_meter;
     TransferProgress m_transfer;
+    qint64 m_transferReportedMs = 0;
 };
 
 } // namespace Kernwick

@@ -6,6 +6,7 @@
 #include <QIODevice>
 
 #include <algorithm>
+#include <limits>
 
 namespace Kernwick {
 
@@ -31,6 +32,11 @@ BoxMessage fileErrorBox()
 int progressTotal(qint64 length, int unit)
 {
     return int(std::clamp<qint64>(length / unit, 0, 0xFFFF));
+}
+
+int pieceCount(qint64 length, int unit)
+{
+    return int(std::clamp<qint64>((length + unit - 1) / unit, 0, std::numeric_limits<int>::max()));
 }
 
 bool readPiece(QIODevice &file, qint64 size, QByteArray *piece)

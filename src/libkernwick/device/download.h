@@ -86,6 +86,9 @@ BoxMessage fileErrorBox();
 /// The total for the progress display: the whole `unit`-sized pieces of a file of
 /// `length` bytes, limited to 16 bits.
 int progressTotal(qint64 length, int unit);
+/// The pieces of `unit` bytes a file of `length` bytes is sent in, a short last one
+/// included: the total of the transfer figures.
+int pieceCount(qint64 length, int unit);
 
 /// Reads the next piece of up to `size` bytes of `file` into `*piece`. False when
 /// the file could not be read; an empty piece is the end of the file.

@@ -10,6 +10,14 @@ DownloadWriter::DownloadWriter(Conversation &conversation, qsizetype total)
 {
 }
 
+void DownloadWriter::beginTransfer(ProgressUnit unit, int total, char pieceEnd)
+{
+    m_counting = true;
+    m_pieceEnd = pieceEnd;
+    m_piecesDone = 0;
+    m_conversation.beginTransfer(unit, total);
+}
+
 bool DownloadWriter::raw(QByteArrayView bytes)
 {
     return write(bytes, false);
@@ -45,6 +53,10 @@ bool DownloadWriter::write(QByteArrayView bytes, bool paced)
             return false;
         }
         ++m_written;
+        if (m_counting && (m_pieceEnd == 0 || bytes[at] == m_pieceEnd)) {
+            ++m_piecesDone;
+            m_conversation.reportTransfer(m_piecesDone);
+        }
     }
     return !m_stopped && !m_failed;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "libkernwick/device/download.h"
+#include "libkernwick/device/transferprogress.h"
 
 #include <QByteArrayView>
 #include <QString>
@@ -20,6 +21,11 @@ class DownloadWriter
 public:
     /// `total` is the number of bytes the whole download writes, for the report.
     DownloadWriter(Conversation &conversation, qsizetype total);
+
+    /// Begins the transfer figures (see Conversation::beginTransfer()) for what this
+    /// writer writes from now on: counted in bytes, or with a `pieceEnd` in the
+    /// pieces that each end with that byte (the "v" that ends each parameter command).
+    void beginTransfer(ProgressUnit unit, int total, char pieceEnd = 0);
 
     /// Writes `bytes` as single bytes without pacing ("WriteByte").
     bool raw(QByteArrayView bytes);
@@ -45,6 +51,9 @@ private:
     qsizetype m_written = 0;
     bool m_stopped = false;
     bool m_failed = false;
+    bool m_counting = false;
+    char m_pieceEnd = 0;
+    int m_piecesDone = 0;
 };
 
 } // namespace Kernwick

@@ -177,7 +177,7 @@ DownloadOutcome downloadFirmware(Conversation &c, QIODevice &file, const Firmwar
     // (the board gets the whole file, not the file less its tail).
     int k = 0;
     QByteArray block;
-    c.beginTransfer(ProgressUnit::Blocks, total);
+    c.beginTransfer(ProgressUnit::Blocks, pieceCount(file.size(), Xmodem::BlockSize));
     for (;;) {
         if (!readPiece(file, Xmodem::BlockSize, &block))
             return fileReadFailed(c);

@@ -71,7 +71,7 @@ DownloadOutcome downloadFont(Conversation &c, QIODevice &file, const FontDownloa
         return stoppedOrFailed(c);
     }
     c.appendLog(QStringLiteral("Memory erased\r\nDownloading font\r\n"));
-    c.beginTransfer(ProgressUnit::Chunks, total);
+    c.beginTransfer(ProgressUnit::Chunks, pieceCount(file.size(), FontChunkSize));
 
     qint64 offset = 0;
     QByteArray chunk;

@@ -56,7 +56,7 @@ private:
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly)) {
             outcome = PartOutcome::Failed;
-            m_conversation.showBox(fileErrorBox());
+            m_conversation.showBox(aboutFile(fileErrorBox(), path, file.errorString()));
             return false;
         }
         const int maximum = progressTotal(file.size(), FontChunkSize);
@@ -76,13 +76,14 @@ private:
             m_conversation.showBox(appBox(QStringLiteral("no ack from erase")));
         }
 
+        m_conversation.beginTransfer(ProgressUnit::Chunks, pieceCount(file.size(), FontChunkSize));
         QByteArray block;
         for (qint64 offset = 0;; offset += FontChunkSize) {
             if (stopRequested())
                 return endPart(false);
             if (!readPiece(file, FontChunkSize, &block)) {
                 outcome = PartOutcome::Failed;
-                m_conversation.showBox(fileErrorBox());
+                m_conversation.showBox(aboutFile(fileErrorBox(), path, file.errorString()));
                 return endPart(false);
             }
             if (block.isEmpty())
@@ -98,6 +99,7 @@ private:
                 return endPart(false);
             }
             progress(int((offset + FontChunkSize) / FontChunkSize), maximum);
+            m_conversation.reportTransfer(int((offset + FontChunkSize) / FontChunkSize));
         }
 
         port.writeString(SequenceInitiator + QByteArray("92;") + device + ";1|");
@@ -128,6 +130,7 @@ private:
               SetupTextPartProgressEnd);
         pause();
         DownloadWriter writer(m_conversation, text.size());
+        writer.beginTransfer(ProgressUnit::Bytes, int(text.size()));
         writer.paced(text);
         return finishTextPart(writer, QStringLiteral("Configuration"), &m_configuration);
     }
@@ -144,6 +147,7 @@ private:
         // have always sent it; the board drops the unfinished command at the ESC.
         const QByteArray frame = bootScriptFrame(text);
         DownloadWriter writer(m_conversation, 2 + frame.size());
+        writer.beginTransfer(ProgressUnit::Bytes, int(writer.total()));
         // Once a write has failed or was stopped the later ones do nothing;
         // finishTextPart() reports how it went.
         writer.raw(SequenceInitiator);
@@ -175,7 +179,8 @@ private:
             bytes = file.read(SetupPartMaxBytes + 1);
         if (!file.isOpen() || file.error() != QFileDevice::NoError) {
             *outcome = PartOutcome::Failed;
-            m_conversation.showBox(BoxMessage{file.errorString(), QString()});
+            m_conversation.showBox(
+                aboutFile({file.errorString(), QString()}, path, file.errorString()));
             return false;
         }
         if (bytes.size() > SetupPartMaxBytes) {

@@ -11,6 +11,7 @@
 #include <QByteArray>
 #include <QIODevice>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -45,6 +46,7 @@ struct Record
     std::vector<BoxMessage> boxes;
     std::vector<BoxMessage> confirmed;
     std::vector<std::pair<int, int>> progress;
+    std::vector<TransferProgress> transfers;
     /// The user's stop request; empty: never.
     std::function<bool()> stopWhen;
     /// Runs when a box must be confirmed, before it counts as closed.
@@ -66,6 +68,10 @@ struct Record
             std::lock_guard lock(mutex);
             progress.emplace_back(done, total);
         };
+        h.transfer = [this](const TransferProgress &figures) {
+            std::lock_guard lock(mutex);
+            transfers.push_back(figures);
+        };
         h.confirm = [this](const BoxMessage &box) {
             if (onConfirm)
                 onConfirm(box);
@@ -83,6 +89,15 @@ struct Record
 
     std::mutex mutex;
 };
+
+/// The transfer figures reported, each as its count ("1 of 2 chunks (50 %)").
+inline QStringList transferCounts(const std::vector<TransferProgress> &transfers)
+{
+    QStringList counts;
+    for (const TransferProgress &figures : transfers)
+        counts.append(progressCountText(figures));
+    return counts;
+}
 
 /// A board on a scripted port that answers the identification query with "v4", and
 /// a conversation on "com1" whose reports go to `record`. The user asks to stop

@@ -76,6 +76,12 @@ TEST(BootScriptDownload, ScriptGoesUnchangedInsideTheFrame)
     EXPECT_EQ(d.port.written, identificationQuery + "\x1bX" + script + "\x1b\\\x1b[8v\x1b[1v");
     EXPECT_EQ(bootScriptFrame(script), "\x1bX" + script + "\x1b\\\x1b[8v\x1b[1v");
     EXPECT_EQ(d.record.log, zuvoDetectedLog + stepsLog + completeLine);
+    // The figures count the bytes of the frame and its commands.
+    const qsizetype frame = bootScriptFrame(script).size();
+    ASSERT_FALSE(d.record.transfers.empty());
+    EXPECT_EQ(transferCounts(d.record.transfers).last(),
+              QStringLiteral("%1 of %1 bytes (100 %)").arg(frame));
+    EXPECT_EQ(d.record.transfers.back().bytesSent, frame);
 }
 
 TEST(BootScriptDownload, PacesTheTextButNotTheControlBytes)

@@ -6,6 +6,7 @@
 #include "libkernwick/device/configdownload.h"
 #include "libkernwick/device/conversation.h"
 #include "libkernwick/device/serialport.h"
+#include "namedcase.h"
 #include "qtprinters.h"
 #include "simulator.h"
 #include "simulatorlink.h"
@@ -26,12 +27,13 @@ namespace {
 
 using Progress = std::vector<std::pair<int, int>>;
 
-// The configuration download at 19200 baud on the scripted board.
+// The configuration download on the scripted board, by default at the 9600 baud
+// the configuration's board listens at.
 struct ConfigDownload : ScriptedDownload
 {
-    DownloadOutcome run(const DeviceConfig &config = {})
+    DownloadOutcome run(const DeviceConfig &config = {}, qint32 baudRate = 9600)
     {
-        return downloadConfiguration(*conversation, config, 19200);
+        return downloadConfiguration(*conversation, config, baudRate);
     }
 };
 
@@ -42,17 +44,80 @@ TEST(ConfigDownload, SendsTheDownloadOrderStreamAfterTheBoardAnswers)
     ConfigDownload d;
     DeviceConfig config;
     config.horizontalStart = -20;
-    EXPECT_TRUE(d.run(config).completed());
+    EXPECT_TRUE(d.run(config, 19200).completed());
     EXPECT_EQ(d.port.written,
               identificationQuery + encodeConfigStream(config, ConfigOrder::Download));
     EXPECT_EQ(d.port.baudRate, 19200);
+    // The line runs at 19200, the configuration's board at 9600: said first.
     EXPECT_EQ(d.record.log,
-              zuvoDetectedLog + QStringLiteral("Sending configuration\r\nConfiguration "
-                                               "download complete\r\n"));
+              zuvoDetectedLog +
+                  QStringLiteral("The board will listen at 9600 baud after this configuration\r\n"
+                                 "The next command must use the new settings\r\n"
+                                 "Sending configuration\r\nConfiguration download complete\r\n"));
     EXPECT_EQ(d.record.progress, (Progress{{0, 10}, {10, 10}}));
     EXPECT_FALSE(d.port.isOpen());
     EXPECT_EQ(d.port.closes, 1);
+    // The figures count parameter commands, the closing one included.
+    const int commands = int(configOrder(ConfigOrder::Download).size()) + 1;
+    const QStringList counts = transferCounts(d.record.transfers);
+    ASSERT_FALSE(counts.isEmpty());
+    EXPECT_EQ(counts.first(), QStringLiteral("0 of %1 parameters (0 %)").arg(commands));
+    EXPECT_EQ(counts.last(), QStringLiteral("%1 of %1 parameters (100 %)").arg(commands));
+    EXPECT_EQ(d.record.transfers.back().bytesSent,
+              encodeConfigStream(config, ConfigOrder::Download).size());
 }
+
+struct LineChangeCase : NamedCase
+{
+    std::int32_t baud;
+    std::int32_t flowControl;
+    std::int32_t commParams;
+    QStringList changes;
+};
+
+class LineChange : public ::testing::TestWithParam<LineChangeCase>
+{
+};
+
+// Each setting that makes the board stop listening as the line speaks (9600 baud,
+// 8 data bits, no parity, one stop bit, no flow control) is named.
+TEST_P(LineChange, NamesEverySettingThatChangesTheLine)
+{
+    const LineChangeCase &c = GetParam();
+    DeviceConfig config;
+    config.serialBaudRate = c.baud;
+    config.serialFlowControl = c.flowControl;
+    config.commParams = c.commParams;
+    EXPECT_EQ(lineChanges(config, 9600), c.changes);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LineChange,
+    ::testing::Values(
+        LineChangeCase{"Defaults", 9600, 1, 4, {}},
+        LineChangeCase{"NoFlowControlAndEchoOn", 9600, 0, 4 + 64, {}},
+        LineChangeCase{
+            "Baud", 19200, 1, 4, {"The board will listen at 19200 baud after this configuration"}},
+        LineChangeCase{"HardwareFlowControl",
+                       9600,
+                       2,
+                       4,
+                       {"The board will use hardware flow control after this configuration"}},
+        LineChangeCase{"SevenBitsEvenParity",
+                       9600,
+                       1,
+                       0 + 8,
+                       {"The board will use 7 data bits, even parity and 1 stop bits after this "
+                        "configuration"}},
+        LineChangeCase{"TwoStopBitsAndAllElse",
+                       115200,
+                       2,
+                       4 + 32,
+                       {"The board will listen at 115200 baud after this configuration",
+                        "The board will use hardware flow control after this configuration",
+                        "The board will use 8 data bits, no parity and 2 stop bits after this "
+                        "configuration"}}),
+    CaseName());
 
 TEST(ConfigDownload, PacesEveryByteOfTheStream)
 {

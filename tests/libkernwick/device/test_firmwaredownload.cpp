@@ -228,6 +228,11 @@ TEST_P(EachWay, SendsTheImageInBlocksThenEotThenStartsItAfterTheBox)
     EXPECT_TRUE(boxBeforeStart);
     EXPECT_EQ(board.starts, 1);
     EXPECT_EQ(record.progress, (std::vector<std::pair<int, int>>{{0, 2}, {1, 2}, {2, 2}, {3, 2}}));
+    // The figures count the padded last block too, and the bytes of the packets.
+    EXPECT_EQ(transferCounts(record.transfers),
+              (QStringList{"0 of 3 blocks (0 %)", "1 of 3 blocks (33 %)", "2 of 3 blocks (66 %)",
+                           "3 of 3 blocks (100 %)"}));
+    EXPECT_EQ(record.transfers.back().bytesSent, packets(file).size());
     EXPECT_EQ(port.baudRate, 115200);
     EXPECT_EQ(port.readTimeout, 500);
     EXPECT_FALSE(port.isOpen());

@@ -191,6 +191,22 @@ TEST_P(Chunking, SendsChunksAtTheirOffsetsWithProgress)
     }
 }
 
+// The figures count every chunk, a short last one too, and the bytes of the chunks
+// and their commands from the first chunk on.
+TEST_F(FontDownloadTest, TransferFiguresCountChunksAndTheirBytes)
+{
+    answerAsBoard(port, FontDialect::MainPort);
+    const QByteArray file = sampleFile(300);
+    ASSERT_TRUE(download(file, {3, FontDialect::MainPort, 9600}).completed());
+    EXPECT_EQ(
+        transferCounts(record.transfers),
+        (QStringList{"0 of 2 chunks (0 %)", "1 of 2 chunks (50 %)", "2 of 2 chunks (100 %)"}));
+    const QByteArray wire = expectedWire(file, 3, FontDialect::MainPort);
+    const qsizetype chunkBytes = wire.indexOf("\x1b[92;") - wire.indexOf("\x1bX");
+    EXPECT_EQ(record.transfers.back().bytesSent, chunkBytes);
+    EXPECT_EQ(record.transfers.front().bytesSent, 0);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Sizes, Chunking,
     ::testing::Values(ChunkingCase{"Empty", 0, {{0, 0}}},

@@ -129,6 +129,8 @@ protected:
                     [this](int position, int maximum) {
                         events.push_back(QStringLiteral("%1/%2").arg(position).arg(maximum));
                     },
+                .transfer =
+                    [this](const TransferProgress &figures) { transfers.push_back(figures); },
                 .partStarted =
                     [this](const ProgressCaptions &captions, int maximum) {
                         events.push_back(QStringLiteral("start '%1' '%2' %3")
@@ -153,6 +155,7 @@ protected:
     QString log;
     std::vector<BoxMessage> boxes;
     std::vector<QString> events;
+    std::vector<TransferProgress> transfers;
     std::vector<qint64> chunkOffsets;
     char eraseAnswer = Ack;
     char flushAnswer = Ack;
@@ -201,6 +204,15 @@ TEST_F(SetupDownloadTest, AllThreePartsGoOverOneOpeningWithAProgressDisplayEach)
     EXPECT_FALSE(port.isOpen());
     EXPECT_TRUE(boxes.empty());
     EXPECT_TRUE(log.isEmpty()) << "a setup download writes no log";
+    // Each part's figures start afresh: chunks of the font, bytes of the texts.
+    const QStringList counts = Kernwick::Test::transferCounts(transfers);
+    const qsizetype frame = 2 + bootScriptFrame(script).size();
+    EXPECT_EQ(counts.first(), QStringLiteral("0 of 4 chunks (0 %)"));
+    EXPECT_TRUE(counts.contains(QStringLiteral("4 of 4 chunks (100 %)")))
+        << counts.join('|').toStdString();
+    EXPECT_TRUE(counts.contains(QStringLiteral("%1 of %1 bytes (100 %)").arg(configText().size())))
+        << counts.join('|').toStdString();
+    EXPECT_EQ(counts.last(), QStringLiteral("%1 of %1 bytes (100 %)").arg(frame));
 }
 
 TEST_F(SetupDownloadTest, PacesTheTextsAndPausesAroundTheTextParts)
@@ -262,7 +274,9 @@ TEST_F(SetupDownloadTest, FontThatCannotBeOpenedEndsTheWholeDownload)
     EXPECT_EQ(result.partOutcome(SetupPart::Font), PartOutcome::Failed);
     EXPECT_EQ(result.partOutcome(SetupPart::Configuration), PartOutcome::NotReached);
     EXPECT_EQ(result.partOutcome(SetupPart::BootScript), PartOutcome::NotReached);
-    EXPECT_EQ(boxes, std::vector<BoxMessage>{fileError});
+    // The box as the desktop program shows it, naming the file for the command line.
+    EXPECT_EQ(boxes, std::vector<BoxMessage>{
+                         aboutFile(fileError, absent("font.zvf"), "No such file or directory")});
     EXPECT_TRUE(port.written.isEmpty());
     EXPECT_FALSE(port.isOpen());
 }
@@ -377,7 +391,8 @@ TEST_P(SetupTextPart, IsSentOrRefusedAndTheOtherPartsGo)
     if (c.sent) {
         EXPECT_TRUE(boxes.empty());
     } else if (!c.exists) {
-        EXPECT_EQ(boxes, std::vector<BoxMessage>{noSuchFile});
+        EXPECT_EQ(boxes, std::vector<BoxMessage>{aboutFile(
+                             noSuchFile, file, QStringLiteral("No such file or directory"))});
     } else {
         ASSERT_EQ(boxes.size(), 1u);
         EXPECT_EQ(boxes[0].caption, QStringLiteral("ZUVO Kernwick"));
