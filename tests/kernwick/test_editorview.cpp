@@ -133,6 +133,32 @@ TEST_F(EditorViewTest, PaintingRedrawsWithoutLayingOutAgainAndRecordsTheStrokeOn
     EXPECT_EQ(at(image, cell(3, 1).x(), cell(3, 1).y()), ViewColors::White);
 }
 
+TEST_F(EditorViewTest, AStrokeEndsWhenTheViewMovesToAnotherGlyph)
+{
+    QTest::mousePress(surface(), Qt::LeftButton, {}, cell(1, 1));
+    QTest::mouseMove(surface(), cell(2, 1));
+    ASSERT_EQ(pixel(0, 1, 2), 1);
+    QTest::keyClick(&view, Qt::Key_Right);
+    ASSERT_EQ(view.currentIndex(), 1);
+    EXPECT_EQ(document.undoText(), QStringLiteral("Paint")) << "the stroke was recorded";
+
+    // The rest of the drag paints neither the glyph left behind nor the one shown.
+    QTest::mouseMove(surface(), cell(3, 1));
+    QTest::mouseRelease(surface(), Qt::LeftButton, {}, cell(4, 1));
+    EXPECT_EQ(pixel(0, 1, 3), 0);
+    EXPECT_EQ(pixel(0, 1, 4), 0);
+    EXPECT_EQ(pixel(1, 1, 3), 0);
+    EXPECT_EQ(pixel(1, 1, 4), 0);
+
+    view.undo();
+    EXPECT_FALSE(document.canUndo()) << "the first glyph's stroke is the only step";
+    EXPECT_FALSE(document.isModified());
+
+    // The next press paints the glyph shown again.
+    QTest::mouseClick(surface(), Qt::LeftButton, {}, cell(5, 1));
+    EXPECT_EQ(pixel(view.currentIndex(), 1, 5), 1);
+}
+
 TEST_F(EditorViewTest, ADragWithAModifierKeyPaintsOnlyWhereItIsReleased)
 {
     QTest::mousePress(surface(), Qt::LeftButton, Qt::ShiftModifier, cell(1, 1));

@@ -57,6 +57,14 @@ void EditorView::setState(const ViewState &state)
 {
     if (state == m_state)
         return;
+    // A stroke paints the glyph it began in: when the view moves to another glyph
+    // (a key, undo, a thumbnail), the stroke ends there and the rest of the drag
+    // paints nothing, rather than going on unseen in the glyph left behind.
+    if (m_stroke && state.currentCode != m_state.currentCode) {
+        m_document.endStroke();
+        m_stroke = false;
+        m_strokeCut = true;
+    }
     m_state = state;
     viewport()->update();
     emit stateChanged();
@@ -304,6 +312,7 @@ void EditorView::mousePressEvent(QMouseEvent *event)
     if (event->button() == Qt::LeftButton) {
         m_document.beginStroke(m_state);
         m_stroke = true;
+        m_strokeCut = false;
     }
 }
 
@@ -316,7 +325,10 @@ void EditorView::mouseMoveEvent(QMouseEvent *event)
 void EditorView::mouseReleaseEvent(QMouseEvent *event)
 {
     const QPoint point = event->position().toPoint();
-    if (event->button() == Qt::LeftButton) {
+    if (event->button() == Qt::LeftButton && m_strokeCut) {
+        // The stroke this release belongs to ended when the view left its glyph.
+        m_strokeCut = false;
+    } else if (event->button() == Qt::LeftButton) {
         // A release can arrive without its press: the press that closed the
         // right-click menu, or one made before this view had the pointer. A click
         // paints on release, so the release opens the stroke itself, and the pixel
