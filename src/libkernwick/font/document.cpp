@@ -2,6 +2,8 @@
 
 #include <QFileInfo>
 
+#include <cassert>
+
 namespace Kernwick {
 
 namespace {
@@ -147,7 +149,14 @@ EditResult Document::apply(EditOperation operation, ViewState &view)
     endStroke();
     const EditCommand &command = editCommand(operation);
     std::optional<EditStep> before;
-    if (command.undoScope) {
+    EditingState state;
+    if (command.undoScope == EditScope::Table) {
+        // The command records only what it destroys, and only once it has
+        // passed its refusals: the step holds the header until then.
+        before =
+            EditStep::before(m_font, EditScope::Header, -1, QString::fromLatin1(command.undoText));
+        state.undoRecord = &*before;
+    } else if (command.undoScope) {
         const int index = currentGlyphIndex(m_font, view);
         if (*command.undoScope == EditScope::Glyph && index < 0)
             return EditResult::refuse(EditRefusal::NoCurrentGlyph);
@@ -155,10 +164,13 @@ EditResult Document::apply(EditOperation operation, ViewState &view)
                                   QString::fromLatin1(command.undoText));
     }
 
-    EditingState state;
     static_cast<ViewState &>(state) = view;
     state.clipboard = std::move(m_clipboard);
     const EditResult result = command.run(m_font, state);
+    state.undoRecord = nullptr;
+    // A table-wide command that changed the font recorded what it changed.
+    assert(!result.fontChanged || !before || command.undoScope != EditScope::Table ||
+           before->scope != EditScope::Header);
     view = state;
     m_clipboard = std::move(state.clipboard);
 

@@ -1,5 +1,6 @@
 #include "libkernwick/font/glyphediting.h"
 
+#include "libkernwick/font/edithistory.h"
 #include "libkernwick/font/x2.h"
 
 #include <algorithm>
@@ -20,8 +21,10 @@ std::uint8_t toOneBppPixel(std::uint8_t p)
 }
 
 // Gives every glyph `rows` rows, keeping the rows that stay; new rows are transparent.
-void setHeight(Font &font, int rows)
+void setHeight(Font &font, EditingState &state, int rows)
 {
+    if (state.undoRecord)
+        state.undoRecord->recordHeightChange(font, rows);
     for (Glyph &g : font.glyphs)
         g.resize(rows, g.width);
     font.header.height = std::uint8_t(rows);
@@ -81,29 +84,29 @@ void mapDepth(Glyph &g, int fromBits, int toBits)
 
 } // namespace
 
-EditResult insertRow(Font &font, EditingState &)
+EditResult insertRow(Font &font, EditingState &state)
 {
     if (font.header.height >= MaxGlyphSide)
         return EditResult::refuse(EditRefusal::HeightAtMaximum);
-    setHeight(font, font.header.height + 1);
+    setHeight(font, state, font.header.height + 1);
     font.computeFileSize();
     return EditResult::changed();
 }
 
-EditResult deleteRow(Font &font, EditingState &)
+EditResult deleteRow(Font &font, EditingState &state)
 {
     if (font.header.height <= 1)
         return EditResult::refuse(EditRefusal::HeightAtMinimum);
-    setHeight(font, font.header.height - 1);
+    setHeight(font, state, font.header.height - 1);
     font.computeFileSize();
     return EditResult::changed();
 }
 
-EditResult trimRows(Font &font, EditingState &)
+EditResult trimRows(Font &font, EditingState &state)
 {
     if (font.header.height <= 1)
         return EditResult::refuse(EditRefusal::HeightAtMinimum);
-    setHeight(font, std::max(1, font.header.height - ModRowCount));
+    setHeight(font, state, std::max(1, font.header.height - ModRowCount));
     font.computeFileSize();
     return EditResult::changed();
 }
@@ -157,6 +160,8 @@ EditResult insertCharacter(Font &font, EditingState &state)
         blank.width = current.width;
     }
     blank.reset(font.header.height, blank.width);
+    if (state.undoRecord)
+        state.undoRecord->recordInsertedGlyph(index);
     font.glyphs.insert(font.glyphs.begin() + index, std::move(blank));
     font.computeFileSize();
     return EditResult::changed();
@@ -169,6 +174,8 @@ EditResult deleteSelectedCharacter(Font &font, EditingState &state)
         return EditResult::refuse(EditRefusal::NoCurrentGlyph);
     if (font.chars() == 1)
         return EditResult::refuse(EditRefusal::OnlyGlyph);
+    if (state.undoRecord)
+        state.undoRecord->recordDeletedGlyph(font, index);
     font.glyphs.erase(font.glyphs.begin() + index);
     // Deleting the last glyph leaves the code past the table: step back onto the
     // glyph that is now last.
@@ -178,10 +185,12 @@ EditResult deleteSelectedCharacter(Font &font, EditingState &state)
     return EditResult::changed();
 }
 
-EditResult addOutline(Font &font, EditingState &)
+EditResult addOutline(Font &font, EditingState &state)
 {
     if (!isTwoBpp(font))
         return EditResult::refuse(EditRefusal::NeedsTwoBpp);
+    if (state.undoRecord)
+        state.undoRecord->recordTable(font);
     // Only transparent pixels change (to halftone) and white ones never do, so one
     // pass in any order equals a simultaneous pass. The stray value 3 is kept.
     const auto mark = [](Glyph &g, int r, int c) {
@@ -229,6 +238,8 @@ EditResult convertTo2Bpp(Font &font, EditingState &state)
         return EditResult::unchanged();
     if (!isOneBpp(font))
         return EditResult::refuse(EditRefusal::UnknownDepth);
+    if (state.undoRecord)
+        state.undoRecord->recordDepthChange(font);
     font.header.ldepth = 1;
     for (Glyph &g : font.glyphs)
         for (std::uint8_t &p : g.pixels)
@@ -246,6 +257,8 @@ EditResult convertTo1Bpp(Font &font, EditingState &state)
         return EditResult::unchanged();
     if (!isTwoBpp(font))
         return EditResult::refuse(EditRefusal::UnknownDepth);
+    if (state.undoRecord)
+        state.undoRecord->recordDepthChange(font);
     font.header.ldepth = 0;
     for (Glyph &g : font.glyphs)
         for (std::uint8_t &p : g.pixels)
