@@ -8,6 +8,8 @@
 #include "libkernwick/font/document.h"
 
 #include <QApplication>
+#include <QCursor>
+#include <QGuiApplication>
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
@@ -157,6 +159,34 @@ TEST_F(EditorViewTest, AStrokeEndsWhenTheViewMovesToAnotherGlyph)
     // The next press paints the glyph shown again.
     QTest::mouseClick(surface(), Qt::LeftButton, {}, cell(5, 1));
     EXPECT_EQ(pixel(view.currentIndex(), 1, 5), 1);
+}
+
+TEST_F(EditorViewTest, AWholeFontCommandOnALargeFontShowsTheBusyCursorWhileItRuns)
+{
+    // The cursor each change of the font's shape saw, while the command ran.
+    std::vector<bool> busy;
+    QObject::connect(&document, &Document::fontChanged, &view, [&busy] {
+        const QCursor *cursor = QGuiApplication::overrideCursor();
+        busy.push_back(cursor && cursor->shape() == Qt::WaitCursor);
+    });
+    view.run(EditOperation::InsertRow);
+    EXPECT_EQ(busy, std::vector<bool>{false}) << "the default font is small";
+
+    Font large = defaultFont();
+    large.resizeGlyphTable(260);
+    for (Glyph &g : large.glyphs)
+        g.reset(255, 255);
+    large.header.height = 255;
+    large.computeFileSize();
+    ASSERT_GE(260 * 255 * 255, Document::LargeFontPixels);
+    document.takeImportedFont(large);
+    busy.clear();
+    view.run(EditOperation::DeleteRow);
+    view.run(EditOperation::DeleteColumn);
+    view.undo();
+    EXPECT_EQ(busy, (std::vector<bool>{true, false, true}))
+        << "a whole-font command and an undo on a large font; a one-glyph command is quick";
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "the cursor is back";
 }
 
 TEST_F(EditorViewTest, ADragWithAModifierKeyPaintsOnlyWhereItIsReleased)

@@ -1,6 +1,7 @@
 #include "editor/editorview.h"
 
 #include "editor/viewrenderer.h"
+#include "widgets/busycursor.h"
 
 #include "libkernwick/font/document.h"
 
@@ -72,6 +73,7 @@ void EditorView::setState(const ViewState &state)
 
 EditResult EditorView::run(EditOperation operation)
 {
+    const BusyCursor busy(m_document.mayTakeLong(operation));
     ViewState next = m_state;
     const EditResult result = m_document.apply(operation, next);
     setState(next);
@@ -85,6 +87,7 @@ bool EditorView::isEnabled(EditOperation operation) const
 
 void EditorView::undo()
 {
+    const BusyCursor busy(m_document.isLarge());
     ViewState next = m_state;
     m_document.undo(&next);
     setState(next);
@@ -92,6 +95,7 @@ void EditorView::undo()
 
 void EditorView::redo()
 {
+    const BusyCursor busy(m_document.isLarge());
     ViewState next = m_state;
     m_document.redo(&next);
     setState(next);

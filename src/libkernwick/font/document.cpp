@@ -144,6 +144,19 @@ bool Document::saveCopy(const QString &path, QString *error)
     return true;
 }
 
+bool Document::isLarge() const
+{
+    std::int64_t pixels = 0;
+    for (const Glyph &g : m_font.glyphs)
+        pixels += std::int64_t(g.pixels.size());
+    return pixels >= LargeFontPixels;
+}
+
+bool Document::mayTakeLong(EditOperation operation) const
+{
+    return editCommand(operation).undoScope == EditScope::Table && isLarge();
+}
+
 EditResult Document::apply(EditOperation operation, ViewState &view)
 {
     endStroke();

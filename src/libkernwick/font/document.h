@@ -12,6 +12,7 @@
 #include <QObject>
 #include <QString>
 
+#include <cstdint>
 #include <optional>
 
 namespace Kernwick {
@@ -72,6 +73,15 @@ public:
 
     /// Runs an editing command for the view whose state is `view`.
     EditResult apply(EditOperation operation, ViewState &view);
+    /// Pixels from which a font counts as large: a command over all its glyphs,
+    /// an undo or a redo then takes long enough (from about a tenth of a second)
+    /// for the window to show that it is busy.
+    static constexpr std::int64_t LargeFontPixels = std::int64_t(16) * 1024 * 1024;
+    /// Whether the font has LargeFontPixels pixels or more.
+    bool isLarge() const;
+    /// Whether `operation` may take that long: a command over all glyphs of a
+    /// large font.
+    bool mayTakeLong(EditOperation operation) const;
     /// Font Name: the name and its NUL replace the start of the name field.
     EditResult rename(const QByteArray &name);
     /// The debug command "filesize": recomputes FileSize. Not an edit to undo.
