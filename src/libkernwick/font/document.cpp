@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cassert>
 
 namespace Kernwick {
@@ -168,6 +169,9 @@ EditResult Document::apply(EditOperation operation, ViewState &view)
         // passed its refusals: the step holds the header until then.
         before =
             EditStep::before(m_font, EditScope::Header, -1, QString::fromLatin1(command.undoText));
+        before->byteLimit =
+            m_history.byteLimit() - std::min(m_history.byteLimit(), sizeof(EditStep));
+        before->goOnUnrecorded = m_askLargeChange;
         state.undoRecord = &*before;
     } else if (command.undoScope) {
         const int index = currentGlyphIndex(m_font, view);
@@ -183,13 +187,17 @@ EditResult Document::apply(EditOperation operation, ViewState &view)
     state.undoRecord = nullptr;
     // A table-wide command that changed the font recorded what it changed.
     assert(!result.fontChanged || !before || command.undoScope != EditScope::Table ||
-           before->scope != EditScope::Header);
+           before->scope != EditScope::Header || before->unrecorded);
     view = state;
     m_clipboard = std::move(state.clipboard);
 
     if (!result.fontChanged)
         return result;
-    if (before) {
+    if (before && before->unrecorded) {
+        // Kept steps would undo into a font that no longer follows from this one.
+        m_history.clear(false);
+        emit fontChanged();
+    } else if (before) {
         const bool pixelsOnly = onlyPixelsDiffer(*before, m_font);
         const int index = before->glyphIndex;
         m_history.push(std::move(*before));

@@ -76,22 +76,34 @@ EditStep EditStep::before(const Font &font, EditScope scope, int glyphIndex, QSt
     return step;
 }
 
-void EditStep::recordHeightChange(const Font &font, int newHeight)
+bool EditStep::admit(std::size_t bytes)
+{
+    if (bytes <= byteLimit)
+        return true;
+    unrecorded = true;
+    declined = goOnUnrecorded && !goOnUnrecorded();
+    return false;
+}
+
+bool EditStep::recordHeightChange(const Font &font, int newHeight)
 {
     const int height = font.header.height;
-    if (!everyGlyphHasHeightRows(font)) {
-        recordTable(font);
-        return;
+    if (!everyGlyphHasHeightRows(font))
+        return recordTable(font);
+    if (newHeight >= height) {
+        scope = EditScope::Rows;
+        return true; // the rows added are transparent
     }
-    scope = EditScope::Rows;
-    if (newHeight >= height)
-        return; // the rows added are transparent
     std::size_t bytes = 0;
     for (const Glyph &g : font.glyphs)
         bytes += std::size_t(height - newHeight) * g.width;
+    if (!admit(bytes))
+        return !declined;
+    scope = EditScope::Rows;
     data.reserve(bytes);
     for (const Glyph &g : font.glyphs)
         data.insert(data.end(), g.row(newHeight), g.pixels.data() + g.pixels.size());
+    return true;
 }
 
 void EditStep::recordInsertedGlyph(int index)
@@ -109,35 +121,45 @@ void EditStep::recordDeletedGlyph(Font &font, int index)
     holdsGlyph = true;
 }
 
-void EditStep::recordDepthChange(const Font &font)
+bool EditStep::recordDepthChange(const Font &font)
 {
     const int top = font.header.ldepth == 0 ? 1 : 3;
     bool anyLowBit = false;
     for (const Glyph &g : font.glyphs) {
         for (std::uint8_t p : g.pixels) {
-            if (p > top) {
-                recordTable(font);
-                return;
-            }
+            if (p > top)
+                return recordTable(font);
             anyLowBit = anyLowBit || (top == 3 && (p & 1));
         }
     }
+    if (!anyLowBit) {
+        scope = EditScope::Depth;
+        return true;
+    }
+    const std::size_t bytes = (pixelCount(font) + 7) / 8;
+    if (!admit(bytes))
+        return !declined;
     scope = EditScope::Depth;
-    if (!anyLowBit)
-        return;
-    data.assign((pixelCount(font) + 7) / 8, 0);
+    data.assign(bytes, 0);
     std::size_t bit = 0;
     for (const Glyph &g : font.glyphs)
         for (std::uint8_t p : g.pixels) {
             data[bit >> 3] |= std::uint8_t((p & 1) << (bit & 7));
             ++bit;
         }
+    return true;
 }
 
-void EditStep::recordTable(const Font &font)
+bool EditStep::recordTable(const Font &font)
 {
+    std::size_t bytes = 0;
+    for (const Glyph &g : font.glyphs)
+        bytes += glyphBytes(g);
+    if (!admit(bytes))
+        return !declined;
     scope = EditScope::Table;
     table = font.glyphs;
+    return true;
 }
 
 std::size_t EditStep::recordedBytes() const

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <vector>
 
 namespace Kernwick {
@@ -47,6 +48,16 @@ struct EditStep
     /// per pixel of every glyph in turn, 8 to a byte. Empty when all are 0.
     std::vector<std::uint8_t> data;
 
+    /// While a command records: the most bytes the step may keep, and the
+    /// question asked when it would keep more: whether to go on with a change
+    /// that cannot be undone (no question means yes).
+    std::size_t byteLimit = SIZE_MAX;
+    std::function<bool()> goOnUnrecorded;
+    /// The change went ahead without being kept: the history must be forgotten.
+    bool unrecorded = false;
+    /// The answer to `goOnUnrecorded` was no.
+    bool declined = false;
+
     /// Records `font` as it is now, before a change of `scope` (`glyphIndex`
     /// names the glyph of a Glyph step).
     static EditStep before(const Font &font, EditScope scope, int glyphIndex, QString text);
@@ -55,11 +66,13 @@ struct EditStep
     /// given, after its refusals and before it changes `font`, whose header the
     /// step already holds. A font whose glyphs break the rule a narrow record
     /// relies on (every glyph Height rows high; pixels within the depth's values)
-    /// is recorded whole instead.
+    /// is recorded whole instead. Each returns false, keeping nothing, when the
+    /// record would pass `byteLimit` and the answer to `goOnUnrecorded` is no:
+    /// the command then stops before changing anything.
 
     /// Every glyph is about to get `newHeight` rows, losing or gaining rows at
     /// the bottom: keeps the rows lost.
-    void recordHeightChange(const Font &font, int newHeight);
+    bool recordHeightChange(const Font &font, int newHeight);
     /// A glyph is about to be inserted at `index`: keeps nothing.
     void recordInsertedGlyph(int index);
     /// Glyph `index` is about to be deleted: takes it out of `font` (the caller
@@ -67,20 +80,24 @@ struct EditStep
     void recordDeletedGlyph(Font &font, int index);
     /// The font is about to be converted between 1BPP and 2BPP: keeps the low
     /// bit of every 2BPP pixel, which a conversion to 1BPP drops.
-    void recordDepthChange(const Font &font);
+    bool recordDepthChange(const Font &font);
     /// Keeps every glyph.
-    void recordTable(const Font &font);
+    bool recordTable(const Font &font);
     /// Bytes of font data the step keeps.
     std::size_t recordedBytes() const;
     /// Exchanges the recorded state with the font's.
     void swapWith(Font &font);
+
+private:
+    /// Whether `bytes` may be kept; when not, the step is unrecorded and asks.
+    bool admit(std::size_t bytes);
 };
 
 /// The undo history of one font: a list of steps and the position between the
 /// ones done and the ones undone, plus the position at which the font was saved.
 ///
-/// The history holds at most MaxSteps steps and MaxRecordedBytes bytes of font
-/// data; beyond either the oldest steps are forgotten.
+/// The history holds at most MaxSteps steps and byteLimit() bytes of font data;
+/// beyond either the oldest steps are forgotten.
 class EditHistory
 {
 public:
@@ -111,6 +128,10 @@ public:
     std::size_t stepCount() const { return m_steps.size(); }
     std::size_t recordedBytes() const { return m_recordedBytes; }
 
+    /// The most bytes the history keeps (MaxRecordedBytes unless set otherwise).
+    std::size_t byteLimit() const { return m_byteLimit; }
+    void setByteLimit(std::size_t bytes) { m_byteLimit = bytes; }
+
 private:
     void forgetOldest();
     void exchange(EditStep &step, Font &font);
@@ -118,6 +139,7 @@ private:
     std::deque<EditStep> m_steps;
     std::size_t m_done = 0;
     std::size_t m_recordedBytes = 0;
+    std::size_t m_byteLimit = MaxRecordedBytes;
     /// Steps done at the saved point; -1 when no position of the history holds
     /// the saved font.
     long long m_savedAt = 0;

@@ -20,14 +20,17 @@ std::uint8_t toOneBppPixel(std::uint8_t p)
     return p >= 2 ? 1 : 0; // halftone is lost; white, and 3 like white, stay white
 }
 
-// Gives every glyph `rows` rows, keeping the rows that stay; new rows are transparent.
-void setHeight(Font &font, EditingState &state, int rows)
+// Gives every glyph `rows` rows, keeping the rows that stay; new rows are
+// transparent. False, changing nothing, when the user would rather not make a change too
+// large to undo.
+bool setHeight(Font &font, EditingState &state, int rows)
 {
-    if (state.undoRecord)
-        state.undoRecord->recordHeightChange(font, rows);
+    if (state.undoRecord && !state.undoRecord->recordHeightChange(font, rows))
+        return false;
     for (Glyph &g : font.glyphs)
         g.resize(rows, g.width);
     font.header.height = std::uint8_t(rows);
+    return true;
 }
 
 // Shifts the glyph's image by (down, right) pixels inside its box; pixels that
@@ -88,7 +91,8 @@ EditResult insertRow(Font &font, EditingState &state)
 {
     if (font.header.height >= MaxGlyphSide)
         return EditResult::refuse(EditRefusal::HeightAtMaximum);
-    setHeight(font, state, font.header.height + 1);
+    if (!setHeight(font, state, font.header.height + 1))
+        return EditResult::unchanged();
     font.computeFileSize();
     return EditResult::changed();
 }
@@ -97,7 +101,8 @@ EditResult deleteRow(Font &font, EditingState &state)
 {
     if (font.header.height <= 1)
         return EditResult::refuse(EditRefusal::HeightAtMinimum);
-    setHeight(font, state, font.header.height - 1);
+    if (!setHeight(font, state, font.header.height - 1))
+        return EditResult::unchanged();
     font.computeFileSize();
     return EditResult::changed();
 }
@@ -106,7 +111,8 @@ EditResult trimRows(Font &font, EditingState &state)
 {
     if (font.header.height <= 1)
         return EditResult::refuse(EditRefusal::HeightAtMinimum);
-    setHeight(font, state, std::max(1, font.header.height - ModRowCount));
+    if (!setHeight(font, state, std::max(1, font.header.height - ModRowCount)))
+        return EditResult::unchanged();
     font.computeFileSize();
     return EditResult::changed();
 }
@@ -189,8 +195,8 @@ EditResult addOutline(Font &font, EditingState &state)
 {
     if (!isTwoBpp(font))
         return EditResult::refuse(EditRefusal::NeedsTwoBpp);
-    if (state.undoRecord)
-        state.undoRecord->recordTable(font);
+    if (state.undoRecord && !state.undoRecord->recordTable(font))
+        return EditResult::unchanged();
     // Only transparent pixels change (to halftone) and white ones never do, so one
     // pass in any order equals a simultaneous pass. The stray value 3 is kept.
     const auto mark = [](Glyph &g, int r, int c) {
@@ -238,8 +244,8 @@ EditResult convertTo2Bpp(Font &font, EditingState &state)
         return EditResult::unchanged();
     if (!isOneBpp(font))
         return EditResult::refuse(EditRefusal::UnknownDepth);
-    if (state.undoRecord)
-        state.undoRecord->recordDepthChange(font);
+    if (state.undoRecord && !state.undoRecord->recordDepthChange(font))
+        return EditResult::unchanged();
     font.header.ldepth = 1;
     for (Glyph &g : font.glyphs)
         for (std::uint8_t &p : g.pixels)
@@ -257,8 +263,8 @@ EditResult convertTo1Bpp(Font &font, EditingState &state)
         return EditResult::unchanged();
     if (!isTwoBpp(font))
         return EditResult::refuse(EditRefusal::UnknownDepth);
-    if (state.undoRecord)
-        state.undoRecord->recordDepthChange(font);
+    if (state.undoRecord && !state.undoRecord->recordDepthChange(font))
+        return EditResult::unchanged();
     font.header.ldepth = 0;
     for (Glyph &g : font.glyphs)
         for (std::uint8_t &p : g.pixels)

@@ -10,8 +10,8 @@ EditResult applyX2(Font &font, EditingState &state)
 {
     if (font.header.height > 127 || font.header.ascent > 127)
         return EditResult::refuse(EditRefusal::TooTallToDouble);
-    if (state.undoRecord)
-        state.undoRecord->recordTable(font);
+    if (state.undoRecord && !state.undoRecord->recordTable(font))
+        return EditResult::unchanged();
     const int oldHeight = font.header.height;
     const int newHeight = 2 * oldHeight;
     font.header.height = std::uint8_t(newHeight);

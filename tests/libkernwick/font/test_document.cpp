@@ -412,6 +412,49 @@ TEST(Document, ARefusedWholeFontCommandRecordsNothing)
     }
 }
 
+TEST(Document, AChangeTooLargeToUndoAsksFirstAndThenForgetsTheHistory)
+{
+    for (const bool goOn : {false, true}) {
+        SCOPED_TRACE(goOn ? "go on" : "stop");
+        Fixture fx(sampleFont(200));
+        run(EditOperation::InsertColumn, fx.document, fx.view); // one glyph: small
+        int asked = 0;
+        fx.document.setLargeChangeQuestion([&] {
+            ++asked;
+            return goOn;
+        });
+        // Room for the two steps, not for a row of 200 glyphs (over 1000 bytes).
+        fx.document.setHistoryByteLimit(2 * sizeof(EditStep) + sizeof(Glyph) + 200);
+        run(EditOperation::InsertRow, fx.document, fx.view);
+        EXPECT_EQ(asked, 0) << "Insert Row keeps nothing";
+        EXPECT_EQ(fx.document.history().stepCount(), 2u);
+        const Font before = fx.document.font();
+
+        const EditResult result = fx.document.apply(EditOperation::DeleteRow, fx.view);
+        EXPECT_EQ(asked, 1);
+        EXPECT_FALSE(result.refused());
+        EXPECT_EQ(result.fontChanged, goOn);
+        if (goOn) {
+            EXPECT_EQ(fx.document.font().header.height, before.header.height - 1);
+            EXPECT_FALSE(fx.document.canUndo()) << "the history is forgotten";
+            EXPECT_EQ(fx.document.history().recordedBytes(), 0u);
+            EXPECT_TRUE(fx.document.isModified());
+        } else {
+            EXPECT_TRUE(fx.document.font() == before);
+            EXPECT_EQ(fx.document.history().stepCount(), 2u) << "the history stays";
+            EXPECT_EQ(fx.document.undoText(), QStringLiteral("Insert Row"));
+        }
+    }
+
+    // Without a question (the command line) the change goes on.
+    Fixture fx;
+    fx.document.setHistoryByteLimit(sizeof(EditStep) + 8);
+    const int height = fx.document.font().header.height;
+    run(EditOperation::DeleteRow, fx.document, fx.view);
+    EXPECT_EQ(fx.document.font().header.height, height - 1);
+    EXPECT_FALSE(fx.document.canUndo());
+}
+
 TEST(Document, PaintingOutsideTheGlyphOrWithoutAStrokeChangesNothing)
 {
     Fixture fx;
