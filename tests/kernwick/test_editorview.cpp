@@ -8,6 +8,8 @@
 #include "libkernwick/font/document.h"
 
 #include <QApplication>
+#include <QCursor>
+#include <QGuiApplication>
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
@@ -131,6 +133,60 @@ TEST_F(EditorViewTest, PaintingRedrawsWithoutLayingOutAgainAndRecordsTheStrokeOn
     EXPECT_EQ(history.count(), 1);
     const QImage image = rendered();
     EXPECT_EQ(at(image, cell(3, 1).x(), cell(3, 1).y()), ViewColors::White);
+}
+
+TEST_F(EditorViewTest, AStrokeEndsWhenTheViewMovesToAnotherGlyph)
+{
+    QTest::mousePress(surface(), Qt::LeftButton, {}, cell(1, 1));
+    QTest::mouseMove(surface(), cell(2, 1));
+    ASSERT_EQ(pixel(0, 1, 2), 1);
+    QTest::keyClick(&view, Qt::Key_Right);
+    ASSERT_EQ(view.currentIndex(), 1);
+    EXPECT_EQ(document.undoText(), QStringLiteral("Paint")) << "the stroke was recorded";
+
+    // The rest of the drag paints neither the glyph left behind nor the one shown.
+    QTest::mouseMove(surface(), cell(3, 1));
+    QTest::mouseRelease(surface(), Qt::LeftButton, {}, cell(4, 1));
+    EXPECT_EQ(pixel(0, 1, 3), 0);
+    EXPECT_EQ(pixel(0, 1, 4), 0);
+    EXPECT_EQ(pixel(1, 1, 3), 0);
+    EXPECT_EQ(pixel(1, 1, 4), 0);
+
+    view.undo();
+    EXPECT_FALSE(document.canUndo()) << "the first glyph's stroke is the only step";
+    EXPECT_FALSE(document.isModified());
+
+    // The next press paints the glyph shown again.
+    QTest::mouseClick(surface(), Qt::LeftButton, {}, cell(5, 1));
+    EXPECT_EQ(pixel(view.currentIndex(), 1, 5), 1);
+}
+
+TEST_F(EditorViewTest, AWholeFontCommandOnALargeFontShowsTheBusyCursorWhileItRuns)
+{
+    // The cursor each change of the font's shape saw, while the command ran.
+    std::vector<bool> busy;
+    QObject::connect(&document, &Document::fontChanged, &view, [&busy] {
+        const QCursor *cursor = QGuiApplication::overrideCursor();
+        busy.push_back(cursor && cursor->shape() == Qt::WaitCursor);
+    });
+    view.run(EditOperation::InsertRow);
+    EXPECT_EQ(busy, std::vector<bool>{false}) << "the default font is small";
+
+    Font large = defaultFont();
+    large.resizeGlyphTable(260);
+    for (Glyph &g : large.glyphs)
+        g.reset(255, 255);
+    large.header.height = 255;
+    large.computeFileSize();
+    ASSERT_GE(260 * 255 * 255, Document::LargeFontPixels);
+    document.takeImportedFont(large);
+    busy.clear();
+    view.run(EditOperation::DeleteRow);
+    view.run(EditOperation::DeleteColumn);
+    view.undo();
+    EXPECT_EQ(busy, (std::vector<bool>{true, false, true}))
+        << "a whole-font command and an undo on a large font; a one-glyph command is quick";
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "the cursor is back";
 }
 
 TEST_F(EditorViewTest, ADragWithAModifierKeyPaintsOnlyWhereItIsReleased)

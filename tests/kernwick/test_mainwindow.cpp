@@ -213,6 +213,30 @@ TEST_F(MainWindowTest, EntriesFollowTheDepthTheClipboardAndTheHistory)
     EXPECT_FALSE(actions().unassigned->isEnabled());
 }
 
+TEST_F(MainWindowTest, AChangeTooLargeToUndoAsksWhetherToGoOn)
+{
+    using Op = EditOperation;
+    edit(Op::InsertColumn)->trigger();
+    document().setHistoryByteLimit(sizeof(EditStep) + 16); // less than a row of the font
+    const Font before = document().font();
+
+    answers = {MessageAnswer::No};
+    edit(Op::DeleteRow)->trigger();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "This change is too large to be undone. Go on?");
+    EXPECT_TRUE(boxes[0].yesNo);
+    EXPECT_EQ(boxes[0].icon, MessageIcon::Question);
+    EXPECT_TRUE(document().font() == before);
+    EXPECT_EQ(actions().undo->text(), "&Undo Insert Column");
+
+    answers = {MessageAnswer::Yes};
+    edit(Op::DeleteRow)->trigger();
+    EXPECT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(document().font().header.height, before.header.height - 1);
+    EXPECT_FALSE(actions().undo->isEnabled()) << "the history is forgotten";
+    EXPECT_TRUE(document().isModified());
+}
+
 TEST_F(MainWindowTest, PortEntriesShowWhatTheProbeFound)
 {
     Simulator sim;

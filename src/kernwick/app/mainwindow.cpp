@@ -58,6 +58,8 @@ MainWindow::MainWindow(PortTable ports, QWidget *parent)
 {
     setWindowIcon(ToolbarIcons::application());
     resize(780, 550);
+    m_document->setLargeChangeQuestion(
+        [this] { return askYesNo(this, QString::fromLatin1(Document::TooLargeToUndo)); });
     m_view = new EditorView(*m_document, this);
     setCentralWidget(m_view);
     m_recent = new RecentFiles(this);

@@ -1,6 +1,7 @@
 #include "app/printcontroller.h"
 
 #include "editor/chartprinting.h"
+#include "widgets/busycursor.h"
 #include "widgets/messages.h"
 
 #include "libkernwick/font/document.h"
@@ -16,16 +17,6 @@
 namespace Kernwick {
 
 namespace {
-
-// A wait cursor while a large chart is drawn.
-class BusyCursor
-{
-public:
-    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor &) = delete;
-    BusyCursor &operator=(const BusyCursor &) = delete;
-};
 
 // Each print starts from the whole chart (a range chosen for an earlier print
 // would otherwise carry over to a font with other pages) and is named after the
@@ -62,7 +53,7 @@ void PrintController::print()
         return;
     ChartPrint outcome;
     {
-        BusyCursor busy;
+        const BusyCursor busy; // a large chart takes a while to draw
         outcome = printFontChart(*m_printer, m_document.font());
     }
     report(outcome, *m_printer);
@@ -83,7 +74,7 @@ void PrintController::printPreview()
     // may choose a page range first.
     ChartPrint outcome = ChartPrint::Printed;
     connect(&dialog, &QPrintPreviewDialog::paintRequested, this, [this, &outcome](QPrinter *to) {
-        BusyCursor busy;
+        const BusyCursor busy; // a large chart takes a while to draw
         const ChartPrint drawn = printFontChart(*to, m_document.font());
         if (drawn != ChartPrint::Printed)
             outcome = drawn;

@@ -1,6 +1,7 @@
 #include "editor/editorview.h"
 
 #include "editor/viewrenderer.h"
+#include "widgets/busycursor.h"
 
 #include "libkernwick/font/document.h"
 
@@ -57,6 +58,14 @@ void EditorView::setState(const ViewState &state)
 {
     if (state == m_state)
         return;
+    // A stroke paints the glyph it began in: when the view moves to another glyph
+    // (a key, undo, a thumbnail), the stroke ends there and the rest of the drag
+    // paints nothing, rather than going on unseen in the glyph left behind.
+    if (m_stroke && state.currentCode != m_state.currentCode) {
+        m_document.endStroke();
+        m_stroke = false;
+        m_strokeCut = true;
+    }
     m_state = state;
     viewport()->update();
     emit stateChanged();
@@ -64,6 +73,7 @@ void EditorView::setState(const ViewState &state)
 
 EditResult EditorView::run(EditOperation operation)
 {
+    const BusyCursor busy(m_document.mayTakeLong(operation));
     ViewState next = m_state;
     const EditResult result = m_document.apply(operation, next);
     setState(next);
@@ -77,6 +87,7 @@ bool EditorView::isEnabled(EditOperation operation) const
 
 void EditorView::undo()
 {
+    const BusyCursor busy(m_document.isLarge());
     ViewState next = m_state;
     m_document.undo(&next);
     setState(next);
@@ -84,6 +95,7 @@ void EditorView::undo()
 
 void EditorView::redo()
 {
+    const BusyCursor busy(m_document.isLarge());
     ViewState next = m_state;
     m_document.redo(&next);
     setState(next);
@@ -304,6 +316,7 @@ void EditorView::mousePressEvent(QMouseEvent *event)
     if (event->button() == Qt::LeftButton) {
         m_document.beginStroke(m_state);
         m_stroke = true;
+        m_strokeCut = false;
     }
 }
 
@@ -316,7 +329,10 @@ void EditorView::mouseMoveEvent(QMouseEvent *event)
 void EditorView::mouseReleaseEvent(QMouseEvent *event)
 {
     const QPoint point = event->position().toPoint();
-    if (event->button() == Qt::LeftButton) {
+    if (event->button() == Qt::LeftButton && m_strokeCut) {
+        // The stroke this release belongs to ended when the view left its glyph.
+        m_strokeCut = false;
+    } else if (event->button() == Qt::LeftButton) {
         // A release can arrive without its press: the press that closed the
         // right-click menu, or one made before this view had the pointer. A click
         // paints on release, so the release opens the stroke itself, and the pixel

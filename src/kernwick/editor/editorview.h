@@ -23,6 +23,8 @@ class Document;
 /// A left click or drag in the grid paints the current glyph with the paint value
 /// (on release and on move, never on press; a drag paints only with the left
 /// button alone and no modifier key); one press-to-release is one undo step. A
+/// stroke stays on the glyph it began in: moving to another glyph during a drag
+/// ends it, and the drag paints nothing more until the next press. A
 /// click on a thumbnail makes that glyph current. A right click in the grid opens
 /// the menu with "Set Ascent" and "Set Left" for the cell under the pointer.
 ///
@@ -116,6 +118,7 @@ private:
     ViewState m_state;
     ViewLayout m_layout;
     bool m_stroke = false;
+    bool m_strokeCut = false; ///< the press's stroke ended when the view left its glyph
     int m_zoom = ViewLayout::ActualSize;
     int m_wheelAngle = 0; ///< Ctrl + wheel turns not yet a whole zoom step
     QMenu *m_cellMenu = nullptr;

@@ -51,6 +51,7 @@ MessageAnswer showMessage(QWidget *parent, const MessageRequest &request)
         return messageInterceptor()(request);
     QMessageBox box(boxIcon(request.icon), request.caption, request.text,
                     request.yesNoCancel ? QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel
+                    : request.yesNo     ? QMessageBox::Yes | QMessageBox::No
                                         : QMessageBox::Ok,
                     parent);
     switch (box.exec()) {
@@ -68,6 +69,13 @@ MessageAnswer showMessage(QWidget *parent, const MessageRequest &request)
 void showWarning(QWidget *parent, const QString &text)
 {
     showMessage(parent, {QString::fromLatin1(ApplicationTitle), text, MessageIcon::Warning});
+}
+
+bool askYesNo(QWidget *parent, const QString &text)
+{
+    MessageRequest request{QString::fromLatin1(ApplicationTitle), text, MessageIcon::Question};
+    request.yesNo = true;
+    return showMessage(parent, request) == MessageAnswer::Yes;
 }
 
 void showFailure(QWidget *parent, const BoxMessage &box)

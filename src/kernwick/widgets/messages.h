@@ -38,6 +38,7 @@ struct MessageRequest
     QString text;
     MessageIcon icon = MessageIcon::Warning;
     bool yesNoCancel = false; ///< Yes, No and Cancel instead of OK alone
+    bool yesNo = false;       ///< Yes and No instead of OK alone
 };
 
 /// Shows a modal message box and returns the button pressed.
@@ -46,6 +47,8 @@ MessageAnswer showMessage(QWidget *parent, const MessageRequest &request);
 void showWarning(QWidget *parent, const QString &text);
 /// A failure box from the core: its caption and text, with the error icon.
 void showFailure(QWidget *parent, const BoxMessage &box);
+/// A question with Yes and No and the program's title as caption; true for Yes.
+bool askYesNo(QWidget *parent, const QString &text);
 /// "Save changes to %1?" with Yes, No and Cancel.
 MessageAnswer askSaveChanges(QWidget *parent, const QString &title);
 

@@ -2,6 +2,9 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+#include <cassert>
+
 namespace Kernwick {
 
 namespace {
@@ -142,12 +145,35 @@ bool Document::saveCopy(const QString &path, QString *error)
     return true;
 }
 
+bool Document::isLarge() const
+{
+    std::int64_t pixels = 0;
+    for (const Glyph &g : m_font.glyphs)
+        pixels += std::int64_t(g.pixels.size());
+    return pixels >= LargeFontPixels;
+}
+
+bool Document::mayTakeLong(EditOperation operation) const
+{
+    return editCommand(operation).undoScope == EditScope::Table && isLarge();
+}
+
 EditResult Document::apply(EditOperation operation, ViewState &view)
 {
     endStroke();
     const EditCommand &command = editCommand(operation);
     std::optional<EditStep> before;
-    if (command.undoScope) {
+    EditingState state;
+    if (command.undoScope == EditScope::Table) {
+        // The command records only what it destroys, and only once it has
+        // passed its refusals: the step holds the header until then.
+        before =
+            EditStep::before(m_font, EditScope::Header, -1, QString::fromLatin1(command.undoText));
+        before->byteLimit =
+            m_history.byteLimit() - std::min(m_history.byteLimit(), sizeof(EditStep));
+        before->goOnUnrecorded = m_askLargeChange;
+        state.undoRecord = &*before;
+    } else if (command.undoScope) {
         const int index = currentGlyphIndex(m_font, view);
         if (*command.undoScope == EditScope::Glyph && index < 0)
             return EditResult::refuse(EditRefusal::NoCurrentGlyph);
@@ -155,16 +181,23 @@ EditResult Document::apply(EditOperation operation, ViewState &view)
                                   QString::fromLatin1(command.undoText));
     }
 
-    EditingState state;
     static_cast<ViewState &>(state) = view;
     state.clipboard = std::move(m_clipboard);
     const EditResult result = command.run(m_font, state);
+    state.undoRecord = nullptr;
+    // A table-wide command that changed the font recorded what it changed.
+    assert(!result.fontChanged || !before || command.undoScope != EditScope::Table ||
+           before->scope != EditScope::Header || before->unrecorded);
     view = state;
     m_clipboard = std::move(state.clipboard);
 
     if (!result.fontChanged)
         return result;
-    if (before) {
+    if (before && before->unrecorded) {
+        // Kept steps would undo into a font that no longer follows from this one.
+        m_history.clear(false);
+        emit fontChanged();
+    } else if (before) {
         const bool pixelsOnly = onlyPixelsDiffer(*before, m_font);
         const int index = before->glyphIndex;
         m_history.push(std::move(*before));

@@ -13,6 +13,9 @@
 #include <QObject>
 #include <QString>
 
+#include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <optional>
 
 namespace Kernwick {
@@ -84,6 +87,26 @@ public:
     /// paint value, as one undo step. A fill must start inside the glyph; a line or
     /// rectangle is clipped to it. A drawing that changes no pixel records nothing.
     EditResult draw(const Drawing &drawing, const ViewState &view);
+
+    /// The question asked before a change whose undo step alone would pass the
+    /// history's cap.
+    static constexpr char TooLargeToUndo[] = "This change is too large to be undone. Go on?";
+    /// Sets how TooLargeToUndo is asked: true goes on with the change and forgets
+    /// the whole history, false leaves the font as it is. Without a question
+    /// (the command line's one run) such a change goes on.
+    void setLargeChangeQuestion(std::function<bool()> ask) { m_askLargeChange = std::move(ask); }
+    /// The history's cap in bytes (EditHistory::MaxRecordedBytes unless set).
+    void setHistoryByteLimit(std::size_t bytes) { m_history.setByteLimit(bytes); }
+
+    /// Pixels from which a font counts as large: a command over all its glyphs,
+    /// an undo or a redo then takes long enough (from about a tenth of a second)
+    /// for the window to show that it is busy.
+    static constexpr std::int64_t LargeFontPixels = std::int64_t(16) * 1024 * 1024;
+    /// Whether the font has LargeFontPixels pixels or more.
+    bool isLarge() const;
+    /// Whether `operation` may take that long: a command over all glyphs of a
+    /// large font.
+    bool mayTakeLong(EditOperation operation) const;
     /// Font Name: the name and its NUL replace the start of the name field.
     EditResult rename(const QByteArray &name);
     /// The debug command "filesize": recomputes FileSize. Not an edit to undo.
@@ -137,6 +160,7 @@ private:
     QString m_title;
     Clipboard m_clipboard;
     EditHistory m_history;
+    std::function<bool()> m_askLargeChange;
     std::optional<EditStep> m_stroke; ///< the painted glyph as it was before the stroke
     bool m_strokeChanged = false;
     bool m_reportedModified = false;

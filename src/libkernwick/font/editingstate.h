@@ -6,6 +6,8 @@
 
 namespace Kernwick {
 
+struct EditStep;
+
 /// What one editor view remembers between commands: which glyph it edits, what
 /// mouse painting writes, whether anything was copied, and the cell under the
 /// last right-click.
@@ -39,6 +41,9 @@ struct Clipboard
 struct EditingState : ViewState
 {
     Clipboard clipboard;
+    /// Where a table-wide command records what it is about to destroy, so the
+    /// change can be undone; nullptr when nothing is kept.
+    EditStep *undoRecord = nullptr;
 };
 
 /// A fresh state for `font`: its first glyph current, painting white, nothing copied.

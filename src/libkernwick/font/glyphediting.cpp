@@ -1,6 +1,7 @@
 #include "libkernwick/font/glyphediting.h"
 
 #include "libkernwick/font/glyphdrawing.h"
+#include "libkernwick/font/edithistory.h"
 #include "libkernwick/font/x2.h"
 
 #include <algorithm>
@@ -20,12 +21,17 @@ std::uint8_t toOneBppPixel(std::uint8_t p)
     return p >= 2 ? 1 : 0; // halftone is lost; white, and 3 like white, stay white
 }
 
-// Gives every glyph `rows` rows, keeping the rows that stay; new rows are transparent.
-void setHeight(Font &font, int rows)
+// Gives every glyph `rows` rows, keeping the rows that stay; new rows are
+// transparent. False, changing nothing, when the user would rather not make a change too
+// large to undo.
+bool setHeight(Font &font, EditingState &state, int rows)
 {
+    if (state.undoRecord && !state.undoRecord->recordHeightChange(font, rows))
+        return false;
     for (Glyph &g : font.glyphs)
         g.resize(rows, g.width);
     font.header.height = std::uint8_t(rows);
+    return true;
 }
 
 // Shifts the glyph's image by (down, right) pixels inside its box; pixels that
@@ -122,29 +128,32 @@ void mapDepth(Glyph &g, int fromBits, int toBits)
 
 } // namespace
 
-EditResult insertRow(Font &font, EditingState &)
+EditResult insertRow(Font &font, EditingState &state)
 {
     if (font.header.height >= MaxGlyphSide)
         return EditResult::refuse(EditRefusal::HeightAtMaximum);
-    setHeight(font, font.header.height + 1);
+    if (!setHeight(font, state, font.header.height + 1))
+        return EditResult::unchanged();
     font.computeFileSize();
     return EditResult::changed();
 }
 
-EditResult deleteRow(Font &font, EditingState &)
+EditResult deleteRow(Font &font, EditingState &state)
 {
     if (font.header.height <= 1)
         return EditResult::refuse(EditRefusal::HeightAtMinimum);
-    setHeight(font, font.header.height - 1);
+    if (!setHeight(font, state, font.header.height - 1))
+        return EditResult::unchanged();
     font.computeFileSize();
     return EditResult::changed();
 }
 
-EditResult trimRows(Font &font, EditingState &)
+EditResult trimRows(Font &font, EditingState &state)
 {
     if (font.header.height <= 1)
         return EditResult::refuse(EditRefusal::HeightAtMinimum);
-    setHeight(font, std::max(1, font.header.height - ModRowCount));
+    if (!setHeight(font, state, std::max(1, font.header.height - ModRowCount)))
+        return EditResult::unchanged();
     font.computeFileSize();
     return EditResult::changed();
 }
@@ -198,6 +207,8 @@ EditResult insertCharacter(Font &font, EditingState &state)
         blank.width = current.width;
     }
     blank.reset(font.header.height, blank.width);
+    if (state.undoRecord)
+        state.undoRecord->recordInsertedGlyph(index);
     font.glyphs.insert(font.glyphs.begin() + index, std::move(blank));
     font.computeFileSize();
     return EditResult::changed();
@@ -210,6 +221,8 @@ EditResult deleteSelectedCharacter(Font &font, EditingState &state)
         return EditResult::refuse(EditRefusal::NoCurrentGlyph);
     if (font.chars() == 1)
         return EditResult::refuse(EditRefusal::OnlyGlyph);
+    if (state.undoRecord)
+        state.undoRecord->recordDeletedGlyph(font, index);
     font.glyphs.erase(font.glyphs.begin() + index);
     // Deleting the last glyph leaves the code past the table: step back onto the
     // glyph that is now last.
@@ -219,10 +232,12 @@ EditResult deleteSelectedCharacter(Font &font, EditingState &state)
     return EditResult::changed();
 }
 
-EditResult addOutline(Font &font, EditingState &)
+EditResult addOutline(Font &font, EditingState &state)
 {
     if (!isTwoBpp(font))
         return EditResult::refuse(EditRefusal::NeedsTwoBpp);
+    if (state.undoRecord && !state.undoRecord->recordTable(font))
+        return EditResult::unchanged();
     for (Glyph &g : font.glyphs)
         outline(g);
     return EditResult::changed();
@@ -302,6 +317,8 @@ EditResult convertTo2Bpp(Font &font, EditingState &state)
         return EditResult::unchanged();
     if (!isOneBpp(font))
         return EditResult::refuse(EditRefusal::UnknownDepth);
+    if (state.undoRecord && !state.undoRecord->recordDepthChange(font))
+        return EditResult::unchanged();
     font.header.ldepth = 1;
     for (Glyph &g : font.glyphs)
         for (std::uint8_t &p : g.pixels)
@@ -319,6 +336,8 @@ EditResult convertTo1Bpp(Font &font, EditingState &state)
         return EditResult::unchanged();
     if (!isTwoBpp(font))
         return EditResult::refuse(EditRefusal::UnknownDepth);
+    if (state.undoRecord && !state.undoRecord->recordDepthChange(font))
+        return EditResult::unchanged();
     font.header.ldepth = 0;
     for (Glyph &g : font.glyphs)
         for (std::uint8_t &p : g.pixels)

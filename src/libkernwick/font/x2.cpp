@@ -1,5 +1,7 @@
 #include "libkernwick/font/x2.h"
 
+#include "libkernwick/font/edithistory.h"
+
 #include <algorithm>
 
 namespace Kernwick {
@@ -8,6 +10,8 @@ EditResult applyX2(Font &font, EditingState &state)
 {
     if (font.header.height > 127 || font.header.ascent > 127)
         return EditResult::refuse(EditRefusal::TooTallToDouble);
+    if (state.undoRecord && !state.undoRecord->recordTable(font))
+        return EditResult::unchanged();
     const int oldHeight = font.header.height;
     const int newHeight = 2 * oldHeight;
     font.header.height = std::uint8_t(newHeight);

@@ -284,6 +284,178 @@ TEST(Document, AStrokeOnAHugeFontIsOneStepThatRecordsOneGlyph)
     EXPECT_EQ(std::count(pixels.begin(), pixels.end(), 0), 256);
 }
 
+namespace {
+
+// A full table of 65535 glyphs, 8 × 16, each with a white diagonal; 2BPP fonts
+// have a halftone dot in every glyph as well.
+Font fullFont(int ldepth)
+{
+    Font f;
+    f.header.first = 0;
+    f.header.height = 16;
+    f.header.ldepth = std::uint8_t(ldepth);
+    f.resizeGlyphTable(MaxGlyphs);
+    for (std::size_t i = 0; i < f.glyphs.size(); ++i) {
+        Glyph &g = f.glyphs[i];
+        g.reset(16, 8);
+        g.setPixel(int(i % 16), int(i % 8), f.whiteValue());
+        if (ldepth == 1)
+            g.setPixel(15, 7, 1);
+    }
+    f.computeFileSize();
+    return f;
+}
+
+struct RecordCase : Test::NamedCase
+{
+    EditOperation operation;
+    int ldepth;
+    /// The most a step may keep beyond the step itself: what the command destroys.
+    std::size_t (*destroyed)(const Font &before);
+};
+
+class RecordedSize : public ::testing::TestWithParam<RecordCase>
+{
+};
+
+} // namespace
+
+TEST_P(RecordedSize, AWholeFontCommandRecordsWhatItDestroysAndUndoesByteForByte)
+{
+    Fixture fx(fullFont(GetParam().ldepth));
+    fx.view.currentCode = 30000;
+    const Font before = fx.document.font();
+    const QByteArray beforeBytes = bytesOf(before);
+
+    run(GetParam().operation, fx.document, fx.view);
+    const Font after = fx.document.font();
+    ASSERT_NE(after, before);
+    EXPECT_EQ(fx.document.history().stepCount(), 1u);
+    EXPECT_LE(fx.document.history().recordedBytes(),
+              sizeof(EditStep) + GetParam().destroyed(before))
+        << "a copy of the whole table would be about "
+        << before.glyphs.size() * (sizeof(Glyph) + 128) << " bytes";
+
+    ASSERT_TRUE(fx.document.undo(&fx.view));
+    EXPECT_TRUE(fx.document.font() == before);
+    EXPECT_EQ(bytesOf(fx.document.font()), beforeBytes);
+    ASSERT_TRUE(fx.document.redo(&fx.view));
+    EXPECT_TRUE(fx.document.font() == after);
+    ASSERT_TRUE(fx.document.undo(&fx.view));
+    EXPECT_TRUE(fx.document.font() == before) << "a second undo after a redo";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FullTable, RecordedSize,
+    ::testing::Values(
+        RecordCase{"InsertRow", EditOperation::InsertRow, 1,
+                   [](const Font &) { return std::size_t(0); }},
+        RecordCase{"DeleteRow", EditOperation::DeleteRow, 1,
+                   [](const Font &f) { return std::size_t(f.totalWidth()); }},
+        RecordCase{"DeleteCharacter", EditOperation::DeleteSelectedCharacter, 1,
+                   [](const Font &) { return sizeof(Glyph) + 8 * 16; }},
+        RecordCase{"To1Bpp", EditOperation::To1Bpp, 1,
+                   [](const Font &f) { return std::size_t(f.totalWidth()) * 16 / 8 + 1; }},
+        RecordCase{"To2Bpp", EditOperation::To2Bpp, 0, [](const Font &) { return std::size_t(0); }},
+        RecordCase{"Mod", EditOperation::Mod, 0,
+                   [](const Font &f) { return std::size_t(f.totalWidth()) * ModRowCount; }}),
+    Test::CaseName());
+
+TEST(Document, ARefusedWholeFontCommandRecordsNothing)
+{
+    struct Refusal
+    {
+        EditOperation operation;
+        Font font;
+    };
+    Font tall = sampleFont(4);
+    for (Glyph &g : tall.glyphs)
+        g.resize(255, g.width);
+    tall.header.height = 255;
+    Font flat = sampleFont(4);
+    for (Glyph &g : flat.glyphs)
+        g.resize(1, g.width);
+    flat.header.height = 1;
+    flat.header.ascent = 0;
+    const Refusal refusals[] = {
+        {EditOperation::InsertRow, tall},
+        {EditOperation::X2, tall},
+        {EditOperation::DeleteRow, flat},
+        {EditOperation::Mod, flat},
+        {EditOperation::DeleteSelectedCharacter, sampleFont(1)},
+        {EditOperation::Outline, sampleFont(4, 0)},
+        {EditOperation::To1Bpp,
+         [] {
+             Font f = sampleFont(4);
+             f.header.ldepth = 3;
+             return f;
+         }()},
+    };
+    for (const Refusal &refusal : refusals) {
+        SCOPED_TRACE(editCommand(refusal.operation).undoText);
+        // The command itself records nothing before it refuses...
+        Font font = refusal.font;
+        EditStep step = EditStep::before(font, EditScope::Header, -1, QString());
+        EditingState state = initialEditingState(font);
+        state.undoRecord = &step;
+        ASSERT_TRUE(applyEdit(refusal.operation, font, state).refused());
+        EXPECT_EQ(step.scope, EditScope::Header);
+        EXPECT_EQ(step.recordedBytes(), sizeof(EditStep));
+        EXPECT_TRUE(font == refusal.font);
+
+        // ...and the document's history stays empty.
+        Fixture fx(refusal.font);
+        fx.view = initialEditingState(refusal.font);
+        EXPECT_TRUE(fx.document.apply(refusal.operation, fx.view).refused());
+        EXPECT_EQ(fx.document.history().stepCount(), 0u);
+        EXPECT_EQ(fx.document.history().recordedBytes(), 0u);
+        EXPECT_FALSE(fx.document.isModified());
+    }
+}
+
+TEST(Document, AChangeTooLargeToUndoAsksFirstAndThenForgetsTheHistory)
+{
+    for (const bool goOn : {false, true}) {
+        SCOPED_TRACE(goOn ? "go on" : "stop");
+        Fixture fx(sampleFont(200));
+        run(EditOperation::InsertColumn, fx.document, fx.view); // one glyph: small
+        int asked = 0;
+        fx.document.setLargeChangeQuestion([&] {
+            ++asked;
+            return goOn;
+        });
+        // Room for the two steps, not for a row of 200 glyphs (over 1000 bytes).
+        fx.document.setHistoryByteLimit(2 * sizeof(EditStep) + sizeof(Glyph) + 200);
+        run(EditOperation::InsertRow, fx.document, fx.view);
+        EXPECT_EQ(asked, 0) << "Insert Row keeps nothing";
+        EXPECT_EQ(fx.document.history().stepCount(), 2u);
+        const Font before = fx.document.font();
+
+        const EditResult result = fx.document.apply(EditOperation::DeleteRow, fx.view);
+        EXPECT_EQ(asked, 1);
+        EXPECT_FALSE(result.refused());
+        EXPECT_EQ(result.fontChanged, goOn);
+        if (goOn) {
+            EXPECT_EQ(fx.document.font().header.height, before.header.height - 1);
+            EXPECT_FALSE(fx.document.canUndo()) << "the history is forgotten";
+            EXPECT_EQ(fx.document.history().recordedBytes(), 0u);
+            EXPECT_TRUE(fx.document.isModified());
+        } else {
+            EXPECT_TRUE(fx.document.font() == before);
+            EXPECT_EQ(fx.document.history().stepCount(), 2u) << "the history stays";
+            EXPECT_EQ(fx.document.undoText(), QStringLiteral("Insert Row"));
+        }
+    }
+
+    // Without a question (the command line) the change goes on.
+    Fixture fx;
+    fx.document.setHistoryByteLimit(sizeof(EditStep) + 8);
+    const int height = fx.document.font().header.height;
+    run(EditOperation::DeleteRow, fx.document, fx.view);
+    EXPECT_EQ(fx.document.font().header.height, height - 1);
+    EXPECT_FALSE(fx.document.canUndo());
+}
+
 TEST(Document, PaintingOutsideTheGlyphOrWithoutAStrokeChangesNothing)
 {
     Fixture fx;
