@@ -149,6 +149,20 @@ TEST_F(CliDownload, FailedTransfersExitOneWithTheirReport)
         EXPECT_EQ(r.err, "kernwick-cli: error downloading data\n");
         EXPECT_TRUE(r.out.endsWith("Beginning download\r\n")) << r.out.toStdString();
     }
+    {
+        // The board hangs up in the middle of a chunk: the line's loss is named.
+        Simulator sim;
+        ASSERT_TRUE(sim.start({QStringLiteral("--hangup-after"), QStringLiteral("500")}));
+        const CliResult r =
+            runCli(QStringList{QStringLiteral("download"), QStringLiteral("font"),
+                               writeFile(sampleBytes(2000)), QStringLiteral("--quiet")} +
+                   board(sim));
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_TRUE(r.out.contains("Downloading font\r\n")) << r.out.toStdString();
+        EXPECT_TRUE(r.out.contains(("The line to " + sim.device() + " was lost").toLocal8Bit()))
+            << r.out.toStdString() << r.err.toStdString();
+        EXPECT_FALSE(r.out.contains("ZUVO not detected"));
+    }
 }
 
 TEST_F(CliDownload, UnreadableFileIsAFileErrorAndNothingIsSent)
