@@ -46,8 +46,9 @@ bool exportsAndReadsBack(const Font &font)
     Font back;
     if (!importBdf(text, scan, choice, &back, &error))
         return false;
-    return back.glyphs == font.glyphs && back.header.first == font.header.first && back.header.height == font.header.height &&
-           back.header.ascent == font.header.ascent;
+    writeZvf(back); // the strip offsets a save gives, as `font` has them
+    return back.glyphs == font.glyphs && back.header.first == font.header.first &&
+           back.header.height == font.header.height && back.header.ascent == font.header.ascent;
 }
 
 } // namespace
