@@ -4,6 +4,7 @@
 #include "device/memorydevicedialog.h"
 #include "qtprinters.h"
 #include "testapplication.h"
+#include "useranswers.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -23,7 +24,7 @@ using namespace Kernwick;
 
 namespace {
 
-class ProgressDialog : public ::testing::Test
+class ProgressDialog : public ::testing::Test, protected Test::UserAnswers
 {
 protected:
     DownloadDialog dialog{
@@ -106,10 +107,62 @@ TEST_F(ProgressDialog, StopIsOfferedOnlyWhileTheDownloadRuns)
     EXPECT_FALSE(dialog.stopButton()->autoDefault()) << "Enter must not stop a download";
     QTest::mouseClick(dialog.stopButton(), Qt::LeftButton);
     EXPECT_EQ(stops.size(), 1);
+    EXPECT_TRUE(messages.isEmpty()) << "nothing erased yet: no question";
     EXPECT_FALSE(dialog.stopButton()->isEnabled()) << "asked once";
     EXPECT_TRUE(dialog.isVisible()) << "the log shows how it stopped";
     dialog.setRunning(false);
     EXPECT_FALSE(dialog.stopButton()->isEnabled());
+}
+
+TEST_F(ProgressDialog, FiguresFollowTheTransferAndTheHeadingSaysHowItEnded)
+{
+    dialog.setRunning(true);
+    EXPECT_EQ(dialog.heading(), "Download in progress");
+    EXPECT_TRUE(dialog.countLine().isEmpty()) << "no figures before the transfer begins";
+    dialog.setTransfer({ProgressUnit::Blocks, 30, 120, 3960, 12000});
+    EXPECT_EQ(dialog.countLine(), "30 of 120 blocks (25 %)");
+    EXPECT_EQ(dialog.rateLine(), "3960 bytes sent, 330 bytes/s, 36 s left");
+    dialog.setTransfer({ProgressUnit::Blocks, 120, 120, 15840, 48000});
+    EXPECT_EQ(dialog.rateLine(), "15840 bytes sent, 330 bytes/s") << "nothing left to estimate";
+
+    for (const auto &[result, heading] : {std::pair{DownloadResult::Completed, "Download complete"},
+                                          std::pair{DownloadResult::Failed, "Download failed"},
+                                          std::pair{DownloadResult::Stopped, "Download stopped"}}) {
+        dialog.setRunning(true);
+        dialog.finish(result);
+        EXPECT_EQ(dialog.heading(), heading);
+        EXPECT_FALSE(dialog.stopButton()->isEnabled());
+    }
+}
+
+// Once the board's memory is erased a stop leaves it without a font: Stop asks, and
+// only Yes stops.
+TEST_F(ProgressDialog, StopAsksOnceTheMemoryHasBeenErased)
+{
+    QSignalSpy stops(&dialog, &DownloadDialog::stopRequested);
+    dialog.show();
+    dialog.setRunning(true);
+    dialog.setMemoryErased(2);
+    answers = {MessageAnswer::No};
+    QTest::mouseClick(dialog.stopButton(), Qt::LeftButton);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "The board's memory device 2 has been erased. Stop anyway?");
+    EXPECT_TRUE(boxes[0].yesNo);
+    EXPECT_EQ(stops.size(), 0);
+    EXPECT_TRUE(dialog.stopButton()->isEnabled()) << "the download goes on";
+
+    answers = {MessageAnswer::Yes};
+    QTest::mouseClick(dialog.stopButton(), Qt::LeftButton);
+    EXPECT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(stops.size(), 1);
+
+    // A download that ends while the question is open is not stopped after it.
+    dialog.setRunning(true);
+    onMessage = [this](const MessageRequest &) { dialog.finish(DownloadResult::Completed); };
+    answers = {MessageAnswer::Yes};
+    QTest::mouseClick(dialog.stopButton(), Qt::LeftButton);
+    EXPECT_EQ(stops.size(), 1);
+    EXPECT_EQ(dialog.heading(), "Download complete");
 }
 
 TEST(MemoryDeviceDialog, OffersDevicesZeroToFourWithFourChecked)

@@ -33,11 +33,13 @@
 #include <QFileInfo>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -371,6 +373,79 @@ TEST_F(DownloadTest, DoneHidesTheDialogWhileTheDownloadGoesOnToItsEnd)
     EXPECT_TRUE(hidden.isNull());
 }
 
+// The figures under the bar at half way are those of the wire: two of four chunks,
+// the bytes of exactly those two chunks, a rate and the time left.
+TEST_F(DownloadTest, ProgressFiguresAtHalfWayCountWhatTheBoardReceived)
+{
+    ASSERT_TRUE(startOn({QStringLiteral("--reply-delay-ms"), QStringLiteral("50")}));
+    files = {{writeFile(QStringLiteral("a.zvf"), sampleBytes(4 * 256))}};
+    QString halfCount;
+    QString halfRate;
+    QObject::connect(&serial(), &SerialController::downloadStatusChanged, window.get(), [&] {
+        // The dialog has taken the figures by the time the status hears of them.
+        if (progress() && progress()->countLine().endsWith(QLatin1String("(50 %)")) &&
+            halfCount.isEmpty()) {
+            halfCount = progress()->countLine();
+            halfRate = progress()->rateLine();
+        }
+    });
+    actions().downloadFontMain->trigger();
+    ASSERT_TRUE(progress());
+    EXPECT_EQ(progress()->heading(), "Download in progress");
+    ASSERT_TRUE(waitUntilIdle());
+    EXPECT_EQ(progress()->heading(), "Download complete");
+
+    const QByteArray wire = sim.stateFile(QStringLiteral("wire.log"));
+    const qsizetype firstChunk = wire.indexOf("\x1bX");
+    const qsizetype thirdChunk = wire.indexOf("\x1bX", wire.indexOf("\x1bX", firstChunk + 1) + 1);
+    const qsizetype flush = wire.indexOf("\x1b[92;");
+    ASSERT_TRUE(firstChunk > 0 && thirdChunk > firstChunk && flush > thirdChunk);
+    EXPECT_EQ(halfCount, "2 of 4 chunks (50 %)");
+    const QRegularExpression rate(QStringLiteral("^(\\d+) bytes sent, \\d+ bytes/s, \\d+ s left$"));
+    const QRegularExpressionMatch half = rate.match(halfRate);
+    ASSERT_TRUE(half.hasMatch()) << halfRate.toStdString();
+    EXPECT_EQ(half.captured(1).toLongLong(), thirdChunk - firstChunk);
+    EXPECT_EQ(progress()->countLine(), "4 of 4 chunks (100 %)");
+    EXPECT_TRUE(progress()->rateLine().startsWith(
+        QStringLiteral("%1 bytes sent, ").arg(flush - firstChunk)))
+        << progress()->rateLine().toStdString();
+}
+
+// A download put away with Done stays in the status bar, whose line (or Serial >
+// Show Download) brings its dialog back; the line goes when the download ends.
+TEST_F(DownloadTest, ADownloadPutAwayShowsInTheStatusBarUntilItEnds)
+{
+    ASSERT_TRUE(startOn({QStringLiteral("--reply-delay-ms"), QStringLiteral("150")}));
+    files = {{writeFile(QStringLiteral("a.zvf"), sampleBytes(8 * 256))}};
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    QToolButton *line = window->downloadIndicator();
+    EXPECT_FALSE(actions().showDownload->isEnabled()) << "no download yet";
+    actions().downloadFontMain->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !progress()->countLine().isEmpty(); }, 20000));
+    EXPECT_TRUE(line->isHidden()) << "the dialog is on screen";
+
+    QTest::mouseClick(progress()->doneButton(), Qt::LeftButton);
+    ASSERT_TRUE(serial().isBusy());
+    EXPECT_FALSE(line->isHidden());
+    const QString percent = progress()->countLine().section(QLatin1Char('('), 1).chopped(1);
+    EXPECT_EQ(line->text(), QStringLiteral("Downloading font to com1: %1").arg(percent));
+    QTest::mouseClick(line, Qt::LeftButton);
+    EXPECT_TRUE(progress()->isVisible());
+    EXPECT_TRUE(line->isHidden());
+
+    QTest::mouseClick(progress()->doneButton(), Qt::LeftButton);
+    ASSERT_TRUE(actions().showDownload->isEnabled());
+    actions().showDownload->trigger();
+    EXPECT_TRUE(progress()->isVisible());
+    QTest::mouseClick(progress()->doneButton(), Qt::LeftButton);
+
+    ASSERT_TRUE(waitUntilIdle());
+    EXPECT_TRUE(line->isHidden());
+    EXPECT_TRUE(actions().showDownload->isEnabled()) << "the last log can still be read";
+    EXPECT_EQ(progress()->heading(), "Download complete");
+}
+
 // The check: while a slow board holds the conversation, the window handles
 // a queued call at once, the port commands wait and the editor works.
 TEST_F(DownloadTest, TheWindowAnswersQueuedCallsWhileASlowBoardIsDownloadedTo)
@@ -454,6 +529,7 @@ TEST_P(StopDownload, EndsWithinOneReadTimeoutWithThePortClosed)
         EXPECT_FALSE(window->isVisible());
         EXPECT_FALSE(serial().isBusy()) << "the window waits for the port to close";
     } else {
+        answers = {MessageAnswer::Yes}; // the memory is erased: stop anyway
         QTest::mouseClick(dialog->stopButton(), Qt::LeftButton);
         ASSERT_TRUE(waitUntilIdle(5000));
     }
@@ -469,7 +545,10 @@ TEST_P(StopDownload, EndsWithinOneReadTimeoutWithThePortClosed)
     EXPECT_TRUE(dialog->logText().endsWith("\n* Stopped *")) << dialog->logText().toStdString();
     EXPECT_FALSE(dialog->logText().contains("failed"));
     EXPECT_FALSE(dialog->stopButton()->isEnabled());
-    EXPECT_TRUE(messages.isEmpty()) << messages.join(' ').toStdString();
+    EXPECT_EQ(messages, GetParam().closeWindow ? QStringList{}
+                                               : QStringList{"The board's memory device 4 has "
+                                                             "been erased. Stop anyway?"});
+    EXPECT_EQ(dialog->heading(), "Download stopped");
     EXPECT_FALSE(sim.stateFile(QStringLiteral("wire.log")).contains("\x1b[92;")) << "no flush";
 }
 

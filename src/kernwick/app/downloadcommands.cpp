@@ -71,6 +71,7 @@ void DownloadCommands::downloadFont(FontDialect dialect)
     const SerialSelection &selection = m_serial.selection();
     const FontDownload request{devices.device(), dialect, selection.baudRate};
     DownloadJob job;
+    job.subject = QStringLiteral("font");
     job.captions = fontDownloadCaptions(path, request.device, selection.portName);
     job.progressTotal = progressTotal(file->size(), FontChunkSize);
     job.work = [file, request](Conversation &conversation) {
@@ -96,6 +97,7 @@ void DownloadCommands::downloadFirmware(FirmwareDialect dialect)
     const SerialSelection &selection = m_serial.selection();
     const FirmwareDownload request{dialect, selection.baudRate};
     DownloadJob job;
+    job.subject = QStringLiteral("firmware");
     job.captions = firmwareDownloadCaptions(path, selection.portName);
     job.progressTotal = progressTotal(file->size(), Xmodem::BlockSize);
     job.work = [file, request](Conversation &conversation) {
@@ -115,6 +117,7 @@ void DownloadCommands::downloadConfiguration(const DeviceConfig &config)
         return;
     const SerialSelection &selection = m_serial.selection();
     DownloadJob job;
+    job.subject = QStringLiteral("configuration");
     job.captions = configDownloadCaptions(selection.portName);
     job.progressTotal = ConfigDownloadProgressEnd;
     job.work = [config, baud = selection.baudRate](Conversation &conversation) {
@@ -129,6 +132,7 @@ void DownloadCommands::downloadBootScript(const QByteArray &script, QWidget *own
         return;
     const SerialSelection &selection = m_serial.selection();
     DownloadJob job;
+    job.subject = QStringLiteral("boot script");
     job.captions = bootScriptDownloadCaptions(selection.portName);
     job.progressTotal = BootScriptProgressEnd;
     job.owner = owner;
@@ -143,6 +147,7 @@ void DownloadCommands::downloadSetup(const SetupBundle &bundle, QWidget *owner)
     if (m_serial.isBusy() || !m_serial.checkPort(owner))
         return;
     DownloadJob job;
+    job.subject = QStringLiteral("setup");
     job.inParts = true;
     job.owner = owner;
     job.work = [bundle, baud = m_serial.selection().baudRate](Conversation &conversation) {

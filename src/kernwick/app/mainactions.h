@@ -68,6 +68,7 @@ struct MainActions
     QAction *downloadFirmwareMain;
     QAction *downloadFirmwareDebug;
     QAction *downloadFirmwareRepair;
+    QAction *showDownload;
     QAction *downloadToManyBoards;
     QAction *terminal;
     QAction *bootscriptEditor;

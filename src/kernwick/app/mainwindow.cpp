@@ -33,6 +33,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 #include <QWhatsThis>
 
 #include <map>
@@ -150,6 +151,7 @@ void MainWindow::buildMenus()
     download->addSeparator();
     download->addActions(
         {a.downloadFirmwareMain, a.downloadFirmwareDebug, a.downloadFirmwareRepair});
+    serial->addAction(a.showDownload);
     serial->addAction(a.downloadToManyBoards);
     serial->addActions({a.terminal, a.bootscriptEditor, a.configurationEditor, a.setupEditor});
 
@@ -207,6 +209,19 @@ void MainWindow::buildStatusBar()
         indicator->setFrameShadow(QFrame::Sunken);
         bar->addPermanentWidget(indicator);
     }
+    // A download whose dialog was put away stays in sight here; a click brings the
+    // dialog back.
+    m_downloadIndicator = new QToolButton(bar);
+    m_downloadIndicator->setAutoRaise(true);
+    m_downloadIndicator->setToolTip(QStringLiteral("Show the download's progress"));
+    m_downloadIndicator->hide();
+    bar->insertPermanentWidget(0, m_downloadIndicator);
+    connect(m_downloadIndicator, &QToolButton::clicked, m_serial, &SerialController::showDownload);
+    connect(m_serial, &SerialController::downloadStatusChanged, this, [this] {
+        const QString status = m_serial->downloadStatus();
+        m_downloadIndicator->setText(status);
+        m_downloadIndicator->setVisible(!status.isEmpty());
+    });
     connect(bar, &QStatusBar::messageChanged, this, [bar](const QString &message) {
         if (message.isEmpty())
             QTimer::singleShot(0, bar, [bar] {

@@ -8,6 +8,7 @@
 
 class QDockWidget;
 class QLabel;
+class QToolButton;
 
 namespace Kernwick {
 
@@ -41,6 +42,9 @@ public:
     ConfigController &configuration() { return *m_config; }
     /// The dockable Text Preview pane (hidden until View > Text Preview).
     QDockWidget &preview() { return *m_preview; }
+    /// The status bar's line for a download that runs out of sight; a click brings
+    /// its dialog back. Hidden while there is no such download.
+    QToolButton *downloadIndicator() const { return m_downloadIndicator; }
 
     /// Brings the menu entries' enabled and checked states up to date (they also
     /// follow every change on their own).
@@ -78,6 +82,7 @@ private:
     SerialController *m_serial = nullptr;
     ConfigController *m_config = nullptr;
     QToolBar *m_toolbar = nullptr;
+    QToolButton *m_downloadIndicator = nullptr;
     QDockWidget *m_preview = nullptr;
     bool m_keepsSettings = false;
 };

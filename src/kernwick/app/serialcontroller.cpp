@@ -41,6 +41,10 @@ SerialController::SerialController(MainActions &actions, QWidget *window, PortTa
     connect(m_actions.testCom, &QAction::triggered, this, &SerialController::testCom);
     connect(m_actions.downloadToManyBoards, &QAction::triggered, this,
             &SerialController::openBatchDownload);
+    connect(m_actions.showDownload, &QAction::triggered, this, &SerialController::showDownload);
+    m_actions.showDownload->setEnabled(false);
+    connect(this, &SerialController::downloadStatusChanged, this,
+            [this] { m_actions.showDownload->setEnabled(!m_progressDialog.isNull()); });
 
     DownloadCommands *downloads = m_downloads;
     connect(m_actions.downloadFontMain, &QAction::triggered, downloads,
@@ -226,20 +230,66 @@ bool SerialController::startDownload(DownloadJob job)
                 [this, task, owner](const ProgressCaptions &captions, int total) {
                     delete m_partDialog;
                     m_partDialog = newProgressDialog(captions, total, owner);
+                    // A user who put the last part's dialog away keeps them away.
+                    if (m_partsPutAway)
+                        m_partDialog->hide();
                     follow(task, m_partDialog);
                 });
-        connect(task, &BoardTask::partEnded, this, [this] { delete m_partDialog; });
+        connect(task, &BoardTask::partEnded, this, [this] {
+            m_partsPutAway = m_partDialog && m_partDialog->isHidden();
+            delete m_partDialog;
+        });
+        m_partsPutAway = false;
+        followForStatus(task, job.subject);
         run(task);
         return true;
     }
     DownloadDialog *dialog = newProgressDialog(job.captions, job.progressTotal, owner);
-    run(newTask(std::move(work), owner, dialog));
+    BoardTask *task = newTask(std::move(work), owner, dialog);
+    followForStatus(task, job.subject);
+    run(task);
     return true;
 }
 
 DownloadDialog *SerialController::progressDialog() const
 {
     return m_progressDialog;
+}
+
+void SerialController::showDownload()
+{
+    if (!m_progressDialog)
+        return;
+    m_progressDialog->show();
+    m_progressDialog->raise();
+    m_progressDialog->activateWindow();
+    emit downloadStatusChanged();
+}
+
+QString SerialController::downloadStatus() const
+{
+    if (!m_task || !m_progressDialog || !m_progressDialog->isHidden() ||
+        m_downloadSubject.isEmpty())
+        return {};
+    return QStringLiteral("Downloading %1 to %2: %3 %")
+        .arg(m_downloadSubject, m_downloadPort)
+        .arg(m_downloadPercent);
+}
+
+void SerialController::followForStatus(BoardTask *task, const QString &subject)
+{
+    m_downloadSubject = subject;
+    m_downloadPort = m_selection.portName;
+    m_downloadPercent = 0;
+    connect(task, &BoardTask::transferred, this, [this](const TransferProgress &progress) {
+        const int percent = progress.percent();
+        if (percent == m_downloadPercent)
+            return;
+        m_downloadPercent = percent;
+        emit downloadStatusChanged();
+    });
+    // A download in parts makes its dialogs as its parts start.
+    connect(task, &BoardTask::partStarted, this, &SerialController::downloadStatusChanged);
 }
 
 BoardTask *SerialController::startConversation(BoardTask::ReportingWork work, QWidget *owner)
@@ -258,9 +308,11 @@ DownloadDialog *SerialController::newProgressDialog(const ProgressCaptions &capt
     connect(dialog, &DownloadDialog::accepted, this, [this, dialog] {
         if (dialog != m_progressDialog && !dialog->isRunning())
             dialog->deleteLater();
+        emit downloadStatusChanged();
     });
     m_progressDialog = dialog;
     dialog->show();
+    emit downloadStatusChanged();
     return dialog;
 }
 
@@ -268,6 +320,8 @@ void SerialController::follow(BoardTask *task, DownloadDialog *dialog)
 {
     connect(task, &BoardTask::logAppended, dialog, &DownloadDialog::appendLog);
     connect(task, &BoardTask::progressed, dialog, &DownloadDialog::setProgress);
+    connect(task, &BoardTask::transferred, dialog, &DownloadDialog::setTransfer);
+    connect(task, &BoardTask::memoryErased, dialog, &DownloadDialog::setMemoryErased);
     connect(dialog, &DownloadDialog::stopRequested, task, &BoardTask::stop);
     dialog->setRunning(true);
 }
@@ -310,7 +364,7 @@ void SerialController::finished(const DownloadOutcome &outcome, DownloadDialog *
     // A part's dialog never outlives its download.
     delete m_partDialog;
     if (dialog) {
-        dialog->setRunning(false);
+        dialog->finish(outcome.result);
         if (outcome.dismissProgress)
             delete dialog;
     }
@@ -318,6 +372,7 @@ void SerialController::finished(const DownloadOutcome &outcome, DownloadDialog *
         showFailure(owner ? owner : m_window, *outcome.box);
     updateActions();
     emit busyChanged(false);
+    emit downloadStatusChanged();
 }
 
 } // namespace Kernwick

@@ -78,6 +78,12 @@ public:
     /// The progress dialog of the newest download (or of the part of one that
     /// runs), if it still exists.
     DownloadDialog *progressDialog() const;
+    /// Brings the progress dialog of the newest download back on screen (Serial >
+    /// Show Download, a click on the status bar's download line).
+    void showDownload();
+    /// While a download runs with its dialog put away, what the status bar says of
+    /// it ("Downloading font to com1: 40 %"); empty otherwise.
+    QString downloadStatus() const;
 
     /// Runs a conversation that shows no progress dialog (the terminal's line), its
     /// message boxes in front of `owner`. Returns the task, whose reports the caller
@@ -98,6 +104,8 @@ public:
 
 signals:
     void busyChanged(bool busy);
+    /// downloadStatus() or whether there is a dialog to show may have changed.
+    void downloadStatusChanged();
     /// The chosen port or rate, or the ports present, changed.
     void selectionChanged();
 
@@ -112,6 +120,8 @@ private:
     DownloadDialog *newProgressDialog(const ProgressCaptions &captions, int total, QWidget *owner);
     /// Shows the log and progress of `task` in `dialog` and offers Stop there.
     void follow(BoardTask *task, DownloadDialog *dialog);
+    /// Follows `task`'s transfer figures for the status bar's download line.
+    void followForStatus(BoardTask *task, const QString &subject);
     void updateActions();
     /// The commands that use the port.
     QList<QAction *> portCommands() const;
@@ -126,7 +136,13 @@ private:
     QPointer<DownloadDialog> m_progressDialog;
     /// The dialog of the part that runs, in a download in parts.
     QPointer<DownloadDialog> m_partDialog;
+    /// The user put the dialog of the last part away: the next part's starts hidden.
+    bool m_partsPutAway = false;
     QPointer<BatchDownloadDialog> m_batchDialog;
+    /// The download the status bar speaks of: what goes, to which port, how far.
+    QString m_downloadSubject;
+    QString m_downloadPort;
+    int m_downloadPercent = 0;
     DownloadCommands *m_downloads;
     BoardDialogs *m_dialogs;
 };

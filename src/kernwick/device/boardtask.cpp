@@ -91,12 +91,18 @@ void BoardTask::run()
                     [this](int done, int total) {
                         post([this, done, total] { emit progressed(done, total); });
                     },
+                .transfer =
+                    [this](const TransferProgress &progress) {
+                        post([this, progress] { emit transferred(progress); });
+                    },
                 .confirm = [this](const BoxMessage &box) { showBoxFromWorker(box, true); },
                 .partStarted =
                     [this](const ProgressCaptions &captions, int total) {
                         post([this, captions, total] { emit partStarted(captions, total); });
                     },
                 .partEnded = [this] { post([this] { emit partEnded(); }); },
+                .memoryErased =
+                    [this](int device) { post([this, device] { emit memoryErased(device); }); },
             });
         outcome = m_work(conversation, *this);
     } // the conversation closes the port here, on every path

@@ -4,6 +4,7 @@
 #include "libkernwick/device/download.h"
 #include "libkernwick/device/linktiming.h"
 #include "libkernwick/device/porttable.h"
+#include "libkernwick/device/transferprogress.h"
 
 #include <QMutex>
 #include <QObject>
@@ -74,6 +75,11 @@ signals:
     void logAppended(const QString &text);
     /// `done` of `total` blocks or chunks sent.
     void progressed(int done, int total);
+    /// The figures of the transfer under way: done of total in its unit, the bytes
+    /// sent and the time taken.
+    void transferred(const Kernwick::TransferProgress &progress);
+    /// The board acknowledged the erase of memory `device`.
+    void memoryErased(int device);
     /// A part of the conversation starts; it shows a progress display of its own
     /// with `captions` and a bar of 0 to `total` (the setup download's parts).
     void partStarted(const Kernwick::ProgressCaptions &captions, int total);

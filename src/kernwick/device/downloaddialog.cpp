@@ -1,5 +1,7 @@
 #include "device/downloaddialog.h"
 
+#include "widgets/messages.h"
+
 #include <QFontMetricsF>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -36,16 +38,43 @@ QLabel *captionLine(const QString &text, QWidget *parent)
     return label;
 }
 
+// A line whose text comes and goes keeps its height, so the dialog does not jump.
+QLabel *figuresLine(QWidget *parent)
+{
+    QLabel *label = captionLine(QString(), parent);
+    label->setMinimumHeight(label->fontMetrics().height());
+    return label;
+}
+
+QString headingFor(DownloadResult result)
+{
+    switch (result) {
+    case DownloadResult::Completed:
+        return QStringLiteral("Download complete");
+    case DownloadResult::Failed:
+        return QStringLiteral("Download failed");
+    case DownloadResult::Stopped:
+        return QStringLiteral("Download stopped");
+    }
+    return {};
+}
+
 } // namespace
 
 DownloadDialog::DownloadDialog(const ProgressCaptions &captions, int progressTotal, QWidget *parent)
-    : QDialog(parent), m_fileLine(captionLine(captions.fileLine, this)),
+    : QDialog(parent), m_heading(figuresLine(this)),
+      m_fileLine(captionLine(captions.fileLine, this)),
       m_portLine(captionLine(captions.portLine, this)), m_log(new QPlainTextEdit(this)),
-      m_progress(new QProgressBar(this)), m_done(new QPushButton(QStringLiteral("Done"), this)),
+      m_progress(new QProgressBar(this)), m_countLine(figuresLine(this)),
+      m_rateLine(figuresLine(this)), m_done(new QPushButton(QStringLiteral("Done"), this)),
       m_stop(new QPushButton(QStringLiteral("Stop"), this))
 {
     setWindowTitle(QStringLiteral("Download To ZUVO/MIRL"));
     setModal(false);
+
+    QFont headingFont = m_heading->font();
+    headingFont.setBold(true);
+    m_heading->setFont(headingFont);
 
     m_log->setReadOnly(true);
     m_log->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -60,10 +89,7 @@ DownloadDialog::DownloadDialog(const ProgressCaptions &captions, int progressTot
     m_stop->setAutoDefault(false);
     m_stop->setToolTip(QStringLiteral("End the download at its next step"));
     connect(m_done, &QPushButton::clicked, this, &DownloadDialog::accept);
-    connect(m_stop, &QPushButton::clicked, this, [this] {
-        m_stop->setEnabled(false);
-        emit stopRequested();
-    });
+    connect(m_stop, &QPushButton::clicked, this, &DownloadDialog::askToStop);
     setRunning(false);
 
     const QSize margin = dialogUnits(this, 7, 7);
@@ -73,17 +99,25 @@ DownloadDialog::DownloadDialog(const ProgressCaptions &captions, int progressTot
     buttons->addWidget(m_stop);
     buttons->addStretch();
     auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(margin.width(), margin.height() + dialogUnits(this, 0, 10).height(),
-                               margin.width(), margin.height());
+    layout->setContentsMargins(margin.width(), margin.height(), margin.width(), margin.height());
+    layout->addWidget(m_heading);
+    layout->addSpacing(dialogUnits(this, 0, 4).height());
     layout->addWidget(m_fileLine);
     layout->addWidget(m_portLine);
     layout->addSpacing(dialogUnits(this, 0, 10).height());
     layout->addWidget(m_log, 1);
     layout->addSpacing(dialogUnits(this, 0, 10).height());
     layout->addWidget(m_progress);
+    layout->addWidget(m_countLine);
+    layout->addWidget(m_rateLine);
     layout->addSpacing(dialogUnits(this, 0, 4).height());
     layout->addLayout(buttons);
     resize(dialogUnits(this, 205, 204).expandedTo(sizeHint()));
+}
+
+QString DownloadDialog::heading() const
+{
+    return m_heading->text();
 }
 
 QString DownloadDialog::fileLine() const
@@ -94,6 +128,16 @@ QString DownloadDialog::fileLine() const
 QString DownloadDialog::portLine() const
 {
     return m_portLine->text();
+}
+
+QString DownloadDialog::countLine() const
+{
+    return m_countLine->text();
+}
+
+QString DownloadDialog::rateLine() const
+{
+    return m_rateLine->text();
 }
 
 QString DownloadDialog::logText() const
@@ -137,10 +181,44 @@ void DownloadDialog::setProgress(int done, int total)
     m_progress->setValue(std::clamp(done, 0, maximum));
 }
 
+void DownloadDialog::setTransfer(const TransferProgress &progress)
+{
+    m_countLine->setText(progressCountText(progress));
+    m_rateLine->setText(progressRateText(progress));
+}
+
+void DownloadDialog::setMemoryErased(int device)
+{
+    m_erasedDevice = device;
+}
+
 void DownloadDialog::setRunning(bool running)
 {
     m_running = running;
     m_stop->setEnabled(running);
+    if (running)
+        m_heading->setText(QStringLiteral("Download in progress"));
+}
+
+void DownloadDialog::finish(DownloadResult result)
+{
+    setRunning(false);
+    m_heading->setText(headingFor(result));
+}
+
+void DownloadDialog::askToStop()
+{
+    // Once the memory is erased, a stop leaves the board without its font until the
+    // next download: the user says so first.
+    if (m_erasedDevice &&
+        !askYesNo(this, QStringLiteral("The board's memory device %1 has been erased. Stop anyway?")
+                            .arg(*m_erasedDevice)))
+        return;
+    // The download may have ended while the question was open.
+    if (!m_running)
+        return;
+    m_stop->setEnabled(false);
+    emit stopRequested();
 }
 
 void DownloadDialog::accept()

@@ -14,6 +14,9 @@ namespace Kernwick {
 /// conversation itself. A download of any kind is wired by filling these in.
 struct DownloadJob
 {
+    /// What goes to the board, as the status bar names it while the download runs
+    /// out of sight: "font", "firmware", "configuration", "boot script", "setup".
+    QString subject;
     /// The dialog's two caption lines.
     ProgressCaptions captions;
     /// The progress bar's range before the conversation reports its own: 0 to this.

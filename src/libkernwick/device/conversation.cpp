@@ -123,6 +123,12 @@ void Conversation::endPart()
         m_hooks.partEnded();
 }
 
+void Conversation::reportMemoryErased(int device)
+{
+    if (m_hooks.memoryErased)
+        m_hooks.memoryErased(device);
+}
+
 void Conversation::confirm(const BoxMessage &box)
 {
     if (m_hooks.confirm)

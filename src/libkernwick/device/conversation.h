@@ -64,6 +64,9 @@ struct ConversationHooks
     std::function<void(const ProgressCaptions &captions, int total)> partStarted = {};
     /// The part that runs has ended; its progress display goes away.
     std::function<void()> partEnded = {};
+    /// The board acknowledged the erase of memory `device`: from now on a stop
+    /// leaves that device empty until the next download, so a display may ask first.
+    std::function<void(int device)> memoryErased = {};
 };
 
 /// Whether a line of the debug console's answer before `prompt` (or in the whole
@@ -130,6 +133,8 @@ public:
     void startPart(const ProgressCaptions &captions, int total);
     /// Reports that the part that runs has ended.
     void endPart();
+    /// Reports that the board acknowledged the erase of memory `device`.
+    void reportMemoryErased(int device);
     /// Shows `box` and waits until the user has closed it.
     void confirm(const BoxMessage &box);
     /// Waits `ms` milliseconds (the port's sleep, so tests can simulate it).

@@ -70,6 +70,7 @@ DownloadOutcome downloadFont(Conversation &c, QIODevice &file, const FontDownloa
                 .arg(answer));
         return stoppedOrFailed(c);
     }
+    c.reportMemoryErased(request.device);
     c.appendLog(QStringLiteral("Memory erased\r\nDownloading font\r\n"));
     c.beginTransfer(ProgressUnit::Chunks, pieceCount(file.size(), FontChunkSize));
 

@@ -74,6 +74,8 @@ private:
         if (!m_conversation.readAck(&answer)) {
             erased = false;
             m_conversation.showBox(appBox(QStringLiteral("no ack from erase")));
+        } else {
+            m_conversation.reportMemoryErased(SetupFontDevice);
         }
 
         m_conversation.beginTransfer(ProgressUnit::Chunks, pieceCount(file.size(), FontChunkSize));

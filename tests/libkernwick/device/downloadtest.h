@@ -47,6 +47,8 @@ struct Record
     std::vector<BoxMessage> confirmed;
     std::vector<std::pair<int, int>> progress;
     std::vector<TransferProgress> transfers;
+    /// The memory devices the board acknowledged erasing.
+    std::vector<int> erased;
     /// The user's stop request; empty: never.
     std::function<bool()> stopWhen;
     /// Runs when a box must be confirmed, before it counts as closed.
@@ -71,6 +73,10 @@ struct Record
         h.transfer = [this](const TransferProgress &figures) {
             std::lock_guard lock(mutex);
             transfers.push_back(figures);
+        };
+        h.memoryErased = [this](int device) {
+            std::lock_guard lock(mutex);
+            erased.push_back(device);
         };
         h.confirm = [this](const BoxMessage &box) {
             if (onConfirm)

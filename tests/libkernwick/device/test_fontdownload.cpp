@@ -146,6 +146,7 @@ TEST_F(FontDownloadTest, MainPortSendsFramedChunksAndLogsEveryStep)
     EXPECT_EQ(port.written,
               "\x1b[1}\x1b[93;4;0|\x1bX@:E^\x1b\\\x1b[91;4;0;1457543324|\x1b[92;4;1|");
     EXPECT_EQ(record.log, openedLog + mainDetected + erasedLog + flushedLog);
+    EXPECT_EQ(record.erased, std::vector<int>{4});
     EXPECT_EQ(port.baudRate, 19200);
     EXPECT_FALSE(port.isOpen());
     EXPECT_TRUE(record.boxes.empty());
@@ -252,6 +253,9 @@ TEST_P(StepFailure, IsLoggedWithItsTextAndClosesThePort)
     const QString before = openedLog + mainDetected;
     ASSERT_TRUE(record.log.startsWith(before)) << record.log.toStdString();
     EXPECT_EQ(record.log.mid(before.size()), c.logTail);
+    // Only an acknowledged erase counts as one.
+    const bool eraseAnswered = c.logTail.startsWith(erasedLog);
+    EXPECT_EQ(record.erased, eraseAnswered ? std::vector<int>{4} : std::vector<int>{});
     EXPECT_FALSE(port.isOpen());
     EXPECT_LE(port.reads, c.maxReads);
 }

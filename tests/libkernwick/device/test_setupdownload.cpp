@@ -138,6 +138,7 @@ protected:
                                              .arg(maximum));
                     },
                 .partEnded = [this] { events.push_back(QStringLiteral("end")); },
+                .memoryErased = [this](int device) { erased.push_back(device); },
             });
     }
 
@@ -157,6 +158,7 @@ protected:
     std::vector<QString> events;
     std::vector<TransferProgress> transfers;
     std::vector<qint64> chunkOffsets;
+    std::vector<int> erased;
     char eraseAnswer = Ack;
     char flushAnswer = Ack;
     std::function<bool(qint64 offset)> chunkAccepted = [](qint64) { return true; };
@@ -332,6 +334,7 @@ TEST_F(SetupDownloadTest, MissingEraseAcknowledgementIsReportedAndTheFontStillGo
         eraseAnswer = answer;
         const DownloadOutcome result = run({font(300), {}, {}});
         EXPECT_EQ(boxes, std::vector<BoxMessage>{noAckFromErase});
+        EXPECT_TRUE(erased.empty());
         EXPECT_EQ(chunkOffsets.size(), 2u);
         EXPECT_EQ(result.partOutcome(SetupPart::Font), PartOutcome::Failed)
             << "the flush was acknowledged, but the old bytes beyond the font are still there";
@@ -343,6 +346,7 @@ TEST_F(SetupDownloadTest, EmptyFontIsErasedAndFlushed)
 {
     const DownloadOutcome result = run({write("empty.zvf", {}), {}, {}});
     EXPECT_TRUE(result.completed());
+    EXPECT_EQ(erased, std::vector<int>{SetupFontDevice});
     EXPECT_TRUE(chunkOffsets.empty());
     EXPECT_EQ(port.written, eraseCommand + flushCommand);
     EXPECT_EQ(events,
