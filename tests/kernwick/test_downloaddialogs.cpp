@@ -125,12 +125,14 @@ TEST_F(ProgressDialog, FiguresFollowTheTransferAndTheHeadingSaysHowItEnded)
     dialog.setTransfer({ProgressUnit::Blocks, 120, 120, 15840, 48000});
     EXPECT_EQ(dialog.rateLine(), "15840 bytes sent, 330 bytes/s") << "nothing left to estimate";
 
+    dialog.setTransfer({ProgressUnit::Blocks, 60, 120, 7920, 24000});
     for (const auto &[result, heading] : {std::pair{DownloadResult::Completed, "Download complete"},
                                           std::pair{DownloadResult::Failed, "Download failed"},
                                           std::pair{DownloadResult::Stopped, "Download stopped"}}) {
         dialog.setRunning(true);
         dialog.finish(result);
         EXPECT_EQ(dialog.heading(), heading);
+        EXPECT_EQ(dialog.rateLine(), "7920 bytes sent, 330 bytes/s") << "nothing is left to come";
         EXPECT_FALSE(dialog.stopButton()->isEnabled());
     }
 }

@@ -164,7 +164,7 @@ MainActions::MainActions(QObject *parent)
                                  S("Send firmware to the board, reset through its debug port"));
     downloadFirmwareRepair =
         make(parent, S("Firmware (&repair)"), S("Send firmware to the board's boot monitor"));
-    showDownload = make(parent, S("Show Download"),
+    showDownload = make(parent, S("&Show Download"),
                         S("Bring the progress of the last download back on screen"));
     downloadToManyBoards = make(parent, S("Download to Many Boards..."),
                                 S("Send the same file to many boards at once"));

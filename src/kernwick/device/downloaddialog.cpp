@@ -183,6 +183,7 @@ void DownloadDialog::setProgress(int done, int total)
 
 void DownloadDialog::setTransfer(const TransferProgress &progress)
 {
+    m_transfer = progress;
     m_countLine->setText(progressCountText(progress));
     m_rateLine->setText(progressRateText(progress));
 }
@@ -204,6 +205,9 @@ void DownloadDialog::finish(DownloadResult result)
 {
     setRunning(false);
     m_heading->setText(headingFor(result));
+    // A transfer that ended short has no time left to estimate.
+    if (m_transfer)
+        m_rateLine->setText(progressSentText(*m_transfer));
 }
 
 void DownloadDialog::askToStop()

@@ -83,6 +83,7 @@ private:
     QPushButton *m_stop;
     bool m_running = false;
     std::optional<int> m_erasedDevice;
+    std::optional<TransferProgress> m_transfer;
 };
 
 /// Gives the progress dialogs that `from` owns to `to`, each left on screen (or

@@ -1,7 +1,5 @@
 #include "libkernwick/device/transferprogress.h"
 
-#include <QStringList>
-
 #include <algorithm>
 
 namespace Kernwick {
@@ -53,14 +51,20 @@ QString progressCountText(const TransferProgress &progress)
         .arg(progress.percent());
 }
 
+QString progressSentText(const TransferProgress &progress)
+{
+    QString text = QStringLiteral("%1 bytes sent").arg(progress.bytesSent);
+    if (progress.elapsedMs > 0)
+        text += QStringLiteral(", %1 bytes/s").arg(qRound64(progress.bytesPerSecond()));
+    return text;
+}
+
 QString progressRateText(const TransferProgress &progress)
 {
-    QStringList parts{QStringLiteral("%1 bytes sent").arg(progress.bytesSent)};
-    if (progress.elapsedMs > 0)
-        parts.append(QStringLiteral("%1 bytes/s").arg(qRound64(progress.bytesPerSecond())));
+    QString text = progressSentText(progress);
     if (const std::optional<qint64> left = progress.remainingMs())
-        parts.append(QStringLiteral("%1 left").arg(durationText(*left)));
-    return parts.join(QStringLiteral(", "));
+        text += QStringLiteral(", %1 left").arg(durationText(*left));
+    return text;
 }
 
 QString progressText(const TransferProgress &progress)

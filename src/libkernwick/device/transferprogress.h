@@ -42,6 +42,9 @@ QString progressCountText(const TransferProgress &progress);
 /// "3964 bytes sent, 50 bytes/s, 5 min 23 s left": the bytes, the rate once time
 /// has passed and the time left once it can be estimated.
 QString progressRateText(const TransferProgress &progress);
+/// "3964 bytes sent, 50 bytes/s": the bytes and the rate, for a transfer that has
+/// ended (however far it came).
+QString progressSentText(const TransferProgress &progress);
 /// Both of the above, separated by a comma: the command line's progress line.
 QString progressText(const TransferProgress &progress);
 /// "45 s", "5 min 23 s", "1 h 2 min": a duration rounded up to whole seconds.
