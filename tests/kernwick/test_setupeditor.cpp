@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QToolButton>
 
 KERNWICK_TEST_APPLICATION(QApplication);
 
@@ -353,6 +354,28 @@ TEST_F(SetupEditorTest, AnEmptyBundleOpensAndClosesThePortWithoutADialog)
     EXPECT_TRUE(messages.isEmpty()) << messages.join(' ').toStdString();
     EXPECT_EQ(sim.stateFile(QStringLiteral("wire.log")), QByteArray());
     EXPECT_FALSE(heldOpen(sim.device()));
+}
+
+// Done on one part's dialog puts the whole download away: the next part's dialog
+// starts hidden and the status bar speaks for the download.
+TEST_F(SetupEditorTest, APartsDialogPutAwayKeepsTheNextPartsAway)
+{
+    ASSERT_TRUE(sim.start({QStringLiteral("--reply-delay-ms"), QStringLiteral("100")}));
+    makeEditor(sim.device());
+    choose(SetupPart::Font, writeFile(QStringLiteral("font.zvf"), sampleBytes(4 * 256)));
+    choose(SetupPart::Configuration, writeFile(QStringLiteral("cfg.zvc"), "\x1b[33;20v\x1b[1v"));
+    QTest::mouseClick(editor->downloadButton(), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return progress() != nullptr; }, 20000));
+    const QString firstPart = progress()->fileLine();
+    QTest::mouseClick(progress()->doneButton(), Qt::LeftButton);
+    EXPECT_TRUE(window->downloadIndicator()->text().startsWith("Downloading setup to com1: "));
+
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return progress() && progress()->fileLine() != firstPart; }, 20000));
+    EXPECT_TRUE(progress()->isHidden());
+    EXPECT_FALSE(window->downloadIndicator()->isHidden());
+    ASSERT_TRUE(waitUntilIdle());
+    EXPECT_TRUE(window->downloadIndicator()->isHidden());
 }
 
 TEST_F(SetupEditorTest, StopInAPartsDialogEndsTheWholeDownload)
