@@ -139,8 +139,8 @@ TEST_F(MainWindowTest, TheMenusHoldEveryEntryInTheirOrder)
                            "&Delete...", "&Move", "T&ransform", "Pixel Depth", "Font Name", "|",
                            "&Go to Character..."}));
     EXPECT_EQ(texts(menu("&View")),
-              (QStringList{"&Toolbar", "&Status Bar", "Font Parameters", "|", "Text &Preview", "|",
-                           "Zoom &In", "Zoom &Out", "&Actual Size"}));
+              (QStringList{"&Toolbar", "&Status Bar", "Font Parameters", "|", "Text &Preview",
+                           "Glyph &Labels", "|", "Zoom &In", "Zoom &Out", "&Actual Size"}));
     const QMenu *transform = nullptr;
     for (const QAction *entry : menu("&Edit")->actions())
         if (entry->text() == "T&ransform")
@@ -782,7 +782,7 @@ TEST_F(MainWindowTest, HelpTopicsGivesThePagesPathWhenNoBrowserShowsIt)
     EXPECT_EQ(asked.size(), 2) << "nothing to open";
 }
 
-TEST_F(MainWindowTest, TheWindowZoomAndTextPreviewAreKeptForTheNextRun)
+TEST_F(MainWindowTest, TheWindowZoomTextPreviewAndGlyphLabelsAreKeptForTheNextRun)
 {
     const auto forget = [] {
         QSettings settings = programSettings();
@@ -792,12 +792,16 @@ TEST_F(MainWindowTest, TheWindowZoomAndTextPreviewAreKeptForTheNextRun)
     forget();
     window->restoreSettings();
     EXPECT_EQ(window->view().zoom(), 100) << "a first run";
+    EXPECT_FALSE(actions().glyphLabels->isChecked());
+    EXPECT_FALSE(window->view().showsGlyphLabels());
     window->resize(1000, 720);
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     actions().zoomIn->trigger();
     actions().zoomIn->trigger();
     actions().textPreview->trigger();
+    actions().glyphLabels->trigger();
+    EXPECT_TRUE(window->view().layout().showsLabels());
     auto *pane = static_cast<PreviewPane *>(window->preview().widget());
     pane->textEdit()->setText(QStringLiteral("Kept"));
     pane->scaleBox()->setCurrentIndex(2);
@@ -812,6 +816,8 @@ TEST_F(MainWindowTest, TheWindowZoomAndTextPreviewAreKeptForTheNextRun)
     EXPECT_EQ(window->view().zoom(), 200);
     EXPECT_TRUE(window->preview().isVisible());
     EXPECT_TRUE(actions().textPreview->isChecked());
+    EXPECT_TRUE(actions().glyphLabels->isChecked());
+    EXPECT_TRUE(window->view().layout().showsLabels());
     pane = static_cast<PreviewPane *>(window->preview().widget());
     EXPECT_EQ(pane->textEdit()->text(), "Kept");
     EXPECT_EQ(pane->scaleBox()->currentIndex(), 2);

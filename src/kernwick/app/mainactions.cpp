@@ -136,6 +136,9 @@ MainActions::MainActions(QObject *parent)
                    {QKeySequence(QKeySequence::ZoomOut)});
     actualSize = make(parent, S("&Actual Size"), S("Show the grid at 10 pixels a cell"),
                       S("Actual Size"), {key(Qt::CTRL | Qt::Key_0)});
+    glyphLabels = make(parent, S("Glyph &Labels"),
+                       S("Show or hide each thumbnail's character and code under it"));
+    glyphLabels->setCheckable(true);
 
     auto *portGroup = new QActionGroup(parent);
     for (int n = 1; n <= PortTable::PortCount; ++n) {

@@ -59,6 +59,8 @@ struct MainActions
     QAction *zoomIn;
     QAction *zoomOut;
     QAction *actualSize;
+    /// Each thumbnail's character and code under it (checkable).
+    QAction *glyphLabels;
 
     // Serial
     std::array<QAction *, PortTable::PortCount> ports;

@@ -47,6 +47,7 @@ const QString IdlePrompt = QStringLiteral("For Help, press F1");
 const QString GeometryKey = QStringLiteral("Window/Geometry");
 const QString StateKey = QStringLiteral("Window/State");
 const QString ZoomKey = QStringLiteral("Window/Zoom");
+const QString GlyphLabelsKey = QStringLiteral("Window/Glyph Labels");
 const QString PreviewTextKey = QStringLiteral("Text Preview/Text");
 const QString PreviewScaleKey = QStringLiteral("Text Preview/Scale");
 
@@ -125,7 +126,7 @@ void MainWindow::buildMenus()
     QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
     view->addActions({a.toolbar, a.statusBar, a.fontParameters});
     view->addSeparator();
-    view->addAction(a.textPreview);
+    view->addActions({a.textPreview, a.glyphLabels});
     view->addSeparator();
     view->addActions({a.zoomIn, a.zoomOut, a.actualSize});
 
@@ -266,6 +267,7 @@ void MainWindow::connectCommands()
     connect(a.zoomIn, &QAction::triggered, m_view, &EditorView::zoomIn);
     connect(a.zoomOut, &QAction::triggered, m_view, &EditorView::zoomOut);
     connect(a.actualSize, &QAction::triggered, m_view, &EditorView::actualSize);
+    connect(a.glyphLabels, &QAction::toggled, m_view, &EditorView::setGlyphLabels);
     connect(m_view, &EditorView::zoomChanged, this, [this](int percent) {
         updateCommands();
         statusBar()->showMessage(QStringLiteral("Zoom %1%").arg(percent), 2000);
@@ -392,6 +394,7 @@ void MainWindow::restoreSettings()
     if (scale >= 0 && scale < pane->scaleBox()->count())
         pane->scaleBox()->setCurrentIndex(scale);
     m_view->zoomAboutGrid(settings.value(ZoomKey, ViewLayout::ActualSize).toInt());
+    m_actions->glyphLabels->setChecked(settings.value(GlyphLabelsKey, false).toBool());
 }
 
 void MainWindow::saveSettings()
@@ -403,6 +406,7 @@ void MainWindow::saveSettings()
     settings.setValue(PreviewTextKey, pane->textEdit()->text());
     settings.setValue(PreviewScaleKey, pane->scaleBox()->currentIndex());
     settings.setValue(ZoomKey, m_view->zoom());
+    settings.setValue(GlyphLabelsKey, m_view->showsGlyphLabels());
 }
 
 } // namespace Kernwick
