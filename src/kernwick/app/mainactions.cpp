@@ -120,6 +120,9 @@ MainActions::MainActions(QObject *parent)
     goToCharacter =
         make(parent, S("&Go to Character..."), S("Edit the glyph of a character or code you type"),
              S("Go to Character"), {key(Qt::CTRL | Qt::Key_G)});
+    applyToRange = make(parent, S("Apply to &Range..."),
+                        S("Run a glyph command on every character from one code to another"),
+                        S("Apply to Range"));
 
     toolbar = make(parent, S("&Toolbar"), S("Show or hide the toolbar"), S("Toggle ToolBar"));
     statusBar =

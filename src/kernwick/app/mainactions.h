@@ -47,6 +47,7 @@ struct MainActions
     QAction *redo;
     QAction *fontName;
     QAction *goToCharacter;
+    QAction *applyToRange;
     /// The editing commands, including the Color menu and the debug "mod" and "X2"
     /// ("Set Ascent" and "Set Left" belong to the view's right-click menu).
     std::map<EditOperation, QAction *> edit;

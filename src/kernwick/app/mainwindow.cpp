@@ -9,6 +9,7 @@
 #include "app/recentfiles.h"
 #include "app/serialcontroller.h"
 #include "config/configcontroller.h"
+#include "editor/applyrangedialog.h"
 #include "editor/editorview.h"
 #include "editor/fontnamedialog.h"
 #include "editor/fontparametersdialog.h"
@@ -122,6 +123,7 @@ void MainWindow::buildMenus()
     edit->addAction(a.fontName);
     edit->addSeparator();
     edit->addAction(a.goToCharacter);
+    edit->addAction(a.applyToRange);
 
     QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
     view->addActions({a.toolbar, a.statusBar, a.fontParameters});
@@ -254,6 +256,7 @@ void MainWindow::connectCommands()
     connect(a.redo, &QAction::triggered, m_view, &EditorView::redo);
     connect(a.fontName, &QAction::triggered, this, &MainWindow::renameFont);
     connect(a.goToCharacter, &QAction::triggered, this, &MainWindow::goToCharacter);
+    connect(a.applyToRange, &QAction::triggered, this, &MainWindow::applyToRange);
     connect(a.fileSize, &QAction::triggered, m_document.get(), &Document::recomputeFileSize);
 
     a.toolbar->setChecked(true);
@@ -319,6 +322,12 @@ void MainWindow::goToCharacter()
     m_view->showGlyph(index);
 }
 
+void MainWindow::applyToRange()
+{
+    ApplyRangeDialog dialog(*m_document, m_view->state(), this);
+    runDialog(dialog);
+}
+
 void MainWindow::showFontParameters()
 {
     FontParametersDialog dialog(m_document->font(), this);
@@ -362,6 +371,7 @@ void MainWindow::updateCommands()
     a.zoomIn->setEnabled(m_view->canZoomIn());
     a.zoomOut->setEnabled(m_view->canZoomOut());
     a.actualSize->setEnabled(m_view->zoom() != ViewLayout::ActualSize);
+    a.applyToRange->setEnabled(font.chars() > 0);
     a.undo->setEnabled(m_document->canUndo());
     a.redo->setEnabled(m_document->canRedo());
     a.undo->setText(m_document->canUndo() ? QStringLiteral("&Undo %1").arg(m_document->undoText())

@@ -67,6 +67,7 @@ private:
     void runEdit(int operation);
     void renameFont();
     void goToCharacter();
+    void applyToRange();
     void showFontParameters();
     void saveSettings();
 
