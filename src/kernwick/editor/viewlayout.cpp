@@ -69,9 +69,10 @@ ViewLayout::ViewLayout(const Font &font, int zoom, int width, const GlyphLabelMe
         if (thumb == 0 || !labels.shown())
             return thumb;
         const int code = int(font.header.first) + i;
-        const int text =
-            std::max(labels.characterWidth, labels.digitWidth * int(glyphLabelCode(code).size())) +
-            LabelPadding;
+        int digits = 2; // as glyphLabelCode() writes the code
+        for (int rest = code >> 8; rest > 0; rest >>= 4)
+            ++digits;
+        const int text = std::max(labels.characterWidth, labels.digitWidth * digits) + LabelPadding;
         return std::max(thumb, (text + m_thumbScale - 1) / m_thumbScale * m_thumbScale);
     };
 

@@ -195,14 +195,17 @@ void paintLabels(QPainter &painter, const Font &font, const ViewLayout &layout, 
         if (box.isNull() || !box.intersects(visible))
             continue;
         const int code = int(font.header.first) + i;
-        const QRect upper(box.x(), box.y() + ViewLayout::LabelPadding, box.width(), lineHeight);
+        // The character's box takes in the padding above it too: an accent on a
+        // capital may reach past the font's ascent.
+        const QRect upper(box.x(), box.y(), box.width(), ViewLayout::LabelPadding + lineHeight);
         const QString character = glyphLabelCharacter(code);
         if (!character.isEmpty()) {
             painter.setPen(Qt::black);
-            painter.drawText(upper, Qt::AlignCenter, character);
+            painter.drawText(upper, Qt::AlignHCenter | Qt::AlignBottom, character);
         }
         painter.setPen(ViewColors::Grey);
-        painter.drawText(upper.translated(0, lineHeight), Qt::AlignCenter, glyphLabelCode(code));
+        painter.drawText(QRect(box.x(), upper.bottom() + 1, box.width(), lineHeight),
+                         Qt::AlignCenter, glyphLabelCode(code));
     }
 }
 
