@@ -1,7 +1,7 @@
-// One repaint of the editor view and one scroll step, for the default font and for
-// a 65535-glyph font of 16 × 16 pixels, drawn into an image of the window's size, at
-// every zoom step (the second argument, in percent); and one paint stroke dragged
-// through the main window for both fonts.
+// One repaint of the editor view (also with glyph labels) and one scroll step, for the default font
+// and for a 65535-glyph font of 16 × 16 pixels, drawn into an image of the window's size, at every
+// zoom step (the second argument, in percent); and one paint stroke dragged through the main window
+// for both fonts.
 
 #include "app/mainwindow.h"
 #include "editor/editorview.h"
@@ -52,7 +52,8 @@ const Font &fontFor(int which)
     return which == 0 ? small : huge;
 }
 
-void repaint(benchmark::State &state, const Font &font, const ViewLayout &layout, QPoint scroll)
+void repaint(benchmark::State &state, const Font &font, const ViewLayout &layout, QPoint scroll,
+             const QFont &labelFont = {})
 {
     QImage image(Window, QImage::Format_RGB32);
     ViewFrame frame;
@@ -60,6 +61,7 @@ void repaint(benchmark::State &state, const Font &font, const ViewLayout &layout
     frame.layout = &layout;
     frame.currentIndex = font.chars() / 2;
     frame.viewport = Window;
+    frame.labelFont = labelFont;
     for (auto _ : state) {
         frame.scroll = scroll;
         QPainter painter(&image);
@@ -87,6 +89,18 @@ void BM_Repaint(benchmark::State &state)
     repaint(state, font, layout, QPoint(0, y));
 }
 BENCHMARK(BM_Repaint)->Apply(fontsAndZooms)->Unit(benchmark::kMillisecond);
+
+// The same with glyph labels under the thumbnails: every visible glyph's character
+// and code are drawn as text.
+void BM_RepaintWithLabels(benchmark::State &state)
+{
+    const Font &font = fontFor(int(state.range(0)));
+    const QFont labelFont = glyphLabelFont(QApplication::font());
+    const ViewLayout layout(font, int(state.range(1)), 0, glyphLabelMetrics(labelFont));
+    const int y = font.chars() > 1000 ? layout.documentSize().height() / 2 : 0;
+    repaint(state, font, layout, QPoint(0, y), labelFont);
+}
+BENCHMARK(BM_RepaintWithLabels)->Apply(fontsAndZooms)->Unit(benchmark::kMillisecond);
 
 // A scroll step moves the view by one arrow step and repaints it all.
 void BM_ScrollStep(benchmark::State &state)
@@ -120,6 +134,16 @@ void BM_Layout(benchmark::State &state)
         benchmark::DoNotOptimize(ViewLayout(font).documentSize());
 }
 BENCHMARK(BM_Layout)->Arg(0)->Arg(1)->ArgName("huge")->Unit(benchmark::kMillisecond);
+
+void BM_LayoutWithLabels(benchmark::State &state)
+{
+    const Font &font = fontFor(int(state.range(0)));
+    const GlyphLabelMetrics labels = glyphLabelMetrics(glyphLabelFont(QApplication::font()));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(
+            ViewLayout(font, ViewLayout::ActualSize, 0, labels).documentSize());
+}
+BENCHMARK(BM_LayoutWithLabels)->Arg(0)->Arg(1)->ArgName("huge")->Unit(benchmark::kMillisecond);
 
 void sendMouse(QWidget *surface, QEvent::Type type, QPoint point, Qt::MouseButtons buttons)
 {

@@ -212,6 +212,54 @@ TEST_F(EditorViewTest, AThumbnailClickPicksItsGlyph)
     EXPECT_FALSE(document.isModified());
 }
 
+// Whether any pixel of `rect` in `image` is dark, as text is on the white strip.
+bool hasInk(const QImage &image, QRect rect)
+{
+    for (int y = rect.top(); y <= rect.bottom(); ++y)
+        for (int x = rect.left(); x <= rect.right(); ++x)
+            if (qGray(image.pixel(x, y)) < 160)
+                return true;
+    return false;
+}
+
+TEST_F(EditorViewTest, GlyphLabelsShowTheCharacterAndCodeAndClicksStillPick)
+{
+    // Codes 7E to 81: a tilde, then three control characters.
+    Font font = defaultFont();
+    font.header.first = 0x7E;
+    font.resizeGlyphTable(4);
+    for (Glyph &g : font.glyphs)
+        g.reset(font.header.height, 8);
+    font.computeFileSize();
+    document.takeImportedFont(font);
+    const int plainHeight = view.layout().documentSize().height();
+    view.setGlyphLabels(true);
+    ASSERT_TRUE(view.showsGlyphLabels());
+    ASSERT_TRUE(view.layout().showsLabels());
+    EXPECT_GE(view.layout().documentSize().height(), plainHeight);
+    EXPECT_GT(view.layout().linePitch(), view.layout().lineHeight() + view.layout().thumbGap());
+
+    const QImage image = rendered();
+    for (int i = 0; i < 4; ++i) {
+        const QRect label = view.layout().label(i);
+        const int half = view.layout().labelHeight() / 2;
+        const QRect characterLine(label.topLeft(), QSize(label.width(), half));
+        const QRect codeLine(label.topLeft() + QPoint(0, half), QSize(label.width(), half));
+        EXPECT_EQ(hasInk(image, characterLine), i == 0) << "only the tilde is printable";
+        EXPECT_TRUE(hasInk(image, codeLine)) << i;
+    }
+
+    QTest::mouseClick(surface(), Qt::LeftButton, {}, view.layout().label(2).center());
+    EXPECT_EQ(view.state().currentCode, 0x80);
+    QTest::mouseClick(surface(), Qt::LeftButton, {}, view.layout().thumbnail(3).center());
+    EXPECT_EQ(view.state().currentCode, 0x81);
+    EXPECT_FALSE(document.isModified());
+
+    view.setGlyphLabels(false);
+    EXPECT_FALSE(view.layout().showsLabels());
+    EXPECT_TRUE(view.layout().label(0).isNull());
+}
+
 TEST_F(EditorViewTest, AGlyphWithoutColumnsCannotBePaintedOutsideItself)
 {
     for (int i = 0; i < 8; ++i)
@@ -533,29 +581,34 @@ TEST_F(EditorViewTest, EveryThumbnailShowsItsOwnPixelsAtEveryZoom)
     Font font = defaultFont();
     for (int i = 0; i < font.chars(); ++i)
         font.glyphs[std::size_t(i)].setPixel(0, i % 8, 1);
-    for (const int zoom : ViewLayout::ZoomSteps) {
-        const ViewLayout layout(font, zoom);
-        const QSize size = layout.documentSize();
-        QImage image(size, QImage::Format_RGB32);
-        ViewFrame frame;
-        frame.font = &font;
-        frame.layout = &layout;
-        frame.viewport = size;
-        {
-            QPainter painter(&image);
-            paintView(painter, frame);
-        }
-        const int s = layout.thumbScale();
-        for (int i = 0; i < font.chars(); ++i) {
-            const QRect thumb = layout.thumbnail(i);
-            for (int c = 0; c < 8; ++c) {
-                const QPoint centre = thumb.topLeft() + QPoint(c * s + s / 2, s / 2);
-                const QColor expected = c == i % 8 ? ViewColors::White : ViewColors::LightGreen;
-                ASSERT_EQ(QColor(image.pixel(centre)), expected)
-                    << "zoom " << zoom << ", glyph " << i << ", column " << c;
+    // Labels widen the columns and centre the thumbnails in them.
+    const QFont labelFont = glyphLabelFont(QApplication::font());
+    for (const GlyphLabelMetrics labels : {GlyphLabelMetrics(), glyphLabelMetrics(labelFont)})
+        for (const int zoom : ViewLayout::ZoomSteps) {
+            const ViewLayout layout(font, zoom, 0, labels);
+            const QSize size = layout.documentSize();
+            QImage image(size, QImage::Format_RGB32);
+            ViewFrame frame;
+            frame.font = &font;
+            frame.layout = &layout;
+            frame.viewport = size;
+            frame.labelFont = labelFont;
+            {
+                QPainter painter(&image);
+                paintView(painter, frame);
+            }
+            const int s = layout.thumbScale();
+            for (int i = 0; i < font.chars(); ++i) {
+                const QRect thumb = layout.thumbnail(i);
+                for (int c = 0; c < 8; ++c) {
+                    const QPoint centre = thumb.topLeft() + QPoint(c * s + s / 2, s / 2);
+                    const QColor expected = c == i % 8 ? ViewColors::White : ViewColors::LightGreen;
+                    ASSERT_EQ(QColor(image.pixel(centre)), expected)
+                        << "zoom " << zoom << ", labels " << labels.shown() << ", glyph " << i
+                        << ", column " << c;
+                }
             }
         }
-    }
 }
 
 TEST_F(EditorViewTest, ANewFontStartsAtTheTopWithTheScrollRangeItNeeds)

@@ -8,6 +8,7 @@
 #include "app/recentfiles.h"
 #include "app/serialcontroller.h"
 #include "clirun.h"
+#include "editor/applyrangedialog.h"
 #include "editor/editorview.h"
 #include "editor/gotocharacterdialog.h"
 #include "editor/importfontdialog.h"
@@ -46,7 +47,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
+#include <set>
 #include <unistd.h>
 
 KERNWICK_TEST_APPLICATION(QApplication);
@@ -137,10 +140,10 @@ TEST_F(MainWindowTest, TheMenusHoldEveryEntryInTheirOrder)
     EXPECT_EQ(texts(menu("&Edit")),
               (QStringList{"&Undo", "&Redo", "|", "Cu&t", "&Copy", "&Paste", "Clear", "&Insert...",
                            "&Delete...", "&Move", "T&ransform", "Pixel Depth", "Font Name", "|",
-                           "&Go to Character..."}));
+                           "&Go to Character...", "Apply to &Range..."}));
     EXPECT_EQ(texts(menu("&View")),
-              (QStringList{"&Toolbar", "&Status Bar", "Font Parameters", "|", "Text &Preview", "|",
-                           "Zoom &In", "Zoom &Out", "&Actual Size"}));
+              (QStringList{"&Toolbar", "&Status Bar", "Font Parameters", "|", "Text &Preview",
+                           "Glyph &Labels", "|", "Zoom &In", "Zoom &Out", "&Actual Size"}));
     const QMenu *transform = nullptr;
     for (const QAction *entry : menu("&Edit")->actions())
         if (entry->text() == "T&ransform")
@@ -782,7 +785,7 @@ TEST_F(MainWindowTest, HelpTopicsGivesThePagesPathWhenNoBrowserShowsIt)
     EXPECT_EQ(asked.size(), 2) << "nothing to open";
 }
 
-TEST_F(MainWindowTest, TheWindowZoomAndTextPreviewAreKeptForTheNextRun)
+TEST_F(MainWindowTest, TheWindowZoomTextPreviewAndGlyphLabelsAreKeptForTheNextRun)
 {
     const auto forget = [] {
         QSettings settings = programSettings();
@@ -792,12 +795,16 @@ TEST_F(MainWindowTest, TheWindowZoomAndTextPreviewAreKeptForTheNextRun)
     forget();
     window->restoreSettings();
     EXPECT_EQ(window->view().zoom(), 100) << "a first run";
+    EXPECT_FALSE(actions().glyphLabels->isChecked());
+    EXPECT_FALSE(window->view().showsGlyphLabels());
     window->resize(1000, 720);
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     actions().zoomIn->trigger();
     actions().zoomIn->trigger();
     actions().textPreview->trigger();
+    actions().glyphLabels->trigger();
+    EXPECT_TRUE(window->view().layout().showsLabels());
     auto *pane = static_cast<PreviewPane *>(window->preview().widget());
     pane->textEdit()->setText(QStringLiteral("Kept"));
     pane->scaleBox()->setCurrentIndex(2);
@@ -812,6 +819,8 @@ TEST_F(MainWindowTest, TheWindowZoomAndTextPreviewAreKeptForTheNextRun)
     EXPECT_EQ(window->view().zoom(), 200);
     EXPECT_TRUE(window->preview().isVisible());
     EXPECT_TRUE(actions().textPreview->isChecked());
+    EXPECT_TRUE(actions().glyphLabels->isChecked());
+    EXPECT_TRUE(window->view().layout().showsLabels());
     pane = static_cast<PreviewPane *>(window->preview().widget());
     EXPECT_EQ(pane->textEdit()->text(), "Kept");
     EXPECT_EQ(pane->scaleBox()->currentIndex(), 2);
@@ -906,4 +915,118 @@ TEST_F(MainWindowTest, GoToCharacterSelectsTheGlyphOfATypedCode)
     EXPECT_EQ(window->view().state().currentCode, 200);
     ASSERT_EQ(messages.size(), 2);
     EXPECT_TRUE(messages[1].contains("\"xyz\" is neither a character nor a character code"));
+}
+
+// Edit > Apply to Range runs one glyph command over a range of codes as one undo
+// step; a bad code, a backward range or a glyph the command refuses is named and
+// changes nothing.
+TEST_F(MainWindowTest, ApplyToRangeRunsACommandOverARangeAsOneStep)
+{
+    // Codes 41 to 45, 2 × 2 1BPP glyphs with their top left pixel white; the last
+    // is 3 wide, so no quarter turn can run over it.
+    Font font;
+    font.header.first = 0x41;
+    font.header.height = 2;
+    font.resizeGlyphTable(5);
+    for (Glyph &g : font.glyphs) {
+        g.reset(2, 2);
+        g.setPixel(0, 0, 1);
+    }
+    font.glyphs[4].reset(2, 3);
+    font.computeFileSize();
+    saveFont("range.zvf", font);
+    QString error;
+    ASSERT_TRUE(document().open(path("range.zvf"), &error)) << error.toStdString();
+    const Font before = document().font();
+    window->view().selectGlyph(1);
+
+    const auto run = [this](EditOperation operation, const QString &from, const QString &to) {
+        int result = -1;
+        onDialog = [&](QDialog &dialog) {
+            auto *range = dynamic_cast<ApplyRangeDialog *>(&dialog);
+            EXPECT_TRUE(range);
+            if (!range)
+                return int(QDialog::Rejected);
+            const auto &offered = range->operations();
+            const auto found = std::find(offered.begin(), offered.end(), operation);
+            EXPECT_NE(found, offered.end());
+            range->commandBox()->setCurrentIndex(int(found - offered.begin()));
+            range->fromEdit()->setText(from);
+            range->toEdit()->setText(to);
+            range->accept();
+            result = range->result();
+            return result;
+        };
+        actions().applyToRange->trigger();
+        return result;
+    };
+
+    // What the dialog offers and where its range starts.
+    onDialog = [](QDialog &dialog) {
+        auto *range = dynamic_cast<ApplyRangeDialog *>(&dialog);
+        EXPECT_TRUE(range);
+        if (!range)
+            return int(QDialog::Rejected);
+        using Op = EditOperation;
+        const std::set<Op> offered(range->operations().begin(), range->operations().end());
+        EXPECT_EQ(offered,
+                  (std::set<Op>{Op::Clear, Op::Outline, Op::MoveDown, Op::MoveUp, Op::MoveRight,
+                                Op::MoveLeft, Op::FlipHorizontal, Op::FlipVertical,
+                                Op::RotateClockwise, Op::RotateAnticlockwise, Op::Invert}));
+        EXPECT_EQ(range->commandBox()->count(), int(offered.size()));
+        EXPECT_EQ(range->fromEdit()->text(), "U+0042");
+        EXPECT_EQ(range->toEdit()->text(), "U+0045");
+        return int(QDialog::Rejected);
+    };
+    actions().applyToRange->trigger();
+    EXPECT_EQ(dialogs, 1);
+
+    // Refused: the dialog stays open with the reason, and nothing changes.
+    const struct
+    {
+        EditOperation operation;
+        const char *from;
+        const char *to;
+        const char *message;
+    } refusals[] = {
+        {EditOperation::Invert, "0x44", "0x42",
+         "The range must run from a lower to a higher code of the font."},
+        {EditOperation::Invert, "0x40", "0x42",
+         "The font has no character with the code 64 (U+0040)."},
+        {EditOperation::Invert, "B", "70", "The font has no character with the code 70 (U+0046)."},
+        {EditOperation::Invert, "B", "xyz", "\"xyz\" is neither a character nor a character code."},
+        {EditOperation::RotateClockwise, "A", "E",
+         "Only a square glyph can be rotated: its Width must equal its Height."},
+    };
+    for (const auto &c : refusals) {
+        messages.clear();
+        EXPECT_NE(run(c.operation, QString::fromLatin1(c.from), QString::fromLatin1(c.to)),
+                  QDialog::Accepted)
+            << c.from << "-" << c.to;
+        EXPECT_EQ(messages, QStringList{QString::fromLatin1(c.message)}) << c.from << "-" << c.to;
+        EXPECT_EQ(document().font(), before) << c.from << "-" << c.to;
+        EXPECT_FALSE(document().canUndo()) << c.from << "-" << c.to;
+    }
+
+    // Invert over B to D: those three change, A and E do not, and one undo brings
+    // back the font as it was.
+    messages.clear();
+    EXPECT_EQ(run(EditOperation::Invert, QStringLiteral("B"), QStringLiteral("0x44")),
+              QDialog::Accepted);
+    EXPECT_TRUE(messages.isEmpty()) << messages.join('|').toStdString();
+    const Font &after = document().font();
+    for (int i = 0; i < 5; ++i) {
+        const bool inRange = i >= 1 && i <= 3;
+        EXPECT_EQ(after.glyphs[std::size_t(i)] != before.glyphs[std::size_t(i)], inRange) << i;
+    }
+    EXPECT_EQ(after.glyphs[2].pixel(0, 0), 0);
+    EXPECT_EQ(after.glyphs[2].pixel(1, 1), 1);
+    EXPECT_TRUE(document().isModified());
+    EXPECT_EQ(window->view().state().currentCode, 0x42) << "the current glyph stays";
+    EXPECT_EQ(actions().undo->text(), "&Undo Invert");
+    actions().undo->trigger();
+    EXPECT_EQ(document().font(), before);
+    EXPECT_FALSE(document().canUndo()) << "one step";
+    Font undone = document().font();
+    EXPECT_EQ(writeZvf(undone), read("range.zvf"));
 }

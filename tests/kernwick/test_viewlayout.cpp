@@ -85,6 +85,100 @@ TEST(ViewLayout, TheDocumentGrowsWithTheWidestGlyphAndTheStrip)
     EXPECT_EQ(end, 3000);
 }
 
+// Labels 22 pixels wide (two digits of 10 plus the padding) widen the default
+// font's 16-pixel thumbnails; each line gets a 22-pixel label row.
+constexpr GlyphLabelMetrics WideLabels{10, 10, 9};
+
+TEST(ViewLayout, LabelsWidenTheColumnsAndAddARowUnderEachLine)
+{
+    const Font font = defaultFont();
+    const ViewLayout plain(font);
+    const ViewLayout labelled(font, ViewLayout::ActualSize, 0, WideLabels);
+    EXPECT_FALSE(plain.showsLabels());
+    EXPECT_TRUE(plain.label(0).isNull());
+    ASSERT_TRUE(labelled.showsLabels());
+    EXPECT_EQ(labelled.label(0), QRect(20, 228, 22, 22));
+    EXPECT_EQ(labelled.thumbnail(0), QRect(22, 200, 16, 28)) << "centred on a thumbnail pixel";
+    EXPECT_EQ(labelled.label(1).x(), 20 + 22 + 2);
+    EXPECT_GT(labelled.lineCount(), plain.lineCount());
+    const int last = font.chars() - 1;
+    EXPECT_GT(labelled.glyphArea(last).bottom(), plain.glyphArea(last).bottom() + 50);
+    EXPECT_EQ(labelled.lineTop(1), 200 + 28 + 22 + 2);
+
+    // Nothing overlaps: a column ends before the next begins, a line's labels end
+    // before the next line's thumbnails, and everything fits the document.
+    for (int i = 0; i + 1 < font.chars(); ++i) {
+        const QRect area = labelled.glyphArea(i);
+        const QRect next = labelled.glyphArea(i + 1);
+        EXPECT_TRUE(area.contains(labelled.thumbnail(i))) << i;
+        EXPECT_FALSE(area.intersects(next)) << i;
+        if (labelled.lineOf(i + 1) != labelled.lineOf(i)) {
+            EXPECT_LT(area.bottom(), next.top()) << i;
+        }
+        EXPECT_LT(area.right(), labelled.documentSize().width() - ViewLayout::StripRightMargin + 1);
+    }
+    EXPECT_LE(labelled.glyphArea(last).bottom(), labelled.documentSize().height());
+}
+
+TEST(ViewLayout, APointOnAThumbnailOrItsLabelPicksThatGlyph)
+{
+    const ViewLayout layout(defaultFont(), ViewLayout::ActualSize, 0, WideLabels);
+    const int second = layout.lineStart(1);
+    const struct
+    {
+        QPoint point;
+        int glyph;
+    } cases[] = {
+        {layout.thumbnail(0).center(), 0},
+        {layout.label(0).bottomLeft(), 0},
+        {layout.label(5).center(), 5},
+        {QPoint(21, 210), 0},  // beside the centred thumbnail, above its label
+        {QPoint(43, 240), -1}, // the gap between columns 0 and 1
+        {layout.thumbnail(second).center(), second},
+        {layout.label(second).center(), second},
+        {QPoint(30, layout.lineTop(1) - 1), -1}, // between the label row and the next line
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(layout.glyphAt(c.point), c.glyph) << c.point.x() << "," << c.point.y();
+}
+
+TEST(ViewLayout, ACodeOfMoreDigitsGetsAWiderColumn)
+{
+    Font font;
+    font.header.first = 0xFFFE;
+    font.header.height = 4;
+    font.resizeGlyphTable(4); // codes FFFE to 10001
+    for (Glyph &g : font.glyphs)
+        g.reset(4, 4);
+    const ViewLayout layout(font, ViewLayout::ActualSize, 0, WideLabels);
+    EXPECT_EQ(layout.label(1).width(), 4 * 10 + 2);
+    EXPECT_EQ(layout.label(2).width(), 5 * 10 + 2);
+    EXPECT_EQ(layout.glyphAt(layout.label(3).center()), 3);
+}
+
+TEST(GlyphLabels, ThePrintableCharacterAndTheHexadecimalCode)
+{
+    const struct
+    {
+        int code;
+        const char *character; // UTF-8
+        const char *hex;
+    } cases[] = {
+        {0x41, "A", "41"},          {0xC9, "\u00C9", "C9"},
+        {0x20AC, "\u20AC", "20AC"}, {0x10000, "\U00010000", "10000"},
+        {0x09, "", "09"},   // a control character
+        {0x7F, "", "7F"},   // DEL
+        {0x85, "", "85"},   // a C1 control
+        {0xAD, "", "AD"},   // the soft hyphen, a format character
+        {0x378, "", "378"}, // unassigned
+        {0xD800, "", "D800"},       {0xFFFF, "", "FFFF"},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(glyphLabelCharacter(c.code), QString::fromUtf8(c.character)) << c.code;
+        EXPECT_EQ(glyphLabelCode(c.code), QString::fromLatin1(c.hex)) << c.code;
+    }
+}
+
 TEST(InfoPanel, TheUtf8LineShowsEachByte)
 {
     EXPECT_EQ(utf8Line(65), "UTF-8: 65 (41h)");

@@ -120,6 +120,9 @@ MainActions::MainActions(QObject *parent)
     goToCharacter =
         make(parent, S("&Go to Character..."), S("Edit the glyph of a character or code you type"),
              S("Go to Character"), {key(Qt::CTRL | Qt::Key_G)});
+    applyToRange = make(parent, S("Apply to &Range..."),
+                        S("Run a glyph command on every character from one code to another"),
+                        S("Apply to Range"));
 
     toolbar = make(parent, S("&Toolbar"), S("Show or hide the toolbar"), S("Toggle ToolBar"));
     statusBar =
@@ -136,6 +139,9 @@ MainActions::MainActions(QObject *parent)
                    {QKeySequence(QKeySequence::ZoomOut)});
     actualSize = make(parent, S("&Actual Size"), S("Show the grid at 10 pixels a cell"),
                       S("Actual Size"), {key(Qt::CTRL | Qt::Key_0)});
+    glyphLabels = make(parent, S("Glyph &Labels"),
+                       S("Show or hide each thumbnail's character and code under it"));
+    glyphLabels->setCheckable(true);
 
     auto *portGroup = new QActionGroup(parent);
     for (int n = 1; n <= PortTable::PortCount; ++n) {

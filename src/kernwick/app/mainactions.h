@@ -47,6 +47,7 @@ struct MainActions
     QAction *redo;
     QAction *fontName;
     QAction *goToCharacter;
+    QAction *applyToRange;
     /// The editing commands, including the Color menu and the debug "mod" and "X2"
     /// ("Set Ascent" and "Set Left" belong to the view's right-click menu).
     std::map<EditOperation, QAction *> edit;
@@ -59,6 +60,8 @@ struct MainActions
     QAction *zoomIn;
     QAction *zoomOut;
     QAction *actualSize;
+    /// Each thumbnail's character and code under it (checkable).
+    QAction *glyphLabels;
 
     // Serial
     std::array<QAction *, PortTable::PortCount> ports;

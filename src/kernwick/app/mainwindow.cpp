@@ -9,6 +9,7 @@
 #include "app/recentfiles.h"
 #include "app/serialcontroller.h"
 #include "config/configcontroller.h"
+#include "editor/applyrangedialog.h"
 #include "editor/editorview.h"
 #include "editor/fontnamedialog.h"
 #include "editor/fontparametersdialog.h"
@@ -48,6 +49,7 @@ const QString IdlePrompt = QStringLiteral("For Help, press F1");
 const QString GeometryKey = QStringLiteral("Window/Geometry");
 const QString StateKey = QStringLiteral("Window/State");
 const QString ZoomKey = QStringLiteral("Window/Zoom");
+const QString GlyphLabelsKey = QStringLiteral("Window/Glyph Labels");
 const QString PreviewTextKey = QStringLiteral("Text Preview/Text");
 const QString PreviewScaleKey = QStringLiteral("Text Preview/Scale");
 
@@ -122,11 +124,12 @@ void MainWindow::buildMenus()
     edit->addAction(a.fontName);
     edit->addSeparator();
     edit->addAction(a.goToCharacter);
+    edit->addAction(a.applyToRange);
 
     QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
     view->addActions({a.toolbar, a.statusBar, a.fontParameters});
     view->addSeparator();
-    view->addAction(a.textPreview);
+    view->addActions({a.textPreview, a.glyphLabels});
     view->addSeparator();
     view->addActions({a.zoomIn, a.zoomOut, a.actualSize});
 
@@ -268,6 +271,7 @@ void MainWindow::connectCommands()
     connect(a.redo, &QAction::triggered, m_view, &EditorView::redo);
     connect(a.fontName, &QAction::triggered, this, &MainWindow::renameFont);
     connect(a.goToCharacter, &QAction::triggered, this, &MainWindow::goToCharacter);
+    connect(a.applyToRange, &QAction::triggered, this, &MainWindow::applyToRange);
     connect(a.fileSize, &QAction::triggered, m_document.get(), &Document::recomputeFileSize);
 
     a.toolbar->setChecked(true);
@@ -281,6 +285,7 @@ void MainWindow::connectCommands()
     connect(a.zoomIn, &QAction::triggered, m_view, &EditorView::zoomIn);
     connect(a.zoomOut, &QAction::triggered, m_view, &EditorView::zoomOut);
     connect(a.actualSize, &QAction::triggered, m_view, &EditorView::actualSize);
+    connect(a.glyphLabels, &QAction::toggled, m_view, &EditorView::setGlyphLabels);
     connect(m_view, &EditorView::zoomChanged, this, [this](int percent) {
         updateCommands();
         statusBar()->showMessage(QStringLiteral("Zoom %1%").arg(percent), 2000);
@@ -332,6 +337,12 @@ void MainWindow::goToCharacter()
     m_view->showGlyph(index);
 }
 
+void MainWindow::applyToRange()
+{
+    ApplyRangeDialog dialog(*m_document, m_view->state(), this);
+    runDialog(dialog);
+}
+
 void MainWindow::showFontParameters()
 {
     FontParametersDialog dialog(m_document->font(), this);
@@ -375,6 +386,7 @@ void MainWindow::updateCommands()
     a.zoomIn->setEnabled(m_view->canZoomIn());
     a.zoomOut->setEnabled(m_view->canZoomOut());
     a.actualSize->setEnabled(m_view->zoom() != ViewLayout::ActualSize);
+    a.applyToRange->setEnabled(font.chars() > 0);
     a.undo->setEnabled(m_document->canUndo());
     a.redo->setEnabled(m_document->canRedo());
     a.undo->setText(m_document->canUndo() ? QStringLiteral("&Undo %1").arg(m_document->undoText())
@@ -407,6 +419,7 @@ void MainWindow::restoreSettings()
     if (scale >= 0 && scale < pane->scaleBox()->count())
         pane->scaleBox()->setCurrentIndex(scale);
     m_view->zoomAboutGrid(settings.value(ZoomKey, ViewLayout::ActualSize).toInt());
+    m_actions->glyphLabels->setChecked(settings.value(GlyphLabelsKey, false).toBool());
 }
 
 void MainWindow::saveSettings()
@@ -418,6 +431,7 @@ void MainWindow::saveSettings()
     settings.setValue(PreviewTextKey, pane->textEdit()->text());
     settings.setValue(PreviewScaleKey, pane->scaleBox()->currentIndex());
     settings.setValue(ZoomKey, m_view->zoom());
+    settings.setValue(GlyphLabelsKey, m_view->showsGlyphLabels());
 }
 
 } // namespace Kernwick

@@ -51,7 +51,8 @@ public:
     void updateCommands();
 
     /// Puts the window as it was when the program last ended (its size and place,
-    /// the toolbar, the Text Preview with its text and scale, the zoom), and from
+    /// the toolbar, the Text Preview with its text and scale, the zoom, the glyph
+    /// labels), and from
     /// then on keeps them in the settings when the window closes. The program does
     /// this at start-up; a window that is never asked leaves the settings alone.
     void restoreSettings();
@@ -70,6 +71,7 @@ private:
     void runEdit(int operation);
     void renameFont();
     void goToCharacter();
+    void applyToRange();
     void showFontParameters();
     void saveSettings();
 

@@ -135,10 +135,12 @@ ViewLayout EditorView::layoutAt(int zoom) const
     // The strip breaks its lines at the view's width; when it then runs past the
     // bottom, the vertical scroll bar takes its width from the view.
     const QSize whole = maximumViewportSize();
-    ViewLayout layout(m_document.font(), zoom, whole.width());
+    const GlyphLabelMetrics labels =
+        m_glyphLabels ? glyphLabelMetrics(glyphLabelFont(viewport()->font())) : GlyphLabelMetrics();
+    ViewLayout layout(m_document.font(), zoom, whole.width(), labels);
     if (layout.documentSize().height() > whole.height())
         layout = ViewLayout(m_document.font(), zoom,
-                            whole.width() - verticalScrollBar()->sizeHint().width());
+                            whole.width() - verticalScrollBar()->sizeHint().width(), labels);
     return layout;
 }
 
@@ -251,7 +253,8 @@ void EditorView::showGlyph(int index)
     if (index < 0 || index >= m_layout.glyphCount())
         return;
     // A little room around the thumbnail keeps its red frame in view as well.
-    const QRect box = m_layout.glyphBox(index).adjusted(-4, -4, 4, 4);
+    const QRect box =
+        m_layout.glyphBox(index).united(m_layout.glyphArea(index)).adjusted(-4, -4, 4, 4);
     const QSize shown = viewport()->size();
     QScrollBar *horizontal = horizontalScrollBar();
     QScrollBar *vertical = verticalScrollBar();
@@ -265,6 +268,16 @@ void EditorView::showGlyph(int index)
         vertical->setValue(box.bottom() + 1 - shown.height());
 }
 
+void EditorView::setGlyphLabels(bool shown)
+{
+    if (shown == m_glyphLabels)
+        return;
+    m_glyphLabels = shown;
+    relayout();
+    showGlyph(currentIndex());
+    viewport()->update();
+}
+
 void EditorView::paintEvent(QPaintEvent *)
 {
     QPainter painter(viewport());
@@ -274,6 +287,8 @@ void EditorView::paintEvent(QPaintEvent *)
     frame.currentIndex = currentIndex();
     frame.scroll = QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
     frame.viewport = viewport()->size();
+    if (m_glyphLabels)
+        frame.labelFont = glyphLabelFont(viewport()->font());
     paintView(painter, frame);
 }
 

@@ -81,6 +81,11 @@ public:
     /// Scrolls so that glyph `index`'s place in the strip is in view.
     void showGlyph(int index);
 
+    /// Whether the strip shows each glyph's character and code under its thumbnail.
+    bool showsGlyphLabels() const { return m_glyphLabels; }
+    /// Shows or hides the glyph labels; the strip is laid out again.
+    void setGlyphLabels(bool shown);
+
 signals:
     /// The current glyph, the paint value or what can be pasted changed.
     void stateChanged();
@@ -120,6 +125,7 @@ private:
     bool m_stroke = false;
     bool m_strokeCut = false; ///< the press's stroke ended when the view left its glyph
     int m_zoom = ViewLayout::ActualSize;
+    bool m_glyphLabels = false;
     int m_wheelAngle = 0; ///< Ctrl + wheel turns not yet a whole zoom step
     QMenu *m_cellMenu = nullptr;
     std::map<EditOperation, QAction *> m_cellActions; ///< the right-click menu's entries

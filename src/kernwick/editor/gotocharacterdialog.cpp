@@ -12,6 +12,24 @@
 
 namespace Kernwick {
 
+std::optional<int> fontCodeFrom(const Font &font, const QString &text, QWidget *parent)
+{
+    const std::optional<int> code = characterCodeFrom(text);
+    if (!code) {
+        showWarning(parent, QStringLiteral("\"%1\" is neither a character nor a character code.")
+                                .arg(text.trimmed()));
+        return std::nullopt;
+    }
+    if (font.chars() == 0 || *code < int(font.header.first) || *code > font.lastCode()) {
+        showWarning(parent, QStringLiteral("The font has no character with the code %1 (U+%2).")
+                                .arg(*code)
+                                .arg(QString::number(*code, 16).toUpper().rightJustified(
+                                    4, QLatin1Char('0'))));
+        return std::nullopt;
+    }
+    return code;
+}
+
 GoToCharacterDialog::GoToCharacterDialog(const Font &font, QWidget *parent)
     : QDialog(parent), m_font(font), m_character(new QLineEdit(this))
 {
@@ -31,20 +49,9 @@ GoToCharacterDialog::GoToCharacterDialog(const Font &font, QWidget *parent)
 
 void GoToCharacterDialog::accept()
 {
-    const QString text = m_character->text();
-    const std::optional<int> code = characterCodeFrom(text);
-    if (!code) {
-        showWarning(this, QStringLiteral("\"%1\" is neither a character nor a character code.")
-                              .arg(text.trimmed()));
+    const std::optional<int> code = fontCodeFrom(m_font, m_character->text(), this);
+    if (!code)
         return;
-    }
-    if (m_font.chars() == 0 || *code < int(m_font.header.first) || *code > m_font.lastCode()) {
-        showWarning(this, QStringLiteral("The font has no character with the code %1 (U+%2).")
-                              .arg(*code)
-                              .arg(QString::number(*code, 16).toUpper().rightJustified(
-                                  4, QLatin1Char('0'))));
-        return;
-    }
     m_code = *code;
     QDialog::accept();
 }

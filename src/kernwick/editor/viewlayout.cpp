@@ -19,6 +19,20 @@ int rescale(int value, int to, int from)
 
 } // namespace
 
+QString glyphLabelCharacter(int code)
+{
+    const auto character = char32_t(code);
+    if (code < 0 || character > QChar::LastValidCodePoint || QChar::isSurrogate(character) ||
+        !QChar::isPrint(character))
+        return QString();
+    return QString::fromUcs4(&character, 1);
+}
+
+QString glyphLabelCode(int code)
+{
+    return QString::number(code, 16).toUpper().rightJustified(2, QLatin1Char('0'));
+}
+
 int ViewLayout::zoomedIn(int percent)
 {
     for (const int step : ZoomSteps)
@@ -35,7 +49,7 @@ int ViewLayout::zoomedOut(int percent)
     return percent;
 }
 
-ViewLayout::ViewLayout(const Font &font, int zoom, int width)
+ViewLayout::ViewLayout(const Font &font, int zoom, int width, const GlyphLabelMetrics &labels)
     : m_zoom(zoom), m_cellSize(std::max(1, CellSize * zoom / ActualSize)),
       m_thumbScale(std::max(1, ThumbScale * zoom / ActualSize)), m_fontHeight(font.header.height)
 {
@@ -44,43 +58,80 @@ ViewLayout::ViewLayout(const Font &font, int zoom, int width)
         widest = std::max<int>(widest, g.width);
     const int documentWidth = std::max({m_cellSize * widest + 200, MinimumDocument.width(), width});
     m_stripTop = std::max(GridOrigin.y() + m_cellSize * font.header.height + 50, 200);
+    if (labels.shown())
+        m_labelHeight = LabelPadding + 2 * labels.lineHeight;
+
+    // A glyph's column in the strip: its thumbnail, widened for its label to whole
+    // thumbnail pixels so that the line's picture keeps one pixel per glyph pixel.
+    const int count = font.chars();
+    const auto columnWidth = [&](int i) {
+        const int thumb = m_thumbScale * font.glyphs[std::size_t(i)].width;
+        if (thumb == 0 || !labels.shown())
+            return thumb;
+        const int code = int(font.header.first) + i;
+        int digits = 2; // as glyphLabelCode() writes the code
+        for (int rest = code >> 8; rest > 0; rest >>= 4)
+            ++digits;
+        const int text = std::max(labels.characterWidth, labels.digitWidth * digits) + LabelPadding;
+        return std::max(thumb, (text + m_thumbScale - 1) / m_thumbScale * m_thumbScale);
+    };
 
     // The strip: glyphs side by side, one thumbnail pixel apart (2 pixels at 100 %),
     // a new line whenever the next glyph would pass the document's right margin.
-    const int count = font.chars();
     const int rowHeight = lineHeight();
     m_thumbnails.assign(std::size_t(count), QRect());
+    if (labels.shown())
+        m_columns.assign(std::size_t(count), {0, 0});
     m_lineStarts.push_back(0);
     m_lineTops.push_back(m_stripTop);
     int x = StripLeft;
     int y = m_stripTop;
+    int column = count > 0 ? columnWidth(0) : 0;
     for (int i = 0; i < count; ++i) {
-        const int width = font.glyphs[std::size_t(i)].width;
+        const int width = column;
+        const bool last = i == count - 1;
+        column = last ? 0 : columnWidth(i + 1);
         if (width == 0)
             continue;
-        const QRect rect(x, y, m_thumbScale * width, rowHeight);
-        m_thumbnails[std::size_t(i)] = rect;
-        const bool last = i == count - 1;
-        const int nextWidth = last ? 0 : font.glyphs[std::size_t(i) + 1].width;
-        if (!last &&
-            x + rect.width() > documentWidth - StripRightMargin - m_thumbScale * nextWidth) {
+        const int thumbWidth = m_thumbScale * font.glyphs[std::size_t(i)].width;
+        // Centred in its column, on a whole thumbnail pixel.
+        const int inset = (width - thumbWidth) / 2 / m_thumbScale * m_thumbScale;
+        m_thumbnails[std::size_t(i)] = QRect(x + inset, y, thumbWidth, rowHeight);
+        if (!m_columns.empty())
+            m_columns[std::size_t(i)] = {x, width};
+        if (!last && x + width > documentWidth - StripRightMargin - column) {
             x = StripLeft;
-            y += rowHeight + thumbGap();
+            y += linePitch();
             m_lineStarts.push_back(i + 1);
             m_lineTops.push_back(y);
         } else {
-            x += rect.width() + thumbGap();
+            x += width + thumbGap();
         }
     }
     // A line that holds no drawn glyph (the font ends in zero-width glyphs) adds
     // no height.
     int stripBottom = m_stripTop;
     for (std::size_t line = 0; line < m_lineTops.size(); ++line)
-        m_lineBottoms.push_back(m_lineTops[line] + rowHeight);
+        m_lineBottoms.push_back(m_lineTops[line] + rowHeight + m_labelHeight);
     for (const QRect &rect : m_thumbnails)
         if (!rect.isNull())
-            stripBottom = std::max(stripBottom, rect.y() + rect.height());
+            stripBottom = std::max(stripBottom, rect.y() + rect.height() + m_labelHeight);
     m_documentSize = QSize(documentWidth, std::max(MinimumDocument.height(), stripBottom + 20));
+}
+
+QRect ViewLayout::label(int index) const
+{
+    const QRect thumb = m_thumbnails[std::size_t(index)];
+    if (m_columns.empty() || thumb.isNull())
+        return QRect();
+    const auto [left, width] = m_columns[std::size_t(index)];
+    return QRect(left, thumb.y() + thumb.height(), width, m_labelHeight);
+}
+
+QRect ViewLayout::glyphArea(int index) const
+{
+    const QRect thumb = m_thumbnails[std::size_t(index)];
+    return m_columns.empty() ? thumb : thumb.united(label(index));
 }
 
 QRect ViewLayout::gridRect(int width, int height, int cellSize)
@@ -123,7 +174,7 @@ int ViewLayout::glyphAt(QPoint point) const
 {
     const auto [first, last] = glyphsBetween(point.y(), point.y() + 1);
     for (int i = first; i < last; ++i)
-        if (m_thumbnails[std::size_t(i)].contains(point))
+        if (glyphArea(i).contains(point))
             return i;
     return -1;
 }
@@ -150,7 +201,8 @@ QRect ViewLayout::glyphBox(int index) const
     const int line = lineOf(index);
     int x = StripLeft;
     for (int i = index - 1; i >= lineStart(line); --i) {
-        const QRect before = m_thumbnails[std::size_t(i)];
+        // Its column, when labels widen it.
+        const QRect before = m_columns.empty() ? m_thumbnails[std::size_t(i)] : label(i);
         if (!before.isNull()) {
             x = before.x() + before.width() + thumbGap();
             break;

@@ -5,11 +5,29 @@
 #include <QPoint>
 #include <QRect>
 #include <QSize>
+#include <QString>
 
 #include <array>
 #include <vector>
 
 namespace Kernwick {
+
+/// The room glyph labels need under the thumbnails, in screen pixels (labels keep
+/// their size at every zoom). All zero: no labels.
+struct GlyphLabelMetrics
+{
+    int lineHeight = 0;     ///< one text line; a label is two: the character, then the code
+    int digitWidth = 0;     ///< the widest hexadecimal digit
+    int characterWidth = 0; ///< room for one character
+    bool shown() const { return lineHeight > 0; }
+};
+
+/// A glyph label's first line: the character of `code`, or nothing for a control
+/// character, an unassigned or unprintable code, or one beyond Unicode.
+QString glyphLabelCharacter(int code);
+/// A glyph label's second line: the code in hexadecimal, two digits at least ("C9",
+/// "20AC", "1F600").
+QString glyphLabelCode(int code);
 
 /// Where the editor view puts things, in document pixels (before scrolling).
 ///
@@ -18,6 +36,10 @@ namespace Kernwick {
 /// small in a strip that breaks into lines to fit the document's width. Zoom scales
 /// the cells and the thumbnails: at 100 % a cell is CellSize pixels and a thumbnail
 /// ThumbScale pixels per glyph pixel; the margins stay as they are.
+///
+/// With glyph labels each glyph of the strip takes a column as wide as its
+/// thumbnail or its label, whichever is wider, with the thumbnail centred in it and
+/// the label in a row of its own under the line's thumbnails.
 class ViewLayout
 {
 public:
@@ -31,6 +53,8 @@ public:
     static constexpr QSize MinimumDocument{750, 450};
     static constexpr int InfoLineHeight = 18;
     static constexpr int InfoLines = 10;
+    /// Room around a glyph label's text: above it, and shared by its two sides.
+    static constexpr int LabelPadding = 2;
 
     /// The zoom levels, in percent: each keeps cells and thumbnail pixels whole
     /// screen pixels.
@@ -45,7 +69,9 @@ public:
     /// every thumbnail's place. The document is at least `width` wide (the view's
     /// width, so the strip uses it all), and never narrower than the grid and the
     /// information panel need or MinimumDocument.
-    explicit ViewLayout(const Font &font, int zoom = ActualSize, int width = 0);
+    /// With `labels` shown, every strip line gets a label row under it.
+    explicit ViewLayout(const Font &font, int zoom = ActualSize, int width = 0,
+                        const GlyphLabelMetrics &labels = {});
 
     int zoom() const { return m_zoom; }
     /// The side of one enlarged cell, and the thumbnails' pixels per glyph pixel.
@@ -76,17 +102,26 @@ public:
     /// room and cannot be picked.
     QRect thumbnail(int index) const { return m_thumbnails[std::size_t(index)]; }
     int glyphCount() const { return int(m_thumbnails.size()); }
-    /// The first glyph, in table order, whose thumbnail contains `point`; -1 when
-    /// none does.
+    /// The first glyph, in table order, whose thumbnail or label contains `point`;
+    /// -1 when none does.
     int glyphAt(QPoint point) const;
+    /// Whether the strip has a label row under each line, and its height.
+    bool showsLabels() const { return m_labelHeight > 0; }
+    int labelHeight() const { return m_labelHeight; }
+    /// The label under glyph `index`'s thumbnail: its column's width, the label
+    /// row's height; empty without labels or for a glyph of width 0.
+    QRect label(int index) const;
+    /// The thumbnail and its label together (the thumbnail alone without labels).
+    QRect glyphArea(int index) const;
 
     /// Strip lines: line k holds the glyphs from lineStart(k) up to lineStart(k + 1).
     int lineCount() const { return int(m_lineStarts.size()); }
     int lineStart(int line) const { return m_lineStarts[std::size_t(line)]; }
     int lineTop(int line) const { return m_lineTops[std::size_t(line)]; }
-    /// The height of a strip line and the step from one line to the next.
+    /// The height of a strip line's thumbnails, and the step from one line to the
+    /// next (past the label row, when there is one).
     int lineHeight() const { return m_thumbScale * m_fontHeight; }
-    int linePitch() const { return lineHeight() + thumbGap(); }
+    int linePitch() const { return lineHeight() + m_labelHeight + thumbGap(); }
     /// The room between thumbnails and between strip lines: one thumbnail pixel,
     /// ThumbGap at 100 %. Keeping it whole thumbnail pixels lets a strip line be
     /// drawn as one picture of the glyphs' pixels, enlarged.
@@ -118,7 +153,10 @@ private:
     int m_fontHeight = 0;
     QSize m_documentSize = MinimumDocument;
     int m_stripTop = 200;
+    int m_labelHeight = 0;
     std::vector<QRect> m_thumbnails;
+    /// With labels: each glyph's column, as wide as its thumbnail or its label.
+    std::vector<std::pair<int, int>> m_columns; // left, width
     std::vector<int> m_lineStarts;
     std::vector<int> m_lineTops;
     std::vector<int> m_lineBottoms;

@@ -1,5 +1,6 @@
 #include "editor/viewrenderer.h"
 
+#include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
 #include <QStringList>
@@ -70,6 +71,28 @@ QStringList infoLines(const Font &font, int index)
     lines << QStringLiteral("Ascent: %1").arg(font.header.ascent)
           << QStringLiteral("File Size: %1 bytes").arg(font.header.fileSize);
     return lines;
+}
+
+QFont glyphLabelFont(const QFont &base)
+{
+    QFont font = base;
+    if (base.pointSizeF() > 0)
+        font.setPointSizeF(std::max(6.0, base.pointSizeF() * 0.8));
+    else
+        font.setPixelSize(std::max(8, base.pixelSize() * 4 / 5));
+    return font;
+}
+
+GlyphLabelMetrics glyphLabelMetrics(const QFont &font)
+{
+    const QFontMetrics metrics(font);
+    GlyphLabelMetrics labels;
+    labels.lineHeight = metrics.height();
+    for (const QChar digit : QStringLiteral("0123456789ABCDEF"))
+        labels.digitWidth = std::max(labels.digitWidth, metrics.horizontalAdvance(digit));
+    labels.characterWidth = std::max(metrics.horizontalAdvance(QLatin1Char('W')),
+                                     metrics.horizontalAdvance(QLatin1Char('M')));
+    return labels;
 }
 
 namespace {
@@ -159,6 +182,33 @@ void paintStripLine(QPainter &painter, const Font &font, const ViewLayout &layou
                       line);
 }
 
+// The labels of glyphs [first, last) that meet `visible`: the character centred
+// over the code, each cut to its label's box so that a wide character never runs
+// into its neighbour's.
+void paintLabels(QPainter &painter, const Font &font, const ViewLayout &layout, int first, int last,
+                 QRect visible, const QFont &labelFont)
+{
+    painter.setFont(labelFont);
+    const int lineHeight = (layout.labelHeight() - ViewLayout::LabelPadding) / 2;
+    for (int i = first; i < last; ++i) {
+        const QRect box = layout.label(i);
+        if (box.isNull() || !box.intersects(visible))
+            continue;
+        const int code = int(font.header.first) + i;
+        // The character's box takes in the padding above it too: an accent on a
+        // capital may reach past the font's ascent.
+        const QRect upper(box.x(), box.y(), box.width(), ViewLayout::LabelPadding + lineHeight);
+        const QString character = glyphLabelCharacter(code);
+        if (!character.isEmpty()) {
+            painter.setPen(Qt::black);
+            painter.drawText(upper, Qt::AlignHCenter | Qt::AlignBottom, character);
+        }
+        painter.setPen(ViewColors::Grey);
+        painter.drawText(QRect(box.x(), upper.bottom() + 1, box.width(), lineHeight),
+                         Qt::AlignCenter, glyphLabelCode(code));
+    }
+}
+
 } // namespace
 
 void paintView(QPainter &painter, const ViewFrame &frame)
@@ -209,6 +259,13 @@ void paintView(QPainter &painter, const ViewFrame &frame)
         if (end <= first || start >= last)
             continue;
         paintStripLine(painter, font, layout, start, end, frame.scroll);
+        if (layout.showsLabels()) {
+            painter.save();
+            painter.translate(-frame.scroll);
+            paintLabels(painter, font, layout, std::max(start, first), std::min(end, last), visible,
+                        frame.labelFont);
+            painter.restore();
+        }
     }
 
     // The current glyph's thumbnail: framed and joined to the grid.

@@ -5,6 +5,7 @@
 #include "libkernwick/font/font.h"
 
 #include <QColor>
+#include <QFont>
 #include <QPoint>
 #include <QSize>
 
@@ -35,11 +36,20 @@ struct ViewFrame
     int currentIndex = -1; ///< the current glyph's index, -1 when there is none
     QPoint scroll;         ///< document position at the viewport's top left
     QSize viewport;
+    /// The glyph labels' font, when the layout has labels (see glyphLabelFont()).
+    QFont labelFont;
 };
+
+/// The glyph labels' font: `base` a little smaller, so a label stays close to a
+/// thumbnail's width.
+QFont glyphLabelFont(const QFont &base);
+/// The room labels in `font` take (see ViewLayout).
+GlyphLabelMetrics glyphLabelMetrics(const QFont &font);
 
 /// Paints the editor view: the current glyph's enlarged grid with its ascent row
 /// (red) and left column (blue), the red frame, the information panel and the
-/// thumbnail strip with the current glyph framed and joined to the grid. Only
+/// thumbnail strip with the current glyph framed and joined to the grid, and the
+/// glyph labels under the thumbnails when the layout has them. Only
 /// what lies inside the viewport is drawn, so a font of any size repaints in
 /// about the same time.
 void paintView(QPainter &painter, const ViewFrame &frame);
