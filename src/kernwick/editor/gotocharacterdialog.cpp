@@ -39,10 +39,7 @@ void GoToCharacterDialog::accept()
         return;
     }
     if (m_font.chars() == 0 || *code < int(m_font.header.first) || *code > m_font.lastCode()) {
-        showWarning(this, QStringLiteral("The font has no character with the code %1 (U+%2).")
-                              .arg(*code)
-                              .arg(QString::number(*code, 16).toUpper().rightJustified(
-                                  4, QLatin1Char('0'))));
+        showWarning(this, missingCharacterMessage(*code));
         return;
     }
     m_code = *code;
