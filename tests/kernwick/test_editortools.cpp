@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -80,12 +81,17 @@ TEST_F(EditorToolsTest, ALineDragShowsItsPreviewThenPaintsExactlyTheLinesPixelsA
     QTest::mouseMove(surface(), cell(3, 3));
     QTest::mouseMove(surface(), cell(6, 0));
     EXPECT_EQ(bytes(), saved) << "the preview writes nothing";
-    // The preview shows the pixels the line will change, over the grid.
+    // The preview shows the pixels the line will change over the grid, each
+    // with a dot in its middle.
     const QImage image = surface()->grab().toImage();
-    EXPECT_EQ(image.pixelColor(cell(0, 5)), ViewColors::White);
-    EXPECT_EQ(image.pixelColor(cell(6, 0)), ViewColors::White);
+    const QPoint corner(3, 3);
+    EXPECT_EQ(image.pixelColor(cell(0, 5) + corner), ViewColors::White);
+    EXPECT_EQ(image.pixelColor(cell(0, 5)), ToolOverlay::PendingMark);
+    EXPECT_EQ(image.pixelColor(cell(6, 0) + corner), ViewColors::White);
     EXPECT_EQ(image.pixelColor(cell(0, 0)), ViewColors::LightGreen);
-    EXPECT_FALSE(view.overlay().pixels.empty());
+    EXPECT_EQ(image.pixelColor(cell(1, 1)), ViewColors::White) << "the glyph's own white";
+    EXPECT_EQ(view.overlay().pixels.size(), linePixels(5, 0, 0, 6).size())
+        << "the whole line, the pixels already white too";
 
     QTest::mouseRelease(surface(), Qt::LeftButton, {}, cell(6, 0));
     Glyph expected = picture(start);
@@ -256,4 +262,24 @@ TEST_F(EditorToolsTest, TypingACharacterJumpsToItsGlyphOrSaysTheFontLacksIt)
               "The font has no character with the code 68 (U+0044).");
     QTest::keyClicks(&view, QStringLiteral("A"), Qt::ControlModifier);
     EXPECT_EQ(view.state().currentCode, 'B') << "a modifier makes no character";
+}
+
+TEST_F(EditorToolsTest, ASaveWritesPixelsStillFloating)
+{
+    view.setTool(Tool::Select);
+    drag(cell(1, 1), cell(3, 3));
+    view.run(EditOperation::Copy);
+    view.run(EditOperation::Paste);
+    QTest::keyClick(&view, Qt::Key_Right);
+    QTest::keyClick(&view, Qt::Key_Right);
+    ASSERT_TRUE(view.isFloating());
+    QTemporaryDir dir;
+    QString error;
+    ASSERT_TRUE(document.save(dir.filePath("floating.zvf"), &error)) << error.toStdString();
+    EXPECT_FALSE(view.isFloating());
+    Font read;
+    ASSERT_EQ(loadZvfFile(dir.filePath("floating.zvf"), &read, &error), ZvfRead::Ok);
+    EXPECT_EQ(rowsOf(read.glyphs[0]),
+              (Rows{"0000000", "0222220", "0202010", "0222220", "0000000", "0000000"}));
+    EXPECT_FALSE(document.isModified());
 }

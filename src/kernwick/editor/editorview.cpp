@@ -777,13 +777,11 @@ void EditorView::updateOverlay(Qt::KeyboardModifiers modifiers)
     const Glyph *glyph = currentGlyph();
     if (!glyph)
         return;
-    // Previews show what the change would write: the glyph as it would be, where
-    // it differs from the glyph as it is.
-    Glyph after;
+    // A shape shows all of itself; a moved or floating selection, the pixels it
+    // would change.
     if (m_drag == Drag::Shape) {
-        after = *glyph;
-        paintDrawing(after, shapeTo(m_dragCell, modifiers), m_state.paintValue);
-        m_overlay.pixels = ToolOverlay::changes(*glyph, after);
+        m_overlay.pixels =
+            ToolOverlay::shape(*glyph, shapeTo(m_dragCell, modifiers), m_state.paintValue);
     } else if (m_drag == Drag::Selecting) {
         m_overlay.outline =
             PixelArea::spanning(m_pressCell.y(), m_pressCell.x(), m_dragCell.y(), m_dragCell.x())
@@ -797,7 +795,7 @@ void EditorView::updateOverlay(Qt::KeyboardModifiers modifiers)
     shown.top += down;
     shown.left += right;
     if (m_floating || down != 0 || right != 0) {
-        after = *glyph;
+        Glyph after = *glyph;
         if (m_floating)
             Kernwick::dropBlock(after, blockAtDepth(*m_floating, m_document.font().header.ldepth),
                                 shown.top, shown.left);

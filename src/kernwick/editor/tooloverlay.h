@@ -3,6 +3,7 @@
 #include "libkernwick/font/font.h"
 #include "libkernwick/font/glyphdrawing.h"
 
+#include <QColor>
 #include <QRect>
 
 #include <cstdint>
@@ -29,11 +30,16 @@ struct ToolOverlay
     /// The selection, drawn as a dashed frame around its cells.
     std::optional<PixelArea> outline;
 
+    /// The dot marking a pixel shown but not yet written.
+    static inline const QColor PendingMark{40, 40, 40};
+
     bool isEmpty() const { return pixels.empty() && !outline; }
 
     /// The pixels in which `after` differs from `now` (two glyphs of one size):
     /// what a change about to be made would show.
     static std::vector<Pixel> changes(const Glyph &now, const Glyph &after);
+    /// Every pixel of `glyph` that `drawing` in `value` would paint, changed or not.
+    static std::vector<Pixel> shape(const Glyph &glyph, const Drawing &drawing, std::uint8_t value);
 };
 
 /// Paints `overlay` over a grid whose cells start at `origin` (the top left of
