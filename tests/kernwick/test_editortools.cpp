@@ -194,6 +194,21 @@ TEST_F(EditorToolsTest, CutPastesFloatingUntilEscapeDropsItAsOneStep)
     drag(cell(1, 0), cell(6, 4));
     QTest::mouseClick(surface(), Qt::LeftButton, {}, cell(0, 0));
     EXPECT_EQ(glyph(), (Rows{"0000000", "0000000", "0000000", "0222000", "0000022", "0000020"}));
+
+    // Enter drops it too, and so does a move to another glyph, onto the glyph it
+    // floated over.
+    view.undo();
+    view.run(EditOperation::Paste);
+    QTest::keyClick(&view, Qt::Key_Return);
+    EXPECT_FALSE(view.isFloating());
+    EXPECT_EQ(glyph(), (Rows{"2220000", "2010000", "0000000", "0222000", "0000000", "0000000"}));
+    view.undo();
+    view.run(EditOperation::Paste);
+    QTest::keyClicks(&view, QStringLiteral("B"));
+    EXPECT_EQ(view.state().currentCode, 'B');
+    EXPECT_FALSE(view.selection());
+    EXPECT_EQ(glyph(), (Rows{"2220000", "2010000", "0000000", "0222000", "0000000", "0000000"}));
+    EXPECT_EQ(glyph(1), start);
 }
 
 TEST_F(EditorToolsTest, DeleteClearsTheSelectionOrThrowsFloatingPixelsAway)
