@@ -129,6 +129,43 @@ void BM_RepaintWithSelectionAndLine(benchmark::State &state)
 }
 BENCHMARK(BM_RepaintWithSelectionAndLine)->Apply(fontsAndZooms)->Unit(benchmark::kMillisecond);
 
+// The largest preview: a filled rectangle over the whole of a 255 × 255 glyph,
+// every visible cell marked, at every zoom step.
+void BM_RepaintFilledRectanglePreview(benchmark::State &state)
+{
+    Font font = defaultFont();
+    font.header.height = MaxGlyphSide;
+    for (Glyph &g : font.glyphs)
+        g.reset(MaxGlyphSide, MaxGlyphSide);
+    const ViewLayout layout(font, int(state.range(0)));
+    const Glyph &glyph = font.glyphs[0];
+    ToolOverlay overlay;
+    overlay.pixels = ToolOverlay::shape(
+        glyph, {Drawing::Shape::FilledRectangle, 0, 0, MaxGlyphSide - 1, MaxGlyphSide - 1}, 1);
+
+    QImage image(Window, QImage::Format_RGB32);
+    ViewFrame frame;
+    frame.font = &font;
+    frame.layout = &layout;
+    frame.currentIndex = 0;
+    frame.viewport = Window;
+    const QPoint origin = layout.grid(glyph.width, font.header.height).topLeft();
+    for (auto _ : state) {
+        QPainter painter(&image);
+        paintView(painter, frame);
+        paintToolOverlay(painter, overlay, origin, layout.cellSize(), font.header.ldepth,
+                         QRect(QPoint(), Window));
+        painter.end();
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(BM_RepaintFilledRectanglePreview)
+    ->ArgName("zoom")
+    ->Arg(50)
+    ->Arg(100)
+    ->Arg(800)
+    ->Unit(benchmark::kMillisecond);
+
 // A scroll step moves the view by one arrow step and repaints it all.
 void BM_ScrollStep(benchmark::State &state)
 {
