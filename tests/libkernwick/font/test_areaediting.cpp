@@ -131,7 +131,7 @@ INSTANTIATE_TEST_SUITE_P(
         AreaCase{"InvertOfAnAreaKeepsHalftone",
                  {"0120", "0120"},
                  [](Glyph &g) {
-                     editArea(EditOperation::Invert, g, {0, 0, 1, 4}, 1);
+                     editArea(EditOperation::Invert, g, {0, 0, 1, 3}, 1);
                  },
                  {"2100", "0120"}},
         AreaCase{"InvertInAnUnknownDepthIsRefused",
