@@ -1,15 +1,19 @@
-// One repaint of the editor view (also with glyph labels) and one scroll step, for the default font
-// and for a 65535-glyph font of 16 × 16 pixels, drawn into an image of the window's size, at every
-// zoom step (the second argument, in percent); and one paint stroke dragged through the main window
-// for both fonts.
+// One repaint of the editor view (also with glyph labels) and one scroll step, for
+// the default font and for a 65535-glyph font of 16 × 16 pixels, drawn into an image
+// of the window's size, at every zoom step (the second argument, in percent); and one
+// paint stroke dragged through the main window for both fonts. With the grid's tools:
+// a repaint with a selection and a line preview shown over the grid, and a line
+// preview dragged through the main window.
 
 #include "app/mainwindow.h"
 #include "editor/editorview.h"
+#include "editor/tooloverlay.h"
 #include "editor/viewlayout.h"
 #include "editor/viewrenderer.h"
 
 #include "libkernwick/font/document.h"
 #include "libkernwick/font/font.h"
+#include "libkernwick/font/glyphdrawing.h"
 
 #include <QApplication>
 #include <QDockWidget>
@@ -101,6 +105,80 @@ void BM_RepaintWithLabels(benchmark::State &state)
     repaint(state, font, layout, QPoint(0, y), labelFont);
 }
 BENCHMARK(BM_RepaintWithLabels)->Apply(fontsAndZooms)->Unit(benchmark::kMillisecond);
+
+// A repaint with the tools' marks over the current glyph's grid: a selection of
+// most of the glyph, shown moved one cell down and right with its dashed frame,
+// and a line preview corner to corner, as the view draws them after the font.
+void BM_RepaintWithSelectionAndLine(benchmark::State &state)
+{
+    const Font &font = fontFor(int(state.range(0)));
+    const ViewLayout layout(font, int(state.range(1)));
+    const int index = font.chars() / 2;
+    const Glyph &glyph = font.glyphs[std::size_t(index)];
+    const PixelArea selected{1, 1, glyph.rowCount - 3, glyph.width - 3};
+    Glyph after = glyph;
+    moveArea(after, selected, 1, 1);
+    drawLine(after, 0, 0, glyph.rowCount - 1, glyph.width - 1, 2);
+    ToolOverlay overlay;
+    overlay.pixels = ToolOverlay::changes(glyph, after);
+    overlay.outline = PixelArea{2, 2, selected.rows, selected.columns};
+
+    QImage image(Window, QImage::Format_RGB32);
+    ViewFrame frame;
+    frame.font = &font;
+    frame.layout = &layout;
+    frame.currentIndex = index;
+    frame.viewport = Window;
+    frame.scroll = layout.grid(glyph.width, font.header.height).topLeft() - QPoint(20, 10);
+    const QPoint origin = layout.grid(glyph.width, font.header.height).topLeft() - frame.scroll;
+    for (auto _ : state) {
+        QPainter painter(&image);
+        paintView(painter, frame);
+        paintToolOverlay(painter, overlay, origin, layout.cellSize(), font.header.ldepth,
+                         QRect(QPoint(), Window));
+        painter.end();
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    state.counters["marked"] = double(overlay.pixels.size());
+}
+BENCHMARK(BM_RepaintWithSelectionAndLine)->Apply(fontsAndZooms)->Unit(benchmark::kMillisecond);
+
+// The largest preview: a filled rectangle over the whole of a 255 × 255 glyph,
+// every visible cell marked, at every zoom step.
+void BM_RepaintFilledRectanglePreview(benchmark::State &state)
+{
+    Font font = defaultFont();
+    font.header.height = MaxGlyphSide;
+    for (Glyph &g : font.glyphs)
+        g.reset(MaxGlyphSide, MaxGlyphSide);
+    const ViewLayout layout(font, int(state.range(0)));
+    const Glyph &glyph = font.glyphs[0];
+    ToolOverlay overlay;
+    overlay.pixels = ToolOverlay::shape(
+        glyph, {Drawing::Shape::FilledRectangle, 0, 0, MaxGlyphSide - 1, MaxGlyphSide - 1}, 1);
+
+    QImage image(Window, QImage::Format_RGB32);
+    ViewFrame frame;
+    frame.font = &font;
+    frame.layout = &layout;
+    frame.currentIndex = 0;
+    frame.viewport = Window;
+    const QPoint origin = layout.grid(glyph.width, font.header.height).topLeft();
+    for (auto _ : state) {
+        QPainter painter(&image);
+        paintView(painter, frame);
+        paintToolOverlay(painter, overlay, origin, layout.cellSize(), font.header.ldepth,
+                         QRect(QPoint(), Window));
+        painter.end();
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(BM_RepaintFilledRectanglePreview)
+    ->ArgName("zoom")
+    ->Arg(50)
+    ->Arg(100)
+    ->Arg(800)
+    ->Unit(benchmark::kMillisecond);
 
 // A scroll step moves the view by one arrow step and repaints it all.
 void BM_ScrollStep(benchmark::State &state)
@@ -196,6 +274,47 @@ void BM_PaintStroke(benchmark::State &state)
     state.SetItemsProcessed(state.iterations() * glyph.rowCount * glyph.width);
 }
 BENCHMARK(BM_PaintStroke)->Arg(0)->Arg(1)->ArgName("huge")->Unit(benchmark::kMillisecond);
+
+// A line preview dragged through the main window: each mouse move builds the
+// preview from the press to the pointer and the view repaints, the event loop
+// turning after each move; the release paints the line, which an untimed undo
+// takes back.
+void BM_LinePreviewDrag(benchmark::State &state)
+{
+    MainWindow window(PortTable::fromDevices({}));
+    window.document().takeImportedFont(fontFor(int(state.range(0))));
+    window.show();
+    EditorView &view = window.view();
+    view.selectGlyph(window.document().font().chars() / 2);
+    view.setTool(Tool::Line);
+    QCoreApplication::processEvents();
+
+    QWidget *surface = view.viewport();
+    const QRect grid = view.gridRect();
+    const int cell = view.layout().cellSize();
+    const Glyph &glyph = window.document().font().glyphs[std::size_t(view.currentIndex())];
+    const auto at = [&](int row, int column) {
+        return grid.topLeft() + QPoint(column * cell + cell / 2, row * cell + cell / 2);
+    };
+    int moves = 0;
+    for (auto _ : state) {
+        sendMouse(surface, QEvent::MouseButtonPress, at(0, 0), Qt::LeftButton);
+        for (int r = 0; r < glyph.rowCount; ++r) {
+            sendMouse(surface, QEvent::MouseMove, at(r, glyph.width - 1 - r % glyph.width),
+                      Qt::LeftButton);
+            QCoreApplication::processEvents();
+            ++moves;
+        }
+        sendMouse(surface, QEvent::MouseButtonRelease, at(glyph.rowCount - 1, 0), Qt::NoButton);
+        QCoreApplication::processEvents();
+        state.PauseTiming();
+        view.undo();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(moves);
+}
+BENCHMARK(BM_LinePreviewDrag)->Arg(0)->Arg(1)->ArgName("huge")->Unit(benchmark::kMillisecond);
 
 } // namespace
 

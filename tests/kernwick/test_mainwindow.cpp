@@ -41,6 +41,7 @@
 #include <QScrollBar>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
@@ -139,8 +140,8 @@ TEST_F(MainWindowTest, TheMenusHoldEveryEntryInTheirOrder)
     EXPECT_EQ(file.last(), "E&xit");
     EXPECT_EQ(texts(menu("&Edit")),
               (QStringList{"&Undo", "&Redo", "|", "Cu&t", "&Copy", "&Paste", "Clear", "&Insert...",
-                           "&Delete...", "&Move", "T&ransform", "Pixel Depth", "Font Name", "|",
-                           "&Go to Character...", "Apply to &Range..."}));
+                           "&Delete...", "&Move", "T&ransform", "Pixel Depth", "&Tool", "Font Name",
+                           "|", "&Go to Character...", "Apply to &Range..."}));
     EXPECT_EQ(texts(menu("&View")),
               (QStringList{"&Toolbar", "&Status Bar", "Font Parameters", "|", "Text &Preview",
                            "Glyph &Labels", "|", "Zoom &In", "Zoom &Out", "&Actual Size"}));
@@ -1029,4 +1030,49 @@ TEST_F(MainWindowTest, ApplyToRangeRunsACommandOverARangeAsOneStep)
     EXPECT_FALSE(document().canUndo()) << "one step";
     Font undone = document().font();
     EXPECT_EQ(writeZvf(undone), read("range.zvf"));
+
+// The tools' keys choose a tool where the grid has the focus, while other
+// characters typed there jump to their glyphs; text fields keep their letters.
+TEST_F(MainWindowTest, ToolKeysChooseToolsAndOtherCharactersJumpToTheirGlyphs)
+{
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    EditorView &view = window->view();
+    view.setFocus();
+    const std::pair<Qt::Key, Tool> keys[] = {{Qt::Key_L, Tool::Line},
+                                             {Qt::Key_R, Tool::Rectangle},
+                                             {Qt::Key_F, Tool::Fill},
+                                             {Qt::Key_S, Tool::Select},
+                                             {Qt::Key_P, Tool::Pencil}};
+    for (const auto &[key, tool] : keys) {
+        QTest::keyClick(&view, key);
+        EXPECT_EQ(view.tool(), tool) << QKeySequence(key).toString().toStdString();
+        EXPECT_TRUE(actions().tool(tool)->isChecked());
+    }
+    EXPECT_EQ(view.state().currentCode, 32) << "a tool key is no character to jump to";
+
+    QTest::keyClicks(&view, QStringLiteral("L"), Qt::ShiftModifier);
+    EXPECT_EQ(view.state().currentCode, 'L');
+    EXPECT_EQ(view.tool(), Tool::Pencil);
+    QTest::sendKeyEvent(QTest::Click, &view, Qt::Key_Eacute, QString::fromUtf8("\u00E9"),
+                        Qt::NoModifier);
+    EXPECT_EQ(view.state().currentCode, 'L');
+    EXPECT_EQ(window->statusBar()->currentMessage(),
+              "The font has no character with the code 233 (U+00E9).");
+
+    // A refusal of a tool shows its reason there too.
+    QTest::keyClick(&view, Qt::Key_S);
+    QTest::mousePress(view.viewport(), Qt::LeftButton, {}, QPoint(25, 15));
+    QTest::mouseMove(view.viewport(), QPoint(45, 15));
+    QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, QPoint(45, 15));
+    actions().action(EditOperation::RotateClockwise)->trigger();
+    EXPECT_EQ(window->statusBar()->currentMessage(), "Only a square selection can be rotated.");
+
+    window->preview().show();
+    auto *pane = static_cast<PreviewPane *>(window->preview().widget());
+    pane->textEdit()->setFocus();
+    pane->textEdit()->clear();
+    QTest::keyClicks(pane->textEdit(), QStringLiteral("flp"));
+    EXPECT_EQ(pane->textEdit()->text(), "flp");
+    EXPECT_EQ(view.tool(), Tool::Select);
 }

@@ -124,6 +124,41 @@ MainActions::MainActions(QObject *parent)
                         S("Run a glyph command on every character from one code to another"),
                         S("Apply to Range"));
 
+    // The tools' keys come without modifiers, as in other pixel editors; so typed
+    // into the grid, p, l, r, f and s choose a tool and jump to no glyph.
+    struct ToolEntry
+    {
+        Tool tool;
+        const char *text;
+        const char *prompt;
+        Qt::Key key;
+        QIcon (*icon)();
+    };
+    static const ToolEntry toolEntries[] = {
+        {Tool::Pencil, "&Pencil", "Paint pixels freehand", Qt::Key_P, ToolbarIcons::pencil},
+        {Tool::Line, "&Line", "Draw a straight line: drag from one end to the other", Qt::Key_L,
+         ToolbarIcons::line},
+        {Tool::Rectangle, "&Rectangle",
+         "Draw a rectangle: drag from corner to corner; hold Shift at the release to fill it",
+         Qt::Key_R, ToolbarIcons::rectangle},
+        {Tool::Fill, "&Fill", "Fill the clicked pixel's area with the color in use", Qt::Key_F,
+         ToolbarIcons::fill},
+        {Tool::Select, "&Select", "Select a rectangle of pixels to move, copy, cut or transform",
+         Qt::Key_S, ToolbarIcons::select},
+    };
+    auto *toolGroup = new QActionGroup(parent);
+    for (const ToolEntry &entry : toolEntries) {
+        const QString name = S(entry.text).remove(QLatin1Char('&'));
+        QAction *action =
+            make(parent, S(entry.text), S(entry.prompt),
+                 QStringLiteral("%1 (%2)").arg(name, QKeySequence(entry.key).toString()),
+                 {key(entry.key)}, entry.icon());
+        action->setCheckable(true);
+        toolGroup->addAction(action);
+        tools[entry.tool] = action;
+    }
+    tools[Tool::Pencil]->setChecked(true);
+
     toolbar = make(parent, S("&Toolbar"), S("Show or hide the toolbar"), S("Toggle ToolBar"));
     statusBar =
         make(parent, S("&Status Bar"), S("Show or hide the status bar"), S("Toggle StatusBar"));

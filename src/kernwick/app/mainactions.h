@@ -1,5 +1,7 @@
 #pragma once
 
+#include "editor/editorview.h"
+
 #include "libkernwick/device/porttable.h"
 #include "libkernwick/font/glyphediting.h"
 
@@ -51,6 +53,10 @@ struct MainActions
     /// The editing commands, including the Color menu and the debug "mod" and "X2"
     /// ("Set Ascent" and "Set Left" belong to the view's right-click menu).
     std::map<EditOperation, QAction *> edit;
+
+    // Edit > Tool: the grid's tools, one checked at a time (Pencil at first)
+    std::map<Tool, QAction *> tools;
+    QAction *tool(Tool which) const { return tools.at(which); }
 
     // View
     QAction *toolbar;

@@ -121,6 +121,9 @@ void MainWindow::buildMenus()
     commandMenus[EditMenu::Move] = edit->addMenu(QStringLiteral("&Move"));
     commandMenus[EditMenu::Transform] = edit->addMenu(QStringLiteral("T&ransform"));
     commandMenus[EditMenu::PixelDepth] = edit->addMenu(QStringLiteral("Pixel Depth"));
+    QMenu *tools = edit->addMenu(QStringLiteral("&Tool"));
+    for (const auto &[tool, action] : a.tools)
+        tools->addAction(action);
     edit->addAction(a.fontName);
     edit->addSeparator();
     edit->addAction(a.goToCharacter);
@@ -188,6 +191,9 @@ void MainWindow::buildToolbar()
     m_toolbar->addActions({a.action(Op::Transparent), a.action(Op::White), a.action(Op::Halftone),
                            a.action(Op::Outline), a.action(Op::MoveDown), a.action(Op::MoveUp),
                            a.action(Op::MoveRight), a.action(Op::MoveLeft), a.unassigned});
+    m_toolbar->addSeparator();
+    for (const auto &[tool, action] : a.tools)
+        m_toolbar->addAction(action);
 }
 
 void MainWindow::buildPreview()
@@ -310,6 +316,16 @@ void MainWindow::connectCommands()
     connect(m_document.get(), &Document::fontReplaced, this, &MainWindow::updateCommands);
     connect(m_view, &EditorView::stateChanged, this, &MainWindow::updateCommands);
     connect(m_recent, &RecentFiles::changed, this, &MainWindow::updateRecentFiles);
+
+    // The grid's tools.
+    for (const auto &[tool, action] : a.tools) {
+        const Tool which = tool;
+        connect(action, &QAction::triggered, m_view, [this, which] { m_view->setTool(which); });
+    }
+    connect(m_view, &EditorView::toolChanged, this,
+            [this](Tool tool) { m_actions->tool(tool)->setChecked(true); });
+    connect(m_view, &EditorView::message, this,
+            [this](const QString &text) { statusBar()->showMessage(text, 5000); });
 }
 
 void MainWindow::runEdit(int operation)

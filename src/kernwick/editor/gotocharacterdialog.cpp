@@ -21,10 +21,7 @@ std::optional<int> fontCodeFrom(const Font &font, const QString &text, QWidget *
         return std::nullopt;
     }
     if (font.chars() == 0 || *code < int(font.header.first) || *code > font.lastCode()) {
-        showWarning(parent, QStringLiteral("The font has no character with the code %1 (U+%2).")
-                                .arg(*code)
-                                .arg(QString::number(*code, 16).toUpper().rightJustified(
-                                    4, QLatin1Char('0'))));
+        showWarning(parent, missingCharacterMessage(*code));
         return std::nullopt;
     }
     return code;

@@ -209,6 +209,70 @@ QIcon left()
     return arrow(270);
 }
 
+QIcon pencil()
+{
+    return drawn([](QPainter &p) {
+        p.translate(8, 8);
+        p.rotate(45);
+        p.setPen(QPen(Ink, 1));
+        p.setBrush(QColor(240, 200, 80));
+        p.drawRect(QRectF(-2, -7, 4, 10));
+        p.setBrush(QColor(230, 150, 150));
+        p.drawRect(QRectF(-2, -7, 4, 2));
+        QPainterPath tip;
+        tip.moveTo(-2, 3);
+        tip.lineTo(2, 3);
+        tip.lineTo(0, 7);
+        tip.closeSubpath();
+        p.setBrush(QColor(240, 220, 180));
+        p.drawPath(tip);
+    });
+}
+
+QIcon line()
+{
+    return drawn([](QPainter &p) {
+        p.setPen(QPen(Ink, 2, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(3, 13), QPointF(13, 3));
+    });
+}
+
+QIcon rectangle()
+{
+    return drawn([](QPainter &p) {
+        p.setPen(QPen(Ink, 2));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(QRectF(3, 4, 10, 8));
+    });
+}
+
+QIcon fill()
+{
+    return drawn([](QPainter &p) {
+        // A tipped bucket pouring a drop.
+        p.translate(7, 8);
+        p.rotate(-30);
+        p.setPen(QPen(Ink, 1));
+        p.setBrush(QColor(200, 200, 200));
+        p.drawRect(QRectF(-4, -4, 8, 9));
+        p.resetTransform();
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(30, 90, 200));
+        p.drawEllipse(QPointF(13, 12), 2, 2.5);
+    });
+}
+
+QIcon select()
+{
+    return drawn([](QPainter &p) {
+        QPen pen(Ink, 1, Qt::DashLine);
+        pen.setDashPattern({2, 2});
+        p.setPen(pen);
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(QRectF(2.5, 3.5, 11, 9));
+    });
+}
+
 QIcon application()
 {
     QIcon icon;

@@ -23,6 +23,12 @@ QIcon down();
 QIcon up();
 QIcon right();
 QIcon left();
+/// The grid's tools.
+QIcon pencil();
+QIcon line();
+QIcon rectangle();
+QIcon fill();
+QIcon select();
 /// The program's own icon: a glyph "K" on a grid of cells.
 QIcon application();
 } // namespace ToolbarIcons

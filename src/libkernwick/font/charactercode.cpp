@@ -29,4 +29,11 @@ std::optional<int> characterCodeFrom(const QString &typed)
     return code;
 }
 
+QString missingCharacterMessage(int code)
+{
+    return QStringLiteral("The font has no character with the code %1 (U+%2).")
+        .arg(code)
+        .arg(QString::number(code, 16).toUpper().rightJustified(4, QLatin1Char('0')));
+}
+
 } // namespace Kernwick

@@ -13,4 +13,8 @@ namespace Kernwick {
 /// beyond what a font can hold.
 std::optional<int> characterCodeFrom(const QString &text);
 
+/// Why a code cannot be edited: "The font has no character with the code 201
+/// (U+00C9)."
+QString missingCharacterMessage(int code);
+
 } // namespace Kernwick

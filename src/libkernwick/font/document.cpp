@@ -123,6 +123,7 @@ void Document::importFont(Font font)
 
 bool Document::write(const QString &path, QString *error)
 {
+    emit aboutToSave();
     endStroke();
     return saveZvfFile(path, m_font, error);
 }
@@ -181,6 +182,8 @@ EditResult Document::apply(EditOperation operation, ViewState &view)
                                   QString::fromLatin1(command.undoText));
     }
 
+    if (operation == EditOperation::Copy || operation == EditOperation::Cut)
+        m_copiedBlock.reset();
     static_cast<ViewState &>(state) = view;
     state.clipboard = std::move(m_clipboard);
     const EditResult result = command.run(m_font, state);
@@ -244,27 +247,89 @@ EditResult Document::applyToRange(EditOperation operation, int firstCode, int la
     return EditResult::changed();
 }
 
-EditResult Document::draw(const Drawing &drawing, const ViewState &view)
+EditResult Document::changeCurrentGlyph(const ViewState &view, const char *text,
+                                        const std::function<EditResult(Glyph &)> &change)
 {
     endStroke();
     const int index = currentGlyphIndex(m_font, view);
     if (index < 0)
         return EditResult::refuse(EditRefusal::NoCurrentGlyph);
     Glyph &glyph = m_font.glyphs[std::size_t(index)];
-    if (drawing.shape == Drawing::Shape::Fill &&
-        !PixelArea::whole(glyph).contains(drawing.r1, drawing.c1))
-        return EditResult::refuse(EditRefusal::PixelOutsideGlyph);
-
-    static constexpr const char *names[] = {"Line", "Rectangle", "Rectangle", "Fill"};
-    EditStep before = EditStep::before(m_font, EditScope::Glyph, index,
-                                       QString::fromLatin1(names[int(drawing.shape)]));
-    if (!paintDrawing(glyph, drawing, view.paintValue))
+    EditStep before = EditStep::before(m_font, EditScope::Glyph, index, QString::fromLatin1(text));
+    const EditResult result = change(glyph);
+    if (result.refused()) {
+        // A refusal leaves the glyph as it was, whatever the change began.
+        glyph = before.glyph;
+        return result;
+    }
+    if (glyph.pixels == before.glyph.pixels)
         return EditResult::unchanged();
     m_history.push(std::move(before));
     emit glyphChanged(index);
     emit historyChanged();
     reportModified();
     return EditResult::changed();
+}
+
+EditResult Document::draw(const Drawing &drawing, const ViewState &view)
+{
+    static constexpr const char *names[] = {"Line", "Rectangle", "Rectangle", "Fill"};
+    return changeCurrentGlyph(view, names[int(drawing.shape)], [&](Glyph &glyph) {
+        if (drawing.shape == Drawing::Shape::Fill &&
+            !PixelArea::whole(glyph).contains(drawing.r1, drawing.c1))
+            return EditResult::refuse(EditRefusal::PixelOutsideGlyph);
+        paintDrawing(glyph, drawing, view.paintValue);
+        return EditResult::changed();
+    });
+}
+
+EditResult Document::copyArea(PixelArea area, ViewState &view)
+{
+    endStroke();
+    const int index = currentGlyphIndex(m_font, view);
+    if (index < 0)
+        return EditResult::refuse(EditRefusal::NoCurrentGlyph);
+    m_copiedBlock = liftBlock(m_font.glyphs[std::size_t(index)], area, m_font.header.ldepth);
+    view.canPaste = true;
+    return EditResult::unchanged();
+}
+
+EditResult Document::cutArea(PixelArea area, ViewState &view)
+{
+    const EditResult copied = copyArea(area, view);
+    if (copied.refused())
+        return copied;
+    return changeCurrentGlyph(view, "Cut", [&](Glyph &glyph) {
+        clearArea(glyph, area);
+        return EditResult::changed();
+    });
+}
+
+EditResult Document::moveArea(PixelArea area, int down, int right, const ViewState &view,
+                              PixelArea *landed)
+{
+    return changeCurrentGlyph(view, "Move Selection", [&](Glyph &glyph) {
+        const PixelArea there = Kernwick::moveArea(glyph, area, down, right);
+        if (landed)
+            *landed = there;
+        return EditResult::changed();
+    });
+}
+
+EditResult Document::dropBlock(const PixelBlock &block, int top, int left, const ViewState &view)
+{
+    const PixelBlock mapped = blockAtDepth(block, m_font.header.ldepth);
+    return changeCurrentGlyph(view, "Paste", [&](Glyph &glyph) {
+        Kernwick::dropBlock(glyph, mapped, top, left);
+        return EditResult::changed();
+    });
+}
+
+EditResult Document::applyToArea(EditOperation operation, PixelArea area, const ViewState &view)
+{
+    return changeCurrentGlyph(view, editCommand(operation).undoText, [&](Glyph &glyph) {
+        return editArea(operation, glyph, area, m_font.header.ldepth);
+    });
 }
 
 EditResult Document::rename(const QByteArray &name)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "libkernwick/font/areaediting.h"
 #include "libkernwick/font/editcommands.h"
 #include "libkernwick/font/edithistory.h"
 #include "libkernwick/font/editingstate.h"
@@ -88,6 +89,29 @@ public:
     /// rectangle is clipped to it. A drawing that changes no pixel records nothing.
     EditResult draw(const Drawing &drawing, const ViewState &view);
 
+    /// The selection's commands: each acts on `area` of the view's current glyph
+    /// (clipped to it) and is one undo step; one that changes no pixel records
+    /// nothing.
+    ///
+    /// Copy of an area: its pixels become the copied block and the view can paste.
+    /// A later Copy or Cut of a whole glyph takes the block away again.
+    EditResult copyArea(PixelArea area, ViewState &view);
+    /// Cut of an area: copyArea, then the area becomes transparent.
+    EditResult cutArea(PixelArea area, ViewState &view);
+    /// The block the last Copy or Cut took, when it took an area; empty when it
+    /// took a whole glyph or nothing was copied.
+    const std::optional<PixelBlock> &copiedBlock() const { return m_copiedBlock; }
+    /// Moves the area's pixels by `down` rows and `right` columns (see
+    /// Kernwick::moveArea). `landed`, when given, receives where they landed.
+    EditResult moveArea(PixelArea area, int down, int right, const ViewState &view,
+                        PixelArea *landed = nullptr);
+    /// Writes a floating block onto the current glyph with its top left at
+    /// (`top`, `left`), mapped to the font's depth and clipped to the glyph.
+    EditResult dropBlock(const PixelBlock &block, int top, int left, const ViewState &view);
+    /// Runs a flip, a quarter turn, Invert or Clear on the area instead of the
+    /// whole glyph (see Kernwick::editArea for the refusals).
+    EditResult applyToArea(EditOperation operation, PixelArea area, const ViewState &view);
+
     /// The question asked before a change whose undo step alone would pass the
     /// history's cap.
     static constexpr char TooLargeToUndo[] = "This change is too large to be undone. Go on?";
@@ -131,6 +155,9 @@ public:
     bool redo(ViewState *view = nullptr);
 
 signals:
+    /// The font is about to be written to a file: a view finishes an edit it
+    /// holds apart from the font (a floating selection) into it first.
+    void aboutToSave();
     /// The font was replaced as a whole: views go back to its first glyph.
     void fontReplaced();
     /// The font changed in place beyond one glyph's pixels: a size, the glyph
@@ -154,6 +181,10 @@ private:
     void announce(bool pixelsOnly, int glyphIndex);
     void reportModified();
     bool restore(const EditStep *step, ViewState *view);
+    /// Runs `change` on the view's current glyph as one undo step named `text`;
+    /// records nothing when it refuses or changes no pixel.
+    EditResult changeCurrentGlyph(const ViewState &view, const char *text,
+                                  const std::function<EditResult(Glyph &)> &change);
 
     Font m_font;
     QString m_filePath;
@@ -161,6 +192,7 @@ private:
     Clipboard m_clipboard;
     EditHistory m_history;
     std::function<bool()> m_askLargeChange;
+    std::optional<PixelBlock> m_copiedBlock;
     std::optional<EditStep> m_stroke; ///< the painted glyph as it was before the stroke
     bool m_strokeChanged = false;
     bool m_reportedModified = false;

@@ -43,6 +43,10 @@ const char *refusalMessage(EditRefusal refusal)
         return "The range must run from a lower to a higher code of the font.";
     case EditRefusal::TakesNoRange:
         return "This command does not work on a range of characters.";
+    case EditRefusal::AreaNotSquare:
+        return "Only a square selection can be rotated.";
+    case EditRefusal::TakesNoArea:
+        return "This command does not work on a selection.";
     }
     return "";
 }

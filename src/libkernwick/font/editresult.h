@@ -24,6 +24,8 @@ enum class EditRefusal
     PixelOutsideGlyph, ///< a fill must start on a pixel of the glyph
     CodeOutsideFont,   ///< a range must run over codes of the font, first to last
     TakesNoRange,      ///< the command does not act on one glyph's pixels alone
+    AreaNotSquare,     ///< a quarter turn of a selected area needs a square one
+    TakesNoArea,       ///< the command does not act on a selected area
 };
 
 /// The outcome of one editing operation: whether it was refused, and whether it

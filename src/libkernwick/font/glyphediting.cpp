@@ -1,16 +1,13 @@
 #include "libkernwick/font/glyphediting.h"
 
-#include "libkernwick/font/glyphdrawing.h"
 #include "libkernwick/font/edithistory.h"
+#include "libkernwick/font/glyphdrawing.h"
 #include "libkernwick/font/x2.h"
 
 #include <algorithm>
 
 namespace Kernwick {
 
-namespace {
-
-// The pixel mappings of the depth conversions, shared with Paste between depths.
 std::uint8_t toTwoBppPixel(std::uint8_t p)
 {
     return p != 0 ? 2 : 0; // white stays white
@@ -20,6 +17,8 @@ std::uint8_t toOneBppPixel(std::uint8_t p)
 {
     return p >= 2 ? 1 : 0; // halftone is lost; white, and 3 like white, stay white
 }
+
+namespace {
 
 // Gives every glyph `rows` rows, keeping the rows that stay; new rows are
 // transparent. False, changing nothing, when the user would rather not make a change too

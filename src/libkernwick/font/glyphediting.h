@@ -29,6 +29,12 @@ inline bool isTwoBpp(const Font &font)
     return font.header.ldepth == 1;
 }
 
+/// The pixel mappings of the depth conversions, which Paste between depths shares:
+/// a 1BPP pixel in a 2BPP font (white stays white), and a 2BPP pixel in a 1BPP
+/// font (halftone is lost; white, and 3 like white, stay white).
+std::uint8_t toTwoBppPixel(std::uint8_t p);
+std::uint8_t toOneBppPixel(std::uint8_t p);
+
 /// Appends one transparent row to every glyph. Size. Refused at Height 255.
 EditResult insertRow(Font &font, EditingState &state);
 /// Removes the bottom row of every glyph; Ascent stays. Size. Refused at Height 1.

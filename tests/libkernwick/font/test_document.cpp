@@ -147,6 +147,22 @@ INSTANTIATE_TEST_SUITE_P(
         UndoCase{"X2", [](auto &d, auto &v) { run(EditOperation::X2, d, v); }},
         UndoCase{"FontName",
                  [](auto &d, auto &) { ASSERT_TRUE(d.rename("renamed").fontChanged); }},
+        UndoCase{"CutArea",
+                 [](auto &d, auto &v) { ASSERT_TRUE(d.cutArea({1, 0, 3, 5}, v).fontChanged); }},
+        UndoCase{"MoveArea",
+                 [](auto &d, auto &v) {
+                     ASSERT_TRUE(d.moveArea({0, 0, 4, 3}, 2, 1, v).fontChanged);
+                 }},
+        UndoCase{"DropBlock",
+                 [](auto &d, auto &v) {
+                     ASSERT_FALSE(d.copyArea({0, 0, 3, 3}, v).fontChanged);
+                     ASSERT_TRUE(d.dropBlock(*d.copiedBlock(), 4, 2, v).fontChanged);
+                 }},
+        UndoCase{"FlipArea",
+                 [](auto &d, auto &v) {
+                     ASSERT_TRUE(
+                         d.applyToArea(EditOperation::FlipVertical, {0, 0, 5, 5}, v).fontChanged);
+                 }},
         UndoCase{"PaintStroke",
                  [](auto &d, auto &v) {
                      v.paintValue = 1;
@@ -671,4 +687,36 @@ TEST(DocumentRange, RefusedMidwayChangesNothing)
     EXPECT_EQ(document.font(), before);
     EXPECT_EQ(document.applyToRange(EditOperation::InsertRow, 65, 66, view).refusal,
               EditRefusal::TakesNoRange);
+}
+
+// The selection's commands: a block copied from an area, what replaces it, and
+// refusals and no-ops that record nothing.
+TEST(DocumentArea, CopiedBlocksAndTheirEdges)
+{
+    Fixture fx;
+    ViewState &view = fx.view;
+    fx.view.canPaste = false;
+    ASSERT_FALSE(fx.document.copyArea({1, 1, 2, 3}, view).refused());
+    ASSERT_TRUE(fx.document.copiedBlock());
+    EXPECT_EQ(*fx.document.copiedBlock(), liftBlock(fx.document.font().glyphs[2], {1, 1, 2, 3}, 1));
+    EXPECT_TRUE(view.canPaste);
+    EXPECT_FALSE(fx.document.canUndo()) << "a copy changes nothing";
+
+    const Font before = fx.document.font();
+    EXPECT_EQ(fx.document.applyToArea(EditOperation::RotateClockwise, {0, 0, 2, 3}, view).refusal,
+              EditRefusal::AreaNotSquare);
+    EXPECT_FALSE(fx.document.moveArea({0, 0, 2, 2}, 0, 0, view).fontChanged);
+    EXPECT_EQ(fx.document.font(), before);
+    EXPECT_FALSE(fx.document.canUndo()) << "neither a refusal nor a no-op is a step";
+
+    ASSERT_FALSE(fx.document.apply(EditOperation::Copy, view).refused());
+    EXPECT_FALSE(fx.document.copiedBlock()) << "a whole glyph was copied last";
+
+    // A block copied from a 2BPP font lands in a 1BPP one as white.
+    ASSERT_FALSE(fx.document.copyArea({0, 0, 1, 5}, view).refused());
+    Font oneBpp = sampleFont(6, 0);
+    fx.document.takeImportedFont(oneBpp);
+    ASSERT_TRUE(fx.document.dropBlock(*fx.document.copiedBlock(), 3, 0, view).fontChanged);
+    // Copied "1020000" (halftone, white) from row 0; row 3 had its white at 5.
+    EXPECT_EQ(Kernwick::Test::rowsOf(fx.document.font().glyphs[2])[3], "0010010");
 }
