@@ -1030,6 +1030,7 @@ TEST_F(MainWindowTest, ApplyToRangeRunsACommandOverARangeAsOneStep)
     EXPECT_FALSE(document().canUndo()) << "one step";
     Font undone = document().font();
     EXPECT_EQ(writeZvf(undone), read("range.zvf"));
+}
 
 // The tools' keys choose a tool where the grid has the focus, while other
 // characters typed there jump to their glyphs; text fields keep their letters.
