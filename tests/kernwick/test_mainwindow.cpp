@@ -155,10 +155,10 @@ TEST_F(MainWindowTest, TheMenusHoldEveryEntryInTheirOrder)
                            QString::fromUtf8("Rotate 90\u00B0 &Clockwise"),
                            QString::fromUtf8("Rotate 90\u00B0 &Anticlockwise"), "&Invert"}));
     EXPECT_EQ(texts(menu("&Color")), (QStringList{"&Transparent", "&White", "&Halftone"}));
-    EXPECT_EQ(
-        texts(menu("&Serial")),
-        (QStringList{"&Port", "&Baud Rate", "&Download", "Download to Many Boards...", "Terminal",
-                     "Bootscript Editor", "Configuration Editor", "Setup Editor"}));
+    EXPECT_EQ(texts(menu("&Serial")),
+              (QStringList{"&Port", "&Baud Rate", "&Download", "&Show Download",
+                           "Download to Many Boards...", "Terminal", "Bootscript Editor",
+                           "Configuration Editor", "Setup Editor"}));
     EXPECT_EQ(texts(menu("&Help")), (QStringList{"&Help Topics", "|", "&About ZUVO Kernwick..."}));
     EXPECT_EQ(texts(menu("&Debug")),
               (QStringList{"Export", "load", "mod", "Test com", "X2", "filesize"}));
