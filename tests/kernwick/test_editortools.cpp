@@ -298,3 +298,20 @@ TEST_F(EditorToolsTest, ASaveWritesPixelsStillFloating)
               (Rows{"0000000", "0222220", "0202010", "0222220", "0000000", "0000000"}));
     EXPECT_FALSE(document.isModified());
 }
+
+// Closing asks about the font once floating pixels are written into it: they are
+// work the user has not saved.
+TEST_F(EditorToolsTest, FinishingEditsWritesFloatingPixelsAndMarksTheFontModified)
+{
+    view.setTool(Tool::Select);
+    drag(cell(1, 1), cell(3, 3));
+    view.run(EditOperation::Copy);
+    view.run(EditOperation::Paste);
+    QTest::keyClick(&view, Qt::Key_Down);
+    ASSERT_TRUE(view.isFloating());
+    ASSERT_FALSE(document.isModified());
+    document.finishEdits();
+    EXPECT_FALSE(view.isFloating());
+    EXPECT_TRUE(document.isModified());
+    EXPECT_EQ(glyph(), (Rows{"0000000", "0222000", "0222000", "0201000", "0222000", "0000000"}));
+}

@@ -87,6 +87,8 @@ FileController::FileController(Document &document, RecentFiles &recent, QWidget 
 
 bool FileController::maybeSave()
 {
+    // Pixels still floating in the view are work too: they make the font modified.
+    m_document.finishEdits();
     if (!m_document.isModified())
         return true;
     switch (askSaveChanges(m_window, m_document.title())) {

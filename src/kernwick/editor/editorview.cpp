@@ -45,7 +45,7 @@ EditorView::EditorView(Document &document, QWidget *parent)
             updateOverlay();
     });
     // Pasted pixels still floating belong in the file being written.
-    connect(&m_document, &Document::aboutToSave, this, &EditorView::commitFloating);
+    connect(&m_document, &Document::finishingEdits, this, &EditorView::commitFloating);
     fontReplaced();
 }
 

@@ -121,10 +121,15 @@ void Document::importFont(Font font)
     replaceFont(std::move(font), false);
 }
 
+void Document::finishEdits()
+{
+    emit finishingEdits();
+    endStroke();
+}
+
 bool Document::write(const QString &path, QString *error)
 {
-    emit aboutToSave();
-    endStroke();
+    finishEdits();
     return saveZvfFile(path, m_font, error);
 }
 

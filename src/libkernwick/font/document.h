@@ -152,12 +152,16 @@ public:
     /// change touched and stays on a glyph of the font. False when there was
     /// nothing to undo.
     bool undo(ViewState *view = nullptr);
+    /// Brings every edit still held apart from the font into it (a stroke under
+    /// way, pixels floating in a view), so a save writes them and the question
+    /// before closing the font knows of them.
+    void finishEdits();
     bool redo(ViewState *view = nullptr);
 
 signals:
-    /// The font is about to be written to a file: a view finishes an edit it
-    /// holds apart from the font (a floating selection) into it first.
-    void aboutToSave();
+    /// The font is about to be written or closed (see finishEdits()): a view
+    /// finishes an edit it holds apart from the font (a floating selection) into it.
+    void finishingEdits();
     /// The font was replaced as a whole: views go back to its first glyph.
     void fontReplaced();
     /// The font changed in place beyond one glyph's pixels: a size, the glyph
