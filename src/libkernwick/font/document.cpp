@@ -230,10 +230,32 @@ EditResult Document::applyToRange(EditOperation operation, int firstCode, int la
         m_font.chars() == 0)
         return EditResult::refuse(EditRefusal::CodeOutsideFont);
 
+    // Only the glyphs of the range are kept for undo, within the history's limit;
+    // past it the user is asked whether to go on without undo.
+    const int firstIndex = firstCode - first;
+    const int count = lastCode - firstCode + 1;
     EditStep before =
-        EditStep::before(m_font, EditScope::Table, -1, QString::fromLatin1(command.undoText));
+        EditStep::before(m_font, EditScope::Header, -1, QString::fromLatin1(command.undoText));
+    before.byteLimit = m_history.byteLimit() - std::min(m_history.byteLimit(), sizeof(EditStep));
+    before.goOnUnrecorded = m_askLargeChange;
+    if (!before.recordGlyphRun(m_font, firstIndex, count))
+        return EditResult::unchanged();
     EditingState state;
     static_cast<ViewState &>(state) = view;
+    // Without a record a refusal halfway could not be taken back: each glyph is
+    // tried alone first.
+    if (before.unrecorded) {
+        for (int code = firstCode; code <= lastCode; ++code) {
+            Font trial;
+            trial.header = m_font.header;
+            trial.header.first = std::uint16_t(code);
+            trial.glyphs = {m_font.glyphs[std::size_t(code - first)]};
+            state.currentCode = code;
+            const EditResult result = command.runOnGlyph(trial, state);
+            if (result.refused())
+                return result;
+        }
+    }
     bool changed = false;
     for (int code = firstCode; code <= lastCode; ++code) {
         state.currentCode = code;
@@ -247,7 +269,10 @@ EditResult Document::applyToRange(EditOperation operation, int firstCode, int la
     }
     if (!changed)
         return EditResult::unchanged();
-    m_history.push(std::move(before));
+    if (before.unrecorded)
+        m_history.clear(false); // kept steps would undo into a font that no longer follows
+    else
+        m_history.push(std::move(before));
     finishChange(true);
     return EditResult::changed();
 }

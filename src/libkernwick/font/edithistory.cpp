@@ -162,6 +162,20 @@ bool EditStep::recordTable(const Font &font)
     return true;
 }
 
+bool EditStep::recordGlyphRun(const Font &font, int first, int count)
+{
+    const auto begin = font.glyphs.begin() + first;
+    std::size_t bytes = 0;
+    for (auto g = begin; g != begin + count; ++g)
+        bytes += glyphBytes(*g);
+    if (!admit(bytes))
+        return !declined;
+    scope = EditScope::GlyphRun;
+    glyphIndex = first;
+    table.assign(begin, begin + count);
+    return true;
+}
+
 std::size_t EditStep::recordedBytes() const
 {
     std::size_t bytes = sizeof(EditStep) + data.capacity();
@@ -185,6 +199,9 @@ void EditStep::swapWith(Font &font)
         break;
     case EditScope::Table:
         std::swap(table, font.glyphs);
+        break;
+    case EditScope::GlyphRun:
+        std::swap_ranges(table.begin(), table.end(), font.glyphs.begin() + glyphIndex);
         break;
     case EditScope::Rows:
         // The rows kept stay kept: the font is the same whenever they go again.

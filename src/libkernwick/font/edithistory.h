@@ -31,6 +31,8 @@ enum class EditScope
                ///< it is out of the font
     Depth,     ///< a conversion between 1BPP and 2BPP: the low bit of every 2BPP
                ///< pixel, or nothing when all are clear
+    GlyphRun,  ///< glyphs `glyphIndex` onwards, as many as `table` holds (a command
+               ///< over a range of codes)
 };
 
 /// One undoable change. It holds the state on the other side of the change: the
@@ -83,6 +85,8 @@ struct EditStep
     bool recordDepthChange(const Font &font);
     /// Keeps every glyph.
     bool recordTable(const Font &font);
+    /// The `count` glyphs from `first` on are about to change: keeps them.
+    bool recordGlyphRun(const Font &font, int first, int count);
     /// Bytes of font data the step keeps.
     std::size_t recordedBytes() const;
     /// Exchanges the recorded state with the font's.

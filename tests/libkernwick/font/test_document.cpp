@@ -689,6 +689,56 @@ TEST(DocumentRange, RefusedMidwayChangesNothing)
               EditRefusal::TakesNoRange);
 }
 
+// A range keeps only its own glyphs for undo; one too large for the history asks,
+// and going on without undo still refuses as a whole when a glyph refuses.
+TEST(DocumentRange, KeepsOnlyItsGlyphsAndAsksWhenTooLarge)
+{
+    Fixture fx(sampleFont(200));
+    const Font before = fx.document.font();
+    const int first = before.header.first;
+    const EditResult small =
+        fx.document.applyToRange(EditOperation::Invert, first + 10, first + 12, fx.view);
+    ASSERT_TRUE(small.fontChanged);
+    std::size_t threeGlyphs = 0;
+    for (int i = 10; i <= 12; ++i)
+        threeGlyphs += sizeof(Glyph) + before.glyphs[std::size_t(i)].pixels.capacity();
+    EXPECT_EQ(fx.document.history().recordedBytes(), sizeof(EditStep) + threeGlyphs);
+    ASSERT_TRUE(fx.document.undo());
+    EXPECT_EQ(fx.document.font(), before);
+
+    for (const bool goOn : {false, true}) {
+        SCOPED_TRACE(goOn ? "go on" : "stop");
+        int asked = 0;
+        fx.document.setLargeChangeQuestion([&] {
+            ++asked;
+            return goOn;
+        });
+        fx.document.setHistoryByteLimit(sizeof(EditStep) + threeGlyphs);
+        const Font now = fx.document.font();
+        const EditResult whole =
+            fx.document.applyToRange(EditOperation::Invert, first, first + 199, fx.view);
+        EXPECT_EQ(asked, 1);
+        EXPECT_EQ(whole.fontChanged, goOn);
+        EXPECT_EQ(fx.document.font() == now, !goOn);
+        EXPECT_EQ(fx.document.canRedo(), !goOn) << "going on forgets the history";
+    }
+    // One glyph of a range that cannot turn: nothing turns.
+    Font uneven = sampleFont(200);
+    for (Glyph &g : uneven.glyphs) {
+        g.reset(uneven.header.height, uneven.header.height);
+        g.pixels[1] = 1;
+    }
+    uneven.glyphs[150].reset(uneven.header.height, 5);
+    uneven.computeFileSize();
+    Fixture turn(uneven);
+    turn.document.setLargeChangeQuestion([] { return true; });
+    turn.document.setHistoryByteLimit(sizeof(EditStep) + 8);
+    const EditResult refused =
+        turn.document.applyToRange(EditOperation::RotateClockwise, first, first + 199, turn.view);
+    EXPECT_EQ(refused.refusal, EditRefusal::NotSquare);
+    EXPECT_EQ(turn.document.font(), uneven);
+}
+
 // The selection's commands: a block copied from an area, what replaces it, and
 // refusals and no-ops that record nothing.
 TEST(DocumentArea, CopiedBlocksAndTheirEdges)
