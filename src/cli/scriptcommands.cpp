@@ -4,6 +4,7 @@
 #include "boardoptions.h"
 #include "cliutil.h"
 #include "commands.h"
+#include "filedownload.h"
 
 #include "libkernwick/config/bootscriptfile.h"
 #include "libkernwick/config/setupfile.h"
@@ -14,21 +15,14 @@ namespace Kernwick::Cli {
 
 namespace {
 
-// Adds the board and batch options to `parser` and reads `args`: --help, the one file and the
-// board options. False when the command ends at once with *exitCode.
+// The one file of a script download and the board options. False when the
+// command ends at once with *exitCode.
 bool readArguments(QCommandLineParser &parser, const QStringList &args, BoardOptions *options,
                    int *exitCode)
 {
-    addBoardOptions(parser);
-    addBatchOptions(parser);
-    addProgressOptions(parser);
-    if (!parseArguments(parser, args, exitCode))
-        return false;
-    if (parser.positionalArguments().size() != 1) {
-        *exitCode = usageError(QStringLiteral("%1 needs one file; see --help").arg(args[0]));
-        return false;
-    }
-    return readBoardOptions(parser, options, exitCode) &&
+    QString path;
+    return readFileArguments(parser, args, &path, exitCode) &&
+           readBoardOptions(parser, options, exitCode) &&
            readProgressOptions(parser, options, exitCode);
 }
 
