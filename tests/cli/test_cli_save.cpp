@@ -2,6 +2,7 @@
 // old file's owner, mode and links, and whole on a full disk.
 
 #include "clirun.h"
+#include "filestatus.h"
 #include "folderfixture.h"
 #include "otheruser.h"
 #include "smallfilesystem.h"
@@ -16,13 +17,6 @@ using namespace Kernwick;
 using namespace Kernwick::Test;
 
 namespace {
-
-struct stat statOf(const QString &path)
-{
-    struct stat info = {};
-    EXPECT_EQ(::stat(QFile::encodeName(path).constData(), &info), 0) << path.toStdString();
-    return info;
-}
 
 class CliSave : public FolderTest
 {

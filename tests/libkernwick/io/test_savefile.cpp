@@ -1,4 +1,5 @@
 #include "libkernwick/io/savefile.h"
+#include "filestatus.h"
 
 #include "folderfixture.h"
 #include "otheruser.h"
@@ -14,13 +15,6 @@ using namespace Kernwick;
 using namespace Kernwick::Test;
 
 namespace {
-
-struct stat statOf(const QString &path)
-{
-    struct stat info = {};
-    EXPECT_EQ(::stat(QFile::encodeName(path).constData(), &info), 0) << path.toStdString();
-    return info;
-}
 
 bool hardLink(const QString &existing, const QString &name)
 {
