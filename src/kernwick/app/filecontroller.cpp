@@ -5,6 +5,7 @@
 #include "editor/newfontdialog.h"
 #include "editor/thresholddialog.h"
 #include "editor/typefacedialog.h"
+#include "widgets/busycursor.h"
 #include "widgets/messages.h"
 
 #include "libkernwick/font/bdfexport.h"
@@ -21,7 +22,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QGuiApplication>
 
 namespace Kernwick {
 
@@ -30,16 +30,6 @@ namespace {
 const QString AllFiles = QStringLiteral("All Files (*)");
 const QString SheetFiles = QStringLiteral("Glyph sheets (*.png)");
 const QString BdfFiles = QStringLiteral("BDF Font files (*.bdf)");
-
-// Rendering thousands of characters takes a moment; the pointer says so.
-class BusyCursor
-{
-public:
-    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor &) = delete;
-    BusyCursor &operator=(const BusyCursor &) = delete;
-};
 
 // The picture formats offered first; "All files" shows every file, as "*.*" does
 // where the patterns come from.
@@ -262,6 +252,7 @@ void FileController::importTypeface()
     QString error;
     bool imported = false;
     {
+        // Rendering thousands of characters takes a moment; the pointer says so.
         const BusyCursor busy;
         imported = Kernwick::importTypeface(dialog.typeface(), dialog.choice(), &font, &error);
     }
