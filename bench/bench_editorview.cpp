@@ -56,8 +56,16 @@ const Font &fontFor(int which)
     return which == 0 ? small : huge;
 }
 
+// The tools' marks a repaint draws over the grid after the font.
+struct OverlayAt
+{
+    const ToolOverlay *overlay = nullptr;
+    QPoint origin; ///< the grid's top left in the viewport
+};
+
+// Repaints the view of `font`, showing its middle glyph, at `scroll`.
 void repaint(benchmark::State &state, const Font &font, const ViewLayout &layout, QPoint scroll,
-             const QFont &labelFont = {})
+             const QFont &labelFont = {}, OverlayAt marks = {})
 {
     QImage image(Window, QImage::Format_RGB32);
     ViewFrame frame;
@@ -70,6 +78,9 @@ void repaint(benchmark::State &state, const Font &font, const ViewLayout &layout
         frame.scroll = scroll;
         QPainter painter(&image);
         paintView(painter, frame);
+        if (marks.overlay)
+            paintToolOverlay(painter, *marks.overlay, marks.origin, layout.cellSize(),
+                             font.header.ldepth, QRect(QPoint(), Window));
         painter.end();
         benchmark::DoNotOptimize(image.constBits());
     }
@@ -123,22 +134,9 @@ void BM_RepaintWithSelectionAndLine(benchmark::State &state)
     overlay.pixels = ToolOverlay::changes(glyph, after);
     overlay.outline = PixelArea{2, 2, selected.rows, selected.columns};
 
-    QImage image(Window, QImage::Format_RGB32);
-    ViewFrame frame;
-    frame.font = &font;
-    frame.layout = &layout;
-    frame.currentIndex = index;
-    frame.viewport = Window;
-    frame.scroll = layout.grid(glyph.width, font.header.height).topLeft() - QPoint(20, 10);
-    const QPoint origin = layout.grid(glyph.width, font.header.height).topLeft() - frame.scroll;
-    for (auto _ : state) {
-        QPainter painter(&image);
-        paintView(painter, frame);
-        paintToolOverlay(painter, overlay, origin, layout.cellSize(), font.header.ldepth,
-                         QRect(QPoint(), Window));
-        painter.end();
-        benchmark::DoNotOptimize(image.constBits());
-    }
+    const QPoint gridAt = layout.grid(glyph.width, font.header.height).topLeft();
+    const QPoint scroll = gridAt - QPoint(20, 10);
+    repaint(state, font, layout, scroll, {}, {&overlay, gridAt - scroll});
     state.counters["marked"] = double(overlay.pixels.size());
 }
 BENCHMARK(BM_RepaintWithSelectionAndLine)->Apply(fontsAndZooms)->Unit(benchmark::kMillisecond);
@@ -157,21 +155,8 @@ void BM_RepaintFilledRectanglePreview(benchmark::State &state)
     overlay.pixels = ToolOverlay::shape(
         glyph, {Drawing::Shape::FilledRectangle, 0, 0, MaxGlyphSide - 1, MaxGlyphSide - 1}, 1);
 
-    QImage image(Window, QImage::Format_RGB32);
-    ViewFrame frame;
-    frame.font = &font;
-    frame.layout = &layout;
-    frame.currentIndex = 0;
-    frame.viewport = Window;
-    const QPoint origin = layout.grid(glyph.width, font.header.height).topLeft();
-    for (auto _ : state) {
-        QPainter painter(&image);
-        paintView(painter, frame);
-        paintToolOverlay(painter, overlay, origin, layout.cellSize(), font.header.ldepth,
-                         QRect(QPoint(), Window));
-        painter.end();
-        benchmark::DoNotOptimize(image.constBits());
-    }
+    const QPoint gridAt = layout.grid(glyph.width, font.header.height).topLeft();
+    repaint(state, font, layout, QPoint(), {}, {&overlay, gridAt});
 }
 BENCHMARK(BM_RepaintFilledRectanglePreview)
     ->ArgName("zoom")
@@ -231,6 +216,37 @@ void sendMouse(QWidget *surface, QEvent::Type type, QPoint point, Qt::MouseButto
     QCoreApplication::sendEvent(surface, &event);
 }
 
+// The main window on one of the benchmark fonts, its middle glyph current, and the
+// place of each cell of that glyph's grid for the mouse.
+struct WindowOnFont
+{
+    explicit WindowOnFont(int which, Tool tool = Tool::Pencil, bool withPreview = false)
+        : window(PortTable::fromDevices({}))
+    {
+        window.document().takeImportedFont(fontFor(which));
+        if (withPreview)
+            window.preview().show();
+        window.show();
+        view().selectGlyph(window.document().font().chars() / 2);
+        view().setTool(tool);
+        QCoreApplication::processEvents();
+    }
+    EditorView &view() { return window.view(); }
+    QWidget *surface() { return view().viewport(); }
+    const Glyph &glyph()
+    {
+        return window.document().font().glyphs[std::size_t(window.view().currentIndex())];
+    }
+    QPoint at(int row, int column)
+    {
+        const int cell = view().layout().cellSize();
+        return view().gridRect().topLeft() +
+               QPoint(column * cell + cell / 2, row * cell + cell / 2);
+    }
+
+    MainWindow window;
+};
+
 // One stroke dragged through every cell of the current glyph in the main window
 // with the Text Preview shown, the event loop turning after each mouse move as it
 // does while a user drags: what the document's signals make the view, the preview
@@ -238,21 +254,11 @@ void sendMouse(QWidget *surface, QEvent::Type type, QPoint point, Qt::MouseButto
 // paint white and transparent in turn, so every stroke changes pixels.
 void BM_PaintStroke(benchmark::State &state)
 {
-    MainWindow window(PortTable::fromDevices({}));
-    window.document().takeImportedFont(fontFor(int(state.range(0))));
-    window.preview().show();
-    window.show();
-    EditorView &view = window.view();
-    view.selectGlyph(window.document().font().chars() / 2);
-    QCoreApplication::processEvents();
-
-    QWidget *surface = view.viewport();
-    const QRect grid = view.gridRect();
-    const int cell = view.layout().cellSize();
-    const Glyph &glyph = window.document().font().glyphs[std::size_t(view.currentIndex())];
-    const auto at = [&](int row, int column) {
-        return grid.topLeft() + QPoint(column * cell + cell / 2, row * cell + cell / 2);
-    };
+    WindowOnFont on(int(state.range(0)), Tool::Pencil, true);
+    EditorView &view = on.view();
+    QWidget *surface = on.surface();
+    const Glyph &glyph = on.glyph();
+    const auto at = [&on](int row, int column) { return on.at(row, column); };
     bool white = true;
     for (auto _ : state) {
         state.PauseTiming();
@@ -281,21 +287,11 @@ BENCHMARK(BM_PaintStroke)->Arg(0)->Arg(1)->ArgName("huge")->Unit(benchmark::kMil
 // takes back.
 void BM_LinePreviewDrag(benchmark::State &state)
 {
-    MainWindow window(PortTable::fromDevices({}));
-    window.document().takeImportedFont(fontFor(int(state.range(0))));
-    window.show();
-    EditorView &view = window.view();
-    view.selectGlyph(window.document().font().chars() / 2);
-    view.setTool(Tool::Line);
-    QCoreApplication::processEvents();
-
-    QWidget *surface = view.viewport();
-    const QRect grid = view.gridRect();
-    const int cell = view.layout().cellSize();
-    const Glyph &glyph = window.document().font().glyphs[std::size_t(view.currentIndex())];
-    const auto at = [&](int row, int column) {
-        return grid.topLeft() + QPoint(column * cell + cell / 2, row * cell + cell / 2);
-    };
+    WindowOnFont on(int(state.range(0)), Tool::Line);
+    EditorView &view = on.view();
+    QWidget *surface = on.surface();
+    const Glyph &glyph = on.glyph();
+    const auto at = [&on](int row, int column) { return on.at(row, column); };
     int moves = 0;
     for (auto _ : state) {
         sendMouse(surface, QEvent::MouseButtonPress, at(0, 0), Qt::LeftButton);
